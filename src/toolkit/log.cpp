@@ -1,0 +1,135 @@
+// The trace log.
+#include "toolkit/log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// Encodes one code point; a value that is no scalar value becomes U+FFFD so a log line never
+// carries invalid UTF-8.
+std::size_t encode_utf8(char32_t c, char* out) noexcept {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+}  // namespace
+
+tk_log& tk_log::instance() noexcept {
+    static tk_log log;
+    return log;
+}
+
+void tk_log::set_file_name(std::string name) {
+    std::lock_guard lock(mutex_);
+    file_name_ = std::move(name);
+}
+
+std::string tk_log::file_name() const {
+    std::lock_guard lock(mutex_);
+    return file_name_;
+}
+
+void tk_log::write(int level, const char* format, ...) noexcept {
+    if (!is_enabled()) return;
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    char small[512];
+    const int needed = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (needed < 0) {
+        va_end(copy);
+        return;
+    }
+    if (static_cast<std::size_t>(needed) < sizeof small) {
+        va_end(copy);
+        write_text(level, small, static_cast<std::size_t>(needed));
+        return;
+    }
+    try {
+        std::vector<char> large(static_cast<std::size_t>(needed) + 1);
+        std::vsnprintf(large.data(), large.size(), format, copy);
+        write_text(level, large.data(), static_cast<std::size_t>(needed));
+    } catch (...) {
+        // Out of memory: the message is dropped, as any log failure is.
+    }
+    va_end(copy);
+}
+
+void tk_log::write_wide(int level, const wchar_t* format, ...) noexcept {
+    if (!is_enabled()) return;
+    try {
+        // vswprintf reports an overflow without telling the size, so grow until it fits;
+        // only the first wide_buffer_chars - 1 characters are kept.
+        std::vector<wchar_t> wide(wide_buffer_chars);
+        int written = -1;
+        for (;;) {
+            va_list args;
+            va_start(args, format);
+            written = std::vswprintf(wide.data(), wide.size(), format, args);
+            va_end(args);
+            if (written >= 0 || wide.size() >= (std::size_t{1} << 24)) break;
+            wide.resize(wide.size() * 4);
+        }
+        if (written < 0) return;
+        std::size_t count = static_cast<std::size_t>(written);
+        if (count > wide_buffer_chars - 1) count = wide_buffer_chars - 1;
+
+        std::string utf8;
+        utf8.reserve(count * 2);
+        char encoded[4];
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t n = encode_utf8(static_cast<char32_t>(wide[i]), encoded);
+            if (utf8.size() + n > wide_buffer_chars) break;  // cut on a character boundary
+            utf8.append(encoded, n);
+        }
+        write_text(level, utf8.data(), utf8.size());
+    } catch (...) {
+    }
+}
+
+void tk_log::write_text(int level, const char* text, std::size_t size) noexcept {
+    std::lock_guard lock(mutex_);
+    if (file_name_.empty()) return;
+    if (!truncated_) {
+        // The first message of the process starts the file afresh.
+        if (std::FILE* file = std::fopen(file_name_.c_str(), "wb")) std::fclose(file);
+        truncated_ = true;
+    }
+    if (level < minimum_level_) return;
+    std::FILE* file = std::fopen(file_name_.c_str(), "ab");
+    if (file == nullptr) return;
+    if (time_prefix_) {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::fprintf(file, "%02d:%02d:%02d ", local.tm_hour, local.tm_min, local.tm_sec);
+    }
+    std::fwrite(text, 1, size, file);
+    if (line_end_) std::fwrite("\r\n", 1, 2, file);
+    std::fclose(file);
+}
