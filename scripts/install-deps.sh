@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs everything Sprandel needs to build, test and run its demo on Debian 12.
+# Safe to run again: apt-get skips what is already there.
+set -eu
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps.sh: run as root (it calls apt-get)" >&2
+    exit 2
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+    build-essential cmake pkg-config git \
+    googletest libgtest-dev libgmock-dev libbenchmark-dev \
+    zlib1g-dev libminizip-dev \
+    libsqlite3-dev sqlite3 \
+    python3 python3-openpyxl python3-xlrd \
+    libxlsxwriter-dev \
+    clang libclang-rt-14-dev
