@@ -1,0 +1,87 @@
+// Exception family, internal-assertion messages and singletons.
+#include "toolkit/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "toolkit/singleton.h"
+
+TEST(exceptions, carry_message_code_and_level) {
+    const tk_exception plain(0);
+    EXPECT_STREQ(plain.what(), "Unknown exception");
+    EXPECT_EQ(plain.code(), 0);
+    EXPECT_EQ(plain.level(), 0);
+
+    EXPECT_STREQ(tk_exception("", 1).what(), "Unknown exception");
+
+    tk_exception with_code("Table EMP is gone.", 1);
+    with_code.set_code(0x100000 | 942);
+    const tk_exception copy(with_code);
+    EXPECT_EQ(copy.message(), "Table EMP is gone.");
+    EXPECT_EQ(copy.code(), 0x1003AE);
+    EXPECT_EQ(copy.level(), 1);
+}
+
+TEST(exceptions, system_error_names_the_reason_after_the_prefix) {
+    ASSERT_NE(std::remove("/nonexistent-folder-for-sprandel/file"), 0);
+    const tk_exception_ex error("Cannot delete the destination: ", 1);
+    EXPECT_EQ(error.code(), ENOENT);
+    EXPECT_EQ(error.message(), std::string("Cannot delete the destination: ") + std::strerror(ENOENT));
+    EXPECT_EQ(error.level(), 1);
+}
+
+TEST(exceptions, internal_assertion_hides_file_and_line_in_lower_case_hex) {
+    const tk_mail_assertion assertion("ora_engi", 447);
+    // "ora_engi\447"
+    EXPECT_EQ(assertion.message(), "Internal error: \ncode=6f72615f656e67695c343437");
+    EXPECT_EQ(assertion.level(), 2);
+}
+
+TEST(exceptions, assert_macro_names_the_source_file_without_folder_or_extension) {
+    EXPECT_EQ(tk_source_stem("/work/src/oracle/ora_engine.cpp"), "ora_engine");
+    EXPECT_EQ(tk_source_stem("singleton.h"), "singleton");
+    EXPECT_EQ(tk_source_stem("noext"), "noext");
+    try {
+        TK_ASSERT(1 + 1 == 3);
+        FAIL() << "no assertion thrown";
+    } catch (const tk_mail_assertion& assertion) {
+        EXPECT_EQ(assertion.level(), 2);
+        // "exception_test\" in hex, followed by the line number's digits
+        EXPECT_EQ(assertion.message().rfind("Internal error: \ncode=657863657074696f6e5f746573745c", 0), 0u);
+    }
+}
+
+namespace {
+
+class process_wide_thing : public tk_singleton<process_wide_thing> {
+public:
+    int value = 7;
+};
+
+}  // namespace
+
+TEST(singletons, one_instance_is_reachable_while_it_lives) {
+    EXPECT_FALSE(process_wide_thing::is_initialized());
+    EXPECT_THROW(process_wide_thing::instance(), tk_mail_assertion);
+    {
+        process_wide_thing thing;
+        EXPECT_TRUE(process_wide_thing::is_initialized());
+        EXPECT_EQ(&process_wide_thing::instance(), &thing);
+        EXPECT_EQ(process_wide_thing::instance().value, 7);
+    }
+    EXPECT_FALSE(process_wide_thing::is_initialized());
+}
+
+TEST(singletons, a_second_instance_is_an_internal_assertion_and_keeps_the_first) {
+    process_wide_thing first;
+    try {
+        process_wide_thing second;
+        FAIL() << "second instance accepted";
+    } catch (const tk_mail_assertion& assertion) {
+        EXPECT_EQ(assertion.level(), 2);
+    }
+    EXPECT_EQ(&process_wide_thing::instance(), &first);
+}

@@ -1,0 +1,88 @@
+// The settings file: typed values, escaping, atomic private writes, bad files.
+#include "toolkit/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "../support/temp_folder.h"
+
+TEST(settings_file, values_round_trip_with_their_types) {
+    temp_folder folder;
+    const auto path = folder.path() / "conf" / "Sprandel.conf";
+    tk_settings_store out(path);
+    out.set_dword("engine", 2);
+    out.set_string("dest", "/home/me/Книга 1.xlsx");
+    out.set_string("oraclep", "pa=ss\\word\nwith\rbreaks");
+    out.set_string("port", "");
+    ASSERT_TRUE(out.save());
+
+    tk_settings_store in(path);
+    ASSERT_TRUE(in.load());
+    EXPECT_EQ(in.get_dword("engine"), 2u);
+    EXPECT_EQ(in.get_string("dest"), "/home/me/Книга 1.xlsx");
+    EXPECT_EQ(in.get_string("oraclep"), "pa=ss\\word\nwith\rbreaks");
+    EXPECT_EQ(in.get_string("port"), "");  // an empty value is a value
+    EXPECT_EQ(in.get_string("missing"), std::nullopt);
+    EXPECT_EQ(in.get_dword("dest"), std::nullopt);  // the wrong type reads as missing
+}
+
+TEST(settings_file, is_private_and_leaves_no_temporary_file) {
+    temp_folder folder;
+    const auto path = folder.path() / "Sprandel.conf";
+    tk_settings_store out(path);
+    out.set_string("oraclep", "secret");
+    ASSERT_TRUE(out.save());
+    ASSERT_TRUE(out.save());  // replacing an existing file
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(read_file(path), "[Sprandel]\noraclep=sz:secret\n");
+}
+
+TEST(settings_file, missing_file_loads_nothing) {
+    temp_folder folder;
+    tk_settings_store in(folder.path() / "none.conf");
+    EXPECT_FALSE(in.load());
+    EXPECT_EQ(in.get_dword("engine"), std::nullopt);
+}
+
+TEST(settings_file, damaged_lines_are_skipped_and_the_rest_kept) {
+    temp_folder folder;
+    const auto path = folder.path() / "Sprandel.conf";
+    write_file(path,
+               "garbage before any section\n"
+               "[Sprandel]\r\n"
+               "engine=dword:zz\n"
+               "split=dword:00000001\r\n"
+               "dest=sz:bad\\escape\n"
+               "no equals sign\n"
+               "src=sz:ORCL\n"
+               "[Other]\n"
+               "port=sz:99\n");
+    tk_settings_store in(path);
+    ASSERT_TRUE(in.load());
+    EXPECT_EQ(in.get_dword("engine"), std::nullopt);
+    EXPECT_EQ(in.get_dword("split"), 1u);
+    EXPECT_EQ(in.get_string("dest"), std::nullopt);
+    EXPECT_EQ(in.get_string("src"), "ORCL");
+    EXPECT_EQ(in.get_string("port"), std::nullopt);  // not in our section
+}
+
+TEST(settings_file, unwritable_location_reports_false_without_throwing) {
+    tk_settings_store out("/proc/sprandel-cannot-be-here/Sprandel.conf");
+    out.set_dword("engine", 1);
+    EXPECT_FALSE(out.save());
+}
+
+TEST(settings_file, default_location_follows_xdg_config_home) {
+    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg-test", 1);
+    EXPECT_EQ(tk_settings_store::default_path(), "/tmp/xdg-test/Quorvane/Sprandel.conf");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(tk_settings_store::default_path(), "/home/someone/.config/Quorvane/Sprandel.conf");
+}

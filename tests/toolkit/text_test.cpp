@@ -1,0 +1,91 @@
+// UTF-8/UTF-16 conversion, blanks, replace, split/join, case folding, hex.
+#include "toolkit/text.h"
+
+#include <gtest/gtest.h>
+
+#include "toolkit/exception.h"
+
+TEST(utf_conversion, round_trips_every_plane) {
+    const std::string utf8 = "A\xC3\xA9\xD0\x96\xE4\xB8\xAD\xF0\x9F\x98\x80";  // A é Ж 中 😀
+    const std::u16string utf16 = to_unicode(utf8);
+    EXPECT_EQ(utf16, (std::u16string{u'A', 0xE9, 0x416, 0x4E2D, 0xD83D, 0xDE00}));
+    EXPECT_EQ(to_utf8(utf16), utf8);
+    EXPECT_EQ(to_utf8(u""), "");
+    EXPECT_EQ(to_unicode(""), u"");
+}
+
+TEST(utf_conversion, unpaired_surrogate_is_an_error_naming_its_place) {
+    const std::u16string lone_high{u'a', 0xD83D, u'b'};
+    try {
+        to_utf8(lone_high);
+        FAIL() << "no error";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Cannot convert to UTF8 string: unpaired surrogate at character 2.");
+        EXPECT_EQ(error.level(), 1);
+    }
+    EXPECT_THROW(to_utf8(std::u16string{0xDE00}), tk_exception);
+}
+
+TEST(utf_conversion, invalid_utf8_is_an_error_naming_the_byte) {
+    for (const std::string& bad : {std::string("ab\xC0\x80"), std::string("ab\xED\xA0\x80"),
+                                  std::string("ab\xE4\xB8"), std::string("ab\xF4\x90\x80\x80"),
+                                  std::string("ab\xFF")}) {
+        try {
+            to_unicode(bad);
+            FAIL() << "accepted invalid UTF-8";
+        } catch (const tk_exception& error) {
+            EXPECT_EQ(error.message(), "Cannot convert to UNICODE string: invalid UTF-8 at byte 3.");
+        }
+        EXPECT_FALSE(is_valid_utf8(bad));
+    }
+    EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9"));
+}
+
+TEST(utf_conversion, lengths_count_utf16_units) {
+    EXPECT_EQ(utf16_length("abc"), 3u);
+    EXPECT_EQ(utf16_length("\xD0\x96\xE4\xB8\xAD"), 2u);
+    EXPECT_EQ(utf16_length("\xF0\x9F\x98\x80"), 2u);  // a surrogate pair
+    EXPECT_EQ(utf16_prefix("ab\xF0\x9F\x98\x80", 3), "ab");  // the pair does not fit
+    EXPECT_EQ(utf16_prefix("ab\xF0\x9F\x98\x80", 4), "ab\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf16_prefix("\xD0\x96\xD0\x96", 1), "\xD0\x96");
+}
+
+TEST(string_helpers, trim_removes_only_blanks) {
+    EXPECT_EQ(trim("  a b  "), "a b");
+    EXPECT_EQ(trim("    "), "");
+    EXPECT_EQ(trim("\ta\t"), "\ta\t");
+    EXPECT_EQ(trim(""), "");
+}
+
+TEST(string_helpers, replace_all_never_searches_the_inserted_text) {
+    std::string text = "aba";
+    EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");
+    EXPECT_EQ(text, "aabaa");
+    std::string quotes = "O'Brien's";
+    EXPECT_EQ(replace_all(quotes, "'", "''"), "O''Brien''s");
+    std::string any = "x";
+    EXPECT_THROW(replace_all(any, "", "y"), tk_mail_assertion);
+}
+
+TEST(string_helpers, split_keeps_empty_pieces_and_join_restores) {
+    const auto pieces = split(",a,,b,", ',');
+    ASSERT_EQ(pieces, (std::vector<std::string>{"", "a", "", "b", ""}));
+    EXPECT_EQ(join(pieces, ','), ",a,,b,");
+    EXPECT_EQ(split("", ','), std::vector<std::string>{""});
+}
+
+TEST(case_folding, folds_latin_greek_and_cyrillic) {
+    EXPECT_TRUE(iequals("\xC3\x84rger", "\xC3\xA4rger"));        // Ärger / ärger
+    EXPECT_TRUE(iequals("\xCE\xA3\xCE\x9F\xCE\xA6", "\xCF\x83\xCE\xBF\xCF\x86"));  // ΣΟΦ / σοφ
+    EXPECT_TRUE(iequals("\xD0\x96\xD0\x81", "\xD0\xB6\xD1\x91"));  // ЖЁ / жё
+    EXPECT_TRUE(iequals("\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x82\xC3\x93" "D\xC5\xB9"));  // Łódź / łÓDŹ
+    EXPECT_FALSE(iequals("abc", "abd"));
+    EXPECT_EQ(to_upper("stra\xC3\x9F" "e \xC3\xBF"), "STRA\xC3\x9F" "E \xC5\xB8");  // ß stays, ÿ -> Ÿ
+    EXPECT_TRUE(iless{}("apple", "BANANA"));
+    EXPECT_FALSE(iless{}("BANANA", "apple"));
+}
+
+TEST(hex, two_upper_case_digits_per_byte) {
+    EXPECT_EQ(tk_hex(std::string_view("\x00\x1F\xAB\xFF", 4)), "001FABFF");
+    EXPECT_EQ(tk_hex(std::string_view()), "");
+}

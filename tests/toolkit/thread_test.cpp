@@ -1,0 +1,73 @@
+// Worker thread: runs its job, stops on request, refuses a second start.
+#include "toolkit/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "toolkit/exception.h"
+
+namespace {
+
+class counting_job : public tk_thread_functor {
+public:
+    void operator()() override {
+        while (!is_stop_requested()) {
+            ++rounds;
+            if (stop_by_itself && rounds >= 3) break;
+            std::this_thread::yield();
+        }
+        done = true;
+    }
+    std::atomic<int> rounds{0};
+    std::atomic<bool> done{false};
+    bool stop_by_itself = false;
+};
+
+class job_thread : public tk_thread {
+public:
+    counting_job job;
+
+protected:
+    tk_thread_functor* create_functor() override {
+        owns_functor_ = false;
+        return &job;
+    }
+};
+
+}  // namespace
+
+TEST(worker_thread, runs_the_job_to_its_end) {
+    job_thread thread;
+    thread.job.stop_by_itself = true;
+    thread.start();
+    thread.join();
+    EXPECT_EQ(thread.job.rounds.load(), 3);
+    EXPECT_TRUE(thread.job.done.load());
+    EXPECT_FALSE(thread.is_running());
+}
+
+TEST(worker_thread, stop_asks_the_job_to_end_and_waits) {
+    job_thread thread;
+    thread.start();
+    while (thread.job.rounds.load() == 0) std::this_thread::yield();
+    thread.stop();
+    EXPECT_TRUE(thread.job.done.load());
+    EXPECT_FALSE(thread.is_running());
+}
+
+TEST(worker_thread, starting_a_running_thread_is_an_internal_assertion) {
+    job_thread thread;
+    thread.start();
+    while (thread.job.rounds.load() == 0) std::this_thread::yield();
+    EXPECT_THROW(thread.start(), tk_mail_assertion);
+    thread.stop();
+}
+
+TEST(worker_thread, base_job_idles_until_stopped) {
+    tk_thread thread;
+    thread.start();
+    EXPECT_TRUE(thread.is_running());
+    thread.stop();  // must return within one idle period
+    EXPECT_FALSE(thread.is_running());
+}
