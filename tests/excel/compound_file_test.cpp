@@ -1,0 +1,277 @@
+// Compound file: round trips through our writer and reader, the layout facts other readers
+// rely on, and damaged files that must give errors instead of crashes or endless loops.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "excel/compound_file_format.h"
+#include "excel/compound_file_reader.h"
+#include "excel/compound_file_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class temporary_folder {
+public:
+    temporary_folder() {
+        std::string pattern = (fs::temp_directory_path() / "cf_test.XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~temporary_folder() { fs::remove_all(path_); }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::vector<std::byte> pattern_bytes(std::size_t size, unsigned seed) {
+    std::vector<std::byte> bytes(size);
+    std::minstd_rand generator(seed);
+    for (auto& b : bytes) b = static_cast<std::byte>(generator() & 0xFF);
+    return bytes;
+}
+
+std::vector<std::byte> file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> bytes(chars.size());
+    std::memcpy(bytes.data(), chars.data(), chars.size());
+    return bytes;
+}
+
+void store(const fs::path& path, const std::vector<std::byte>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void save(const compound_file_writer& writer, const fs::path& path) {
+    temporary_output_file out(path);
+    writer.write(out);
+    out.commit();
+}
+
+compound_file_problem problem_opening(const fs::path& path, std::u16string_view stream = u"Workbook") {
+    try {
+        compound_file file(path, compound_file::access::read_write);
+        compound_stream s = file.open_stream(stream);
+        s.read_all();
+    } catch (const compound_file_error& error) {
+        return error.problem();
+    }
+    ADD_FAILURE() << "no error for " << path;
+    return compound_file_problem::cannot_open;
+}
+
+}  // namespace
+
+TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
+    temporary_folder folder;
+    const auto small = pattern_bytes(100, 1);      // mini stream
+    const auto edge = pattern_bytes(4095, 2);      // largest mini stream
+    const auto cutoff = pattern_bytes(4096, 3);    // smallest regular stream
+    const auto big = pattern_bytes(70'001, 4);
+    compound_file_writer writer;
+    writer.add_stream(u"Workbook", big);
+    writer.add_stream(u"\x05SummaryInformation", small);
+    writer.add_stream(u"Edge", edge);
+    writer.add_stream(u"Cutoff", cutoff);
+    writer.add_stream(u"Empty", {});
+    save(writer, folder / "a.xls");
+
+    compound_file file(folder / "a.xls", compound_file::access::read_only);
+    EXPECT_EQ(file.stream_names().size(), 5u);
+    EXPECT_EQ(file.open_stream(u"Workbook").read_all(), big);
+    EXPECT_EQ(file.open_stream(u"workbook").read_all(), big) << "names compare case-insensitively";
+    EXPECT_EQ(file.open_stream(u"\x05SummaryInformation").read_all(), small);
+    EXPECT_EQ(file.open_stream(u"Edge").read_all(), edge);
+    EXPECT_EQ(file.open_stream(u"Cutoff").read_all(), cutoff);
+    EXPECT_EQ(file.open_stream(u"Empty").size(), 0u);
+    EXPECT_FALSE(file.has_stream(u"Book"));
+}
+
+TEST(compound_file_round_trip, file_over_seven_megabytes_uses_difat_sectors) {
+    temporary_folder folder;
+    const auto big = pattern_bytes(7'500'000, 5);
+    compound_file_writer writer;
+    writer.add_stream(u"Workbook", big);
+    save(writer, folder / "big.xls");
+
+    const auto raw = file_bytes(folder / "big.xls");
+    const std::span<const std::byte> header(raw.data(), 512);
+    EXPECT_GT(cfb::get_u32(header, 0x2C), 109u) << "more FAT sectors than the header can list";
+    EXPECT_GE(cfb::get_u32(header, 0x48), 1u) << "DIFAT sector count";
+    EXPECT_NE(cfb::get_u32(header, 0x44), cfb::end_of_chain);
+    EXPECT_EQ(raw.size() % 512, 0u);
+
+    compound_file file(folder / "big.xls", compound_file::access::read_only);
+    EXPECT_EQ(file.open_stream(u"Workbook").read_all(), big);
+}
+
+TEST(compound_file_round_trip, stream_below_4096_bytes_lives_in_the_mini_stream) {
+    temporary_folder folder;
+    const auto small = pattern_bytes(1000, 6);
+    compound_file_writer writer;
+    writer.add_stream(u"Book", small);
+    save(writer, folder / "small.xls");
+    const auto raw = file_bytes(folder / "small.xls");
+    const std::span<const std::byte> header(raw.data(), 512);
+    EXPECT_EQ(cfb::get_u32(header, 0x40), 1u) << "one mini FAT sector";
+    EXPECT_EQ(cfb::get_u32(header, 0x38), 4096u);
+    // header, one mini-stream container sector per 512 bytes, mini FAT, directory, FAT
+    EXPECT_EQ(raw.size(), 512u * (1 + 2 + 1 + 1 + 1));
+    compound_file file(folder / "small.xls", compound_file::access::read_only);
+    EXPECT_EQ(file.open_stream(u"Book").read_all(), small);
+}
+
+TEST(compound_file_round_trip, overwriting_in_place_changes_only_those_bytes) {
+    temporary_folder folder;
+    auto big = pattern_bytes(10'000, 7);
+    auto small = pattern_bytes(300, 8);
+    compound_file_writer writer;
+    writer.add_stream(u"Workbook", big);
+    writer.add_stream(u"Small", small);
+    save(writer, folder / "p.xls");
+    const auto size_before = fs::file_size(folder / "p.xls");
+    {
+        compound_file file(folder / "p.xls", compound_file::access::read_write);
+        compound_stream stream = file.open_stream(u"Workbook");
+        const std::byte patch[4] = {std::byte{1}, std::byte{2}, std::byte{3}, std::byte{4}};
+        stream.seek(510);  // crosses a sector boundary
+        stream.write(patch);
+        compound_stream mini = file.open_stream(u"Small");
+        mini.seek(62);  // crosses a mini sector boundary
+        mini.write(patch);
+        EXPECT_THROW(mini.write(std::vector<std::byte>(300)), compound_file_error);
+    }
+    for (int k = 0; k < 4; ++k) big[510 + k] = small[62 + k] = std::byte(k + 1);
+    compound_file file(folder / "p.xls", compound_file::access::read_only);
+    EXPECT_EQ(file.open_stream(u"Workbook").read_all(), big);
+    EXPECT_EQ(file.open_stream(u"Small").read_all(), small);
+    EXPECT_EQ(fs::file_size(folder / "p.xls"), size_before);
+}
+
+TEST(compound_file_layout, header_fields_and_directory_tree) {
+    compound_file_writer writer;
+    writer.add_stream(u"Workbook", pattern_bytes(4096, 9));
+    writer.add_stream(u"\x05SummaryInformation", pattern_bytes(4096, 10));
+    writer.add_stream(u"\x05" u"DocumentSummaryInformation", pattern_bytes(4096, 11));
+    memory_sink out;
+    writer.write(out);
+    const auto& raw = out.bytes();
+    ASSERT_EQ(raw.size(), 13824u) << "header + 24 stream sectors + directory + FAT";
+    const std::span<const std::byte> header(raw.data(), 512);
+    const std::uint8_t expected_signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    EXPECT_EQ(std::memcmp(raw.data(), expected_signature, 8), 0);
+    EXPECT_EQ(cfb::get_u16(header, 0x1A), 3);
+    EXPECT_EQ(cfb::get_u16(header, 0x1E), 9);
+    EXPECT_EQ(cfb::get_u32(header, 0x2C), 1u);
+    EXPECT_EQ(cfb::get_u32(header, 0x30), 24u) << "directory after the stream sectors";
+    EXPECT_EQ(cfb::get_u32(header, 0x3C), cfb::end_of_chain) << "no mini FAT";
+    // The root's child is the middle name in (length, upper-case) order: "Workbook" (8) <
+    // "\5SummaryInformation" (19) < "\5DocumentSummaryInformation" (27).
+    const std::span<const std::byte> root(raw.data() + 512 + 24 * 512, 128);
+    EXPECT_EQ(cfb::get_u32(root, 0x4C), 2u);
+    const std::span<const std::byte> summary(raw.data() + 512 + 24 * 512 + 2 * 128, 128);
+    EXPECT_EQ(cfb::get_u32(summary, 0x44), 1u);
+    EXPECT_EQ(cfb::get_u32(summary, 0x48), 3u);
+    EXPECT_EQ(std::to_integer<int>(summary[0x43]), cfb::colour_black);
+}
+
+TEST(compound_file_writer_errors, bad_names_and_wrong_producer_lengths_are_refused) {
+    compound_file_writer writer;
+    EXPECT_THROW(writer.add_stream(u"", {}), tk_exception);
+    EXPECT_THROW(writer.add_stream(std::u16string(32, u'x'), {}), tk_exception);
+    writer.add_stream(u"Book", {});
+    EXPECT_THROW(writer.add_stream(u"BOOK", {}), tk_exception);
+    writer.add_stream(u"Liar", 5000, [](byte_sink& out) { out.write_zeros(4999); });
+    memory_sink out;
+    EXPECT_THROW(writer.write(out), tk_exception);
+}
+
+TEST(compound_file_writer_errors, failed_save_leaves_no_file) {
+    temporary_folder folder;
+    compound_file_writer writer;
+    writer.add_stream(u"Workbook", 9000, [](byte_sink& out) {
+        out.write_zeros(100);
+        throw tk_exception("disk full", 1);
+    });
+    {
+        temporary_output_file out(folder / "gone.xls");
+        EXPECT_THROW(writer.write(out), tk_exception);
+    }
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST(compound_file_damage, files_that_are_not_compound_files) {
+    temporary_folder folder;
+    store(folder / "empty.xls", {});
+    EXPECT_EQ(problem_opening(folder / "empty.xls"), compound_file_problem::not_compound_file);
+    store(folder / "text.xls", std::vector<std::byte>(1024, std::byte{'a'}));
+    EXPECT_EQ(problem_opening(folder / "text.xls"), compound_file_problem::not_compound_file);
+    EXPECT_EQ(problem_opening(folder / "missing.xls"), compound_file_problem::cannot_open);
+}
+
+class compound_file_damage_in : public ::testing::Test {
+protected:
+    void SetUp() override {
+        compound_file_writer writer;
+        writer.add_stream(u"Workbook", pattern_bytes(5000, 12));
+        writer.add_stream(u"Small", pattern_bytes(200, 13));
+        memory_sink out;
+        writer.write(out);
+        good_ = out.release();
+        // sectors: 0..9 Workbook, 10 mini container, 11 mini FAT, 12 directory, 13 FAT
+    }
+    compound_file_problem with(std::size_t offset, std::uint32_t value, std::u16string_view stream = u"Workbook") {
+        auto bytes = good_;
+        cfb::put_u32(bytes, offset, value);
+        store(folder_ / "bad.xls", bytes);
+        return problem_opening(folder_ / "bad.xls", stream);
+    }
+    std::size_t fat_entry(std::uint32_t sector) const { return 512 + 13 * 512 + sector * 4; }
+    std::size_t directory_entry(std::uint32_t id) const { return 512 + 12 * 512 + id * 128; }
+
+    temporary_folder folder_;
+    std::vector<std::byte> good_;
+};
+
+TEST_F(compound_file_damage_in, a_chain_that_loops_is_reported) {
+    EXPECT_EQ(with(fat_entry(9), 3), compound_file_problem::chain_loop);
+    EXPECT_EQ(with(fat_entry(12), 12), compound_file_problem::chain_loop) << "directory chain onto itself";
+}
+
+TEST_F(compound_file_damage_in, sector_numbers_beyond_the_file_are_reported) {
+    EXPECT_EQ(with(fat_entry(4), 5000), compound_file_problem::bad_sector_number);
+    EXPECT_EQ(with(0x4C, 99999), compound_file_problem::bad_sector_number) << "FAT sector";
+    EXPECT_EQ(with(0x30, 0xFFFFFFFA), compound_file_problem::bad_sector_number) << "directory start";
+}
+
+TEST_F(compound_file_damage_in, a_stream_longer_than_its_chain_is_reported) {
+    EXPECT_EQ(with(directory_entry(1) + 0x78, 9000), compound_file_problem::chain_too_short);
+    EXPECT_EQ(with(directory_entry(2) + 0x78, 1000, u"Small"), compound_file_problem::chain_too_short);
+    EXPECT_EQ(with(512 + 11 * 512, 100, u"Small"), compound_file_problem::bad_sector_number) << "mini FAT";
+}
+
+TEST_F(compound_file_damage_in, a_directory_tree_that_loops_or_points_outside_is_reported) {
+    EXPECT_EQ(with(directory_entry(1) + 0x44, 1), compound_file_problem::bad_directory);
+    EXPECT_EQ(with(directory_entry(0) + 0x4C, 77), compound_file_problem::bad_directory);
+    EXPECT_EQ(with(directory_entry(2) + 0x40, 200 | 0x01020000, u"Small"), compound_file_problem::bad_directory);
+}
+
+TEST_F(compound_file_damage_in, unsupported_layouts_and_missing_streams_are_reported) {
+    EXPECT_EQ(with(0x1C, 0x0005FFFE), compound_file_problem::unsupported_layout) << "sector shift 5";
+    store(folder_ / "good.xls", good_);
+    EXPECT_EQ(problem_opening(folder_ / "good.xls", u"Book"), compound_file_problem::stream_not_found);
+}
+
+TEST_F(compound_file_damage_in, a_second_writer_is_refused_while_the_file_is_open) {
+    store(folder_ / "good.xls", good_);
+    compound_file first(folder_ / "good.xls", compound_file::access::read_write);
+    EXPECT_EQ(problem_opening(folder_ / "good.xls"), compound_file_problem::locked);
+}
