@@ -1,0 +1,44 @@
+// The .xlsx package writer: sheets streamed one after another into a ZIP package, then
+// the shared strings, styles and the parts that list them.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace SimpleXlsx {
+
+class CWorksheet;
+
+class CWorkbook {
+public:
+    // Creates the temporary file beside destination; throws when it cannot.
+    explicit CWorkbook(std::string destination, bool wrap_text = false);
+    // A workbook not saved leaves nothing behind.
+    ~CWorkbook();
+    CWorkbook(const CWorkbook&) = delete;
+    CWorkbook& operator=(const CWorkbook&) = delete;
+
+    // A new sheet with its header row. The sheet before it is finished: one sheet is
+    // written at a time. The title must be a valid sheet name not yet in the workbook;
+    // a rejected title changes nothing.
+    CWorksheet& add_sheet(std::string_view title, std::span<const std::string> column_names);
+    // Finishes the last sheet, writes the remaining parts and puts the file in place.
+    void save();
+
+    bool is_saved() const noexcept;
+    std::size_t sheet_count() const noexcept;
+    const std::string& destination() const noexcept;
+
+private:
+    struct impl;
+    std::unique_ptr<impl> impl_;
+};
+
+// Checks a sheet title as Excel would: not empty, at most 31 characters, none of
+// : \ / ? * [ ], no apostrophe at either end. Throws the matching xlsx_error.
+void check_sheet_title(std::string_view title);
+
+}  // namespace SimpleXlsx
