@@ -1,0 +1,19 @@
+// The exception every failed Oracle client call becomes.
+#pragma once
+
+#include <string>
+
+#include "toolkit/exception.h"
+
+// Codes of Oracle errors are this base OR the ORA number, so the error handler can tell
+// them from every other code.
+inline constexpr int ora_error_code_base = 0x100000;
+
+class ora_exception : public tk_exception {
+public:
+    // message is Oracle's own text (UTF-8); the code becomes base | (number & 0xFFFF).
+    ora_exception(int oracle_number, std::string message);
+
+    // The ORA number, e.g. 1017 for ORA-01017.
+    int oracle_number() const noexcept { return code_ & 0xFFFF; }
+};

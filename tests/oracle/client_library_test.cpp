@@ -1,0 +1,116 @@
+// Finding the client library: the places tried, and refusing a missing or incomplete one.
+#include "oracle/client_library.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../support/temp_folder.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+namespace {
+
+const std::string missing_text =
+    "The Oracle client and networking components were not found.\n"
+    "These components are supplied by the Oracle Corporation and\n"
+    "are part of the Oracle Version 7.3.4 (or later) client\n"
+    "software installation. You will be unable to use this program\n"
+    "until these components have been installed.";
+
+// Runs body with the trace log on, into a file of its own, and returns what was logged.
+template <class Body>
+std::string logged_while(Body body) {
+    temp_folder folder;
+    const std::string path = folder.file("trace.log");
+    tk_log& log = tk_log::instance();
+    log.set_file_name(path);
+    log.set_minimum_level(1);
+    log.reset_truncation();
+    log.enable(true);
+    body();
+    log.enable(false);
+    log.set_file_name("");
+    return read_file(path);
+}
+
+class oracle_home_guard {
+public:
+    explicit oracle_home_guard(const char* value) {
+        if (const char* old = std::getenv("ORACLE_HOME")) old_ = old, had_ = true;
+        if (value) setenv("ORACLE_HOME", value, 1);
+        else unsetenv("ORACLE_HOME");
+    }
+    ~oracle_home_guard() {
+        if (had_) setenv("ORACLE_HOME", old_.c_str(), 1);
+        else unsetenv("ORACLE_HOME");
+    }
+
+private:
+    std::string old_;
+    bool had_ = false;
+};
+
+}  // namespace
+
+TEST(client_library_places, plain_name_then_oracle_home_then_versioned_names) {
+    oracle_home_guard home("/opt/oracle/product/19c");
+    const std::vector<std::string> expected{
+        "libclntsh.so",      "/opt/oracle/product/19c/lib/libclntsh.so",
+        "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
+        "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1"};
+    EXPECT_EQ(oci_client_library::default_candidates(), expected);
+}
+
+TEST(client_library_places, an_unset_or_empty_oracle_home_adds_no_place) {
+    {
+        oracle_home_guard home(nullptr);
+        EXPECT_EQ(oci_client_library::default_candidates().size(), 7u);
+    }
+    oracle_home_guard home("");
+    const auto candidates = oci_client_library::default_candidates();
+    ASSERT_EQ(candidates.size(), 7u);
+    EXPECT_EQ(candidates[1], "libclntsh.so.23.1");
+}
+
+TEST(client_library_refusal, no_library_gives_the_documented_text_and_logs_every_place) {
+    std::string message;
+    const std::string log = logged_while([&] {
+        try {
+            oci_client_library library({"/nonexistent/first/libclntsh.so", "/nonexistent/second/libclntsh.so.19.1"});
+            FAIL() << "a missing library was accepted";
+        } catch (const tk_exception& error) {
+            message = error.message();
+            EXPECT_EQ(error.level(), tk_level_serious);
+        }
+    });
+    EXPECT_EQ(message, missing_text);
+    EXPECT_NE(log.find("/nonexistent/first/libclntsh.so"), std::string::npos) << log;
+    EXPECT_NE(log.find("/nonexistent/second/libclntsh.so.19.1"), std::string::npos) << log;
+    EXPECT_NE(log.find("libclntsh.so not found; 2 places tried"), std::string::npos) << log;
+}
+
+TEST(client_library_refusal, a_library_missing_functions_is_refused_and_the_functions_named) {
+    std::string message;
+    const std::string log = logged_while([&] {
+        try {
+            oci_client_library library({PARTIAL_CLIENT_PATH});
+            FAIL() << "an incomplete library was accepted";
+        } catch (const tk_exception& error) {
+            message = error.message();
+        }
+    });
+    EXPECT_EQ(message, missing_text);
+    EXPECT_NE(log.find("function(s) missing: OCIHandleFree, OCIDescriptorAlloc"), std::string::npos) << log;
+    EXPECT_NE(log.find("OCIDateTimeGetTime"), std::string::npos) << log;
+    // Present functions are not named as missing.
+    EXPECT_EQ(log.find("OCIEnvNlsCreate,"), std::string::npos) << log;
+}
+
+TEST(client_library_refusal, every_candidate_is_tried_after_a_refusal) {
+    const std::string log = logged_while([&] {
+        EXPECT_THROW(oci_client_library({PARTIAL_CLIENT_PATH, "/nonexistent/libclntsh.so"}), tk_exception);
+    });
+    EXPECT_NE(log.find("/nonexistent/libclntsh.so"), std::string::npos) << log;
+}
