@@ -156,6 +156,17 @@ void CWorksheet::add_number(double value) {
     write_value_cell(text, data_style(wrap_text_), text.size());
 }
 
+void CWorksheet::add_single(float value) {
+    if (!std::isfinite(value)) {
+        add_number(value);
+        return;
+    }
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    const std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
+    write_value_cell(text, data_style(wrap_text_), text.size());
+}
+
 void CWorksheet::add_integer(std::int64_t value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;

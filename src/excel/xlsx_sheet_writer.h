@@ -29,6 +29,8 @@ public:
     void begin_row();
     void add_empty() { ++column_; }  // a NULL: the cell is left out, the next keeps its letter
     void add_number(double value);   // NaN and infinities have no cell form: written as text
+    // The shortest text of the float itself, so 0.1f reads as 0.1 and not 0.100000001490116.
+    void add_single(float value);
     void add_integer(std::int64_t value);
     void add_unsigned(std::uint64_t value);
     // A plain decimal text ([-]digits[.digits]) kept exactly, as a number when Excel can
