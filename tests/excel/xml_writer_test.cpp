@@ -1,0 +1,126 @@
+// Tests of the streaming XML writer and of text escaping.
+#include "excel/xml_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "toolkit/exception.h"
+
+using SimpleXlsx::append_escaped_attribute;
+using SimpleXlsx::append_escaped_text;
+using SimpleXlsx::string_sink;
+using SimpleXlsx::XmlWriter;
+
+namespace {
+
+std::string escaped_text(std::string_view text) {
+    std::string out;
+    append_escaped_text(out, text);
+    return out;
+}
+
+std::string escaped_attribute(std::string_view text) {
+    std::string out;
+    append_escaped_attribute(out, text);
+    return out;
+}
+
+}  // namespace
+
+TEST(xml_escaping, markup_characters_become_entities) {
+    EXPECT_EQ(escaped_text("x&y <a> \"q\" 'p'"), "x&amp;y &lt;a&gt; &quot;q&quot; 'p'");
+    EXPECT_EQ(escaped_text("=1+2"), "=1+2");
+}
+
+TEST(xml_escaping, plain_and_non_latin_text_is_unchanged) {
+    EXPECT_EQ(escaped_text(""), "");
+    EXPECT_EQ(escaped_text("Grüße, Привет, 東京 😀"), "Grüße, Привет, 東京 😀");
+    EXPECT_EQ(escaped_text("a.b,c-d/e\\f(g)[h]%$!?*:;"), "a.b,c-d/e\\f(g)[h]%$!?*:;");
+}
+
+TEST(xml_escaping, characters_xml_cannot_hold_are_written_as_code_escapes) {
+    EXPECT_EQ(escaped_text(std::string("a\x01" "b\x1F" "c", 5)), "a_x0001_b_x001F_c");
+    EXPECT_EQ(escaped_text(std::string("\0", 1)), "_x0000_");
+    EXPECT_EQ(escaped_text("\x0B\x0C"), "_x000B__x000C_");
+    EXPECT_EQ(escaped_text("x\xEF\xBF\xBEy\xEF\xBF\xBF"), "x_xFFFE_y_xFFFF_");
+    // U+FFFD and other characters that begin with the same byte stay as they are
+    EXPECT_EQ(escaped_text("\xEF\xBF\xBD\xEF\xBC\xA1"), "\xEF\xBF\xBD\xEF\xBC\xA1");
+}
+
+TEST(xml_escaping, text_that_looks_like_a_code_escape_keeps_its_underscore) {
+    EXPECT_EQ(escaped_text("_x0041_"), "_x005F_x0041_");
+    EXPECT_EQ(escaped_text("a_x00e9_b"), "a_x005F_x00e9_b");
+    EXPECT_EQ(escaped_text("_x004_ _xZZZZ_ snake_case _x"), "_x004_ _xZZZZ_ snake_case _x");
+}
+
+TEST(xml_escaping, white_space_survives_reading_back) {
+    EXPECT_EQ(escaped_text("a\tb\nc\r\nd"), "a\tb\nc&#13;\nd");
+    EXPECT_EQ(escaped_attribute("a\tb\nc\rd\"e"), "a&#9;b&#10;c&#13;d&quot;e");
+}
+
+TEST(xml_writer, elements_nest_and_empty_ones_close_themselves) {
+    string_sink sink;
+    XmlWriter writer(sink);
+    writer.prolog();
+    writer.start("a");
+    writer.attribute("x", "1 & 2");
+    writer.attribute("n", std::int64_t{-42});
+    writer.start("b");
+    writer.end();
+    writer.element("c", "<text>");
+    writer.element("d", "");
+    writer.end();
+    writer.flush();
+    EXPECT_EQ(sink.text,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<a x=\"1 &amp; 2\" n=\"-42\"><b/><c>&lt;text&gt;</c><d></d></a>");
+    EXPECT_EQ(writer.depth(), 0u);
+}
+
+TEST(xml_writer, end_all_closes_every_open_element_innermost_first) {
+    string_sink sink;
+    XmlWriter writer(sink);
+    writer.start("a");
+    writer.start("b");
+    writer.text("t");
+    writer.start("c");
+    writer.end_all();
+    writer.flush();
+    EXPECT_EQ(sink.text, "<a><b>t<c/></b></a>");
+}
+
+TEST(xml_writer, raw_markup_closes_the_pending_start_tag) {
+    string_sink sink;
+    XmlWriter writer(sink);
+    writer.start("a");
+    writer.raw("<b/>");
+    writer.end();
+    writer.flush();
+    EXPECT_EQ(sink.text, "<a><b/></a>");
+}
+
+TEST(xml_writer, misuse_is_an_internal_assertion) {
+    string_sink sink;
+    XmlWriter writer(sink);
+    EXPECT_THROW(writer.end(), tk_mail_assertion);
+    EXPECT_THROW(writer.attribute("x", "1"), tk_mail_assertion);  // no start tag open
+    writer.start("a");
+    writer.text("t");
+    EXPECT_THROW(writer.attribute("x", "1"), tk_mail_assertion);
+    EXPECT_THROW(writer.prolog(), tk_mail_assertion);  // only as the first thing
+}
+
+TEST(xml_writer, a_held_writer_keeps_large_output_until_released) {
+    string_sink sink;
+    XmlWriter writer(sink);
+    writer.hold(true);
+    writer.start("a");
+    const std::string chunk(1000, 'x');
+    for (std::size_t written = 0; written < 2 * XmlWriter::flush_threshold; written += chunk.size()) writer.text(chunk);
+    EXPECT_TRUE(sink.text.empty());
+    writer.hold(false);
+    writer.text(chunk);  // past the threshold: goes out on its own now
+    EXPECT_GT(sink.text.size(), 2 * XmlWriter::flush_threshold);
+    writer.end();
+    writer.flush();
+    EXPECT_EQ(sink.text.substr(sink.text.size() - 5), "x</a>");
+}
