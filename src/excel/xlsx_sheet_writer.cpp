@@ -270,6 +270,7 @@ void CWorksheet::write_sheet_start() {
         writer.end();
     }
     writer.raw("<sheetData>");
+    writer.flush();
     zip_.write(start.text);
 }
 

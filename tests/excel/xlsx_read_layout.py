@@ -3,7 +3,6 @@
   sheet<TAB>NAME<TAB>freeze=CELL<TAB>filter=RANGE
   width<TAB>COLUMN<TAB>WIDTH
   style<TAB>CELL<TAB>type=T<TAB>format=F<TAB>bold=B<TAB>horizontal=H<TAB>wrap=W<TAB>fill=P:COLOR<TAB>border=L,R,T,B
-  defined<TAB>NAME<TAB>VALUE
 """
 import sys
 
@@ -29,8 +28,6 @@ def main():
                     cell.alignment.horizontal, int(bool(cell.alignment.wrap_text)),
                     fill.patternType, color, border.left.style, border.right.style,
                     border.top.style, border.bottom.style))
-    for name in book.defined_names.definedName:
-        print("defined\t%s\t%s" % (name.name, name.attr_text))
     return 0
 
 

@@ -1,0 +1,398 @@
+// Tests of the workbook package writer: the package's parts, typed cells as openpyxl reads
+// them, the header's layout and the limits of sheets.
+#include "excel/xlsx_workbook_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "../support/temp_folder.h"
+#include "excel/xlsx_error.h"
+#include "excel/xlsx_sheet_writer.h"
+#include "toolkit/exception.h"
+#include "xlsx_test_support.h"
+
+using namespace SimpleXlsx;
+using xlsx_test::dump_workbook;
+using xlsx_test::read_layout;
+using xlsx_test::zip_entry;
+using lines = std::vector<std::string>;
+
+namespace {
+
+const std::vector<std::string> no_columns;
+
+bool contains(const lines& all, const std::string& line) {
+    return std::find(all.begin(), all.end(), line) != all.end();
+}
+
+int error_code(xlsx_error code) { return xlsx_error_code_base + static_cast<int>(code); }
+
+}  // namespace
+
+TEST(xlsx_package, holds_the_documented_parts_with_their_relationships) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        book.add_sheet("First", std::vector<std::string>{"A"});
+        book.add_sheet("Second", std::vector<std::string>{"B"});
+        book.save();
+    }
+    EXPECT_EQ(xlsx_test::zip_entry_names(path),
+              (lines{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/sharedStrings.xml", "xl/styles.xml",
+                     "xl/theme/theme1.xml", "xl/workbook.xml", "xl/_rels/workbook.xml.rels", "docProps/app.xml",
+                     "docProps/core.xml", "_rels/.rels", "[Content_Types].xml"}));
+    const std::string office = "application/vnd.openxmlformats-officedocument.";
+    EXPECT_EQ(zip_entry(path, "[Content_Types].xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+              "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+              "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+              "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" + office + "spreadsheetml.sheet.main+xml\"/>"
+              "<Override PartName=\"/xl/theme/theme1.xml\" ContentType=\"" + office + "theme+xml\"/>"
+              "<Override PartName=\"/xl/styles.xml\" ContentType=\"" + office + "spreadsheetml.styles+xml\"/>"
+              "<Override PartName=\"/docProps/core.xml\" "
+              "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
+              "<Override PartName=\"/docProps/app.xml\" ContentType=\"" + office + "extended-properties+xml\"/>"
+              "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"" + office +
+                  "spreadsheetml.sharedStrings+xml\"/>"
+              "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" + office +
+                  "spreadsheetml.worksheet+xml\"/>"
+              "<Override PartName=\"/xl/worksheets/sheet2.xml\" ContentType=\"" + office +
+                  "spreadsheetml.worksheet+xml\"/>"
+              "</Types>");
+    const std::string type = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    EXPECT_EQ(zip_entry(path, "xl/_rels/workbook.xml.rels"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId1\" Type=\"" + type + "styles\" Target=\"styles.xml\"/>"
+              "<Relationship Id=\"rId2\" Type=\"" + type + "theme\" Target=\"theme/theme1.xml\"/>"
+              "<Relationship Id=\"rId3\" Type=\"" + type + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+              "<Relationship Id=\"rId4\" Type=\"" + type + "worksheet\" Target=\"worksheets/sheet2.xml\"/>"
+              "<Relationship Id=\"rId5\" Type=\"" + type + "sharedStrings\" Target=\"sharedStrings.xml\"/>"
+              "</Relationships>");
+    EXPECT_EQ(xlsx_test::element_of(zip_entry(path, "xl/workbook.xml"), "sheets"),
+              "<sheets><sheet name=\"First\" sheetId=\"1\" r:id=\"rId3\"/>"
+              "<sheet name=\"Second\" sheetId=\"2\" r:id=\"rId4\"/></sheets>");
+    EXPECT_EQ(zip_entry(path, "_rels/.rels"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId3\" Type=\"" + type + "extended-properties\" Target=\"docProps/app.xml\"/>"
+              "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/package/2006/relationships/"
+              "metadata/core-properties\" Target=\"docProps/core.xml\"/>"
+              "<Relationship Id=\"rId1\" Type=\"" + type + "officeDocument\" Target=\"xl/workbook.xml\"/>"
+              "</Relationships>");
+    EXPECT_EQ(dump_workbook(path), (lines{"sheet\tFirst\t1\t1", "R\ts:A", "sheet\tSecond\t1\t1", "R\ts:B"}));
+}
+
+TEST(xlsx_package, properties_name_the_user_the_sheets_and_the_utc_save_time) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    ::setenv("USERNAME", "Ada <Lovelace>", 1);
+    {
+        CWorkbook book(path);
+        book.add_sheet("One", no_columns);
+        book.add_sheet("Two & Three", no_columns);
+        book.save();
+    }
+    ::unsetenv("USERNAME");
+    const std::string core = zip_entry(path, "docProps/core.xml");
+    EXPECT_EQ(xlsx_test::element_of(core, "dc:creator"), "<dc:creator>Ada &lt;Lovelace&gt;</dc:creator>");
+    const std::string created = xlsx_test::element_of(core, "dcterms:created");
+    ASSERT_EQ(created.size(), std::string("<dcterms:created xsi:type=\"dcterms:W3CDTF\">2026-01-01T00:00:00Z"
+                                          "</dcterms:created>").size());
+    EXPECT_EQ(created[created.size() - std::string("</dcterms:created>").size() - 1], 'Z');
+    const std::string app = zip_entry(path, "docProps/app.xml");
+    EXPECT_EQ(xlsx_test::element_of(app, "TitlesOfParts"),
+              "<TitlesOfParts><vt:vector size=\"2\" baseType=\"lpstr\"><vt:lpstr>One</vt:lpstr>"
+              "<vt:lpstr>Two &amp; Three</vt:lpstr></vt:vector></TitlesOfParts>");
+    EXPECT_NE(app.find("<vt:i4>2</vt:i4>"), std::string::npos);
+
+    const std::string other = folder.file("other.xlsx");
+    {
+        CWorkbook book(other);
+        book.add_sheet("One", no_columns);
+        book.save();
+    }
+    EXPECT_EQ(xlsx_test::element_of(zip_entry(other, "docProps/core.xml"), "dc:creator"),
+              "<dc:creator>Unknown</dc:creator>");
+}
+
+TEST(xlsx_cells, values_read_back_with_their_types) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Values", std::vector<std::string>{"N", "I", "T", "B", "D"});
+        sheet.begin_row();
+        sheet.add_number(3.5);
+        sheet.add_integer(-42);
+        sheet.add_text("x&y");
+        sheet.add_boolean(true);
+        ASSERT_TRUE(sheet.add_date({2010, 5, 6}));
+        sheet.end_row();
+        sheet.begin_row();
+        sheet.add_number(0.1 + 0.2);
+        sheet.add_unsigned(18'446'744'073'709'551'615ull);  // 20 digits: kept as text
+        sheet.add_text("=1+2");
+        sheet.add_boolean(false);
+        ASSERT_TRUE(sheet.add_date({2010, 5, 6, 13, 14, 15, 678}));
+        sheet.end_row();
+        sheet.begin_row();
+        sheet.add_single(0.1f);
+        sheet.add_integer(123'456'789'012'345);  // 15 digits: still a number
+        sheet.add_decimal("-0.000000012345678901234567");
+        sheet.add_number(std::numeric_limits<double>::quiet_NaN());
+        ASSERT_TRUE(sheet.add_date({2010, 5, 6, 13, 14, 15}));
+        sheet.end_row();
+        sheet.begin_row();
+        sheet.add_decimal("12.50");
+        sheet.add_integer(1'000'000'000'000'000'000);  // one significant digit
+        sheet.add_number(-std::numeric_limits<double>::infinity());
+        EXPECT_FALSE(sheet.add_date({1899, 12, 31}));
+        sheet.end_row();
+        book.save();
+    }
+    EXPECT_EQ(dump_workbook(path),
+              (lines{"sheet\tValues\t5\t5", "R\ts:N\ts:I\ts:T\ts:B\ts:D",
+                     "R\tn:3.5\tn:-42\ts:x&y\tb:1\td:2010-05-06T00:00:00.000",
+                     "R\tn:0.30000000000000004\ts:18446744073709551615\ts:=1+2\tb:0\td:2010-05-06T13:14:15.678",
+                     "R\tn:0.1\tn:123456789012345\ts:-0.000000012345678901234567\ts:NaN\td:2010-05-06T13:14:15.000",
+                     "R\tn:12.5\tn:1000000000000000000\ts:-Infinity\te:\te:"}));
+    const std::string sheet = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"A5\"><v>12.50</v></c>"), std::string::npos);  // the decimal's own text
+    EXPECT_EQ(sheet.find("<f>"), std::string::npos);                          // no formula, ever
+    const lines layout = read_layout(path);
+    EXPECT_TRUE(contains(layout, "style\tE2\ttype=d\tformat=yyyy-mm-dd\tbold=0\thorizontal=None\twrap=0\t"
+                                 "fill=None:\tborder=None,None,None,None"));
+    EXPECT_TRUE(contains(layout, "style\tE3\ttype=d\tformat=yyyy-mm-dd hh:mm:ss.000\tbold=0\thorizontal=None\t"
+                                 "wrap=0\tfill=None:\tborder=None,None,None,None"));
+    EXPECT_TRUE(contains(layout, "style\tE4\ttype=d\tformat=yyyy-mm-dd hh:mm:ss\tbold=0\thorizontal=None\t"
+                                 "wrap=0\tfill=None:\tborder=None,None,None,None"));
+}
+
+TEST(xlsx_cells, null_values_leave_gaps_and_the_next_cell_keeps_its_letter) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Gaps", std::vector<std::string>{"A", "B", "C"});
+        for (int row = 0; row < 4; ++row) {
+            sheet.begin_row();
+            sheet.add_integer(row);
+            if (row == 3) sheet.add_empty(); else sheet.add_text("");
+            sheet.add_integer(row * 10);
+            sheet.end_row();
+        }
+        book.save();
+    }
+    const std::string sheet = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<row r=\"5\"><c r=\"A5\"><v>3</v></c><c r=\"C5\"><v>30</v></c></row>"), std::string::npos);
+    EXPECT_EQ(sheet.find("B5"), std::string::npos);
+    EXPECT_EQ(dump_workbook(path).back(), "R\tn:3\te:\tn:30");
+}
+
+TEST(xlsx_cells, repeated_texts_share_one_string_and_hostile_text_survives) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    const std::string hostile = "<a href=\"x\">&amp;</a> 'q' ]]> _x0041_";
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Texts", std::vector<std::string>{"Text"});
+        for (const std::string& text : {std::string("Grüße, Привет, 東京 😀"), hostile, std::string("Same"),
+                                        std::string("Same"), std::string(" padded "), std::string("line\r\nbreak"),
+                                        std::string("bell\x07")}) {
+            sheet.begin_row();
+            sheet.add_text(text);
+            sheet.end_row();
+        }
+        book.save();
+    }
+    EXPECT_EQ(dump_workbook(path),
+              (lines{"sheet\tTexts\t8\t1", "R\ts:Text", "R\ts:Grüße, Привет, 東京 😀", "R\ts:" + hostile, "R\ts:Same",
+                     "R\ts:Same", "R\ts: padded ", "R\ts:line\\r\\nbreak",
+                     "R\ts:bell_x0007_"}));  // the code escape is for Excel to decode; openpyxl keeps it
+    const std::string strings = zip_entry(path, "xl/sharedStrings.xml");
+    EXPECT_NE(strings.find("count=\"8\" uniqueCount=\"7\""), std::string::npos);
+    const std::string sheet = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"A4\" t=\"s\"><v>3</v></c></row><row r=\"5\"><c r=\"A5\" t=\"s\"><v>3</v></c>"),
+              std::string::npos);
+}
+
+TEST(xlsx_layout, header_is_bold_centred_framed_shaded_frozen_and_filtered) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Staff", std::vector<std::string>{"Id", "A rather long column title"});
+        for (int row = 0; row < 150; ++row) {  // more rows than the width sample
+            sheet.begin_row();
+            sheet.add_integer(row);
+            sheet.add_text(row == 120 ? std::string(200, 'w') : "short");
+            sheet.end_row();
+        }
+        book.save();
+    }
+    const lines layout = read_layout(path);
+    EXPECT_EQ(layout.front(), "sheet\tStaff\tfreeze=A2\tfilter=A1:B151");
+    const std::string header_style =
+        "\ttype=s\tformat=General\tbold=1\thorizontal=center\twrap=0\tfill=solid:FFD9D9D9\tborder=thin,thin,thin,thin";
+    EXPECT_TRUE(contains(layout, "style\tA1" + header_style));
+    EXPECT_TRUE(contains(layout, "style\tB1" + header_style));
+    EXPECT_TRUE(contains(layout, "style\tB2\ttype=s\tformat=General\tbold=0\thorizontal=None\twrap=0\t"
+                                 "fill=None:\tborder=None,None,None,None"));
+    // "Id" is short: the minimum width; the long title decides column B (row 121 lies
+    // past the sample and does not widen it).
+    EXPECT_TRUE(contains(layout, "width\tA\t6"));
+    EXPECT_TRUE(contains(layout, "width\tB\t29.5"));
+    // Excel keeps a sheet's filter range under this hidden name; openpyxl drops it on reading.
+    EXPECT_EQ(xlsx_test::element_of(zip_entry(path, "xl/workbook.xml"), "definedNames"),
+              "<definedNames><definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"0\" hidden=\"1\">"
+              "'Staff'!$A$1:$B$151</definedName></definedNames>");
+    EXPECT_EQ(dump_workbook(path).size(), 152u);
+}
+
+TEST(xlsx_layout, wrap_text_applies_to_data_cells_only) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path, true);
+        CWorksheet& sheet = book.add_sheet("Wrapped", std::vector<std::string>{"Text", "Number"});
+        sheet.begin_row();
+        sheet.add_text(std::string(100, 'x'));
+        sheet.add_number(2.5);
+        sheet.end_row();
+        book.save();
+    }
+    const lines layout = read_layout(path);
+    EXPECT_TRUE(contains(layout, "style\tA1\ttype=s\tformat=General\tbold=1\thorizontal=center\twrap=0\t"
+                                 "fill=solid:FFD9D9D9\tborder=thin,thin,thin,thin"));
+    EXPECT_TRUE(contains(layout, "style\tA2\ttype=s\tformat=General\tbold=0\thorizontal=None\twrap=1\t"
+                                 "fill=None:\tborder=None,None,None,None"));
+    EXPECT_TRUE(contains(layout, "style\tB2\ttype=n\tformat=General\tbold=0\thorizontal=None\twrap=1\t"
+                                 "fill=None:\tborder=None,None,None,None"));
+    EXPECT_TRUE(contains(layout, "width\tA\t40"));  // wrapped text grows downwards, not sideways
+}
+
+TEST(xlsx_sheets, wide_sheets_name_their_columns_past_z_and_zz) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    std::vector<std::string> header;
+    for (int i = 1; i <= 703; ++i) header.push_back("c" + std::to_string(i));
+    {
+        CWorkbook book(path);
+        book.add_sheet("Wide", header);
+        book.save();
+    }
+    const std::string sheet = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"AA1\" s=\"1\" t=\"s\"><v>26</v></c>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"AAA1\" s=\"1\" t=\"s\"><v>702</v></c>"), std::string::npos);
+    EXPECT_NE(sheet.find("<autoFilter ref=\"A1:AAA1\"/>"), std::string::npos);
+    const lines dump = dump_workbook(path);
+    EXPECT_EQ(dump[0], "sheet\tWide\t1\t703");
+}
+
+TEST(xlsx_sheets, an_empty_table_has_its_header_and_a_table_without_columns_one_empty_row) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        book.add_sheet("Empty", std::vector<std::string>{"A", "B"});
+        book.add_sheet("Nothing", no_columns);
+        book.save();
+    }
+    EXPECT_EQ(dump_workbook(path), (lines{"sheet\tEmpty\t1\t2", "R\ts:A\ts:B", "sheet\tNothing\t0\t0"}));
+    const std::string nothing = zip_entry(path, "xl/worksheets/sheet2.xml");
+    EXPECT_NE(nothing.find("<sheetData><row r=\"1\"></row></sheetData>"), std::string::npos);
+    EXPECT_EQ(nothing.find("autoFilter"), std::string::npos);
+}
+
+TEST(xlsx_sheets, a_workbook_without_text_has_no_shared_strings_part) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Numbers", std::vector<std::string>{""});
+        sheet.begin_row();
+        sheet.add_number(1);
+        sheet.end_row();
+        book.save();
+    }
+    const lines names = xlsx_test::zip_entry_names(path);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "xl/sharedStrings.xml"), 0);
+    EXPECT_EQ(zip_entry(path, "[Content_Types].xml").find("sharedStrings"), std::string::npos);
+    EXPECT_EQ(zip_entry(path, "xl/_rels/workbook.xml.rels").find("sharedStrings"), std::string::npos);
+    EXPECT_EQ(dump_workbook(path), (lines{"sheet\tNumbers\t2\t1", "R\te:", "R\tn:1"}));
+}
+
+TEST(xlsx_sheets, titles_are_checked_before_anything_changes) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    CWorkbook book(path);
+    const std::string longest(31, 'T');
+    book.add_sheet(longest, no_columns);
+    auto rejected = [&](const std::string& title) -> int {
+        try {
+            book.add_sheet(title, no_columns);
+        } catch (const tk_exception& error) {
+            return error.code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(rejected(longest + "T"), error_code(xlsx_error::sheet_name_too_long));
+    EXPECT_EQ(rejected(""), error_code(xlsx_error::sheet_name_empty));
+    EXPECT_EQ(rejected("a/b"), error_code(xlsx_error::sheet_name_invalid));
+    EXPECT_EQ(rejected("[x]"), error_code(xlsx_error::sheet_name_invalid));
+    EXPECT_EQ(rejected("'quoted'"), error_code(xlsx_error::sheet_name_invalid));
+    EXPECT_EQ(rejected(std::string(31, 't')), error_code(xlsx_error::sheet_name_duplicate));  // case ignored
+    try {
+        book.add_sheet(longest + "T", no_columns);
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "The sheet name \"" + longest + "T\" is too long: a sheet name has at most 31 characters.");
+    }
+    book.add_sheet("Ünïcödé sheet of 31 characters!", no_columns);  // 31 characters, more bytes
+    EXPECT_EQ(book.sheet_count(), 2u);
+    book.save();
+    const lines dump = dump_workbook(path);
+    EXPECT_EQ(dump[0], "sheet\t" + longest + "\t0\t0");
+    EXPECT_EQ(dump[1], "sheet\tÜnïcödé sheet of 31 characters!\t0\t0");
+}
+
+TEST(xlsx_sheets, a_full_sheet_refuses_further_rows) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    CWorkbook book(path);
+    CWorksheet& sheet = book.add_sheet("Full", no_columns);
+    for (std::uint32_t row = 0; row < xlsx_max_rows - 1; ++row) {
+        sheet.begin_row();
+        sheet.end_row();
+    }
+    EXPECT_TRUE(sheet.is_full());
+    EXPECT_EQ(sheet.data_row_count(), 1'048'575u);
+    try {
+        sheet.begin_row();
+        FAIL() << "no error";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.level(), tk_level_recoverable);
+        EXPECT_EQ(error.message(), "The sheet \"Full\" is full: a worksheet holds at most 1,048,575 rows of data; "
+                                   "further rows are not written.");
+    }
+    book.save();
+    const std::string part = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(part.find("<row r=\"1048576\"></row></sheetData>"), std::string::npos);
+}
+
+TEST(xlsx_sheets, an_unsaved_workbook_leaves_no_file) {
+    temp_folder folder;
+    {
+        CWorkbook book(folder.file("book.xlsx"));
+        CWorksheet& sheet = book.add_sheet("Data", std::vector<std::string>{"A"});
+        sheet.begin_row();
+        sheet.add_number(1);
+        sheet.end_row();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
