@@ -1,0 +1,256 @@
+// BIFF5 and BIFF8 workbooks read back by xlrd, the row-block index structure the header
+// patch depends on, shared strings across CONTINUE records, and the writer's errors.
+#include <gtest/gtest.h>
+
+#include "excel/biff_records.h"
+#include "excel/biff_workbook_writer.h"
+#include "xls_test_support.h"
+
+using namespace xls_test;
+
+namespace {
+
+constexpr double leap_day = 45351;                                     // 2024-02-29
+constexpr double afternoon = (13 * 3600 + 45 * 60 + 30.25) / 86400.0;  // 13:45:30.250
+
+void write_sample(biff_workbook_writer& book) {
+    biff_sheet_writer& sheet = book.add_sheet("Data");
+    sheet.start_row();
+    sheet.put_text(0, "id");
+    sheet.put_text(1, "name");
+    sheet.put_text(2, "when");
+    sheet.put_text(3, "flag");
+    sheet.end_row();
+    sheet.start_row();
+    sheet.put_number(0, 1);
+    sheet.put_text(1, "Zoë €5");
+    sheet.put_date(2, leap_day, biff_date_kind::date);
+    sheet.put_bool(3, true);
+    sheet.end_row();
+    sheet.start_row();
+    sheet.put_number(0, -2.5);
+    sheet.put_text(1, "Привет");
+    sheet.put_date(2, leap_day + afternoon, biff_date_kind::date_time);
+    sheet.put_bool(3, false);
+    sheet.end_row();
+    sheet.start_row();
+    sheet.put_number(0, 0.1234567890123);  // needs a NUMBER record
+    // column 1 is NULL: no cell
+    sheet.put_date(2, afternoon, biff_date_kind::time);
+    sheet.end_row();
+    sheet.start_row();  // a row of NULLs writes nothing
+    sheet.end_row();
+    sheet.start_row();
+    sheet.put_number(0, 123456789012.0);
+    sheet.put_text(1, "=1+1");
+    sheet.end_row();
+    book.add_sheet("Empty");
+}
+
+}  // namespace
+
+TEST(biff_workbook_read_back, biff8_values_types_dates_and_sheet_names) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "out.xls", biff_version::biff8);
+    write_sample(book);
+    book.close();
+    EXPECT_EQ(dump(folder / "out.xls"),
+              "sheet\tData\t6\t4\n"
+              "R\ts:id\ts:name\ts:when\ts:flag\n"
+              "R\tn:1\ts:Zoë €5\td:2024-02-29T00:00:00.000\tb:1\n"
+              "R\tn:-2.5\ts:Привет\td:2024-02-29T13:45:30.250\tb:0\n"
+              "R\tn:0.1234567890123\te:\td:13:45:30.250\te:\n"
+              "R\te:\te:\te:\te:\n"
+              "R\tn:123456789012\ts:=1+1\te:\te:\n"
+              "sheet\tEmpty\t0\t0\n");
+}
+
+TEST(biff_workbook_read_back, biff5_text_is_code_page_1252_and_unknown_characters_become_question_marks) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "out.xls", biff_version::biff5);
+    write_sample(book);
+    book.close();
+    EXPECT_EQ(dump(folder / "out.xls"),
+              "sheet\tData\t6\t4\n"
+              "R\ts:id\ts:name\ts:when\ts:flag\n"
+              "R\tn:1\ts:Zoë €5\td:2024-02-29T00:00:00.000\tb:1\n"
+              "R\tn:-2.5\ts:??????\td:2024-02-29T13:45:30.250\tb:0\n"
+              "R\tn:0.1234567890123\te:\td:13:45:30.250\te:\n"
+              "R\te:\te:\te:\te:\n"
+              "R\tn:123456789012\ts:=1+1\te:\te:\n"
+              "sheet\tEmpty\t0\t0\n");
+    EXPECT_EQ(book.replaced_characters(), 6u);
+    compound_file file(folder / "out.xls", compound_file::access::read_only);
+    EXPECT_TRUE(file.has_stream(u"Book"));
+    EXPECT_FALSE(file.has_stream(u"Workbook"));
+}
+
+TEST(biff_workbook_read_back, biff5_text_is_cut_at_255_and_biff8_keeps_long_text_whole) {
+    temporary_folder folder;
+    const std::string long_text(300, 'x');
+    for (const auto version : {biff_version::biff5, biff_version::biff8}) {
+        const fs::path path = folder / (version == biff_version::biff5 ? "five.xls" : "eight.xls");
+        biff_workbook_writer book(path, version);
+        biff_sheet_writer& sheet = book.add_sheet("T");
+        sheet.start_row();
+        sheet.put_text(0, long_text);
+        sheet.end_row();
+        book.close();
+        const std::size_t kept = version == biff_version::biff5 ? 255 : 300;
+        EXPECT_EQ(dump(path), "sheet\tT\t1\t1\nR\ts:" + std::string(kept, 'x') + "\n");
+    }
+}
+
+TEST(biff_workbook_shared_strings, strings_crossing_continue_records_read_back_whole) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "sst.xls", biff_version::biff8);
+    biff_sheet_writer& sheet = book.add_sheet("S");
+    std::vector<std::string> expected;
+    for (int k = 0; k < 2000; ++k) {  // about 40 KB of distinct strings, many CONTINUE records
+        std::string text = "value number " + std::to_string(k) + (k % 7 == 0 ? " Ωmega" : "");
+        if (k % 500 == 3) text += std::string(9000, static_cast<char>('a' + k % 26));  // longer than a record
+        expected.push_back(text);
+        sheet.start_row();
+        sheet.put_text(0, text);
+        sheet.put_text(1, "same");  // repeated: stored once
+        sheet.end_row();
+    }
+    book.close();
+    const std::string script =
+        "import sys, xlrd\n"
+        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+        "for r in range(s.nrows): print(s.cell_value(r, 0) + '|' + s.cell_value(r, 1))\n";
+    std::string wanted;
+    for (const auto& text : expected) wanted += text + "|same\n";
+    EXPECT_EQ(python_check(script, folder / "sst.xls"), wanted);
+
+    const auto stream = workbook_stream(folder / "sst.xls");
+    const auto globals = records_from(stream, 0);
+    EXPECT_GE(count(globals, biff_type::continue_record), 5u);
+    for (const auto& r : globals) {
+        if (r.type != biff_type::sst) continue;
+        EXPECT_EQ(cfb::get_u32(r.body, 0), 4000u) << "every use is counted";
+        EXPECT_EQ(cfb::get_u32(r.body, 4), 2001u) << "distinct strings";
+    }
+    // EXTSST buckets point at the first byte of every 16th string (2001 strings / 128 buckets)
+    for (const auto& r : globals) {
+        if (r.type != biff_type::ext_sst) continue;
+        EXPECT_EQ(cfb::get_u16(r.body, 0), 16u);
+        const std::uint32_t position = cfb::get_u32(r.body, 2);
+        const std::uint16_t in_record = cfb::get_u16(r.body, 6);
+        EXPECT_EQ(cfb::get_u16(stream, position - in_record), biff_type::sst);
+        EXPECT_EQ(cfb::get_u16(stream, position), 20) << "UTF-16 length of " << expected[0];
+    }
+}
+
+TEST(biff_workbook_row_blocks, index_points_at_each_dbcell_and_each_dbcell_at_its_rows) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "blocks.xls", biff_version::biff8);
+    biff_sheet_writer& sheet = book.add_sheet("B");
+    for (int r = 0; r < 100; ++r) {
+        sheet.start_row();
+        if (r != 40)  // a row of NULLs inside the second block
+            for (std::uint16_t c = 0; c < 3; ++c) sheet.put_number(c, r * 10 + c);
+        sheet.end_row();
+    }
+    book.close();
+    const auto stream = workbook_stream(folder / "blocks.xls");
+    std::uint32_t sheet_at = 0;
+    for (const auto& r : records_from(stream, 0))
+        if (r.type == biff_type::bound_sheet) sheet_at = cfb::get_u32(r.body, 0);
+    const auto records = records_from(stream, sheet_at);
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(records[0].type, biff_type::bof);
+    ASSERT_EQ(records[1].type, biff_type::index);
+    const auto& index = records[1].body;
+    EXPECT_EQ(cfb::get_u32(index, 4), 0u) << "first row";
+    EXPECT_EQ(cfb::get_u32(index, 8), 100u) << "last row + 1";
+    EXPECT_EQ(cfb::get_u16(stream, cfb::get_u32(index, 12)), biff_type::default_column_width);
+    ASSERT_EQ(index.size(), 16u + 4 * 4) << "four blocks of 32 rows";
+    for (int block = 0; block < 4; ++block) {
+        const std::uint32_t dbcell = cfb::get_u32(index, 16 + block * 4);
+        ASSERT_EQ(cfb::get_u16(stream, dbcell), biff_type::dbcell);
+        const std::uint32_t first_row_at = dbcell - cfb::get_u32(stream, dbcell + 4);
+        ASSERT_EQ(cfb::get_u16(stream, first_row_at), biff_type::row);
+        EXPECT_EQ(cfb::get_u16(stream, first_row_at + 4), block * 32);
+        // every row's first cell, found through the chain of offsets
+        const std::uint16_t dbcell_length = cfb::get_u16(stream, dbcell + 2);
+        std::size_t cell_at = first_row_at + 20;
+        int expected_row = block * 32;
+        for (std::size_t k = 0; k < (dbcell_length - 4u) / 2; ++k) {
+            cell_at += cfb::get_u16(stream, dbcell + 8 + k * 2);
+            if (expected_row == 40) ++expected_row;
+            EXPECT_EQ(cfb::get_u16(stream, cell_at), biff_type::rk);
+            EXPECT_EQ(cfb::get_u16(stream, cell_at + 4), expected_row);
+            EXPECT_EQ(cfb::get_u16(stream, cell_at + 6), 0) << "first column";
+            ++expected_row;
+        }
+        EXPECT_EQ(expected_row, std::min(block * 32 + 32, 100));
+    }
+}
+
+TEST(biff_workbook_layout, fonts_and_xfs_the_header_patch_expects) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "l.xls", biff_version::biff8);
+    book.add_sheet("One");
+    book.close();
+    const auto stream = workbook_stream(folder / "l.xls");
+    EXPECT_EQ(stream.size(), 4096u) << "padded out of the mini stream";
+    const auto globals = records_from(stream, 0);
+    EXPECT_EQ(count(globals, biff_type::font), 5u);
+    EXPECT_EQ(count(globals, biff_type::xf), 24u);
+    std::size_t fonts = 0;
+    for (const auto& r : globals) {
+        if (r.type != biff_type::font) continue;
+        EXPECT_EQ(cfb::get_u16(r.body, 0), 200) << "10 pt";
+        EXPECT_EQ(cfb::get_u16(r.body, 6), fonts == 4 ? 700 : 400) << "fifth font bold";
+        ++fonts;
+    }
+}
+
+TEST(biff_rk_numbers, encodable_values_round_trip_and_others_are_refused) {
+    for (const double value : {0.0, 1.0, -1.0, 536870911.0, -536870912.0, 0.5, 12.34, -0.01, 4503599627370496.0, 2.0})
+        ASSERT_TRUE(biff_rk_encode(value).has_value()) << value;
+    for (const double value : {0.0, 1.0, -1.0, 536870911.0, -536870912.0, 0.5, 12.34, -0.01, 4503599627370496.0})
+        EXPECT_EQ(biff_rk_decode(*biff_rk_encode(value)), value) << value;
+    EXPECT_EQ(*biff_rk_encode(1.0), 0x06u) << "integer form";
+    EXPECT_EQ(*biff_rk_encode(12.34), (1234u << 2) | 3u) << "hundredths";
+    EXPECT_FALSE(biff_rk_encode(0.1234567890123).has_value());
+    EXPECT_FALSE(biff_rk_encode(536870912.5).has_value());
+}
+
+TEST(biff_workbook_errors, sheet_names_and_full_sheets_are_refused_with_reasons) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "e.xls", biff_version::biff5);
+    book.add_sheet("Orders");
+    EXPECT_THROW(book.add_sheet("ORDERS"), tk_exception);
+    EXPECT_THROW(book.add_sheet(""), tk_exception);
+    EXPECT_THROW(book.add_sheet(std::string(32, 'n')), tk_exception);
+    EXPECT_THROW(book.add_sheet("a/b"), tk_exception);
+    EXPECT_EQ(book.sheet_count(), 1u);
+    biff_sheet_writer& sheet = *book.find_sheet("orders");
+    for (std::uint32_t r = 0; r < 16384; ++r) {
+        sheet.start_row();
+        sheet.put_number(0, r);
+        sheet.end_row();
+    }
+    try {
+        sheet.start_row();
+        FAIL() << "a 16385th row was accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_STREQ(error.what(), "The worksheet \"Orders\" is full: it holds at most 16384 rows.");
+        EXPECT_EQ(error.level(), tk_level_recoverable);
+    }
+    book.close();
+    const std::string last = dump(folder / "e.xls");
+    EXPECT_NE(last.find("R\tn:16383\n"), std::string::npos);
+}
+
+TEST(biff_workbook_errors, failed_close_leaves_no_file) {
+    temporary_folder folder;
+    biff_workbook_writer book(folder / "missing" / "x.xls", biff_version::biff8);
+    book.add_sheet("A");
+    EXPECT_THROW(book.close(), tk_exception);
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
