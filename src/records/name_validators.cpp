@@ -1,0 +1,152 @@
+// Name validators: acceptance, duplicates and safe replacement names.
+#include "records/name_validators.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "records/udb_schema.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+#include "toolkit/text.h"
+
+namespace {
+
+constexpr int numbered_names = 100'000;  // "00000" .. "99999"
+constexpr std::uint32_t number_length = 5;
+
+std::string utf8_of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Length in UTF-16 code units; bytes of a text that is not UTF-8 count one each.
+std::size_t name_length(std::string_view name) {
+    return is_valid_utf8(name) ? utf16_length(name) : name.size();
+}
+
+std::string name_prefix(std::string_view name, std::size_t units) {
+    if (!is_valid_utf8(name)) return std::string(name.substr(0, units));
+    return std::string(utf16_prefix(name, units));
+}
+
+}  // namespace
+
+udb_validator::udb_validator(std::uint32_t max_length) : max_length_(max_length) {
+    TK_LOG(1, "udb_validator::ctor");
+}
+
+bool udb_validator::is_acceptable(std::string_view name) const {
+    TK_LOG(1, "udb_validator::is_acceptable(%.*s)", static_cast<int>(name.size()), name.data());
+    if (max_length_ != 0 && name_length(name) > max_length_) {
+        TK_LOG(1, "The name is too long");
+        return false;
+    }
+    for (const std::string& restricted : restricted_) {
+        if (iequals(restricted, name)) {
+            TK_LOG(1, "The name is restricted");
+            return false;
+        }
+    }
+    for (const char32_t c : illegal_) {
+        if (name.find(utf8_of(c)) != std::string_view::npos) {
+            TK_LOG(1, "The name contains illegal: %s", utf8_of(c).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool udb_validator::is_duplicated(std::string_view name) const {
+    TK_LOG(1, "udb_validator::is_duplicated(%.*s)", static_cast<int>(name.size()), name.data());
+    for (const std::string& existing : existing_) {
+        TK_LOG(1, "Processing %s", existing.c_str());
+        if (iequals(existing, name)) {
+            TK_LOG(1, "Name is duplicated");
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string udb_validator::get_safe_name(std::string_view name) const {
+    TK_LOG(2, "udb_validator::get_safe_name(%.*s)", static_cast<int>(name.size()), name.data());
+    std::string safe(name);
+    if (max_length_ != 0 && name_length(safe) > max_length_) safe = name_prefix(safe, max_length_ - 1);
+    for (const char32_t c : illegal_) replace_all(safe, utf8_of(c), "_");
+    if (is_acceptable(safe) && !is_duplicated(safe)) return safe;
+    // Room for the five-digit number, which keeps the name within the limit.
+    if (max_length_ != 0 && name_length(safe) + number_length > max_length_) {
+        safe = name_prefix(safe, max_length_ > number_length ? max_length_ - number_length - 1 : 0);
+    }
+    for (int i = 0; i < numbered_names; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%05d", i);
+        std::string candidate = safe + number;
+        if (is_acceptable(candidate) && !is_duplicated(candidate)) return candidate;
+    }
+    TK_FAIL();  // a hundred thousand names taken
+}
+
+void udb_validator::add_existing_name(std::string name) {
+    TK_LOG(1, "udb_validator::add_existing_name(%s)", name.c_str());
+    existing_.push_back(std::move(name));
+}
+
+void udb_validator::add_mapped_pair(const std::string& source, const std::string& generated) {
+    TK_LOG(1, "udb_validator::add_mapped_pair(%s,%s)", source.c_str(), generated.c_str());
+    mapped_pairs_.insert_or_assign(source, generated);
+}
+
+void udb_validator::add_restricted_name(std::string name) { restricted_.push_back(std::move(name)); }
+
+dao_validator::dao_validator() : udb_validator(0) {
+    TK_LOG(1, "dao_validator::ctor");
+    illegal_ = U"`![]./'";
+}
+
+bool dao_validator::is_acceptable(std::string_view name) const {
+    TK_LOG(1, "dao_validator::is_acceptable(%.*s)", static_cast<int>(name.size()), name.data());
+    if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
+    return udb_validator::is_acceptable(name);
+}
+
+std::string dao_validator::get_safe_name(std::string_view name) const {
+    TK_LOG(2, "dao_validator::get_safe_name(%.*s)", static_cast<int>(name.size()), name.data());
+    const std::string trimmed = trim(name);
+    if (trimmed.empty() && !name.empty()) TK_LOG(1, "Special processing for all-spaces-string");
+    return udb_validator::get_safe_name(trimmed);
+}
+
+dao_fn_validator::dao_fn_validator(const udb_schema& schema) {
+    TK_LOG(1, "dao_fn_validator::ctor");
+    for (const auto& descriptor : schema) add_existing_name(descriptor->name);
+}
+
+dao_in_validator::dao_in_validator(const udb_indexes& indexes) {
+    TK_LOG(1, "dao_in_validator::ctor");
+    for (const udb_index& index : indexes) add_existing_name(index.name);
+}
+
+xls_tn_validator::xls_tn_validator(const std::vector<std::string>& first_names,
+                                   const std::vector<std::string>& second_names)
+    : udb_validator(max_sheet_name_length) {
+    TK_LOG(2, "xls_tn_validator::ctor");
+    illegal_ = U"\\?*:$[]/'";
+    for (const std::string& name : first_names) add_existing_name(name);
+    for (const std::string& name : second_names) add_existing_name(name);
+}

@@ -1,0 +1,82 @@
+// Name validators: whether a sheet, column or index name is acceptable to the destination
+// and, when it is not or is taken, a safe and unique replacement.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/names_map.h"
+#include "records/udb_index.h"
+
+class udb_schema;
+
+// Names compare ignoring case (non-ASCII letters too). Lengths are counted in UTF-16 code
+// units, as Excel counts them.
+class udb_validator {
+public:
+    // max_length 0 means no limit.
+    explicit udb_validator(std::uint32_t max_length = 0);
+    virtual ~udb_validator() = default;
+
+    // No illegal character, not restricted, not too long. Duplicates are not looked at.
+    virtual bool is_acceptable(std::string_view name) const;
+    // Equal to a name already taken.
+    virtual bool is_duplicated(std::string_view name) const;
+    // The name itself when acceptable and free; otherwise the name cut to the limit, each
+    // illegal character replaced by "_", and when still taken or unacceptable followed by
+    // the first free five-digit number "00000" .. "99999". The result is not recorded as
+    // taken: call add_existing_name once it is used.
+    virtual std::string get_safe_name(std::string_view name) const;
+
+    // Records a name as taken.
+    void add_existing_name(std::string name);
+    // Records that source became generated.
+    void add_mapped_pair(const std::string& source, const std::string& generated);
+    // Adds a name that is never acceptable.
+    void add_restricted_name(std::string name);
+
+    std::uint32_t max_length() const noexcept { return max_length_; }
+    const t_names_map& mapped_pairs() const noexcept { return mapped_pairs_; }
+    const std::u32string& illegal_characters() const noexcept { return illegal_; }
+    const std::vector<std::string>& existing_names() const noexcept { return existing_; }
+
+protected:
+    std::uint32_t max_length_;
+    t_names_map mapped_pairs_;
+    std::u32string illegal_;  // checked and replaced in this order
+    std::vector<std::string> restricted_;
+    std::vector<std::string> existing_;
+};
+
+// Column and index names of the .xls driver: no "`![]./'", no blank at either end.
+class dao_validator : public udb_validator {
+public:
+    dao_validator();
+
+    bool is_acceptable(std::string_view name) const override;
+    // Blanks at both ends are removed first (a name of blanks only becomes empty).
+    std::string get_safe_name(std::string_view name) const override;
+};
+
+// Column names of one table: every descriptor's name is taken.
+class dao_fn_validator : public dao_validator {
+public:
+    explicit dao_fn_validator(const udb_schema& schema);
+};
+
+// Index names of one table: every index's name is taken.
+class dao_in_validator : public dao_validator {
+public:
+    explicit dao_in_validator(const udb_indexes& indexes);
+};
+
+// Sheet names: at most 31 characters, none of "\?*:$[]/'"; the names of both lists are taken.
+class xls_tn_validator : public udb_validator {
+public:
+    static constexpr std::uint32_t max_sheet_name_length = 31;
+
+    xls_tn_validator(const std::vector<std::string>& first_names,
+                     const std::vector<std::string>& second_names);
+};

@@ -1,0 +1,185 @@
+// udb_query_parser: splits one SELECT statement into its clauses and composes it again.
+#include "records/udb_query_parser.h"
+
+#include <cctype>
+
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+#include "toolkit/text.h"
+
+namespace {
+
+constexpr std::string_view select_keyword = "SELECT ";
+constexpr std::string_view modifier_tokens[] = {" ALL ", " DISTINCT ", " DISTINCTROW ", " TOP "};
+constexpr std::string_view into_token = " INTO ";
+constexpr std::string_view from_token = " FROM ";
+constexpr std::string_view where_token = " WHERE ";
+constexpr std::string_view group_by_token = " GROUP BY ";
+constexpr std::string_view order_by_token = " ORDER BY ";
+
+// Whether token (upper case) stands at position in text, case ignored.
+bool token_at(std::string_view text, std::size_t position, std::string_view token) {
+    if (position > text.size() || text.size() - position < token.size()) return false;
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[position + i])) != static_cast<unsigned char>(token[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t skip_blanks(std::string_view text, std::size_t position) {
+    while (position < text.size() && text[position] == ' ') ++position;
+    return position;
+}
+
+}  // namespace
+
+udb_query_parser::udb_query_parser() { TK_LOG(2, "udb_query_parser::ctor"); }
+
+udb_query_parser::~udb_query_parser() = default;
+
+bool udb_query_parser::initialize(std::string_view sql) {
+    std::string text(sql);
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    TK_LOG(1, "str_query=%s", text.c_str());
+    const std::size_t select = text.find(select_keyword);
+    if (select == std::string::npos) {
+        TK_LOG(1, "SELECT was NOT found");
+        return false;
+    }
+    TK_LOG(1, "SELECT is found at position=%d", static_cast<int>(select));
+    parse(text, select + select_keyword.size());
+    return true;
+}
+
+std::string& udb_query_parser::clause_text(clause which) {
+    switch (which) {
+    case clause::into: return into_;
+    case clause::from: return from_;
+    case clause::where: return where_;
+    case clause::group_by: return group_by_;
+    case clause::order_by: return order_by_;
+    case clause::select_list: break;
+    }
+    TK_FAIL();
+}
+
+// Walks from just behind "SELECT " to the end of the text or to the ")" that closes a
+// sub-query, whose position it returns.
+std::size_t udb_query_parser::parse(const std::string& text, std::size_t start) {
+    std::size_t position = skip_blanks(text, start);
+    for (const std::string_view token : modifier_tokens) {
+        if (position > 0 && token_at(text, position - 1, token)) {
+            modifiers_ = token;
+            position = position - 1 + token.size();
+            break;
+        }
+    }
+    clause current = clause::select_list;
+    bool seen_from = false;
+    bool in_single_quotes = false;
+    bool in_double_quotes = false;
+    int depth = 0;
+    std::size_t piece_start = position;
+
+    const auto close_piece = [&](std::size_t end) {
+        std::string piece = trim(std::string_view(text).substr(piece_start, end - piece_start));
+        if (current == clause::select_list) {
+            TK_LOG(1, "SELECT-argument is found: '%s' (start=%d, end=%d)", piece.c_str(), static_cast<int>(piece_start),
+                   static_cast<int>(end));
+            select_list_.push_back(std::move(piece));
+        } else {
+            clause_text(current) = std::move(piece);
+        }
+    };
+    const auto open_clause = [&](clause next, std::string_view token, std::size_t& at) {
+        close_piece(at);
+        current = next;
+        at += token.size();
+        piece_start = at;
+    };
+
+    while (position < text.size()) {
+        const char c = text[position];
+        if (c == '\'' && !in_double_quotes) in_single_quotes = !in_single_quotes;
+        if (c == '"' && !in_single_quotes) in_double_quotes = !in_double_quotes;
+        if (in_single_quotes || in_double_quotes || c == '\'' || c == '"') {
+            ++position;
+            continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')') {
+            if (depth == 0) break;  // the end of this sub-query
+            --depth;
+        }
+        if (depth != 0) {
+            ++position;
+            continue;
+        }
+        if (current == clause::select_list && c == ',') {
+            close_piece(position);
+            piece_start = ++position;
+            continue;
+        }
+        if (!seen_from) {
+            if (token_at(text, position, where_token) || token_at(text, position, group_by_token)) TK_FAIL();
+            if (current == clause::select_list && token_at(text, position, into_token)) {
+                open_clause(clause::into, into_token, position);
+                continue;
+            }
+            if (token_at(text, position, from_token)) {
+                seen_from = true;
+                open_clause(clause::from, from_token, position);
+                const std::size_t after = parse_sub_query(text, position);
+                if (after != position) piece_start = position = after;
+                continue;
+            }
+        } else if (token_at(text, position, where_token)) {
+            open_clause(clause::where, where_token, position);
+            continue;
+        } else if (token_at(text, position, group_by_token)) {
+            open_clause(clause::group_by, group_by_token, position);
+            continue;
+        } else if (token_at(text, position, order_by_token)) {
+            open_clause(clause::order_by, order_by_token, position);
+            continue;
+        }
+        ++position;
+    }
+    close_piece(position);
+    return position;
+}
+
+// A FROM clause that opens with "(SELECT " is read by a nested parser; the FROM text is then
+// what follows its ")" (the alias). Returns where the walk goes on.
+std::size_t udb_query_parser::parse_sub_query(const std::string& text, std::size_t from_start) {
+    const std::size_t open = skip_blanks(text, from_start);
+    if (open >= text.size() || text[open] != '(') return from_start;
+    const std::size_t select = skip_blanks(text, open + 1);
+    if (text.compare(select, select_keyword.size(), select_keyword) != 0) return from_start;
+    sub_query_ = std::make_unique<udb_query_parser>();
+    std::size_t end = sub_query_->parse(text, select + select_keyword.size());
+    if (end < text.size()) ++end;  // behind the closing ")"
+    TK_LOG(1, "Return from sub-parser at position: %d", static_cast<int>(end));
+    return end;
+}
+
+std::string udb_query_parser::get_query() const {
+    // The stored modifier carries its own blanks (" DISTINCT ").
+    std::string query = modifiers_.empty() ? "SELECT " : "SELECT" + modifiers_;
+    query += join(select_list_, ',');
+    if (sub_query_) {
+        query += " FROM (" + sub_query_->get_query() + ") " + from_;
+    } else if (!from_.empty()) {
+        query += " FROM " + from_;
+    }
+    if (!where_.empty()) query += " WHERE " + where_;
+    if (!group_by_.empty()) query += " GROUP BY " + group_by_;
+    if (!having_.empty()) query += " HAVING " + having_;
+    if (!order_by_.empty()) query += " ORDER BY " + order_by_;
+    TK_LOG(1, "result=%s", query.c_str());
+    return query;
+}

@@ -1,0 +1,69 @@
+// udb_recordset: the base of every row source (a table or query being read) and row sink
+// (a worksheet being written).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "records/udb_index.h"
+#include "records/udb_record.h"
+#include "records/udb_schema.h"
+
+// A read goes move_first, then is_eof / get_item / next until is_eof is true or get_item
+// gives null. A write goes append_record per row, then save.
+class udb_recordset {
+public:
+    udb_recordset(std::string name, std::string query_text, bool schema_flag);
+    udb_recordset(std::string name, bool schema_flag);
+    udb_recordset(const udb_recordset&) = delete;
+    udb_recordset& operator=(const udb_recordset&) = delete;
+    virtual ~udb_recordset();
+
+    // Writes one row. The record may be re-typed in place on the way (convert_record).
+    virtual void append_record(udb_record& record) = 0;
+    // Rewrites the current row; does nothing unless a writer supports it.
+    virtual void update(udb_record& record);
+    // Completes what was written; true on success. The base has nothing to save.
+    virtual bool save();
+    // The current row, owned by the recordset and valid until the next get_item or the
+    // recordset's end; null when there is none. The base has no rows.
+    virtual udb_record* get_item();
+    // True when the read is past the last row. The base has no rows.
+    virtual bool is_eof();
+    // True when the recordset was defined by a query text.
+    virtual bool is_query() const;
+    // Moves to the next row; the base does nothing.
+    virtual void next();
+    // Moves back to the current row after a write; the base does nothing.
+    virtual void reposition();
+    // Called once before the first is_eof of a read; the base does nothing.
+    virtual void move_first();
+
+    // Re-types each field of the record, in place, to the tag of the schema's column of the
+    // same name (case ignored). Throws tk_exception "The structure of data source does not
+    // conform to the destination table." when a field has no such column, and lets the
+    // value's ole_cast_exception through when a value cannot be converted.
+    void convert_record(udb_record& record) const;
+    // Adds an index unless one of that name is already there (logged, then ignored); the
+    // first primary or unique index becomes the key.
+    void add_index(const udb_index& index);
+
+    const std::string& name() const noexcept { return name_; }
+    const std::string& query_text() const noexcept { return query_text_; }
+    udb_schema& schema() noexcept { return schema_; }
+    const udb_schema& schema() const noexcept { return schema_; }
+    const udb_indexes& indexes() const noexcept { return indexes_; }
+    // Number of rows, as the concrete class counts it when opened (0 until then).
+    std::int32_t records_count() const noexcept { return records_count_; }
+    void set_records_count(std::int32_t count) noexcept { records_count_ = count; }
+    // Position in indexes() of the first primary or unique index, or -1.
+    std::int32_t primary_key_position() const noexcept { return primary_key_position_; }
+
+protected:
+    std::string query_text_;
+    std::string name_;
+    udb_schema schema_;
+    udb_indexes indexes_;
+    std::int32_t records_count_ = 0;
+    std::int32_t primary_key_position_ = -1;
+};

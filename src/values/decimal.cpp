@@ -1,0 +1,210 @@
+// Exact conversions of the 96-bit DECIMAL to and from text, integers and doubles.
+#include "values/decimal.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "values/decimal_internal.h"
+#include "values/number_text.h"
+
+namespace {
+
+using u128 = unsigned __int128;
+
+constexpr u128 max_magnitude = (static_cast<u128>(1) << 96) - 1;
+
+// Rounds the digit string cut to keep digits, half to even; dropped_nonzero says whether
+// digits past the string (already gone) were non-zero. keep may be 0 or negative.
+// Returns false when the kept digits alone cannot fit 128 bits (more than 38 of them).
+bool round_digits(std::string_view digits, std::int64_t keep, bool dropped_nonzero, u128& out) {
+    if (keep > 38) return false;
+    u128 value = 0;
+    const auto kept = static_cast<std::size_t>(keep > 0 ? keep : 0);
+    for (std::size_t i = 0; i < kept && i < digits.size(); ++i) value = value * 10 + (digits[i] - '0');
+    for (std::size_t i = digits.size(); i < kept; ++i) value *= 10;
+    if (kept < digits.size() && keep >= 0) {
+        const char first_dropped = digits[kept];
+        bool rest_nonzero = dropped_nonzero;
+        for (std::size_t i = kept + 1; i < digits.size() && !rest_nonzero; ++i) rest_nonzero = digits[i] != '0';
+        const bool round_up = first_dropped > '5' || (first_dropped == '5' && (rest_nonzero || (value & 1) != 0));
+        if (round_up) ++value;
+    }
+    out = value;
+    return true;
+}
+
+}  // namespace
+
+u128 decimal_magnitude(const ole_decimal& value) noexcept {
+    return (static_cast<u128>(value.hi32) << 64) | value.lo64;
+}
+
+void set_decimal_magnitude(ole_decimal& value, u128 magnitude) noexcept {
+    value.hi32 = static_cast<std::uint32_t>(magnitude >> 64);
+    value.lo64 = static_cast<std::uint64_t>(magnitude);
+}
+
+u128 power_of_ten(unsigned exponent) noexcept {
+    u128 result = 1;
+    for (unsigned i = 0; i < exponent; ++i) result *= 10;
+    return result;
+}
+
+u128 divide_rounding_half_even(u128 dividend, u128 divisor) noexcept {
+    const u128 quotient = dividend / divisor;
+    const u128 remainder = dividend % divisor;
+    const u128 twice = remainder * 2;
+    if (twice > divisor || (twice == divisor && (quotient & 1) != 0)) return quotient + 1;
+    return quotient;
+}
+
+bool decimal_from_number_text(const number_text& number, ole_decimal& out) noexcept {
+    ole_decimal result;
+    if (number.digits.empty()) {
+        out = result;
+        return true;
+    }
+    const auto length = static_cast<std::int64_t>(number.digits.size());
+    // The value is digits * 10^exponent; find the largest scale <= 28 whose rounded
+    // mantissa fits 96 bits.
+    std::int64_t scale = number.exponent < 0 ? -number.exponent : 0;
+    if (scale > ole_decimal_max_scale) scale = ole_decimal_max_scale;
+    for (;; --scale) {
+        const std::int64_t keep = length + number.exponent + scale;
+        u128 mantissa = 0;
+        if (round_digits(number.digits, keep, number.inexact, mantissa) && mantissa <= max_magnitude) {
+            set_decimal_magnitude(result, mantissa);
+            result.scale = static_cast<std::uint8_t>(scale);
+            result.sign = (number.negative && mantissa != 0) ? ole_decimal_negative : 0;
+            out = result;
+            return true;
+        }
+        if (scale == 0) return false;
+    }
+}
+
+bool decimal_from_string(std::string_view text, ole_decimal& out) noexcept {
+    number_text number;
+    if (!read_number_text(text, number)) return false;
+    return decimal_from_number_text(number, out);
+}
+
+std::string decimal_to_string(const ole_decimal& value) {
+    char buffer[64];
+    const std::size_t length = decimal_to_chars(value, buffer);
+    return std::string(buffer, length);
+}
+
+std::size_t decimal_to_chars(const ole_decimal& value, char (&buffer)[64]) noexcept {
+    char digits[40];
+    std::size_t count = 0;
+    u128 magnitude = decimal_magnitude(value);
+    do {
+        digits[count++] = static_cast<char>('0' + static_cast<int>(magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const std::size_t scale = value.scale;
+    while (count <= scale) digits[count++] = '0';  // at least one digit before the point
+    // digits holds the number backwards; fraction digits are digits[0 .. scale).
+    std::size_t first_fraction = 0;
+    while (first_fraction < scale && digits[first_fraction] == '0') ++first_fraction;
+
+    std::size_t length = 0;
+    const bool is_zero = decimal_magnitude(value) == 0;
+    if (value.sign != 0 && !is_zero) buffer[length++] = '-';
+    for (std::size_t i = count; i > scale; --i) buffer[length++] = digits[i - 1];
+    if (first_fraction < scale) {
+        buffer[length++] = '.';
+        for (std::size_t i = scale; i > first_fraction; --i) buffer[length++] = digits[i - 1];
+    }
+    return length;
+}
+
+ole_decimal decimal_from_int64(std::int64_t value) noexcept {
+    ole_decimal result;
+    if (value < 0) {
+        result.sign = ole_decimal_negative;
+        result.lo64 = 0 - static_cast<std::uint64_t>(value);
+    } else {
+        result.lo64 = static_cast<std::uint64_t>(value);
+    }
+    return result;
+}
+
+ole_decimal decimal_from_uint64(std::uint64_t value) noexcept {
+    ole_decimal result;
+    result.lo64 = value;
+    return result;
+}
+
+bool decimal_round_to_integer(const ole_decimal& value, u128& magnitude) noexcept {
+    magnitude = divide_rounding_half_even(decimal_magnitude(value), power_of_ten(value.scale));
+    return true;
+}
+
+bool decimal_to_int64(const ole_decimal& value, std::int64_t& out) noexcept {
+    u128 magnitude = 0;
+    decimal_round_to_integer(value, magnitude);
+    const u128 limit = static_cast<u128>(INT64_MAX) + (value.sign != 0 ? 1 : 0);
+    if (magnitude > limit) return false;
+    const auto low = static_cast<std::uint64_t>(magnitude);
+    out = value.sign != 0 ? static_cast<std::int64_t>(0 - low) : static_cast<std::int64_t>(low);
+    return true;
+}
+
+bool decimal_to_uint64(const ole_decimal& value, std::uint64_t& out) noexcept {
+    u128 magnitude = 0;
+    decimal_round_to_integer(value, magnitude);
+    if (magnitude == 0) {
+        out = 0;
+        return true;
+    }
+    if (value.sign != 0 || magnitude > UINT64_MAX) return false;
+    out = static_cast<std::uint64_t>(magnitude);
+    return true;
+}
+
+double decimal_to_double(const ole_decimal& value) noexcept {
+    // from_chars rounds correctly and ignores the process locale.
+    char buffer[64];
+    const std::size_t length = decimal_to_chars(value, buffer);
+    double result = 0.0;
+    std::from_chars(buffer, buffer + length, result);
+    return result;
+}
+
+bool decimal_from_double(double value, ole_decimal& out, bool from_single) noexcept {
+    if (!std::isfinite(value)) return false;
+    char buffer[64];
+    const int precision = from_single ? 6 : 14;  // significant digits - 1
+    const auto result = from_single
+        ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::scientific, precision)
+        : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision);
+    if (result.ec != std::errc()) return false;
+    number_text number;
+    if (!read_number_text(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), number)) return false;
+    return decimal_from_number_text(number, out);
+}
+
+int decimal_compare(const ole_decimal& a, const ole_decimal& b) noexcept {
+    const u128 magnitude_a = decimal_magnitude(a);
+    const u128 magnitude_b = decimal_magnitude(b);
+    const int sign_a = magnitude_a == 0 ? 0 : (a.sign != 0 ? -1 : 1);
+    const int sign_b = magnitude_b == 0 ? 0 : (b.sign != 0 ? -1 : 1);
+    if (sign_a != sign_b) return sign_a < sign_b ? -1 : 1;
+    if (sign_a == 0) return 0;
+    // Integer parts first, then the fractions brought to 28 digits (which 128 bits hold).
+    const u128 unit_a = power_of_ten(a.scale);
+    const u128 unit_b = power_of_ten(b.scale);
+    const u128 integer_a = magnitude_a / unit_a;
+    const u128 integer_b = magnitude_b / unit_b;
+    int order = 0;
+    if (integer_a != integer_b) {
+        order = integer_a < integer_b ? -1 : 1;
+    } else {
+        const u128 fraction_a = (magnitude_a % unit_a) * power_of_ten(ole_decimal_max_scale - a.scale);
+        const u128 fraction_b = (magnitude_b % unit_b) * power_of_ten(ole_decimal_max_scale - b.scale);
+        if (fraction_a != fraction_b) order = fraction_a < fraction_b ? -1 : 1;
+    }
+    return sign_a < 0 ? -order : order;
+}

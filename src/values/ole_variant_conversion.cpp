@@ -1,0 +1,617 @@
+// ole_variant: reading values from text (from_string) and converting between tags in place
+// (change_type), with the results of the OLE variant services.
+#include <charconv>
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+#include "toolkit/log.h"
+#include "toolkit/text.h"
+#include "values/currency.h"
+#include "values/date_number.h"
+#include "values/decimal.h"
+#include "values/decimal_internal.h"
+#include "values/number_text.h"
+#include "values/ole_date.h"
+#include "values/ole_variant.h"
+#include "values/ole_variant_internal.h"
+
+namespace {
+
+using i128 = __int128;
+
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The sign and magnitude at the start of text, read the way strtoll/strtoull read them:
+// leading white space skipped, reading stops at the first non-digit, magnitude saturated.
+struct leading_integer {
+    bool negative = false;
+    std::uint64_t magnitude = 0;
+    bool saturated = false;
+};
+
+leading_integer read_leading_integer(std::string_view text) {
+    leading_integer result;
+    std::size_t pos = 0;
+    while (pos < text.size() && is_space(text[pos])) ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) result.negative = text[pos++] == '-';
+    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
+        const auto digit = static_cast<std::uint64_t>(text[pos] - '0');
+        if (result.magnitude > (UINT64_MAX - digit) / 10) {
+            result.saturated = true;
+            result.magnitude = UINT64_MAX;
+        } else if (!result.saturated) {
+            result.magnitude = result.magnitude * 10 + digit;
+        }
+    }
+    return result;
+}
+
+// strtoll: saturates at the 64-bit bounds.
+std::int64_t read_int64(std::string_view text) {
+    const leading_integer value = read_leading_integer(text);
+    if (value.negative) {
+        if (value.magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return INT64_MIN;
+        return static_cast<std::int64_t>(0 - value.magnitude);
+    }
+    if (value.magnitude > static_cast<std::uint64_t>(INT64_MAX)) return INT64_MAX;
+    return static_cast<std::int64_t>(value.magnitude);
+}
+
+// strtoull: saturates at the unsigned bound; a minus sign negates modulo 2^64.
+std::uint64_t read_uint64(std::string_view text) {
+    const leading_integer value = read_leading_integer(text);
+    if (value.saturated) return UINT64_MAX;
+    return value.negative ? 0 - value.magnitude : value.magnitude;
+}
+
+// atoi: the 64-bit reading cut to int.
+std::int32_t read_atoi(std::string_view text) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(read_int64(text))));
+}
+
+// The C library's number reading in the "C" locale, whatever locale the process runs in.
+locale_t c_locale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+// atof: the longest number at the start of the text, 0 when there is none.
+double read_atof(std::string_view text) {
+    const std::string copy(text);
+    return strtod_l(copy.c_str(), nullptr, c_locale());
+}
+
+// A whole text that is a number (blanks around allowed), as the nearest double.
+bool read_real(std::string_view text, double& out) {
+    number_text syntax;
+    if (!read_number_text(text, syntax)) return false;
+    out = read_atof(text);
+    return true;
+}
+
+// "%.15G" / "%.7G" without the process locale.
+std::string general_text(double value, int significant_digits) {
+    char buffer[48];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant_digits);
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        if (c == 'e') c = 'E';
+    }
+    return text;
+}
+
+bool is_integer_tag(vartype tag) {
+    switch (tag) {
+    case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool is_binary_target(vartype tag) { return tag == VT_BINARY || tag == VT_BLOB || tag == VT_BLOB_OBJECT; }
+
+bool integer_fits(i128 value, vartype tag) {
+    switch (tag) {
+    case VT_I1: return value >= INT8_MIN && value <= INT8_MAX;
+    case VT_UI1: return value >= 0 && value <= UINT8_MAX;
+    case VT_I2: return value >= INT16_MIN && value <= INT16_MAX;
+    case VT_UI2: return value >= 0 && value <= UINT16_MAX;
+    case VT_I4: case VT_INT: return value >= INT32_MIN && value <= INT32_MAX;
+    case VT_UI4: case VT_UINT: return value >= 0 && value <= UINT32_MAX;
+    case VT_I8: return value >= INT64_MIN && value <= INT64_MAX;
+    case VT_UI8: return value >= 0 && static_cast<unsigned __int128>(value) <= UINT64_MAX;
+    default: return false;
+    }
+}
+
+// A number taken from a value on its way to another tag.
+struct number_value {
+    enum class kind { integer, real, currency, decimal } which = kind::integer;
+    i128 integer = 0;
+    double real = 0.0;
+    bool single = false;  // the real came from a VT_R4
+    ole_currency currency;
+    ole_decimal decimal;
+};
+
+i128 signed_magnitude(const ole_decimal& value, unsigned __int128 magnitude) {
+    return value.sign != 0 ? -static_cast<i128>(magnitude) : static_cast<i128>(magnitude);
+}
+
+}  // namespace
+
+bool round_to_int64(double value, std::int64_t& out) noexcept {
+    if (std::isnan(value)) return false;
+    const double rounded = std::nearbyint(value);  // half to even in the default mode
+    constexpr double two_to_63 = 9223372036854775808.0;
+    if (rounded >= two_to_63 || rounded < -two_to_63) return false;
+    out = static_cast<std::int64_t>(rounded);
+    return true;
+}
+
+// The conversions that need the value's inside.
+struct ole_variant_access {
+    static ole_variant integer(i128 value, vartype tag);
+    static bool read_number(const ole_variant& source, vartype target, number_value& out);
+    static bool to_integer(const number_value& number, vartype target, ole_variant& out);
+    static bool by_table(const ole_variant& source, vartype target, ole_variant& out);
+    static bool to_text(const ole_variant& source, ole_variant& out);
+    static bool from_64bit(const ole_variant& source, vartype target, ole_variant& out, bool& handled);
+    static bool to_64bit(const ole_variant& source, vartype target, ole_variant& out);
+    static bool to_binary(const ole_variant& source, ole_variant& out);
+    static void from_hex(std::string_view text, ole_variant& out);
+};
+
+ole_variant ole_variant_access::integer(i128 value, vartype tag) {
+    ole_variant result;
+    result.vt_ = tag;
+    switch (tag) {
+    case VT_I1: result.i1_ = static_cast<std::int8_t>(value); break;
+    case VT_UI1: result.ui1_ = static_cast<std::uint8_t>(value); break;
+    case VT_I2: case VT_BOOL: result.i2_ = static_cast<std::int16_t>(value); break;
+    case VT_UI2: result.ui2_ = static_cast<std::uint16_t>(value); break;
+    case VT_I4: case VT_INT: case VT_ERROR: result.i4_ = static_cast<std::int32_t>(value); break;
+    case VT_UI4: case VT_UINT: result.ui4_ = static_cast<std::uint32_t>(value); break;
+    case VT_I8: result.i8_ = static_cast<std::int64_t>(value); break;
+    case VT_UI8: result.ui8_ = static_cast<std::uint64_t>(value); break;
+    default: TK_FAIL();
+    }
+    return result;
+}
+
+bool ole_variant_access::read_number(const ole_variant& source, vartype target, number_value& out) {
+    using kind = number_value::kind;
+    switch (source.vt_) {
+    case VT_I1: out.integer = source.i1_; return true;
+    case VT_UI1: out.integer = source.ui1_; return true;
+    case VT_I2: case VT_BOOL: out.integer = source.i2_; return true;
+    case VT_UI2: out.integer = source.ui2_; return true;
+    case VT_I4: case VT_INT: out.integer = source.i4_; return true;
+    case VT_UI4: case VT_UINT: out.integer = source.ui4_; return true;
+    case VT_I8: out.integer = source.i8_; return true;
+    case VT_UI8: out.integer = source.ui8_; return true;
+    case VT_R4: out.which = kind::real; out.real = source.r4_; out.single = true; return true;
+    case VT_R8: out.which = kind::real; out.real = source.r8_; return true;
+    case VT_CY: out.which = kind::currency; out.currency = source.cy_; return true;
+    case VT_DECIMAL: out.which = kind::decimal; out.decimal = source.decimal_; return true;
+    case VT_DATE:
+        if (!source.date_.has_number) return false;
+        out.which = kind::real;
+        out.real = source.date_.number;
+        return true;
+    case VT_BSTR: {
+        const std::string_view text = source.text_;
+        if (target == VT_BOOL) {  // the words first, then any number
+            if (iequals(trim(text), "true")) { out.integer = ole_true; return true; }
+            if (iequals(trim(text), "false")) { out.integer = ole_false; return true; }
+        }
+        if (target == VT_R4 || target == VT_R8 || target == VT_DATE) {
+            out.which = kind::real;
+            return read_real(text, out.real);
+        }
+        out.which = kind::decimal;
+        return decimal_from_string(text, out.decimal);
+    }
+    default:
+        return false;  // VT_ERROR, VT_LPSTR, VT_LPWSTR, objects
+    }
+}
+
+bool ole_variant_access::to_integer(const number_value& number, vartype target, ole_variant& out) {
+    using kind = number_value::kind;
+    i128 value = 0;
+    switch (number.which) {
+    case kind::integer: value = number.integer; break;
+    case kind::real: {
+        std::int64_t rounded = 0;
+        if (!round_to_int64(number.real, rounded)) return false;
+        value = rounded;
+        break;
+    }
+    case kind::currency:
+        value = static_cast<i128>(divide_rounding_half_even(
+            static_cast<unsigned __int128>(number.currency.value < 0 ? -static_cast<i128>(number.currency.value)
+                                                                     : static_cast<i128>(number.currency.value)),
+            ole_currency_scale));
+        if (number.currency.value < 0) value = -value;
+        break;
+    case kind::decimal: {
+        unsigned __int128 magnitude = 0;
+        decimal_round_to_integer(number.decimal, magnitude);
+        value = signed_magnitude(number.decimal, magnitude);
+        break;
+    }
+    }
+    if (!integer_fits(value, target)) return false;
+    out = integer(value, target);
+    return true;
+}
+
+bool ole_variant_access::to_text(const ole_variant& source, ole_variant& out) {
+    switch (source.vt_) {
+    case VT_R4: out = ole_variant(general_text(source.r4_, 7)); return true;
+    case VT_R8: out = ole_variant(general_text(source.r8_, 15)); return true;
+    // The canonical text with milliseconds, the same as to_string (not a locale's form).
+    case VT_DATE: out = ole_variant(source.to_string()); return true;
+    // The number, not a word: true is "-1".
+    case VT_BOOL: out = ole_variant(std::to_string(source.i2_)); return true;
+    case VT_ERROR: case VT_LPSTR: case VT_LPWSTR: return false;
+    default: {
+        number_value number;
+        if (!read_number(source, VT_BSTR, number)) return false;
+        out = ole_variant(source.to_string());
+        return true;
+    }
+    }
+}
+
+bool ole_variant_access::by_table(const ole_variant& source, vartype target, ole_variant& out) {
+    using kind = number_value::kind;
+    if (target == VT_EMPTY) {
+        out = ole_variant();
+        return true;
+    }
+    if (target == VT_BSTR) return to_text(source, out);
+    if (target == VT_DATE && source.vt_ == VT_BSTR) {
+        const ole_date date(source.text_);
+        if (!date.is_valid()) return false;
+        out = date.to_variant();
+        return true;
+    }
+    number_value number;
+    if (!read_number(source, target, number)) return false;
+    if (is_integer_tag(target) || target == VT_I8 || target == VT_UI8) return to_integer(number, target, out);
+    switch (target) {
+    case VT_BOOL: {
+        bool is_true = false;
+        switch (number.which) {
+        case kind::integer: is_true = number.integer != 0; break;
+        case kind::real: is_true = number.real != 0.0; break;
+        case kind::currency: is_true = number.currency.value != 0; break;
+        case kind::decimal: is_true = decimal_magnitude(number.decimal) != 0; break;
+        }
+        out = ole_variant(is_true);
+        return true;
+    }
+    case VT_R4:
+    case VT_R8: {
+        double value = 0.0;
+        switch (number.which) {
+        case kind::integer: value = static_cast<double>(number.integer); break;
+        case kind::real: value = number.real; break;
+        case kind::currency: value = currency_to_double(number.currency); break;
+        case kind::decimal: value = decimal_to_double(number.decimal); break;
+        }
+        if (target == VT_R8) {
+            out = ole_variant(value);
+            return true;
+        }
+        if (std::isfinite(value) && std::fabs(value) > FLT_MAX) return false;
+        out = ole_variant(static_cast<float>(value));
+        return true;
+    }
+    case VT_CY: {
+        ole_currency value;
+        bool done = false;
+        switch (number.which) {
+        case kind::integer:
+            done = number.integer >= INT64_MIN && number.integer <= INT64_MAX &&
+                   currency_from_int64(static_cast<std::int64_t>(number.integer), value);
+            break;
+        case kind::real: done = currency_from_double(number.real, value); break;
+        case kind::currency: value = number.currency; done = true; break;
+        case kind::decimal: done = currency_from_decimal(number.decimal, value); break;
+        }
+        if (!done) return false;
+        out = ole_variant(value);
+        return true;
+    }
+    case VT_DECIMAL: {
+        ole_decimal value;
+        bool done = false;
+        switch (number.which) {
+        case kind::integer:
+            value = number.integer < 0 ? decimal_from_uint64(static_cast<std::uint64_t>(-number.integer))
+                                       : decimal_from_uint64(static_cast<std::uint64_t>(number.integer));
+            if (number.integer < 0) value.sign = ole_decimal_negative;
+            done = true;
+            break;
+        case kind::real: done = decimal_from_double(number.real, value, number.single); break;
+        case kind::currency: done = currency_to_decimal(number.currency, value); break;
+        case kind::decimal: value = number.decimal; done = true; break;
+        }
+        if (!done) return false;
+        out = ole_variant(value);
+        return true;
+    }
+    case VT_DATE: {
+        double value = 0.0;
+        switch (number.which) {
+        case kind::integer: value = static_cast<double>(number.integer); break;
+        case kind::real: value = number.real; break;
+        case kind::currency: value = currency_to_double(number.currency); break;
+        case kind::decimal: value = decimal_to_double(number.decimal); break;
+        }
+        ole_systemtime time;
+        if (!date_number_to_systemtime(value, time)) return false;
+        out = ole_variant(time);
+        out.date_.number = value;  // the number as given, not re-derived from the rounded time
+        return true;
+    }
+    default:
+        return false;  // VT_NULL, VT_ERROR, VT_LPSTR, VT_LPWSTR, objects
+    }
+}
+
+// Step one of change_type: what the platform cannot do with 64-bit sources.
+bool ole_variant_access::from_64bit(const ole_variant& source, vartype target, ole_variant& out, bool& handled) {
+    const bool is_signed = source.vt_ == VT_I8;
+    handled = true;
+    switch (target) {
+    case VT_I2: case VT_I4: case VT_INT: case VT_UINT: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4:
+        out = integer(static_cast<i128>(source.ui8_), target);  // the low bits, as documented
+        return true;
+    case VT_BOOL:
+        out = ole_variant(source.ui8_ != 0);  // any non-zero store is true
+        return true;
+    case VT_R4:
+        out = is_signed ? ole_variant(static_cast<float>(source.i8_)) : ole_variant(static_cast<float>(source.ui8_));
+        return true;
+    case VT_R8:
+        out = is_signed ? ole_variant(static_cast<double>(source.i8_)) : ole_variant(static_cast<double>(source.ui8_));
+        return true;
+    case VT_BSTR:
+        out = ole_variant(source.to_string());
+        return true;
+    case VT_DECIMAL:
+        TK_LOG(1, is_signed ? "VT_I8->VT_DECIMAL" : "VT_UI8->VT_DECIMAL");
+        out = ole_variant(is_signed ? decimal_from_int64(source.i8_) : decimal_from_uint64(source.ui8_));
+        return true;
+    case VT_CY: {
+        // An integer becomes the same amount of currency; beyond CY's range it cannot.
+        ole_currency value;
+        const bool done = is_signed ? currency_from_int64(source.i8_, value) : currency_from_uint64(source.ui8_, value);
+        if (done) out = ole_variant(value);
+        return done;
+    }
+    default:
+        handled = false;
+        return false;
+    }
+}
+
+// Step two of change_type: 64-bit targets.
+bool ole_variant_access::to_64bit(const ole_variant& source, vartype target, ole_variant& out) {
+    i128 value = 0;
+    switch (source.vt_) {
+    case VT_I2: case VT_BOOL: value = source.i2_; break;  // sign-extended, also into VT_UI8
+    case VT_I4: case VT_INT: value = source.i4_; break;
+    case VT_I1: value = source.i1_; break;
+    case VT_UI1: value = source.ui1_; break;
+    case VT_UI2: value = source.ui2_; break;
+    case VT_UI4: case VT_UINT: value = source.ui4_; break;
+    case VT_I8: value = source.i8_; break;   // the other 64-bit tag: the same bits
+    case VT_UI8: value = source.ui8_; break;
+    case VT_R4:
+    case VT_R8:
+    case VT_DECIMAL:
+    case VT_CY: {
+        TK_LOG(1, source.vt_ == VT_DECIMAL ? (target == VT_I8 ? "VT_DECIMAL->VT_I8" : "VT_DECIMAL->VT_UI8") : "to 64-bit");
+        number_value number;
+        read_number(source, target, number);
+        return to_integer(number, target, out);
+    }
+    default:
+        return false;  // VT_DATE, VT_BSTR, VT_ERROR, objects
+    }
+    // Modulo 2^64, as the platform stores it: -1 into VT_UI8 sets every bit.
+    out = integer(value, target);
+    return true;
+}
+
+// Step four of change_type: the raw bytes of the value become a byte array.
+bool ole_variant_access::to_binary(const ole_variant& source, ole_variant& out) {
+    TK_LOG(1, "a_type is binary, src.vt=%d", source.vt_);
+    const void* data = &source.i8_;
+    std::size_t size = 0;
+    ole_decimal decimal;
+    switch (source.vt_) {
+    case VT_I2: case VT_BOOL: case VT_UI2: size = 2; break;
+    case VT_I4: case VT_R4: case VT_UI4: case VT_INT: case VT_UINT: size = 4; break;
+    case VT_R8: case VT_CY: case VT_I8: case VT_UI8: size = 8; break;
+    case VT_I1: case VT_UI1: size = 1; break;
+    case VT_DATE: data = &source.date_.time; size = sizeof(ole_systemtime); break;
+    case VT_DECIMAL:
+        // In the platform's VARIANT the decimal's reserved word is the tag itself.
+        decimal = source.decimal_;
+        decimal.reserved = VT_DECIMAL;
+        data = &decimal;
+        size = sizeof(ole_decimal);
+        break;
+    case VT_BSTR:
+    case VT_LPSTR:
+        TK_LOG(1, "VT_BSTR->binary");
+        data = source.text_.data();
+        size = source.text_.size();
+        break;
+    default:
+        return false;
+    }
+    out.attach_binary(data, size);
+    return true;
+}
+
+void ole_variant_access::from_hex(std::string_view text, ole_variant& out) {
+    out.clear();
+    if (text.empty()) {
+        TK_LOG(1, "Empty BLOB");
+        return;
+    }
+    if (text.size() % 2 != 0) {
+        TK_LOG(2, "Incorrect BLOB (size is odd)");
+        return;
+    }
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    TK_LOG(1, "Got BLOB size: %d", static_cast<int>(text.size() / 2));
+    ole_variant::byte_array bytes(text.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        unsigned value = 0;
+        const char* pair = text.data() + 2 * i;
+        const auto result = std::from_chars(pair, pair + 2, value, 16);
+        if (result.ec != std::errc() || result.ptr != pair + 2) {
+            TK_LOG(2, "Incorrect BLOB (not hexadecimal at byte %d)", static_cast<int>(i));
+            return;
+        }
+        bytes[i] = static_cast<std::uint8_t>(value);
+    }
+    out.attach_binary(std::move(bytes));
+}
+
+// ---- ole_variant members ---------------------------------------------------------------
+
+void ole_variant::from_wstring(std::u16string_view text, vartype target) { from_string(to_utf8(text), target); }
+
+void ole_variant::from_string(std::string_view text, vartype target) {
+    switch (target) {
+    case VT_I2: case VT_I4: case VT_I1: case VT_UI1: case VT_UI2:
+        *this = ole_variant_access::integer(read_atoi(text), target);
+        return;
+    case VT_UI4:
+        *this = ole_variant(static_cast<std::uint32_t>(read_uint64(text)));
+        return;
+    case VT_I8:
+        *this = ole_variant(static_cast<std::int64_t>(read_int64(text)));
+        return;
+    case VT_UI8:
+        *this = ole_variant(static_cast<std::uint64_t>(read_uint64(text)));
+        return;
+    case VT_R4:
+    case VT_R8: {
+        std::string copy(text);
+        replace_all(copy, ",", ".");
+        const double value = read_atof(copy);
+        *this = target == VT_R4 ? ole_variant(static_cast<float>(value)) : ole_variant(value);
+        return;
+    }
+    case VT_CY:
+    case VT_DECIMAL: {
+        TK_LOG(1, target == VT_CY ? "GOT VT_CY" : "GOT VT_DECIMAL");
+        std::string copy(text);
+        replace_all(copy, ",", ".");
+        clear();
+        number_text number;
+        const bool syntax = read_number_text(copy, number);
+        bool done = false;
+        if (target == VT_CY) {
+            ole_currency value;
+            done = syntax && currency_from_string(copy, value);
+            if (done) *this = ole_variant(value);
+        } else {
+            ole_decimal value;
+            done = syntax && decimal_from_number_text(number, value);
+            if (done) *this = ole_variant(value);
+        }
+        if (!done) {
+            TK_LOG(3, target == VT_CY ? "VarCyFromStr failed: %08X" : "VarDecFromStr failed: %08X",
+                   syntax ? disp_e_overflow : disp_e_typemismatch);
+        }
+        return;
+    }
+    case VT_DATE: {
+        TK_LOG(1, "GOT VT_DATE");
+        const ole_date date(text);
+        if (date.is_valid()) {
+            *this = date.to_variant();
+        } else {
+            clear();
+        }
+        return;
+    }
+    case VT_BOOL: {
+        if (iequals(text, "yes") || iequals(text, "true")) {
+            *this = ole_variant(true);
+        } else if (iequals(text, "no") || iequals(text, "false")) {
+            *this = ole_variant(false);
+        } else {
+            *this = ole_variant(read_atoi(text) != 0);
+        }
+        return;
+    }
+    case VT_BLOB:
+        ole_variant_access::from_hex(text, *this);
+        return;
+    case VT_BSTR:
+        attach_string(text);
+        return;
+    case VT_EMPTY:
+        clear();
+        return;
+    default: {
+        const ole_variant source(text);
+        ole_variant result;
+        if (!ole_variant_access::by_table(source, target, result)) {
+            clear();
+            throw ole_type_exception();
+        }
+        *this = std::move(result);
+        return;
+    }
+    }
+}
+
+void ole_variant::change_type(vartype target) {
+    if (target == vt_ || is_empty_or_null()) return;
+    ole_variant result;
+    bool done = false;
+    bool handled = false;
+    if (vt_ == VT_I8 || vt_ == VT_UI8) done = ole_variant_access::from_64bit(*this, target, result, handled);
+    if (!handled) {
+        handled = true;
+        if (target == VT_I8 || target == VT_UI8) {
+            done = ole_variant_access::to_64bit(*this, target, result);
+        } else if (is_binary()) {
+            TK_LOG(1, "src.vt is binary, a_type=%d", target);
+            if (target != VT_BSTR) return;  // a byte array only ever becomes its text
+            result = ole_variant(to_string());
+            done = true;
+        } else if (is_binary_target(target)) {
+            done = ole_variant_access::to_binary(*this, result);
+        } else {
+            done = ole_variant_access::by_table(*this, target, result);
+        }
+    }
+    if (!done) {
+        if (tk_log::is_enabled()) {
+            const std::string text = is_text() ? text_ : to_string();
+            TK_LOG(2, "VariantChangeType failed (%d->%d): %s", vt_, target, text.c_str());
+        }
+        throw ole_cast_exception();
+    }
+    *this = std::move(result);
+}
