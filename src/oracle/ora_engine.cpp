@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "oracle/ora_database.h"
 #include "oracle/ora_exception.h"
 #include "oracle/ora_stmt.h"
 #include "toolkit/log.h"
@@ -93,6 +94,20 @@ std::string ora_engine::compose_connect_string(const std::string& host, const st
     if (host.empty() && port.empty()) return service;
     return "//" + (host.empty() ? std::string("localhost") : host) + ":" +
            (port.empty() ? std::string("1521") : port) + "/" + service;
+}
+
+std::unique_ptr<ora_database> ora_engine::open_db(const std::string& host, const std::string& user,
+                                                  const std::string& password, const std::string& port,
+                                                  const std::string& service) {
+    TK_LOG(2, "ora_engine::open_db (%s,%s,%s,%s,%s)", host.c_str(), user.c_str(), password.empty() ? "" : "***",
+           port.c_str(), service.c_str());
+    return open_db(compose_connect_string(host, port, service), user, password);
+}
+
+std::unique_ptr<ora_database> ora_engine::open_db(const std::string& connect_string, const std::string& user,
+                                                  const std::string& password) {
+    connect(connect_string, user, password);
+    return std::make_unique<ora_database>(connect_string, 1);
 }
 
 void ora_engine::connect(const std::string& connect_string, const std::string& user,

@@ -1,0 +1,178 @@
+// Tables and named queries of the Oracle source.
+#include "oracle/ora_table.h"
+
+#include "oracle/ora_database.h"
+#include "oracle/ora_engine.h"
+#include "oracle/ora_stmt.h"
+#include "toolkit/log.h"
+#include "toolkit/text.h"
+
+namespace {
+
+// Catalogue defaults keep the blanks and line ends of the DDL that declared them.
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+ora_table::ora_table(ora_database& database, const std::string& name, int mode)
+    : ora_query_results(name, std::string()), database_(database), mode_(mode) {
+    TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
+    init_schema();
+    if (schema_.empty()) {
+        TK_LOG(1, "Empty table");
+        return;
+    }
+    records_count_ = ora_engine::instance().get_records_cnt(name_);
+    TK_LOG(1, "Got %d records", records_count_);
+}
+
+ora_table::ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode)
+    : ora_query_results(name, sql), database_(database), mode_(mode) {
+    TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
+    init_schema();
+    if (schema_.empty()) {
+        TK_LOG(1, "Empty table");
+        return;
+    }
+    records_count_ = ora_engine::instance().get_records_cnt(query_text_, true);
+    TK_LOG(1, "Got %d records", records_count_);
+}
+
+ora_table::~ora_table() { TK_LOG(2, "ora_table::dtor"); }
+
+void ora_table::init_schema() {
+    TK_LOG(2, "ora_table::init_schema");
+    std::int32_t column_count = 0;
+    if (is_query()) {
+        select_text_ = query_text_;
+    } else {
+        column_count = get_columns_cnt();
+        select_text_ = get_safe_select_query(column_count);
+        if (select_text_.empty()) return;  // no readable column
+    }
+    TK_LOG(1, "Got %d columns", column_count);
+    TK_LOG(1, "Right before extract DB structure");
+    initialize(column_count, select_text_);
+    if (!is_query()) apply_catalogue_details();
+}
+
+std::int32_t ora_table::get_columns_cnt() {
+    TK_LOG(2, "ora_table::get_columns_cnt");
+    ora_engine& engine = ora_engine::instance();
+    const std::string sql = "SELECT COUNT(*) FROM " + engine.get_columns_view() + " WHERE " +
+                            engine.get_table_condition(name_);
+    TK_LOG(1, "Query=%s", sql.c_str());
+    ora_stmt statement;
+    engine.prepare(statement.get(), sql);
+    sb4 count = 0;
+    engine.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
+    TK_ASSERT(engine.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
+    return count;
+}
+
+std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
+    TK_LOG(2, "ora_table::get_safe_select_query");
+    ora_engine& engine = ora_engine::instance();
+    ora_query_results columns(2, "SELECT COLUMN_NAME, DATA_TYPE FROM " + engine.get_columns_view() + " WHERE " +
+                                     engine.get_table_condition(name_));
+    std::string select_list;
+    bool skipped = false;
+    while (!columns.is_eof()) {
+        const udb_record* row = columns.get_item();
+        if (row == nullptr) break;
+        const std::string column = (*row)[0].to_string(), type = (*row)[1].to_string();
+        TK_LOG(1, "GOT field '%s' with type '%s'", column.c_str(), type.c_str());
+        if (ora_engine::is_supported_type(type)) {
+            if (!select_list.empty()) select_list += ",";
+            select_list += ora_engine::quote_identifier(column);
+            continue;
+        }
+        TK_LOG(3, "Table '%s': column '%s' has unsupported type '%s', skip it", name_.c_str(), column.c_str(),
+               type.c_str());
+        skipped = true;
+        if (column_count > 0) --column_count;
+    }
+    if (!skipped) return "SELECT * FROM " + engine.get_safe_name(name_);
+    if (select_list.empty()) return {};
+    return "SELECT " + select_list + " FROM " + engine.get_safe_name(name_);
+}
+
+// Defaults, national sizes in characters, and LONG marks, from the catalogue.
+void ora_table::apply_catalogue_details() {
+    ora_engine& engine = ora_engine::instance();
+    ora_query_results details(3, "select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " + engine.get_columns_view() +
+                                     " where " + engine.get_table_condition(name_));
+    for (std::size_t rows = 0; rows < schema_.size() && !details.is_eof(); ++rows) {
+        const udb_record* row = details.get_item();
+        if (row == nullptr) break;
+        const std::string column = (*row)[0].to_string(), data_default = (*row)[1].to_string(),
+                          type = (*row)[2].to_string();
+        TK_LOG(1, "Got field '%s'", column.c_str());
+        const std::int32_t index = schema_.get_field_idx(column);
+        if (index < 0) {
+            TK_LOG(1, "Field not found in schema");
+            continue;
+        }
+        t_ftd& descriptor = schema_[static_cast<std::size_t>(index)];
+        TK_LOG(1, "field size=%u", descriptor.size);
+        if (!data_default.empty()) {
+            TK_LOG(1, "Got default string: %s (eye=%d, type=%d)", data_default.c_str(), index, descriptor.vartype);
+            descriptor.def_value = get_def_value(descriptor.vartype, data_default);
+            TK_LOG(1, "Got default variant: %s", descriptor.def_value.to_string().c_str());
+        }
+        if (type.starts_with("NVARCHAR2") || type.starts_with("NCHAR")) {
+            // National sizes arrive in bytes of a two-byte character set; users count characters.
+            TK_LOG(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", index);
+            ora_type& object = *columns_.at(static_cast<std::size_t>(index));
+            const std::int32_t size = object.size() != 0 ? object.size() : static_cast<std::int32_t>(descriptor.size);
+            object.set_size(size / 2);
+            descriptor.size = static_cast<std::uint32_t>(size / 2);
+            TK_LOG(1, "New field size=%d", size / 2);
+        } else if (type == "LONG") {
+            descriptor.size = 0;
+            descriptor.type_name = "LONG";
+        }
+    }
+}
+
+ole_variant ora_table::get_def_value(vartype type, std::string_view text) {
+    TK_LOG(2, "ora_table::get_def_value(type=0x%08X, src=%.*s)", type, static_cast<int>(text.size()), text.data());
+    text = trimmed(text);
+    const bool quoted = text.size() > 1 && text.front() == '\'' && text.back() == '\'';
+    if (quoted) {
+        text = text.substr(1, text.size() - 2);
+        TK_LOG(1, "After removing quotes: %.*s", static_cast<int>(text.size()), text.data());
+    }
+    if (type == VT_BSTR && !quoted) {
+        TK_LOG(1, "Incorrect/empty/null default value for VT_BSTR");
+        return {};
+    }
+    if (type == VT_DATE) return {};
+    std::string value_text(text);
+    replace_all(value_text, "''", "'");
+    ole_variant value;
+    try {
+        value.from_string(value_text, type);
+    } catch (const tk_exception&) {
+        return {};  // a default of a type text cannot become (a binary column's) is no default
+    }
+    return value;
+}
+
+bool ora_table::is_eof() {
+    TK_LOG(2, "ora_table::is_eof(%d,%d)", position_, records_count_);
+    if (position_ >= records_count_) return true;
+    TK_ASSERT(initialized_);
+    // Rows deleted since the count end the read early.
+    return !fetch_row();
+}
+
+void ora_table::next() {
+    TK_LOG(2, "ora_table::next");
+    ++position_;
+}

@@ -1,0 +1,41 @@
+// A recordset over one table or named query of the Oracle source, read with exactly the
+// number of rows counted when it was opened.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "oracle/ora_query_results.h"
+
+class ora_database;
+
+class ora_table : public ora_query_results {
+public:
+    // Over a table: the SELECT keeps every readable column; defaults and sizes come from
+    // the catalogue.
+    ora_table(ora_database& database, const std::string& name, int mode);
+    // Over a query: the query's own columns.
+    ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode);
+    ~ora_table() override;
+
+    bool is_eof() override;
+    void next() override;
+
+    // The default a column declares, as a value of the column's tag: quoted text loses its
+    // quotes; server expressions (SYSDATE, function calls) and anything unreadable give none.
+    static ole_variant get_def_value(vartype type, std::string_view text);
+
+    // The SELECT that reads the table; lowers column_count by each column left out.
+    std::string get_safe_select_query(std::int32_t& column_count);
+    const std::string& select_text() const noexcept { return select_text_; }
+
+private:
+    void init_schema();
+    std::int32_t get_columns_cnt();
+    void apply_catalogue_details();
+
+    std::int32_t position_ = 0;
+    ora_database& database_;
+    int mode_;
+    std::string select_text_;
+};
