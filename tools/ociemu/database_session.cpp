@@ -1,0 +1,180 @@
+// Opens the database of a service, registers the Oracle functions SQLite lacks, checks users.
+#include "database_session.h"
+
+#include "catalogue.h"
+#include "oracle_errors.h"
+#include "text_codec.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <dlfcn.h>
+
+namespace ociemu {
+namespace {
+
+constexpr const char* default_banner = "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production";
+
+// Oracle's CONCAT treats NULL as an empty string and is NULL only when both sides are.
+void concat_function(sqlite3_context* context, int, sqlite3_value** args) {
+    const bool left_null = sqlite3_value_type(args[0]) == SQLITE_NULL;
+    const bool right_null = sqlite3_value_type(args[1]) == SQLITE_NULL;
+    if (left_null && right_null) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string text;
+    if (!left_null) text += reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    if (!right_null) text += reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void nvl_function(sqlite3_context* context, int, sqlite3_value** args) {
+    sqlite3_result_value(context, sqlite3_value_type(args[0]) == SQLITE_NULL ? args[1] : args[0]);
+}
+
+std::string local_time_text(bool with_fraction) {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    char buffer[64];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
+    std::string text = buffer;
+    if (with_fraction) {
+        const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1000000;
+        std::snprintf(buffer, sizeof buffer, ".%06lld", static_cast<long long>(micros));
+        text += buffer;
+        std::strftime(buffer, sizeof buffer, "%z", &parts);  // +HHMM
+        const std::string zone = buffer;
+        if (zone.size() == 5) text += " " + zone.substr(0, 3) + ":" + zone.substr(3);
+    }
+    return text;
+}
+
+void sysdate_function(sqlite3_context* context, int, sqlite3_value**) {
+    const std::string text = local_time_text(false);
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void systimestamp_function(sqlite3_context* context, int, sqlite3_value**) {
+    const std::string text = local_time_text(true);
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void register_functions(sqlite3* db) {
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "concat", 2, flags, nullptr, concat_function, nullptr, nullptr);
+    sqlite3_create_function(db, "nvl", 2, flags, nullptr, nvl_function, nullptr, nullptr);
+    sqlite3_create_function(db, "ociemu_sysdate", 0, SQLITE_UTF8, nullptr, sysdate_function, nullptr, nullptr);
+    sqlite3_create_function(db, "ociemu_systimestamp", 0, SQLITE_UTF8, nullptr, systimestamp_function, nullptr, nullptr);
+}
+
+bool is_locked_flag(sqlite3_stmt* statement, int column) {
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL) return false;
+    if (sqlite3_column_type(statement, column) == SQLITE_INTEGER) return sqlite3_column_int64(statement, column) != 0;
+    const std::string text = to_upper_ascii(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+    return text == "Y" || text == "YES" || text == "TRUE" || text == "LOCKED" || text == "1";
+}
+
+long long pragma_value(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    long long value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return value;
+}
+
+}  // namespace
+
+database_session::database_session(const std::filesystem::path& file) {
+    const int status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (status != SQLITE_OK) {
+        const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw make_error(ora::internal_error, "cannot open " + file.string() + ": " + reason);
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    register_functions(db_);
+}
+
+database_session::~database_session() { sqlite3_close_v2(db_); }
+
+std::string database_session::authenticate(std::string_view user, std::string_view password) {
+    sqlite3_stmt* statement = nullptr;
+    const char* sql = "SELECT USERNAME, PASSWORD, LOCKED FROM OCIEMU_USERS";
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        throw make_error(ora::invalid_credentials);  // a database without users admits nobody
+    }
+    bool known = false;
+    bool locked = false;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* name = sqlite3_column_text(statement, 0);
+        const auto* secret = sqlite3_column_text(statement, 1);
+        if (name && secret && equals_ignoring_case(reinterpret_cast<const char*>(name), user) &&
+            password == reinterpret_cast<const char*>(secret)) {
+            known = true;
+            locked = is_locked_flag(statement, 2);
+            break;
+        }
+    }
+    sqlite3_finalize(statement);
+    if (!known || user.empty()) throw make_error(ora::invalid_credentials);
+    if (locked) throw make_error(ora::account_locked);
+    return to_upper_ascii(user);
+}
+
+std::string database_session::banner() {
+    sqlite3_stmt* statement = nullptr;
+    std::string text = default_banner;
+    const char* sql = "SELECT VALUE FROM OCIEMU_SETTINGS WHERE upper(NAME) = 'BANNER'";
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+        text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return text;
+}
+
+void database_session::refresh_catalogue(const std::string& owner) {
+    const long long version = pragma_value(db_, "PRAGMA main.schema_version");
+    const long long changes = sqlite3_total_changes64(db_);
+    if (version == catalogue_schema_version_ && changes == catalogue_changes_ && owner == catalogue_owner_) return;
+    build_catalogue(db_, owner, banner());
+    catalogue_schema_version_ = version;
+    catalogue_changes_ = sqlite3_total_changes64(db_);
+    catalogue_owner_ = owner;
+}
+
+std::filesystem::path data_folder() {
+    if (const char* folder = std::getenv("OCIEMU_DATA"); folder && *folder) return folder;
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&data_folder), &info) && info.dli_fname)
+        return std::filesystem::path(info.dli_fname).parent_path() / "data";
+    return "data";
+}
+
+std::optional<std::filesystem::path> find_service_database(std::string_view service) {
+    std::error_code error;
+    const std::filesystem::path folder = data_folder();
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const auto& path = entry.path();
+        if (path.extension() == ".db" && equals_ignoring_case(path.stem().string(), service)) return path;
+    }
+    return std::nullopt;
+}
+
+void execute_sqlite(sqlite3* db, const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string reason = message ? message : "unknown failure";
+        sqlite3_free(message);
+        throw make_error(ora::internal_error, reason);
+    }
+}
+
+}  // namespace ociemu

@@ -1,0 +1,49 @@
+// One emulated server: the SQLite database of a service, its users, settings and catalogue.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+
+namespace ociemu {
+
+class database_session {
+public:
+    // Opens an existing database file; a failure is ORA-12514 worded by the caller.
+    explicit database_session(const std::filesystem::path& file);
+    ~database_session();
+    database_session(const database_session&) = delete;
+    database_session& operator=(const database_session&) = delete;
+
+    sqlite3* handle() const { return db_; }
+
+    // Checks a user name (any case) and password (exact) against OCIEMU_USERS and returns the
+    // user in upper case. Throws ORA-01017 for a wrong pair, ORA-28000 for a locked account.
+    std::string authenticate(std::string_view user, std::string_view password);
+
+    // The v$version banner: OCIEMU_SETTINGS row BANNER, or a 19c banner.
+    std::string banner();
+
+    // Rebuilds the catalogue tables when the schema changed since the last build.
+    void refresh_catalogue(const std::string& owner);
+
+private:
+    sqlite3* db_ = nullptr;
+    long long catalogue_schema_version_ = -1;
+    long long catalogue_changes_ = -1;
+    std::string catalogue_owner_;
+};
+
+// $OCIEMU_DATA, or the `data` folder beside this library.
+std::filesystem::path data_folder();
+
+// The database file of a service name, compared case-insensitively with the file names.
+std::optional<std::filesystem::path> find_service_database(std::string_view service);
+
+// Runs SQL that returns no rows; throws oracle_error 600 with SQLite's message on failure.
+void execute_sqlite(sqlite3* db, const std::string& sql);
+
+}  // namespace ociemu

@@ -1,0 +1,108 @@
+// The handle registry, text encoding of an environment, and handle destruction.
+#include "handles.h"
+
+#include "result_cursor.h"
+#include "text_codec.h"
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_set>
+
+namespace ociemu {
+namespace {
+
+std::mutex& registry_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unordered_set<const void*>& registry() {
+    static std::unordered_set<const void*> handles;
+    return handles;
+}
+
+bool is_child_kind(const handle_base* handle) {
+    return handle->type == OCI_HTYPE_DEFINE || handle->type == OCI_DTYPE_PARAM;
+}
+
+}  // namespace
+
+std::string environment::decode(const void* text, std::size_t bytes) const {
+    if (!text || bytes == 0) return {};
+    if (!utf16) return std::string(static_cast<const char*>(text), bytes);
+    std::u16string units(bytes / 2, u'\0');
+    std::copy_n(static_cast<const unsigned char*>(text), units.size() * 2, reinterpret_cast<unsigned char*>(units.data()));
+    return utf16_to_utf8(units);
+}
+
+std::string environment::encode(const std::string& utf8) const {
+    if (!utf16) return utf8;
+    const std::u16string units = utf8_to_utf16(utf8);
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+statement_handle::statement_handle(environment* owner) : handle_base(OCI_HTYPE_STMT, owner) {}
+
+statement_handle::~statement_handle() {
+    for (const auto& define : defines) unregister_handle(define.get());
+    for (const auto& param : params) unregister_handle(param.get());
+}
+
+void register_handle(handle_base* handle) {
+    std::lock_guard lock(registry_mutex());
+    registry().insert(handle);
+}
+
+void unregister_handle(handle_base* handle) {
+    std::lock_guard lock(registry_mutex());
+    registry().erase(handle);
+}
+
+handle_base* find_handle(const void* pointer) {
+    if (!pointer) return nullptr;
+    std::lock_guard lock(registry_mutex());
+    if (!registry().count(pointer)) return nullptr;
+    return static_cast<handle_base*>(const_cast<void*>(pointer));
+}
+
+void destroy_handle(handle_base* handle) {
+    if (handle->type == OCI_HTYPE_ENV) {
+        // Freeing an environment frees what was allocated from it: statements first, since
+        // they own their defines and parameters.
+        std::vector<handle_base*> statements, others;
+        {
+            std::lock_guard lock(registry_mutex());
+            for (const void* pointer : registry()) {
+                auto* child = static_cast<handle_base*>(const_cast<void*>(pointer));
+                if (child == handle || child->env != handle || is_child_kind(child)) continue;
+                (child->type == OCI_HTYPE_STMT ? statements : others).push_back(child);
+            }
+        }
+        for (auto* child : statements) destroy_handle(child);
+        for (auto* child : others) destroy_handle(child);
+    }
+    if (handle->type == OCI_DTYPE_PARAM) {
+        auto* param = static_cast<param_descriptor*>(handle);
+        if (param->statement) {
+            auto& owned = param->statement->params;
+            const auto found = std::find_if(owned.begin(), owned.end(), [&](const auto& p) { return p.get() == param; });
+            if (found != owned.end()) {
+                unregister_handle(param);
+                found->release();
+                owned.erase(found);
+            }
+        }
+    }
+    if (handle->type == OCI_HTYPE_DEFINE) {
+        auto* define = static_cast<define_handle*>(handle);
+        auto& owned = define->statement->defines;
+        const auto found = std::find_if(owned.begin(), owned.end(), [&](const auto& d) { return d.get() == define; });
+        unregister_handle(define);
+        if (found != owned.end()) owned.erase(found);  // deletes it
+        return;
+    }
+    unregister_handle(handle);
+    delete handle;
+}
+
+}  // namespace ociemu

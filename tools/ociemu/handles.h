@@ -1,0 +1,181 @@
+// The objects behind the opaque OCI handles and descriptors, and the registry that validates them.
+#pragma once
+
+#include "oracle_errors.h"
+#include "oracle_types.h"
+#include "value_conversion.h"
+
+#define OCI_DECLARE_PROTOTYPES
+#include "oracle/oci_declarations.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace ociemu {
+
+class database_session;
+class result_cursor;
+struct analysed_statement;
+
+// A value as the "server" sends it: NULL, integer, real, text (UTF-8) or bytes.
+using stored_value = std::variant<std::monostate, long long, double, std::string, std::vector<std::uint8_t>>;
+using row = std::vector<stored_value>;
+
+struct column_description {
+    std::string name;
+    oracle_type type;
+    bool nullable = true;
+};
+
+struct diagnostics {
+    std::vector<std::pair<int, std::string>> records;  // ORA number, message
+    void clear() { records.clear(); }
+    void add(const oracle_error& error) { records.emplace_back(error.code(), error.what()); }
+};
+
+struct environment;
+
+struct handle_base {
+    handle_base(ub4 handle_type, environment* owner) : type(handle_type), env(owner) {}
+    virtual ~handle_base() = default;
+    handle_base(const handle_base&) = delete;
+    handle_base& operator=(const handle_base&) = delete;
+
+    const ub4 type;       // OCI_HTYPE_* or OCI_DTYPE_*
+    environment* env;     // the environment it was allocated from
+};
+
+struct environment : handle_base {
+    environment(bool utf16_text, ub4 env_mode) : handle_base(OCI_HTYPE_ENV, this), utf16(utf16_text), mode(env_mode) {}
+    bool utf16;   // every text crossing the API is UTF-16 with lengths in bytes
+    ub4 mode;
+    diagnostics diag;
+
+    std::string decode(const void* text, std::size_t bytes) const;  // to UTF-8
+    std::string encode(const std::string& utf8) const;              // API bytes, no terminator
+};
+
+struct error_handle : handle_base {
+    explicit error_handle(environment* owner) : handle_base(OCI_HTYPE_ERROR, owner) {}
+    diagnostics diag;
+};
+
+struct server_handle : handle_base {
+    explicit server_handle(environment* owner) : handle_base(OCI_HTYPE_SERVER, owner) {}
+    std::shared_ptr<database_session> database;  // set while attached
+    bool broken = false;                        // the simulated line dropped (ORA-03113)
+    long long fail_after_rows = -1;             // OCIEMU_FAIL_AFTER_ROWS at attach time
+    std::string encoded_banner;
+};
+
+struct session_handle : handle_base {
+    explicit session_handle(environment* owner) : handle_base(OCI_HTYPE_SESSION, owner) {}
+    std::string user_name;   // as set by the client (UTF-8)
+    std::string password;
+    std::string encoded_user_name;  // what OCIAttrGet hands back
+    std::string user;        // upper case once authenticated
+    bool authenticated = false;
+    server_handle* server = nullptr;
+    char decimal_separator = '.';
+    ub4 lob_prefetch_size = 0;
+};
+
+struct service_context : handle_base {
+    explicit service_context(environment* owner) : handle_base(OCI_HTYPE_SVCCTX, owner) {}
+    server_handle* server = nullptr;
+    session_handle* session = nullptr;
+};
+
+struct statement_handle;
+
+struct define_handle : handle_base {
+    define_handle(environment* owner, statement_handle* parent) : handle_base(OCI_HTYPE_DEFINE, owner), statement(parent) {}
+    statement_handle* statement;
+    ub4 position = 0;
+    void* value = nullptr;
+    sb4 value_size = 0;
+    ub2 data_type = 0;
+    sb2* indicators = nullptr;
+    ub2* lengths = nullptr;
+    ub2* codes = nullptr;
+    ub2 charset_id = 0;     // 0: the environment's
+    ub1 charset_form = SQLCS_IMPLICIT;
+};
+
+struct param_descriptor : handle_base {
+    param_descriptor(environment* owner, statement_handle* parent, column_description described)
+        : handle_base(OCI_DTYPE_PARAM, owner), statement(parent), column(std::move(described)) {}
+    statement_handle* statement;  // null once the statement is gone
+    column_description column;
+    std::string encoded_name, encoded_type_name, encoded_schema_name;
+};
+
+// LOB contents travel with the locator: CLOB text as UTF-16 code units, BLOB as bytes.
+struct lob_value {
+    bool character = false;
+    ub1 form = 0;
+    std::u16string text;
+    std::vector<std::uint8_t> bytes;
+};
+
+struct lob_locator : handle_base {
+    lob_locator(environment* owner, ub4 descriptor_type) : handle_base(descriptor_type, owner) {}
+    std::shared_ptr<const lob_value> value;  // null until a fetch fills it
+    std::uint64_t stream_offset = 0;         // next unit (1-based) of a polling read, 0 when none runs
+    std::uint64_t stream_end = 0;            // where that read stops (0-based, exclusive)
+};
+
+struct datetime_descriptor : handle_base {
+    datetime_descriptor(environment* owner, ub4 descriptor_type) : handle_base(descriptor_type, owner) {}
+    std::optional<date_time> value;
+};
+
+struct interval_descriptor : handle_base {
+    interval_descriptor(environment* owner, ub4 descriptor_type) : handle_base(descriptor_type, owner) {}
+    std::string text;
+};
+
+struct statement_handle : handle_base {
+    explicit statement_handle(environment* owner);
+    ~statement_handle() override;
+
+    std::string text;                 // UTF-8
+    bool prepared = false;
+    bool from_cache = false;          // made by OCIStmtPrepare2, given back by OCIStmtRelease
+    ub2 statement_type = 0;
+    std::vector<column_description> columns;
+    bool described = false;
+    std::unique_ptr<result_cursor> cursor;
+    std::deque<row> buffered;         // rows prefetched to the "client"
+    bool server_done = true;
+    long long rows_sent = 0;          // rows the "server" delivered for this cursor
+    ub4 prefetch_rows = 1;
+    ub4 prefetch_memory = 0;
+    ub4 rows_fetched = 0;
+    oraub8 row_count = 0;
+    bool executed = false;
+    service_context* service = nullptr;
+    std::vector<std::unique_ptr<define_handle>> defines;
+    std::vector<std::unique_ptr<param_descriptor>> params;
+};
+
+// Every live handle is registered, so a wrong or freed pointer is recognised, never followed.
+void register_handle(handle_base* handle);
+void unregister_handle(handle_base* handle);
+handle_base* find_handle(const void* pointer);
+
+template <typename T>
+T* find_handle_of(const void* pointer, ub4 type) {
+    handle_base* found = find_handle(pointer);
+    return found && found->type == type ? static_cast<T*>(found) : nullptr;
+}
+
+// Frees a handle and, for an environment, everything allocated from it.
+void destroy_handle(handle_base* handle);
+
+}  // namespace ociemu

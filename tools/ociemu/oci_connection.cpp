@@ -1,0 +1,144 @@
+// Exported OCI calls that attach to a service, log users on and off, and report the server version.
+#include "api_support.h"
+#include "connect_string.h"
+#include "database_session.h"
+#include "round_trips.h"
+
+#include <cstdlib>
+#include <cstring>
+
+using namespace ociemu;
+
+namespace {
+
+long long fail_after_rows_setting() {
+    const char* setting = std::getenv("OCIEMU_FAIL_AFTER_ROWS");
+    if (!setting || !*setting) return -1;
+    char* end = nullptr;
+    const long long value = std::strtoll(setting, &end, 10);
+    return end && *end == '\0' && value >= 0 ? value : -1;
+}
+
+char decimal_separator_setting() {
+    const char* setting = std::getenv("OCIEMU_NLS_NUMERIC_CHARACTERS");
+    return setting && std::strlen(setting) == 2 ? setting[0] : '.';
+}
+
+void attach(server_handle& server, const std::string& connect_string) {
+    const connect_target target = parse_connect_string(connect_string);
+    count_round_trip();
+    if (target.form != connect_form::alias && !is_local_host(target.host)) throw make_error(ora::host_unknown);
+    const auto file = find_service_database(target.service);
+    if (!file) throw make_error(target.form == connect_form::alias ? ora::alias_not_resolved : ora::service_unknown);
+    server.database = std::make_shared<database_session>(*file);
+    server.broken = false;
+    server.fail_after_rows = fail_after_rows_setting();
+}
+
+server_handle& connected_server(service_context& service) {
+    if (!service.server || !service.server->database) throw make_error(ora::not_connected);
+    if (service.server->broken) throw make_error(ora::end_of_file_on_channel);
+    return *service.server;
+}
+
+// The banner a version call writes, terminated, cut to the buffer.
+void write_banner(const environment& env, const std::string& banner, OraText* buffer, ub4 size) {
+    const std::string bytes = env.encode(banner);
+    const std::size_t terminator = env.utf16 ? 2 : 1;
+    if (!buffer || size < terminator) return;
+    std::size_t copied = std::min<std::size_t>(bytes.size(), size - terminator);
+    if (env.utf16) copied -= copied % 2;
+    std::memcpy(buffer, bytes.data(), copied);
+    std::memset(buffer + copied, 0, terminator);
+}
+
+}  // namespace
+
+OCIEMU_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, sb4 dblink_len, ub4 mode) {
+    auto* server = find_handle_of<server_handle>(srvhp, OCI_HTYPE_SERVER);
+    error_handle* error = error_of(errhp);
+    if (!server || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (mode != OCI_DEFAULT) throw make_error(ora::bad_mode);
+        if (server->database) throw make_error(ora::internal_error, "server handle is already attached");
+        const std::string text = dblink_len > 0 ? server->env->decode(dblink, static_cast<std::size_t>(dblink_len)) : "";
+        attach(*server, text);
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
+    auto* server = find_handle_of<server_handle>(srvhp, OCI_HTYPE_SERVER);
+    error_handle* error = error_of(errhp);
+    if (!server || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (!server->database) throw make_error(ora::not_connected);
+        server->database.reset();
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4 mode) {
+    auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
+    auto* session = find_handle_of<session_handle>(usrhp, OCI_HTYPE_SESSION);
+    error_handle* error = error_of(errhp);
+    if (!service || !session || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (mode & ~(OCI_STMT_CACHE | 0x8u | 0x2u | 0x4u)) throw make_error(ora::bad_mode);
+        if (credt != OCI_CRED_RDBMS && credt != OCI_CRED_EXT) throw make_error(ora::bad_mode);
+        if (session->authenticated) throw make_error(ora::user_already_authenticated);
+        server_handle& server = connected_server(*service);
+        count_round_trip();
+        if (credt == OCI_CRED_EXT) throw make_error(ora::invalid_credentials);  // no OS accounts here
+        session->user = server.database->authenticate(session->user_name, session->password);
+        session->authenticated = true;
+        session->server = &server;
+        session->decimal_separator = decimal_separator_setting();
+        service->session = session;
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4) {
+    auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
+    error_handle* error = error_of(errhp);
+    if (!service || !error) return OCI_INVALID_HANDLE;
+    auto* session = usrhp ? find_handle_of<session_handle>(usrhp, OCI_HTYPE_SESSION) : service->session;
+    if (!session) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (!session->authenticated) throw make_error(ora::not_logged_on);
+        count_round_trip();
+        session->authenticated = false;
+        session->server = nullptr;
+        if (service->session == session) service->session = nullptr;
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, ub1 hndltype) {
+    error_handle* error = error_of(errhp);
+    handle_base* handle = find_handle(hndlp);
+    if (!error || !handle || handle->type != hndltype) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        server_handle* server = nullptr;
+        if (hndltype == OCI_HTYPE_SVCCTX) server = &connected_server(static_cast<service_context&>(*handle));
+        else if (hndltype == OCI_HTYPE_SERVER) server = static_cast<server_handle*>(handle);
+        else throw make_error(ora::illegal_handle_type);
+        if (!server->database) throw make_error(ora::not_connected);
+        if (server->broken) throw make_error(ora::end_of_file_on_channel);
+        count_round_trip();
+        write_banner(*handle->env, server->database->banner(), bufp, bufsz);
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4) {
+    auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
+    error_handle* error = error_of(errhp);
+    if (!service || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        connected_server(*service);
+        count_round_trip();
+        return OCI_SUCCESS;
+    });
+}

@@ -1,0 +1,95 @@
+// Writes a benchmark database: ociemu_bench_db OUTPUT.db ROWS  (table BENCH_ROWS, user BENCH/bench).
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr const char* schema = R"sql(
+CREATE TABLE OCIEMU_USERS (USERNAME TEXT NOT NULL, PASSWORD TEXT NOT NULL, LOCKED TEXT DEFAULT 'N');
+INSERT INTO OCIEMU_USERS VALUES ('BENCH', 'bench', 'N');
+CREATE TABLE BENCH_ROWS (
+    ID NUMBER(10) PRIMARY KEY,
+    NAME VARCHAR2(40) NOT NULL,
+    AMOUNT NUMBER(12,2),
+    RATIO FLOAT,
+    QUANTITY NUMBER(9),
+    CREATED DATE,
+    UPDATED TIMESTAMP(6),
+    CODE CHAR(4),
+    NOTE NVARCHAR2(100),
+    ACTIVE NUMBER(1)
+);
+)sql";
+
+bool check(sqlite3* db, int status, const char* action) {
+    if (status == SQLITE_OK || status == SQLITE_DONE) return true;
+    std::fprintf(stderr, "ociemu_bench_db: %s: %s\n", action, sqlite3_errmsg(db));
+    return false;
+}
+
+// Mixed values with NULLs in every nullable column, cycling so every row differs.
+bool insert_rows(sqlite3* db, long long rows) {
+    sqlite3_stmt* insert = nullptr;
+    const char* sql = "INSERT INTO BENCH_ROWS VALUES (?,?,?,?,?,?,?,?,?,?)";
+    if (!check(db, sqlite3_prepare_v2(db, sql, -1, &insert, nullptr), "prepare insert")) return false;
+    bool ok = true;
+    char text[96];
+    for (long long i = 1; ok && i <= rows; ++i) {
+        sqlite3_bind_int64(insert, 1, i);
+        std::snprintf(text, sizeof text, "Row %lld name", i);
+        sqlite3_bind_text(insert, 2, text, -1, SQLITE_TRANSIENT);
+        if (i % 17 == 0) sqlite3_bind_null(insert, 3); else sqlite3_bind_double(insert, 3, static_cast<double>(i % 100000) + 0.25);
+        sqlite3_bind_double(insert, 4, static_cast<double>(i % 1000) / 7.0);
+        sqlite3_bind_int64(insert, 5, i * 3 % 1000000);
+        std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld 00:00:00", 2000 + i % 25, 1 + i % 12, 1 + i % 28);
+        sqlite3_bind_text(insert, 6, text, -1, SQLITE_TRANSIENT);
+        std::snprintf(text, sizeof text, "2024-%02lld-%02lld %02lld:%02lld:%02lld.%06lld", 1 + i % 12, 1 + i % 28, i % 24,
+                      i % 60, i * 7 % 60, i % 1000000);
+        sqlite3_bind_text(insert, 7, text, -1, SQLITE_TRANSIENT);
+        std::snprintf(text, sizeof text, "C%03lld", i % 1000);
+        sqlite3_bind_text(insert, 8, text, -1, SQLITE_TRANSIENT);
+        if (i % 5 == 0) sqlite3_bind_null(insert, 9);
+        else {
+            std::snprintf(text, sizeof text, "Заметка %lld", i);
+            sqlite3_bind_text(insert, 9, text, -1, SQLITE_TRANSIENT);
+        }
+        sqlite3_bind_int(insert, 10, static_cast<int>(i % 2));
+        ok = check(db, sqlite3_step(insert), "insert row");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char* end = nullptr;
+    const long long rows = argc == 3 ? std::strtoll(argv[2], &end, 10) : -1;
+    if (argc != 3 || !end || *end != '\0' || rows < 0) {
+        std::fprintf(stderr, "usage: ociemu_bench_db OUTPUT.db ROWS\n");
+        return 2;
+    }
+    const std::filesystem::path output = argv[1];
+    const std::filesystem::path partial = output.string() + ".partial";
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored);
+    sqlite3* db = nullptr;
+    bool ok = check(db, sqlite3_open(partial.c_str(), &db), "create database") &&
+              check(db, sqlite3_exec(db, schema, nullptr, nullptr, nullptr), "create schema") &&
+              check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin") && insert_rows(db, rows) &&
+              check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
+    if (sqlite3_close(db) != SQLITE_OK) ok = false;
+    std::error_code error;
+    if (ok) std::filesystem::rename(partial, output, error);
+    if (!ok || error) {
+        if (error) std::fprintf(stderr, "ociemu_bench_db: cannot rename to %s: %s\n", output.c_str(), error.message().c_str());
+        std::filesystem::remove(partial, ignored);
+        return 1;
+    }
+    return 0;
+}
