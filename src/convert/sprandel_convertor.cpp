@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "oracle/ora_database.h"
+#include "oracle/ora_engine.h"
 #include "toolkit/log.h"
 
 void oracle_converter_impl::store_oracle_settings(const std::string& host_name, const std::string& user_name,
@@ -79,4 +81,40 @@ bool sprandel_convertor::serialize(bool store) {
 
     if (store) complete = store_.save();
     return complete;
+}
+
+ora_engine& sprandel_convertor::oracle_engine() {
+    if (!engine) {
+        engine = oracle_library_candidates.empty() ? std::make_unique<ora_engine>()
+                                                   : std::make_unique<ora_engine>(oracle_library_candidates);
+    }
+    return *engine;
+}
+
+void sprandel_convertor::connect_oracle_server(const std::string& name) {
+    TK_LOG(2, "oracle_converter_impl::connect_oracle_server(%s)", name.c_str());
+    if (database) {
+        TK_LOG(1, "Delete previous initialization of ora_base...");
+        database.reset();
+        TK_LOG(1, "done");
+    }
+    database = oracle_engine().open_db(host, user, password, port, name);
+    server = name;
+}
+
+std::vector<std::string>& sprandel_convertor::get_all_tables() {
+    TK_LOG(2, "sprandel_convertor::get_all_tables");
+    TK_ASSERT(database != nullptr);
+    return database->get_tables();
+}
+
+bool sprandel_convertor::test_query(const std::string& sql) {
+    TK_LOG(2, "sprandel_convertor::test_query(%s)", sql.c_str());
+    try {
+        if (!database) database = oracle_engine().open_db(server, user, password);
+        return database->test_query(sql);
+    } catch (const std::exception& error) {
+        TK_LOG(3, "Query test failed: %s", error.what());
+        return false;
+    }
 }

@@ -3,11 +3,16 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "convert/converter.h"
 #include "toolkit/settings_store.h"
 #include "toolkit/singleton.h"
+
+class ora_database;
+class ora_engine;
 
 // Connection settings of the Oracle source.
 class oracle_converter_impl {
@@ -51,5 +56,24 @@ public:
 
     bool serialize(bool store) override;
 
+    // Connects to the Oracle database name with the stored host, port, user and password and
+    // keeps the new source database in place of the previous one. A failure propagates as
+    // the engine's exception and leaves no source database.
+    void connect_oracle_server(const std::string& name);
+    // Reads the source database's table list again and returns it; needs a connection.
+    std::vector<std::string>& get_all_tables();
+    // True when the source accepts the SELECT text; connects with the stored settings first
+    // when there is no connection yet. Any failure is false.
+    bool test_query(const std::string& sql) override;
+
+    // The Oracle engine, created with the first connection so that a machine without an
+    // Oracle client can still start the program and edit settings.
+    ora_engine& oracle_engine();
+    // Where the Oracle client library is looked for; tests point it at the emulator.
+    std::vector<std::string> oracle_library_candidates;
+
     bool open_on_exit = true;
+    // Declared in this order so that the database goes before the engine it uses.
+    std::unique_ptr<ora_engine> engine;
+    std::unique_ptr<ora_database> database;  // the current source, null until a connection
 };
