@@ -79,6 +79,7 @@ ole_variant::ole_variant(std::string_view text) : vt_(VT_BSTR), text_(text) {}
 ole_variant::ole_variant(const std::string& text) : vt_(VT_BSTR), text_(text) {}
 ole_variant::ole_variant(std::string&& text) noexcept : vt_(VT_BSTR), text_(std::move(text)) {}
 ole_variant::ole_variant(std::u16string_view text) : vt_(VT_BSTR), text_(to_utf8(text)) {}
+ole_variant::ole_variant(const char16_t* text) : ole_variant(std::u16string_view(text)) {}
 
 ole_variant::ole_variant(const ole_variant& other) : i8_(0) { copy_from(other); }
 

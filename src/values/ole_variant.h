@@ -54,6 +54,7 @@ public:
     ole_variant(const std::string& text);               // VT_BSTR (UTF-8)
     ole_variant(std::string&& text) noexcept;           // VT_BSTR, takes the text over
     ole_variant(std::u16string_view text);              // VT_BSTR from UTF-16
+    ole_variant(const char16_t* text);                  // VT_BSTR from UTF-16 (not a bool)
     ole_variant(const ole_variant& other);
     ole_variant(ole_variant&& other) noexcept;          // other becomes VT_EMPTY
     virtual ~ole_variant();

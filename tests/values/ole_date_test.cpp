@@ -1,0 +1,237 @@
+// ole_date: the accepted text forms in their order, validity, kinds, and printing.
+#include "values/ole_date.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "values/date_number.h"
+#include "values/ole_variant.h"
+
+namespace {
+
+ole_systemtime make_time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int milliseconds = 0) {
+    ole_systemtime time;
+    time.year = static_cast<std::uint16_t>(year);
+    time.month = static_cast<std::uint16_t>(month);
+    time.day = static_cast<std::uint16_t>(day);
+    time.hour = static_cast<std::uint16_t>(hour);
+    time.minute = static_cast<std::uint16_t>(minute);
+    time.second = static_cast<std::uint16_t>(second);
+    time.milliseconds = static_cast<std::uint16_t>(milliseconds);
+    return time;
+}
+
+// Year, month, day, hour, minute, second, milliseconds as one comparable text.
+std::string parts(const ole_date& date) {
+    const ole_systemtime& t = date.time();
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%d-%d-%d %d:%d:%d.%d", t.year, t.month, t.day, t.hour, t.minute, t.second,
+                  t.milliseconds);
+    return buffer;
+}
+
+}  // namespace
+
+TEST(ole_date_parsing, reads_fourteen_and_eight_digit_forms) {
+    const ole_date full("20051231235959");
+    ASSERT_TRUE(full.is_valid());
+    EXPECT_EQ(full.kind(), ole_date_kind::date_time);
+    EXPECT_EQ(parts(full), "2005-12-31 23:59:59.0");
+    const ole_date date("20051231");
+    ASSERT_TRUE(date.is_valid());
+    EXPECT_EQ(date.kind(), ole_date_kind::date_only);
+    EXPECT_EQ(parts(date), "2005-12-31 0:0:0.0");
+    EXPECT_FALSE(ole_date("20051331").is_valid());  // month 13
+}
+
+TEST(ole_date_parsing, reads_pure_times_with_milliseconds) {
+    const ole_date time("10:20:30.25");
+    ASSERT_TRUE(time.is_valid());
+    EXPECT_EQ(time.kind(), ole_date_kind::time_only);
+    EXPECT_EQ(parts(time), "0-0-0 10:20:30.250");
+    const ole_date no_seconds("10:20");
+    ASSERT_TRUE(no_seconds.is_valid());
+    EXPECT_EQ(parts(no_seconds), "0-0-0 10:20:0.0");
+    // Truncated, never rounded: .9999 stays within the second.
+    EXPECT_EQ(parts(ole_date("10:20:30.9999")), "0-0-0 10:20:30.999");
+    EXPECT_EQ(parts(ole_date("00:00:00.29")), "0-0-0 0:0:0.290");
+    EXPECT_FALSE(ole_date("10:20:75").is_valid());
+}
+
+TEST(ole_date_parsing, reads_the_three_separators_and_dates_alone) {
+    EXPECT_EQ(parts(ole_date("2005-12-31 10:11:12")), "2005-12-31 10:11:12.0");
+    EXPECT_EQ(parts(ole_date("2005/12/31 10:11:12.5")), "2005-12-31 10:11:12.500");
+    EXPECT_EQ(parts(ole_date("2005.12.31 10:11:12")), "2005-12-31 10:11:12.0");
+    const ole_date date_only("2005-12-31");
+    EXPECT_EQ(date_only.kind(), ole_date_kind::date_only);
+    EXPECT_EQ(parts(date_only), "2005-12-31 0:0:0.0");
+    EXPECT_EQ(ole_date("2005-12-31 00:00:00").kind(), ole_date_kind::date_only);  // refined
+    EXPECT_EQ(ole_date("0000-00-00 10:00:00").kind(), ole_date_kind::time_only);
+}
+
+TEST(ole_date_parsing, swaps_day_first_dates) {
+    EXPECT_EQ(parts(ole_date("31.12.2005 10:00:00")), "2005-12-31 10:0:0.0");
+    EXPECT_EQ(parts(ole_date("31/12/2005")), "2005-12-31 0:0:0.0");
+    EXPECT_EQ(parts(ole_date("05.06.2005")), "2005-6-5 0:0:0.0");
+}
+
+TEST(ole_date_parsing, applies_am_and_pm) {
+    EXPECT_EQ(parts(ole_date("2005-12-31 02:00:00 PM")), "2005-12-31 14:0:0.0");
+    EXPECT_EQ(parts(ole_date("2005-12-31 02:00:00 pm")), "2005-12-31 14:0:0.0");
+    EXPECT_EQ(parts(ole_date("2005-12-31 12:30:00 PM")), "2005-12-31 12:30:0.0");
+    EXPECT_EQ(parts(ole_date("2005-12-31 12:30:00 AM")), "2005-12-31 0:30:0.0");
+    EXPECT_EQ(parts(ole_date("2005-12-31 09:30:00 AM")), "2005-12-31 9:30:0.0");
+    EXPECT_EQ(parts(ole_date("10:15 PM")), "0-0-0 22:15:0.0");
+}
+
+TEST(ole_date_parsing, reads_us_english_forms_last) {
+    EXPECT_EQ(parts(ole_date("12/31/2005 10:00 PM")), "2005-12-31 22:0:0.0");
+    EXPECT_EQ(parts(ole_date("Dec 31 2005")), "2005-12-31 0:0:0.0");
+    EXPECT_EQ(parts(ole_date("December 31, 2005 23:59:58")), "2005-12-31 23:59:58.0");
+    EXPECT_EQ(parts(ole_date("Saturday, December 31, 2005")), "2005-12-31 0:0:0.0");
+    EXPECT_EQ(parts(ole_date("31-DEC-05")), "2005-12-31 0:0:0.0");
+    EXPECT_EQ(parts(ole_date("31 Dec 1999 10:00")), "1999-12-31 10:0:0.0");
+    EXPECT_EQ(parts(ole_date("2005-12-31 10:30")), "2005-12-31 10:30:0.0");  // no seconds
+    EXPECT_EQ(parts(ole_date("Sept 1 2005")), "2005-9-1 0:0:0.0");
+    EXPECT_FALSE(ole_date("Feb 30 2005").is_valid());
+    EXPECT_FALSE(ole_date("Foo 12 2005").is_valid());
+}
+
+TEST(ole_date_parsing, rejects_short_and_unreadable_texts) {
+    for (const char* text : {"", "    ", "1:2", "2005", "hello world", "2005-13-01", "2005-00-10", "32/32/2005",
+                             "99:99:99", "2005-12-31 10:61:00"}) {
+        const ole_date date(text);
+        EXPECT_FALSE(date.is_valid()) << text;
+        EXPECT_EQ(date.to_string(), "") << text;
+    }
+}
+
+TEST(ole_date_parsing, reads_utf16_text_and_survives_broken_utf16) {
+    EXPECT_EQ(parts(ole_date(u"2005-12-31 10:11:12")), "2005-12-31 10:11:12.0");
+    const char16_t broken[] = {u'2', u'0', 0xD800, u'5', 0};
+    EXPECT_FALSE(ole_date(std::u16string_view(broken)).is_valid());
+}
+
+TEST(ole_date_validity, follows_the_month_day_and_time_rules) {
+    EXPECT_TRUE(ole_date(make_time(2005, 12, 31, 10)).is_valid());
+    EXPECT_TRUE(ole_date(make_time(0, 0, 0, 10, 20, 30)).is_valid());   // a pure time
+    EXPECT_FALSE(ole_date(make_time(2005, 0, 31)).is_valid());          // no month
+    EXPECT_FALSE(ole_date(make_time(2005, 13, 1)).is_valid());
+    EXPECT_FALSE(ole_date(make_time(2005, 12, 0)).is_valid());          // no day
+    EXPECT_FALSE(ole_date(make_time(0, 12, 31)).is_valid());            // no year
+    EXPECT_FALSE(ole_date(make_time(2005, 12, 32)).is_valid());         // neither below 32
+    EXPECT_FALSE(ole_date(make_time(2005, 12, 31, 61)).is_valid());
+    EXPECT_TRUE(ole_date(make_time(2005, 12, 31, 23, 59, 60)).is_valid());  // leap second
+    EXPECT_FALSE(ole_date().is_valid());
+}
+
+TEST(ole_date_printing, prints_canonical_forms) {
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 23, 59, 58)).to_string(), "2005-12-31 23:59:58");
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 23, 59, 58, 123)).to_string(), "2005-12-31 23:59:58.123");
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 23, 59, 58, 5)).to_string(), "2005-12-31 23:59:58.005");
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 23, 59, 58, 123)).to_string(false), "2005-12-31 23:59:58");
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31)).to_string(), "2005-12-31");
+}
+
+TEST(ole_date_printing, prints_midnight_as_a_date_unless_asked_not_to) {
+    ole_date date("20051231000000");
+    EXPECT_EQ(date.to_string(), "2005-12-31");
+    ole_date kept(make_time(2005, 12, 31, 0, 0, 0));
+    kept.set_omit_midnight(false);
+    EXPECT_EQ(kept.to_string(), "2005-12-31");  // refined to a date: the flag has nothing to omit
+    EXPECT_EQ(ole_date("2005-12-31 00:00:01").to_string(), "2005-12-31 00:00:01");
+}
+
+TEST(ole_date_printing, widens_two_digit_years) {
+    EXPECT_EQ(ole_date(make_time(49, 1, 2)).to_string(), "2049-01-02");
+    EXPECT_EQ(ole_date(make_time(50, 1, 2)).to_string(), "1950-01-02");
+    EXPECT_EQ(ole_date(make_time(99, 12, 31, 10)).to_wstring(), u"1999-12-31 10:00:00");
+    EXPECT_EQ(ole_date(make_time(100, 1, 1)).to_string(), "0100-01-01");
+}
+
+TEST(ole_date_printing, prints_pure_times_with_and_without_the_empty_date) {
+    const ole_date time("10:20:30.25");
+    EXPECT_EQ(time.to_string(), "0000-00-00 10:20:30.250");
+    EXPECT_EQ(time.to_wstring(), u"10:20:30.250");
+    EXPECT_EQ(time.to_display_string(false), "10:20:30");
+    EXPECT_EQ(ole_date("10:20:30").to_string(), "0000-00-00 10:20:30");
+}
+
+TEST(ole_date_printing, round_trips_many_generated_date_times) {
+    std::mt19937 random(31122005);
+    std::uniform_int_distribution<int> year(100, 9999), month(1, 12), day(1, 28), hour(0, 23), minute(0, 59),
+        second(0, 59), milliseconds(0, 999);
+    for (int i = 0; i < 5000; ++i) {
+        const ole_systemtime source =
+            make_time(year(random), month(random), day(random), hour(random), minute(random), second(random),
+                      milliseconds(random));
+        const std::string text = ole_date(source).to_string();
+        const ole_date back(text);
+        ASSERT_TRUE(back.is_valid()) << text;
+        ASSERT_EQ(back.to_string(), text);
+        ASSERT_EQ(parts(back), parts(ole_date(source))) << text;
+    }
+}
+
+TEST(ole_date_variant, becomes_a_date_value_keeping_milliseconds) {
+    const ole_variant value = ole_date("2005-12-31 23:59:58.123").to_variant();
+    ASSERT_EQ(value.get_type(), VT_DATE);
+    EXPECT_EQ(value.get_date().milliseconds, 123);
+    EXPECT_TRUE(value.has_date_number());
+    EXPECT_NEAR(value.get_date_number(), 38717.0 + (86398.123 / 86400.0), 1e-9);
+    EXPECT_EQ(value.to_string(), "2005-12-31 23:59:58.123");
+}
+
+TEST(date_number, counts_days_from_the_last_day_of_1899) {
+    double number = -1;
+    ASSERT_TRUE(systemtime_to_date_number(make_time(1899, 12, 30), number));
+    EXPECT_EQ(number, 0.0);
+    ASSERT_TRUE(systemtime_to_date_number(make_time(1900, 1, 1, 12), number));
+    EXPECT_EQ(number, 2.5);
+    ASSERT_TRUE(systemtime_to_date_number(make_time(1899, 12, 29, 6), number));
+    EXPECT_EQ(number, -1.25);  // before the epoch the time runs away from zero
+    ASSERT_TRUE(systemtime_to_date_number(make_time(2005, 12, 31), number));
+    EXPECT_EQ(number, 38717.0);
+    ASSERT_TRUE(systemtime_to_date_number(make_time(9999, 12, 31), number));
+    EXPECT_EQ(number, 2958465.0);
+    ASSERT_TRUE(systemtime_to_date_number(make_time(100, 1, 1), number));
+    EXPECT_EQ(number, -657434.0);
+    ASSERT_TRUE(systemtime_to_date_number(make_time(0, 0, 0, 18), number));
+    EXPECT_EQ(number, 0.75);
+    EXPECT_FALSE(systemtime_to_date_number(make_time(2005, 2, 29), number));
+    EXPECT_FALSE(systemtime_to_date_number(make_time(99, 1, 1), number));
+    EXPECT_FALSE(systemtime_to_date_number(make_time(2005, 1, 1, 24), number));
+}
+
+TEST(date_number, converts_back_with_day_of_week_and_milliseconds) {
+    ole_systemtime time;
+    ASSERT_TRUE(date_number_to_systemtime(38717.5, time));
+    ole_systemtime expected = make_time(2005, 12, 31, 12);
+    expected.day_of_week = 6;  // a Saturday
+    EXPECT_EQ(time, expected);
+    ASSERT_TRUE(date_number_to_systemtime(-1.25, time));
+    EXPECT_EQ(time.day, 29);
+    EXPECT_EQ(time.hour, 6);
+    EXPECT_EQ(time.day_of_week, 5);  // Friday
+    ASSERT_TRUE(date_number_to_systemtime(2.0, time));
+    EXPECT_EQ(time.day_of_week, 1);  // 1900-01-01 was a Monday
+    EXPECT_FALSE(date_number_to_systemtime(2958466.0, time));
+    EXPECT_FALSE(date_number_to_systemtime(-657435.0, time));
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> year(100, 9999), month(1, 12), day(1, 28), hour(0, 23), minute(0, 59),
+        second(0, 59), milliseconds(0, 999);
+    for (int i = 0; i < 5000; ++i) {
+        ole_systemtime source = make_time(year(random), month(random), day(random), hour(random), minute(random),
+                                          second(random), milliseconds(random));
+        double number = 0;
+        ASSERT_TRUE(systemtime_to_date_number(source, number));
+        ole_systemtime back;
+        ASSERT_TRUE(date_number_to_systemtime(number, back));
+        source.day_of_week = back.day_of_week;
+        ASSERT_EQ(back, source) << number;
+    }
+}

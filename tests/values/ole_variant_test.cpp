@@ -1,0 +1,417 @@
+// ole_variant: tags of each constructor, copies, text and number forms, reading from text,
+// conversions in place and byte arrays.
+#include "values/ole_variant.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <utility>
+
+#include "values/currency.h"
+#include "values/decimal.h"
+
+namespace {
+
+ole_systemtime make_time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int milliseconds = 0) {
+    ole_systemtime time;
+    time.year = static_cast<std::uint16_t>(year);
+    time.month = static_cast<std::uint16_t>(month);
+    time.day = static_cast<std::uint16_t>(day);
+    time.hour = static_cast<std::uint16_t>(hour);
+    time.minute = static_cast<std::uint16_t>(minute);
+    time.second = static_cast<std::uint16_t>(second);
+    time.milliseconds = static_cast<std::uint16_t>(milliseconds);
+    return time;
+}
+
+ole_decimal decimal(const char* text) {
+    ole_decimal value;
+    EXPECT_TRUE(decimal_from_string(text, value));
+    return value;
+}
+
+ole_variant read(const char* text, vartype target) {
+    ole_variant value;
+    value.from_string(text, target);
+    return value;
+}
+
+ole_variant changed(ole_variant value, vartype target) {
+    value.change_type(target);
+    return value;
+}
+
+}  // namespace
+
+TEST(ole_variant_construction, gives_each_source_type_its_tag) {
+    EXPECT_EQ(ole_variant().get_type(), VT_EMPTY);
+    EXPECT_EQ(ole_variant(true).get_type(), VT_BOOL);
+    EXPECT_EQ(ole_variant('a').get_type(), VT_I1);
+    EXPECT_EQ(ole_variant(static_cast<unsigned char>(1)).get_type(), VT_UI1);
+    EXPECT_EQ(ole_variant(static_cast<short>(1)).get_type(), VT_I2);
+    EXPECT_EQ(ole_variant(static_cast<unsigned short>(1)).get_type(), VT_UI2);
+    EXPECT_EQ(ole_variant(1).get_type(), VT_I4);
+    EXPECT_EQ(ole_variant(1u).get_type(), VT_UI4);
+    EXPECT_EQ(ole_variant(std::int64_t{1}).get_type(), VT_I8);
+    EXPECT_EQ(ole_variant(std::uint64_t{1}).get_type(), VT_UI8);
+    EXPECT_EQ(ole_variant(1.0f).get_type(), VT_R4);
+    EXPECT_EQ(ole_variant(1.0).get_type(), VT_R8);
+    EXPECT_EQ(ole_variant("text").get_type(), VT_BSTR);
+    EXPECT_EQ(ole_variant(u"text").get_type(), VT_BSTR);
+    EXPECT_EQ(ole_variant(ole_currency{1}).get_type(), VT_CY);
+    EXPECT_EQ(ole_variant(decimal("1.5")).get_type(), VT_DECIMAL);
+    EXPECT_EQ(ole_variant(make_time(2005, 12, 31)).get_type(), VT_DATE);
+    EXPECT_EQ(ole_variant::make_null().get_type(), VT_NULL);
+    EXPECT_EQ(ole_variant::make_error(5).get_i4(), 5);
+    EXPECT_EQ(ole_variant(true).get_bool(), true);
+    EXPECT_EQ(ole_variant(true).to_long(), -1);  // OLE true has every bit set
+    EXPECT_EQ(ole_variant(u"\u00c4rger").get_text(), "\xc3\x84rger");
+}
+
+TEST(ole_variant_construction, keeps_an_impossible_date_without_a_date_number) {
+    const ole_variant value(make_time(2005, 2, 30, 10));
+    ASSERT_EQ(value.get_type(), VT_DATE);
+    EXPECT_FALSE(value.has_date_number());
+    EXPECT_EQ(value.get_date().day, 30);
+    EXPECT_EQ(value.to_string(), "2005-02-30 10:00:00");
+}
+
+TEST(ole_variant_copy, copies_every_store_and_owns_its_payload) {
+    const ole_variant date(make_time(2005, 12, 31, 23, 59, 58, 123));
+    ole_variant copy(date);
+    EXPECT_EQ(copy.get_date().milliseconds, 123);
+    EXPECT_EQ(copy.get_date_number(), date.get_date_number());
+
+    const ole_variant big(std::int64_t{-9'000'000'000'000'000'000});
+    ole_variant assigned;
+    assigned = big;
+    EXPECT_EQ(assigned.get_i8(), -9'000'000'000'000'000'000);
+
+    ole_variant text("first");
+    ole_variant other(text);
+    other.attach_string("second");
+    EXPECT_EQ(text.get_text(), "first");
+
+    ole_variant bytes;
+    bytes.attach_binary(ole_variant::byte_array{1, 2, 3});
+    ole_variant bytes_copy;
+    bytes_copy = bytes;
+    bytes.allocate_safe_array(1)[0] = 9;
+    EXPECT_EQ(bytes_copy.to_string(), "0x010203");
+    EXPECT_EQ(bytes.to_string(), "0x09");
+
+    text = text;  // self-assignment keeps the value
+    EXPECT_EQ(text.get_text(), "first");
+}
+
+TEST(ole_variant_copy, moves_leave_the_source_empty) {
+    ole_variant text(std::string(100, 'x'));
+    ole_variant moved(std::move(text));
+    EXPECT_EQ(moved.get_text().size(), 100u);
+    EXPECT_EQ(text.get_type(), VT_EMPTY);  // NOLINT(bugprone-use-after-move): the moved-from state is the subject
+    ole_variant target(5);
+    target = std::move(moved);
+    EXPECT_EQ(target.get_type(), VT_BSTR);
+    EXPECT_EQ(moved.get_type(), VT_EMPTY);  // NOLINT(bugprone-use-after-move)
+}
+
+TEST(ole_variant_text, follows_the_tag_table) {
+    EXPECT_EQ(ole_variant(true).to_string(), "1");
+    EXPECT_EQ(ole_variant(false).to_string(), "0");
+    EXPECT_EQ(ole_variant(static_cast<signed char>(-5)).to_string(), "-5");
+    EXPECT_EQ(ole_variant(static_cast<short>(-32768)).to_string(), "-32768");
+    EXPECT_EQ(ole_variant(-2147483647 - 1).to_string(), "-2147483648");
+    EXPECT_EQ(ole_variant(4294967295u).to_string(), "4294967295");
+    EXPECT_EQ(ole_variant(static_cast<unsigned char>(255)).to_string(), "255");
+    EXPECT_EQ(ole_variant(std::int64_t{INT64_MIN}).to_string(), "-9223372036854775808");
+    EXPECT_EQ(ole_variant(std::uint64_t{UINT64_MAX}).to_string(), "18446744073709551615");
+    EXPECT_EQ(ole_variant(1.5f).to_string(), "1.500000e+00");
+    EXPECT_EQ(ole_variant(0.1).to_string(), "1.0000000000000001e-01");
+    EXPECT_EQ(ole_variant(-12345.678).to_string(), "-1.2345678000000000e+04");
+    EXPECT_EQ(ole_variant(decimal("-1234.5600")).to_string(), "-1234.56");
+    EXPECT_EQ(ole_variant(ole_currency{123456}).to_string(), "12.3456");
+    EXPECT_EQ(ole_variant(make_time(2005, 12, 31, 0, 0, 0)).to_string(), "2005-12-31");
+    EXPECT_EQ(ole_variant(make_time(0, 0, 0, 10, 20, 30)).to_string(), "0000-00-00 10:20:30");
+    EXPECT_EQ(ole_variant().to_string(), "");
+    EXPECT_EQ(ole_variant::make_null().to_string(), "");
+    EXPECT_EQ(ole_variant::make_error(1).to_string(), "");
+}
+
+TEST(ole_variant_text, ignores_the_process_locale) {
+    const char* const previous = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale installed";
+    EXPECT_EQ(ole_variant(1.5).to_string(), "1.5000000000000000e+00");
+    EXPECT_EQ(read("1,5", VT_R8).get_r8(), 1.5);
+    std::setlocale(LC_ALL, saved.c_str());
+}
+
+TEST(ole_variant_text, renders_bytes_as_hexadecimal) {
+    ole_variant value;
+    value.attach_binary("\x0a\xff\x00", 3);
+    EXPECT_EQ(value.to_string(), "0x0AFF00");
+    EXPECT_EQ(value.to_wstring(), u"0x0AFF00");
+    value.attach_binary(ole_variant::byte_array{});
+    EXPECT_EQ(value.get_type(), VT_BINARY);
+    EXPECT_EQ(value.to_string(), "");
+}
+
+TEST(ole_variant_text, widens_to_utf16) {
+    EXPECT_EQ(ole_variant("\xc3\x84rger \xe2\x82\xac").to_wstring(), u"\u00c4rger \u20ac");
+    EXPECT_EQ(ole_variant(42).to_wstring(), u"42");
+}
+
+TEST(ole_variant_numbers, to_long_rounds_and_cuts_as_documented) {
+    EXPECT_EQ(ole_variant(2.5).to_long(), 2);  // half to even
+    EXPECT_EQ(ole_variant(3.5).to_long(), 4);
+    EXPECT_EQ(ole_variant(-2.6f).to_long(), -3);
+    EXPECT_EQ(ole_variant(1e12).to_long(), 0);  // does not fit
+    EXPECT_EQ(ole_variant(static_cast<signed char>(-1)).to_long(), -1);
+    EXPECT_EQ(ole_variant(static_cast<unsigned short>(65535)).to_long(), 65535);
+    EXPECT_EQ(ole_variant(4294967295u).to_long(), -1);
+    EXPECT_EQ(ole_variant(std::int64_t{0x1'0000'0005}).to_long(), 5);  // the low 32 bits
+    EXPECT_EQ(ole_variant(ole_currency{25000}).to_long(), 2);
+    EXPECT_EQ(ole_variant(ole_currency{INT64_MAX}).to_long(), 0);
+    EXPECT_EQ(ole_variant(decimal("-7.5")).to_long(), -8);
+    EXPECT_EQ(ole_variant(decimal("3000000000")).to_long(), 0);
+    EXPECT_EQ(ole_variant("12").to_long(), 0);
+    EXPECT_EQ(ole_variant().to_long(), 0);
+}
+
+TEST(ole_variant_numbers, to_double_converts_numbers_and_refuses_the_rest) {
+    EXPECT_EQ(ole_variant().to_double(), 0.0);
+    EXPECT_EQ(ole_variant::make_null().to_double(), 0.0);
+    EXPECT_EQ(ole_variant(true).to_double(), -1.0);
+    EXPECT_EQ(ole_variant(4294967295u).to_double(), 4294967295.0);
+    EXPECT_EQ(ole_variant(0.1f).to_double(), static_cast<double>(0.1f));
+    EXPECT_EQ(ole_variant(std::uint64_t{UINT64_MAX}).to_double(), 18446744073709551616.0);
+    EXPECT_EQ(ole_variant(ole_currency{-15000}).to_double(), -1.5);
+    EXPECT_EQ(ole_variant(decimal("0.1")).to_double(), 0.1);
+    EXPECT_THROW(ole_variant("1").to_double(), tk_mail_assertion);
+    EXPECT_THROW(ole_variant(make_time(2005, 1, 1)).to_double(), tk_mail_assertion);
+}
+
+TEST(ole_variant_from_string, reads_integers_the_way_atoi_does) {
+    EXPECT_EQ(read("  42abc", VT_I4).get_i4(), 42);
+    EXPECT_EQ(read("abc", VT_I4).get_i4(), 0);
+    EXPECT_EQ(read("-7", VT_I2).get_i2(), -7);
+    EXPECT_EQ(read("70000", VT_I2).get_i2(), 4464);  // narrowed to 16 bits
+    EXPECT_EQ(read("300", VT_UI1).get_ui1(), 44);
+    EXPECT_EQ(read("-1", VT_UI4).get_ui4(), 4294967295u);
+    EXPECT_EQ(read("-9223372036854775808", VT_I8).get_i8(), INT64_MIN);
+    EXPECT_EQ(read("99999999999999999999", VT_I8).get_i8(), INT64_MAX);
+    EXPECT_EQ(read("18446744073709551615", VT_UI8).get_ui8(), UINT64_MAX);
+}
+
+TEST(ole_variant_from_string, reads_floats_with_either_decimal_mark) {
+    EXPECT_EQ(read("1,5", VT_R8).get_r8(), 1.5);
+    EXPECT_EQ(read("-2.25e2xyz", VT_R8).get_r8(), -225.0);
+    EXPECT_EQ(read("nothing", VT_R8).get_r8(), 0.0);
+    EXPECT_EQ(read("0,1", VT_R4).get_r4(), 0.1f);
+}
+
+TEST(ole_variant_from_string, reads_currency_and_decimal_or_leaves_empty) {
+    EXPECT_EQ(read("12,3456", VT_CY).get_cy().value, 123456);
+    EXPECT_EQ(read("-0.00005", VT_CY).get_cy().value, 0);
+    EXPECT_EQ(read("123456789012345678901234.5678", VT_DECIMAL).to_string(), "123456789012345678901234.5678");
+    EXPECT_EQ(read("1,25", VT_DECIMAL).to_string(), "1.25");
+    EXPECT_EQ(read("1.234,56", VT_DECIMAL).get_type(), VT_EMPTY);
+    EXPECT_EQ(read("abc", VT_CY).get_type(), VT_EMPTY);
+    EXPECT_EQ(read("1e30", VT_DECIMAL).get_type(), VT_EMPTY);
+}
+
+TEST(ole_variant_from_string, reads_dates_or_leaves_empty) {
+    const ole_variant date = read("2005-12-31 10:11:12.5", VT_DATE);
+    ASSERT_EQ(date.get_type(), VT_DATE);
+    EXPECT_EQ(date.to_string(), "2005-12-31 10:11:12.500");
+    EXPECT_EQ(read("not a date", VT_DATE).get_type(), VT_EMPTY);
+}
+
+TEST(ole_variant_from_string, reads_booleans_by_word_or_number) {
+    EXPECT_TRUE(read("TRUE", VT_BOOL).get_bool());
+    EXPECT_TRUE(read("Yes", VT_BOOL).get_bool());
+    EXPECT_TRUE(read("2", VT_BOOL).get_bool());
+    EXPECT_FALSE(read("no", VT_BOOL).get_bool());
+    EXPECT_FALSE(read("False", VT_BOOL).get_bool());
+    EXPECT_FALSE(read("0", VT_BOOL).get_bool());
+    EXPECT_FALSE(read("maybe", VT_BOOL).get_bool());
+}
+
+TEST(ole_variant_from_string, reads_hexadecimal_blobs) {
+    const ole_variant bytes = read("0x0A0B", VT_BLOB);
+    ASSERT_EQ(bytes.get_type(), VT_BINARY);
+    ASSERT_EQ(bytes.get_safe_array_size(), 2u);
+    EXPECT_EQ(bytes.get_bytes()[0], 10);
+    EXPECT_EQ(bytes.get_bytes()[1], 11);
+    EXPECT_EQ(read("ff00", VT_BLOB).to_string(), "0xFF00");
+    EXPECT_EQ(read("", VT_BLOB).get_type(), VT_EMPTY);
+    EXPECT_EQ(read("0x0A0", VT_BLOB).get_type(), VT_EMPTY);
+    EXPECT_EQ(read("0xZZ", VT_BLOB).get_type(), VT_EMPTY);
+}
+
+TEST(ole_variant_from_string, converts_other_targets_or_throws_the_type_exception) {
+    EXPECT_EQ(read("text", VT_BSTR).get_text(), "text");
+    EXPECT_EQ(read(" 17 ", VT_INT).get_i4(), 17);
+    EXPECT_EQ(read("4000000000", VT_UINT).get_ui4(), 4000000000u);
+    ole_variant value(5);
+    try {
+        value.from_string("abc", VT_INT);
+        FAIL() << "no exception";
+    } catch (const ole_type_exception& error) {
+        EXPECT_STREQ(error.what(), "The operating type is not supported yet");
+        EXPECT_EQ(error.level(), tk_level_recoverable);
+    }
+    EXPECT_EQ(value.get_type(), VT_EMPTY);
+    EXPECT_THROW(read("1", VT_LPSTR), ole_type_exception);
+}
+
+TEST(ole_variant_from_string, reads_utf16_text) {
+    ole_variant value;
+    value.from_wstring(u"12,5", VT_R8);
+    EXPECT_EQ(value.get_r8(), 12.5);
+    value.from_wstring(u"\u00c4rger", VT_BSTR);
+    EXPECT_EQ(value.to_wstring(), u"\u00c4rger");
+}
+
+TEST(ole_variant_change_type, leaves_same_tag_empty_and_null_alone) {
+    EXPECT_EQ(changed(ole_variant::make_null(), VT_I4).get_type(), VT_NULL);
+    EXPECT_EQ(changed(ole_variant(), VT_BSTR).get_type(), VT_EMPTY);
+    EXPECT_EQ(changed(ole_variant(7), VT_I4).get_i4(), 7);
+}
+
+TEST(ole_variant_change_type, converts_64_bit_sources_by_their_store) {
+    EXPECT_EQ(changed(ole_variant(std::int64_t{-1234567890123}), VT_BSTR).get_text(), "-1234567890123");
+    EXPECT_EQ(changed(ole_variant(std::uint64_t{UINT64_MAX}), VT_BSTR).get_text(), "18446744073709551615");
+    EXPECT_EQ(changed(ole_variant(std::int64_t{0x1'0000'0007}), VT_I4).get_i4(), 7);
+    EXPECT_EQ(changed(ole_variant(std::uint64_t{UINT64_MAX}), VT_R8).get_r8(), 18446744073709551616.0);
+    EXPECT_EQ(changed(ole_variant(std::int64_t{INT64_MIN}), VT_DECIMAL).to_string(), "-9223372036854775808");
+    EXPECT_TRUE(changed(ole_variant(std::int64_t{0x1'0000'0000}), VT_BOOL).get_bool());
+    EXPECT_EQ(changed(ole_variant(std::int64_t{-3}), VT_CY).get_cy().value, -30000);
+    EXPECT_THROW(changed(ole_variant(std::int64_t{INT64_MAX}), VT_CY), ole_cast_exception);
+}
+
+TEST(ole_variant_change_type, converts_into_64_bit_targets) {
+    EXPECT_EQ(changed(ole_variant(static_cast<short>(-2)), VT_I8).get_i8(), -2);
+    EXPECT_EQ(changed(ole_variant(true), VT_I8).get_i8(), -1);
+    EXPECT_EQ(changed(ole_variant(-1), VT_UI8).get_ui8(), UINT64_MAX);  // sign-extended
+    EXPECT_EQ(changed(ole_variant(4294967295u), VT_I8).get_i8(), 4294967295);
+    EXPECT_EQ(changed(ole_variant(2.5), VT_I8).get_i8(), 2);
+    EXPECT_EQ(changed(ole_variant(-1e15), VT_I8).get_i8(), -1'000'000'000'000'000);
+    EXPECT_EQ(changed(ole_variant(decimal("9223372036854775807")), VT_I8).get_i8(), INT64_MAX);
+    EXPECT_EQ(changed(ole_variant(ole_currency{-25000}), VT_I8).get_i8(), -2);
+    EXPECT_THROW(changed(ole_variant(decimal("9223372036854775808")), VT_I8), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(1e300), VT_I8), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant("12"), VT_I8), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(make_time(2005, 1, 1)), VT_I8), ole_cast_exception);
+}
+
+TEST(ole_variant_change_type, converts_decimals_exactly_or_throws) {
+    EXPECT_EQ(changed(ole_variant(decimal("-32768.4")), VT_I2).get_i2(), -32768);
+    EXPECT_EQ(changed(ole_variant(decimal("65535")), VT_UI2).get_ui2(), 65535);
+    EXPECT_THROW(changed(ole_variant(decimal("65536")), VT_UI2), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(decimal("-1")), VT_UI4), ole_cast_exception);
+    EXPECT_EQ(changed(ole_variant(decimal("12.5")), VT_R8).get_r8(), 12.5);
+    EXPECT_EQ(changed(ole_variant(decimal("12.34567")), VT_CY).get_cy().value, 123457);
+    EXPECT_EQ(changed(ole_variant(decimal("0.1")), VT_BSTR).get_text(), "0.1");
+}
+
+TEST(ole_variant_change_type, converts_numbers_like_the_platform) {
+    EXPECT_EQ(changed(ole_variant(2.5), VT_I2).get_i2(), 2);
+    EXPECT_EQ(changed(ole_variant(-2.5f), VT_I4).get_i4(), -2);
+    EXPECT_THROW(changed(ole_variant(40000), VT_I2), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(-1), VT_UI1), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(std::nan("")), VT_I4), ole_cast_exception);
+    EXPECT_TRUE(changed(ole_variant(0.5), VT_BOOL).get_bool());
+    EXPECT_EQ(changed(ole_variant(true), VT_I4).get_i4(), -1);
+    EXPECT_EQ(changed(ole_variant(0.1), VT_DECIMAL).to_string(), "0.1");
+    EXPECT_EQ(changed(ole_variant(1.5), VT_CY).get_cy().value, 15000);
+    EXPECT_THROW(changed(ole_variant(1e39), VT_R4), ole_cast_exception);
+    EXPECT_EQ(changed(ole_variant(38717.5), VT_DATE).to_string(), "2005-12-31 12:00:00");
+    EXPECT_EQ(changed(ole_variant(make_time(1900, 1, 1, 12)), VT_R8).get_r8(), 2.5);
+}
+
+TEST(ole_variant_change_type, prints_numbers_as_text_with_significant_digits) {
+    EXPECT_EQ(changed(ole_variant(0.1), VT_BSTR).get_text(), "0.1");
+    EXPECT_EQ(changed(ole_variant(1.0 / 3.0), VT_BSTR).get_text(), "0.333333333333333");
+    EXPECT_EQ(changed(ole_variant(1e20), VT_BSTR).get_text(), "1E+20");
+    EXPECT_EQ(changed(ole_variant(0.1f), VT_BSTR).get_text(), "0.1");
+    EXPECT_EQ(changed(ole_variant(-42), VT_BSTR).get_text(), "-42");
+    EXPECT_EQ(changed(ole_variant(true), VT_BSTR).get_text(), "-1");
+    EXPECT_EQ(changed(ole_variant(ole_currency{5}), VT_BSTR).get_text(), "0.0005");
+    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31, 10, 0, 0, 7)), VT_BSTR).get_text(),
+              "2005-12-31 10:00:00.007");
+}
+
+TEST(ole_variant_change_type, reads_text_into_other_tags) {
+    EXPECT_EQ(changed(ole_variant(" 12.5 "), VT_R8).get_r8(), 12.5);
+    EXPECT_EQ(changed(ole_variant("2.5"), VT_I4).get_i4(), 2);
+    EXPECT_EQ(changed(ole_variant("1e3"), VT_I2).get_i2(), 1000);
+    EXPECT_TRUE(changed(ole_variant("True"), VT_BOOL).get_bool());
+    EXPECT_FALSE(changed(ole_variant("0"), VT_BOOL).get_bool());
+    EXPECT_EQ(changed(ole_variant("-0.0001"), VT_CY).get_cy().value, -1);
+    EXPECT_EQ(changed(ole_variant("1899-12-30 10:00:00"), VT_DATE).get_date().hour, 10);
+    EXPECT_THROW(changed(ole_variant("twelve"), VT_I4), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant("yesterday"), VT_DATE), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant("99999"), VT_I2), ole_cast_exception);
+}
+
+TEST(ole_variant_change_type, throws_the_cast_exception_and_keeps_the_value) {
+    ole_variant value("not a number");
+    try {
+        value.change_type(VT_R8);
+        FAIL() << "no exception";
+    } catch (const ole_cast_exception& error) {
+        EXPECT_STREQ(error.what(), "Cannot cast from source type to destination type");
+    }
+    EXPECT_EQ(value.get_text(), "not a number");
+    EXPECT_THROW(changed(ole_variant::make_error(3), VT_I4), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(3), VT_ERROR), ole_cast_exception);
+    EXPECT_THROW(changed(ole_variant(3), VT_NULL), ole_cast_exception);
+}
+
+TEST(ole_variant_change_type, turns_values_into_their_raw_bytes) {
+    EXPECT_EQ(changed(ole_variant(static_cast<short>(0x0102)), VT_BINARY).to_string(), "0x0201");
+    EXPECT_EQ(changed(ole_variant(true), VT_BLOB).to_string(), "0xFFFF");
+    EXPECT_EQ(changed(ole_variant(1), VT_BINARY).to_string(), "0x01000000");
+    EXPECT_EQ(changed(ole_variant(1.0), VT_BINARY).to_string(), "0x000000000000F03F");
+    EXPECT_EQ(changed(ole_variant(static_cast<unsigned char>(0xAB)), VT_BINARY).to_string(), "0xAB");
+    EXPECT_EQ(changed(ole_variant("AB"), VT_BINARY).to_string(), "0x4142");
+    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31)), VT_BINARY).get_safe_array_size(), 16u);
+    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31)), VT_BINARY).to_string(),
+              "0xD5070C0000001F000000000000000000");
+    // reserved word (the tag, as in the platform's VARIANT), scale, sign, high 32, low 64 bits
+    EXPECT_EQ(changed(ole_variant(decimal("-1.5")), VT_BINARY).to_string(), "0x0E000180000000000F00000000000000");
+    EXPECT_THROW(changed(ole_variant::make_error(1), VT_BINARY), ole_cast_exception);
+}
+
+TEST(ole_variant_change_type, turns_bytes_only_into_their_text) {
+    ole_variant bytes;
+    bytes.attach_binary("\x01\x02", 2);
+    EXPECT_EQ(changed(bytes, VT_BSTR).get_text(), "0x0102");
+    EXPECT_EQ(changed(bytes, VT_I4).get_type(), VT_BINARY);
+}
+
+TEST(ole_variant_bytes, allocate_attach_and_measure) {
+    ole_variant value;
+    std::uint8_t* data = value.allocate_safe_array(3);
+    data[0] = 1;
+    data[2] = 3;
+    EXPECT_EQ(value.to_string(), "0x010003");
+    value.allocate_safe_array(4);  // redimensioned, the first bytes kept
+    EXPECT_EQ(value.to_string(), "0x01000300");
+    EXPECT_EQ(value.get_safe_array_size(), 4u);
+    const ole_variant::byte_array copy = ole_variant::convert_to_byte_array("\x05\x06\x07", 2);
+    EXPECT_EQ(copy, (ole_variant::byte_array{5, 6}));
+    value.attach_binary(copy);
+    EXPECT_EQ(value.get_bytes().size(), 2u);
+    EXPECT_EQ(ole_variant(5).get_safe_array_size(), 0u);
+    EXPECT_TRUE(ole_variant(5).get_bytes().empty());
+}
+
+TEST(ole_variant_reads, assert_the_tag_they_serve) {
+    EXPECT_THROW(ole_variant(5).get_text(), tk_mail_assertion);
+    EXPECT_THROW(ole_variant("x").get_i4(), tk_mail_assertion);
+    EXPECT_THROW(ole_variant(5).get_date(), tk_mail_assertion);
+}
