@@ -37,30 +37,6 @@ void write_cell_start(biff_buffer& out, std::uint32_t row, std::uint16_t column,
     out.u16(xf);
 }
 
-// BIFF8 XF: 20 bytes; BIFF5 XF: 16 bytes. Styles have the style bit and no parent; cells
-// mark the attributes they set themselves.
-void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16_t font,
-              std::uint16_t format, std::uint8_t used_attributes) {
-    out.begin(biff_type::xf);
-    out.u16(font);
-    out.u16(format);
-    out.u16(is_style ? 0xFFF5 : 0x0001);  // locked; a style has parent 0xFFF, a cell style 0
-    out.u8(0x20);                          // general, bottom aligned
-    if (version == biff_version::biff8) {
-        out.u8(0);
-        out.u8(0);
-        out.u8(static_cast<std::uint32_t>(used_attributes) << 2);
-        out.u32(0);  // no borders
-        out.u32(0);
-        out.u16(pattern_colours);
-    } else {
-        out.u8(static_cast<std::uint32_t>(used_attributes) << 2);
-        out.u32(pattern_colours);
-        out.u32(0);
-    }
-    out.end();
-}
-
 }  // namespace
 
 std::optional<std::uint32_t> biff_rk_encode(double value) noexcept {
@@ -172,26 +148,28 @@ void write_window1(biff_buffer& out) {
     out.end();
 }
 
-void write_fonts(biff_buffer& out, biff_version version) {
-    for (int k = 0; k < 5; ++k) {
-        out.begin(biff_type::font);
-        out.u16(font_height);
-        out.u16(0);
-        out.u16(automatic_colour);
-        out.u16(k == 4 ? weight_bold : weight_regular);
-        out.u16(0);  // no escapement
-        out.u8(0);   // no underline
-        out.u8(2);   // family: swiss
-        out.u8(0);   // character set: ANSI
-        out.u8(0);
-        if (version == biff_version::biff8)
-            write_short_unicode(out, u"Arial");
-        else {
-            out.u8(5);
-            out.latin("Arial");
-        }
-        out.end();
+void write_font(biff_buffer& out, biff_version version, bool bold) {
+    out.begin(biff_type::font);
+    out.u16(font_height);
+    out.u16(bold ? 1 : 0);  // the old bold flag, which some readers still go by
+    out.u16(automatic_colour);
+    out.u16(bold ? weight_bold : weight_regular);
+    out.u16(0);  // no escapement
+    out.u8(0);   // no underline
+    out.u8(2);   // family: swiss
+    out.u8(0);   // character set: ANSI
+    out.u8(0);
+    if (version == biff_version::biff8)
+        write_short_unicode(out, u"Arial");
+    else {
+        out.u8(5);
+        out.latin("Arial");
     }
+    out.end();
+}
+
+void write_fonts(biff_buffer& out, biff_version version) {
+    for (int k = 0; k < 5; ++k) write_font(out, version, k == 4);
 }
 
 void write_format(biff_buffer& out, biff_version version, std::uint16_t index, std::string_view text) {
@@ -211,6 +189,30 @@ void write_date_formats(biff_buffer& out, biff_version version) {
     write_format(out, version, biff_format::date, "yyyy-mm-dd");
     write_format(out, version, biff_format::date_time, "yyyy-mm-dd hh:mm:ss");
     write_format(out, version, biff_format::time, "hh:mm:ss");
+}
+
+// BIFF8 XF: 20 bytes; BIFF5 XF: 16 bytes. Styles have the style bit and no parent; cells
+// mark the attributes they set themselves.
+void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16_t font,
+              std::uint16_t format, std::uint8_t used_attributes) {
+    out.begin(biff_type::xf);
+    out.u16(font);
+    out.u16(format);
+    out.u16(is_style ? 0xFFF5 : 0x0001);  // locked; a style has parent 0xFFF, a cell style 0
+    out.u8(0x20);                          // general, bottom aligned
+    if (version == biff_version::biff8) {
+        out.u8(0);
+        out.u8(0);
+        out.u8(static_cast<std::uint32_t>(used_attributes) << 2);
+        out.u32(0);  // no borders
+        out.u32(0);
+        out.u16(pattern_colours);
+    } else {
+        out.u8(static_cast<std::uint32_t>(used_attributes) << 2);
+        out.u32(pattern_colours);
+        out.u32(0);
+    }
+    out.end();
 }
 
 void write_xfs(biff_buffer& out, biff_version version) {

@@ -123,9 +123,13 @@ void write_window1(biff_buffer& out);
 // Font records 0-3 are regular, the fifth (font index 5, the one Apache POI reads for the
 // header's font index 4) is bold: every reader then shows the header bold.
 void write_fonts(biff_buffer& out, biff_version version);
+void write_font(biff_buffer& out, biff_version version, bool bold);  // Arial 10
 void write_format(biff_buffer& out, biff_version version, std::uint16_t index, std::string_view text);
 void write_date_formats(biff_buffer& out, biff_version version);
-void write_xfs(biff_buffer& out, biff_version version);
+// used_attributes: bit 0 number format, 1 font, 2 alignment, 3 border, 4 pattern, 5 protection.
+void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16_t font, std::uint16_t format,
+              std::uint8_t used_attributes);
+void write_xfs(biff_buffer& out, biff_version version);  // the 24 XFs of our workbooks
 void write_styles(biff_buffer& out);
 void write_palette(biff_buffer& out);
 

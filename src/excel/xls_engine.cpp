@@ -1,0 +1,114 @@
+// The format objects and the patch of finished .xls files.
+#include "excel/xls_engine.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "excel/compound_file_reader.h"
+#include "excel/xls_patch.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+xls_engine::xls_engine(std::string version_name, std::string connect_string, std::string description,
+                       std::uint32_t max_rows)
+    : version_name_(std::move(version_name)),
+      connect_string_(std::move(connect_string)),
+      description_(std::move(description)),
+      max_rows_(max_rows) {
+    TK_LOG(2, "xls_engine::ctor(%s, %s)", version_name_.c_str(), connect_string_.c_str());
+}
+
+void xls_engine::write_empty_xls(const std::string& path) const {
+    TK_LOG(2, "xls_engine::write_empty_xls(%s)", path.c_str());
+    const std::span<const std::byte> bytes = get_template();
+    TK_ASSERT(!bytes.empty());
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) throw tk_exception("Cannot open destination file for writing.", tk_level_serious);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) throw tk_exception("Failed to write into the destination file.", tk_level_serious);
+}
+
+bool xls_engine::patch(const std::string& path) {
+    TK_LOG(2, "xls_engine::patch");
+    std::unique_ptr<compound_file> document;
+    try {
+        document = std::make_unique<compound_file>(path, compound_file::access::read_write);
+    } catch (const compound_file_error& error) {
+        TK_LOG(3, "Failed to open OLE document");
+        TK_LOG(1, "%s", error.what());
+        return false;
+    }
+    // the same order for both formats: the BIFF5 name first
+    const std::u16string_view name = document->has_stream(u"Book")       ? u"Book"
+                                     : document->has_stream(u"Workbook") ? u"Workbook"
+                                                                         : u"";
+    if (name.empty()) {
+        TK_LOG(3, "Stream not found");
+        return false;
+    }
+    std::unique_ptr<compound_stream> stream;
+    try {
+        stream = std::make_unique<compound_stream>(document->open_stream(name));
+    } catch (const compound_file_error& error) {
+        TK_LOG(3, "Stream not found");
+        TK_LOG(1, "%s", error.what());
+        return false;
+    }
+    do_patch(*stream);
+    return true;  // written in place: there is nothing to commit
+}
+
+xls_engine_50::xls_engine_50()
+    : xls_engine("Excel 5.0", "Excel 5.0;",
+                 "Destination spreadsheet will be saved in MS Excel 5.0 format.\nAll strings will be cut to "
+                 "255 symbols.",
+                 16383) {
+    TK_LOG(2, "xls_engine_50::ctor");
+}
+
+void xls_engine_50::do_patch(compound_stream& stream) {
+    TK_LOG(1, "Current position: 0");
+    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff5, b_wrap_text))
+        patch_sheet(stream, offset);
+}
+
+void xls_engine_50::patch_sheet(compound_stream& stream, std::uint32_t offset) {
+    TK_LOG(1, "xls_engine::patch_sheet(%X)", offset);
+    xls_patch_sheet(stream, biff_version::biff5, offset);
+}
+
+std::span<const std::byte> xls_engine_50::get_template() const { return xls_template_biff5(); }
+
+xls_engine_80::xls_engine_80()
+    : xls_engine("Excel 2000", "Excel 8.0;",
+                 "Destination spreadsheet will be saved in MS Excel 2000 format.\nEach worksheet can contain "
+                 "not more than 65535 rows.",
+                 65535) {
+    TK_LOG(2, "xls_engine_80::ctor");
+}
+
+void xls_engine_80::do_patch(compound_stream& stream) {
+    TK_LOG(2, "xls_engine_80::do_patch");
+    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff8, b_wrap_text))
+        patch_sheet(stream, offset);
+}
+
+void xls_engine_80::patch_sheet(compound_stream& stream, std::uint32_t offset) {
+    TK_LOG(1, "xls_engine_80::patch_sheet(%X)", offset);
+    xls_patch_sheet(stream, biff_version::biff8, offset);
+}
+
+std::span<const std::byte> xls_engine_80::get_template() const { return xls_template_biff8(); }
+
+xls_engine_2010::xls_engine_2010()
+    : xls_engine("Excel 2010", "Excel 12.0;",
+                 "Destination spreadsheet will be saved in MS Excel 2010 format.\nYou will not be able to open "
+                 "it with earlier versions of MS Excel.",
+                 1'048'575) {
+    TK_LOG(2, "xls_engine_2010::ctor");
+}
+
+void xls_engine_2010::do_patch(compound_stream&) { TK_LOG(2, "xls_engine_2010::do_patch"); }
+
+std::span<const std::byte> xls_engine_2010::get_template() const { return {}; }
