@@ -101,7 +101,9 @@ void CWorksheet::end_row() {
 }
 
 void CWorksheet::start_cell() {
-    TK_ASSERT(column_ < xlsx_max_columns);
+    // Cells past the header's columns would break the size bound that chose the entry's
+    // ZIP format; the adapter refuses such records before writing.
+    TK_ASSERT(column_ < column_count_);
     std::string& out = writer_.buffer();
     out += "<c r=\"";
     out += letters_of(column_);

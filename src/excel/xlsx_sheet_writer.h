@@ -24,8 +24,8 @@ public:
     CWorksheet(const CWorksheet&) = delete;
     CWorksheet& operator=(const CWorksheet&) = delete;
 
-    // Data rows: begin_row, one add_ call per column in order, end_row. A full sheet makes
-    // begin_row throw (level 0) before anything is written.
+    // Data rows: begin_row, at most one add_ call per header column in order, end_row. A
+    // full sheet makes begin_row throw (level 0) before anything is written.
     void begin_row();
     void add_empty() { ++column_; }  // a NULL: the cell is left out, the next keeps its letter
     void add_number(double value);   // NaN and infinities have no cell form: written as text
