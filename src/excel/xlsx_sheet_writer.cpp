@@ -19,6 +19,7 @@ namespace {
 // Upper bounds of the bytes one cell and one row take in the part, to know beforehand
 // whether the entry can outgrow 4 GiB: the longest reference, style, type and value.
 constexpr std::uint64_t max_cell_bytes = 96;
+constexpr std::size_t max_number_characters = 40;  // a DECIMAL's text has at most 31
 constexpr std::uint64_t max_row_bytes = 32;
 constexpr std::uint64_t max_sheet_overhead = 4096;
 constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
@@ -183,8 +184,9 @@ void CWorksheet::add_unsigned(std::uint64_t value) {
 
 void CWorksheet::add_decimal(std::string_view text) {
     const int digits = significant_digits(text);
-    // Excel would round away what lies past 15 digits; as text nothing is lost.
-    if (digits < 0 || digits > xlsx_max_significant_digits) {
+    // Excel would round away what lies past 15 digits; as text nothing is lost. Very long
+    // texts with few digits (many zeros) go the same way, so a cell's size stays bounded.
+    if (digits < 0 || digits > xlsx_max_significant_digits || text.size() > max_number_characters) {
         add_text(text);
         return;
     }
@@ -227,13 +229,7 @@ void CWorksheet::compute_widths() {
     }
 }
 
-void CWorksheet::write_sheet_start() {
-    string_sink start;
-    XmlWriter writer(start);
-    writer.prolog();
-    writer.start("worksheet");
-    writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
-    writer.attribute("xmlns:r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+void CWorksheet::write_sheet_views(XmlWriter& writer) const {
     writer.start("sheetViews");
     writer.start("sheetView");
     if (is_first_sheet_) writer.attribute("tabSelected", 1);
@@ -254,23 +250,36 @@ void CWorksheet::write_sheet_start() {
     }
     writer.end();
     writer.end();
+}
+
+void CWorksheet::write_columns(XmlWriter& writer) const {
+    if (column_count_ == 0) return;
+    writer.start("cols");
+    for (std::uint32_t i = 0; i < column_count_; ++i) {
+        char width[32];
+        const auto end = std::to_chars(width, width + sizeof width, widths_[i]).ptr;
+        writer.start("col");
+        writer.attribute("min", static_cast<std::int64_t>(i + 1));
+        writer.attribute("max", static_cast<std::int64_t>(i + 1));
+        writer.attribute("width", std::string_view(width, static_cast<std::size_t>(end - width)));
+        writer.attribute("customWidth", 1);
+        writer.end();
+    }
+    writer.end();
+}
+
+void CWorksheet::write_sheet_start() {
+    string_sink start;
+    XmlWriter writer(start);
+    writer.prolog();
+    writer.start("worksheet");
+    writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+    writer.attribute("xmlns:r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+    write_sheet_views(writer);
     writer.start("sheetFormatPr");
     writer.attribute("defaultRowHeight", 15);
     writer.end();
-    if (column_count_ > 0) {
-        writer.start("cols");
-        for (std::uint32_t i = 0; i < column_count_; ++i) {
-            char width[32];
-            const auto end = std::to_chars(width, width + sizeof width, widths_[i]).ptr;
-            writer.start("col");
-            writer.attribute("min", static_cast<std::int64_t>(i + 1));
-            writer.attribute("max", static_cast<std::int64_t>(i + 1));
-            writer.attribute("width", std::string_view(width, static_cast<std::size_t>(end - width)));
-            writer.attribute("customWidth", 1);
-            writer.end();
-        }
-        writer.end();
-    }
+    write_columns(writer);
     writer.raw("<sheetData>");
     writer.flush();
     zip_.write(start.text);

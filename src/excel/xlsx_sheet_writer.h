@@ -65,6 +65,8 @@ private:
     void write_value_cell(std::string_view value, const char* type_and_style, std::size_t characters);
     void write_text_cell(std::string_view text, bool is_header);
     void note_width(std::size_t characters);
+    void write_sheet_views(XmlWriter& writer) const;
+    void write_columns(XmlWriter& writer) const;
     void write_sheet_start();
     void release_rows();
     void compute_widths();

@@ -396,3 +396,53 @@ TEST(xlsx_sheets, an_unsaved_workbook_leaves_no_file) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
+
+namespace {
+
+// Whether the local header of entry carries a ZIP64 extra field.
+bool has_zip64_sizes(const std::string& package, const std::string& entry) {
+    const std::string bytes = read_file(package);
+    for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
+        auto word = [&](std::size_t offset) {
+            return static_cast<unsigned>(static_cast<unsigned char>(bytes[offset]) |
+                                         static_cast<unsigned char>(bytes[offset + 1]) << 8);
+        };
+        const unsigned name_size = word(at + 26), extra_size = word(at + 28);
+        if (bytes.compare(at + 30, name_size, entry) != 0) continue;
+        return extra_size >= 4 && word(at + 30 + name_size) == 0x0001;
+    }
+    throw std::runtime_error("no local header for " + entry);
+}
+
+}  // namespace
+
+TEST(xlsx_sheets, only_sheets_wide_enough_to_pass_4_gib_use_zip64_sizes) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        book.add_sheet("Narrow", std::vector<std::string>(10, "n"));
+        book.add_sheet("Wide", std::vector<std::string>(100, "w"));  // 100 full columns pass 4 GiB
+        book.save();
+    }
+    EXPECT_FALSE(has_zip64_sizes(path, "xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(has_zip64_sizes(path, "xl/worksheets/sheet2.xml"));
+    EXPECT_FALSE(has_zip64_sizes(path, "xl/styles.xml"));
+    EXPECT_EQ(dump_workbook(path)[2], "sheet\tWide\t1\t100");
+}
+
+TEST(xlsx_cells, decimal_texts_too_long_for_a_number_cell_stay_text) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    const std::string tiny = "0." + std::string(60, '0') + "1";
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Decimals", std::vector<std::string>{"D", "E"});
+        sheet.begin_row();
+        sheet.add_decimal(tiny);
+        sheet.add_decimal("not a number");
+        sheet.end_row();
+        book.save();
+    }
+    EXPECT_EQ(dump_workbook(path).back(), "R\ts:" + tiny + "\ts:not a number");
+}
