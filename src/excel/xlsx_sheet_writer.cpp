@@ -53,6 +53,11 @@ std::string_view number_text(char (&digits)[32], double value) {
     return {digits, static_cast<std::size_t>(result.ptr - digits)};
 }
 
+// The s attributes below name positions of the styles part's cell-format list.
+static_assert(static_cast<int>(xlsx_style::header) == 1 && static_cast<int>(xlsx_style::wrapped) == 2 &&
+              static_cast<int>(xlsx_style::date) == 3 && static_cast<int>(xlsx_style::date_time) == 4 &&
+              static_cast<int>(xlsx_style::date_time_ms) == 5);
+
 const char* data_style(bool wrap_text) { return wrap_text ? " s=\"2\"" : ""; }
 
 }  // namespace
