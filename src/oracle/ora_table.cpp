@@ -27,6 +27,7 @@ ora_table::ora_table(ora_database& database, const std::string& name, int mode)
         TK_LOG(1, "Empty table");
         return;
     }
+    init_indexes(mode);
     records_count_ = ora_engine::instance().get_records_cnt(name_);
     TK_LOG(1, "Got %d records", records_count_);
 }

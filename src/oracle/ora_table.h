@@ -33,6 +33,11 @@ private:
     void init_schema();
     std::int32_t get_columns_cnt();
     void apply_catalogue_details();
+    // The primary key and the other indexes into the index list, unless the mode or the
+    // engine switches index reading off.
+    void init_indexes(int mode);
+    std::string read_primary_key();  // the key's name, empty when there is none
+    void read_indexes(const std::string& primary_key);
 
     std::int32_t position_ = 0;
     ora_database& database_;

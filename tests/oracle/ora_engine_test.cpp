@@ -1,8 +1,11 @@
-// The engine's text services: connect strings, quoted names, catalogue conditions, server
-// versions and the readable-type check.
+// The engine: connect strings, quoted names, catalogue conditions, server versions and the
+// readable-type check; connecting, its errors, counts and versions through the emulator.
 #include "oracle/ora_engine.h"
 
 #include <gtest/gtest.h>
+
+#include "emulator_support.h"
+#include "oracle/ora_exception.h"
 
 TEST(connect_string, host_and_port_both_empty_keep_the_service_as_it_stands) {
     EXPECT_EQ(ora_engine::compose_connect_string("", "", "ORCL"), "ORCL");
@@ -77,4 +80,150 @@ TEST(readable_types, every_timestamp_and_interval_form_is_kept) {
 TEST(readable_types, unreadable_and_misspelt_types_are_refused) {
     for (const char* type : {"BFILE", "SDO_GEOMETRY", "varchar2", "Number", "", "TIMESTAMP WITH", "INTERVAL"})
         EXPECT_FALSE(ora_engine::is_supported_type(type)) << type;
+}
+
+// ---- Through the OCI emulator ----
+
+namespace {
+
+// The ORA number and text of a failed connect, as the engine reports them.
+struct connect_failure {
+    int code = 0;
+    std::string message;
+};
+
+connect_failure failed_connect(const std::string& connect_string, const std::string& user,
+                               const std::string& password) {
+    ora_engine engine({OCIEMU_LIBRARY});
+    try {
+        engine.connect(connect_string, user, password);
+    } catch (const ora_exception& error) {
+        return {error.code(), error.message()};
+    }
+    return {};
+}
+
+const std::vector<std::string> people_table{
+    "CREATE TABLE PEOPLE (ID NUMBER(10) NOT NULL, NAME VARCHAR2(30))",
+    "INSERT INTO PEOPLE VALUES (1, 'Ann'), (2, 'Bob'), (3, NULL)",
+};
+
+}  // namespace
+
+TEST(engine_connect, a_bare_alias_and_every_easy_connect_form_reach_the_service) {
+    emulator_database database("CONNDB", people_table);
+    for (const char* connect : {"CONNDB", "conndb", "//localhost/CONNDB", "//127.0.0.1:1521/CONNDB", "localhost:1522/CONNDB"}) {
+        ora_engine engine({OCIEMU_LIBRARY});
+        ASSERT_NO_THROW(engine.connect(connect, "scott", "tiger")) << connect;
+        EXPECT_TRUE(engine.is_connected());
+        EXPECT_EQ(engine.connect_string(), connect);
+        EXPECT_EQ(engine.user_name(), "scott");
+        EXPECT_EQ(engine.get_records_cnt("PEOPLE"), 3) << connect;
+    }
+}
+
+TEST(engine_connect, composed_strings_from_the_connection_page_reach_the_service) {
+    emulator_database database("PAGEDB", people_table);
+    ora_engine engine({OCIEMU_LIBRARY});
+    const auto db = engine.open_db("", "scott", "tiger", "1522", "PAGEDB");
+    EXPECT_EQ(engine.connect_string(), "//localhost:1522/PAGEDB");
+    EXPECT_EQ(db->name(), "//localhost:1522/PAGEDB");
+    EXPECT_TRUE(db->is_case_sensitive());
+}
+
+TEST(engine_connect, wrong_password_is_ora_01017_with_its_code) {
+    emulator_database database("PWDB", people_table);
+    const connect_failure failure = failed_connect("PWDB", "SCOTT", "TIGER");
+    EXPECT_EQ(failure.code, 0x100000 | 1017);
+    EXPECT_EQ(failure.message, "ORA-01017: invalid username/password; logon denied");
+}
+
+TEST(engine_connect, a_locked_account_is_ora_28000) {
+    emulator_database database("LOCKDB", people_table);
+    const connect_failure failure = failed_connect("LOCKDB", "locky", "pw");
+    EXPECT_EQ(failure.code, 0x100000 | 28000);
+    EXPECT_EQ(failure.message, "ORA-28000: the account is locked");
+}
+
+TEST(engine_connect, an_unknown_alias_is_ora_12154) {
+    const connect_failure failure = failed_connect("NOSUCHALIAS", "SCOTT", "tiger");
+    EXPECT_EQ(failure.code, 0x100000 | 12154);
+    EXPECT_EQ(failure.message, "ORA-12154: TNS:could not resolve the connect identifier specified");
+}
+
+TEST(engine_connect, an_unknown_service_is_ora_12514) {
+    const connect_failure failure = failed_connect("//localhost:1521/NOSUCHSERVICE", "SCOTT", "tiger");
+    EXPECT_EQ(failure.code, 0x100000 | 12514);
+    EXPECT_EQ(failure.message,
+              "ORA-12514: TNS:listener does not currently know of service requested in connect descriptor");
+}
+
+TEST(engine_connect, an_unknown_host_is_ora_12545) {
+    const connect_failure failure = failed_connect("//db.invalid:1521/ORCL", "SCOTT", "tiger");
+    EXPECT_EQ(failure.code, 0x100000 | 12545);
+    EXPECT_EQ(failure.message, "ORA-12545: Connect failed because target host or object does not exist");
+}
+
+TEST(engine_connect, a_failed_logon_leaves_no_session_and_a_second_connect_succeeds) {
+    emulator_database first("FIRSTDB", people_table);
+    emulator_database second("SECONDDB", {"CREATE TABLE OTHER (X NUMBER)", "INSERT INTO OTHER VALUES (7)"});
+    ora_engine engine({OCIEMU_LIBRARY});
+    EXPECT_THROW(engine.connect("FIRSTDB", "SCOTT", "wrong"), ora_exception);
+    EXPECT_FALSE(engine.is_connected());
+    EXPECT_EQ(engine.connect_string(), "");  // texts are kept only after success
+    engine.connect("FIRSTDB", "SCOTT", "tiger");
+    EXPECT_EQ(engine.get_records_cnt("PEOPLE"), 3);
+    // The second connect replaces the first server: the old tables are gone.
+    engine.connect("SECONDDB", "SCOTT", "tiger");
+    EXPECT_EQ(engine.get_records_cnt("OTHER"), 1);
+    try {
+        engine.get_records_cnt("PEOPLE");
+        FAIL() << "the first server is still attached";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.code(), 0x100000 | 942);
+        EXPECT_EQ(error.message(), "ORA-00942: table or view does not exist");
+    }
+}
+
+TEST(engine_connect, a_second_engine_while_one_exists_is_an_internal_error) {
+    ora_engine engine({OCIEMU_LIBRARY});
+    EXPECT_THROW(ora_engine({OCIEMU_LIBRARY}), tk_mail_assertion);
+    EXPECT_TRUE(ora_engine::is_initialized());
+}
+
+TEST(engine_connect, a_missing_library_leaves_no_engine_registered) {
+    EXPECT_THROW(ora_engine({"/nonexistent/libclntsh.so"}), tk_exception);
+    EXPECT_FALSE(ora_engine::is_initialized());
+}
+
+TEST(engine_counts, tables_and_queries_are_counted_and_names_quoted) {
+    emulator_database database("COUNTDB", {
+        "CREATE TABLE PEOPLE (ID NUMBER(10), NAME VARCHAR2(30))",
+        "INSERT INTO PEOPLE VALUES (1, 'Ann'), (2, 'Bob'), (3, NULL)",
+        "CREATE TABLE \"Odd\"\"Name\" (X NUMBER)",
+        "INSERT INTO \"Odd\"\"Name\" VALUES (1), (2)",
+    });
+    emulator_session session("COUNTDB");
+    EXPECT_EQ(session.engine().get_records_cnt("PEOPLE"), 3);
+    EXPECT_EQ(session.engine().get_records_cnt("Odd\"Name"), 2);
+    EXPECT_EQ(session.engine().get_records_cnt("SELECT * FROM PEOPLE WHERE NAME IS NOT NULL", true), 2);
+    EXPECT_EQ(session.engine().get_records_cnt("SELECT * FROM PEOPLE WHERE ID > 5", true), 0);
+}
+
+TEST(engine_version, the_banner_of_v_version_gives_the_packed_version) {
+    emulator_database modern("MODERNDB", {
+        "CREATE TABLE OCIEMU_SETTINGS (NAME TEXT, VALUE TEXT)",
+        "INSERT INTO OCIEMU_SETTINGS VALUES ('BANNER', "
+        "'Oracle Database 11g Enterprise Edition Release 11.2.0.1.0 - 64bit Production')",
+    });
+    emulator_database old("OLDDB", {
+        "CREATE TABLE OCIEMU_SETTINGS (NAME TEXT, VALUE TEXT)",
+        "INSERT INTO OCIEMU_SETTINGS VALUES ('BANNER', 'Oracle7 Server Release 7.3.4.0.0 - Production')",
+    });
+    {
+        emulator_session session("MODERNDB");
+        EXPECT_EQ(session.engine().get_version(), 0x0B0200u);
+    }
+    emulator_session session("OLDDB");
+    EXPECT_EQ(session.engine().get_version(), 0x070304u);
 }

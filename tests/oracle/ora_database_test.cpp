@@ -1,0 +1,123 @@
+// The Oracle source database: table lists by scope and server age, views, query checks and
+// the recordsets it hands out.
+#include "oracle/ora_database.h"
+
+#include <gtest/gtest.h>
+
+#include "emulator_support.h"
+#include "oracle/ora_exception.h"
+
+namespace {
+
+const std::vector<std::string> listing_schema{
+    "CREATE TABLE EMP (ID NUMBER(4))",
+    "CREATE TABLE SCRATCH (ID NUMBER(4))",
+    "CREATE TABLE INNER_ROWS (ID NUMBER(4))",
+    "CREATE TABLE ORGANISED (ID NUMBER(4) PRIMARY KEY)",
+    "CREATE TABLE OCIEMU_TABLE_FLAGS (TABLE_NAME TEXT, TEMPORARY TEXT, NESTED TEXT, IOT_TYPE TEXT)",
+    "INSERT INTO OCIEMU_TABLE_FLAGS VALUES ('SCRATCH', 'Y', 'NO', NULL), ('INNER_ROWS', 'N', 'YES', NULL), "
+    "('ORGANISED', 'N', 'NO', 'IOT')",
+    "CREATE VIEW EMP_IDS AS SELECT ID FROM EMP",
+};
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(table_queries, the_statement_depends_on_scope_and_server_age) {
+    EXPECT_EQ(ora_database::tables_query(true, 0x070304), "select TABLE_NAME from user_tables");
+    EXPECT_EQ(ora_database::tables_query(false, 0x070304), "select OWNER, TABLE_NAME from all_tables");
+    EXPECT_EQ(ora_database::tables_query(true, 0x080000),
+              "select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and NESTED='NO' and IOT_TYPE IS "
+              "NULL OR IOT_TYPE='IOT'");
+    EXPECT_EQ(ora_database::tables_query(false, 0x0B0200),
+              "select OWNER, TABLE_NAME, IOT_TYPE from all_tables where TEMPORARY='N' and NESTED='NO' and "
+              "IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
+    // A server whose version cannot be read counts as old.
+    EXPECT_EQ(ora_database::tables_query(true, 0), "select TABLE_NAME from user_tables");
+}
+
+TEST(table_listing, user_scope_leaves_out_temporary_and_nested_tables_and_keeps_iot) {
+    emulator_database database("LISTDB", listing_schema);
+    emulator_session session("LISTDB");
+    EXPECT_EQ(sorted(session.database().get_tables()), (std::vector<std::string>{"EMP", "ORGANISED"}));
+    EXPECT_TRUE(session.database().is_table_exist("EMP"));
+    EXPECT_FALSE(session.database().is_table_exist("emp"));  // Oracle names compare exactly
+}
+
+TEST(table_listing, all_scope_names_tables_owner_point_table) {
+    emulator_database database("ALLDB", listing_schema);
+    emulator_session session("ALLDB", false);
+    EXPECT_EQ(sorted(session.database().get_tables()), (std::vector<std::string>{"SCOTT.EMP", "SCOTT.ORGANISED"}));
+}
+
+TEST(table_listing, an_old_server_lists_every_table_with_the_plain_query) {
+    std::vector<std::string> schema = listing_schema;
+    schema.push_back("CREATE TABLE OCIEMU_SETTINGS (NAME TEXT, VALUE TEXT)");
+    schema.push_back("INSERT INTO OCIEMU_SETTINGS VALUES ('BANNER', 'Oracle7 Server Release 7.3.4.0.0 - Production')");
+    emulator_database database("OLDLISTDB", schema);
+    emulator_session session("OLDLISTDB");
+    EXPECT_EQ(sorted(session.database().get_tables()),
+              (std::vector<std::string>{"EMP", "INNER_ROWS", "ORGANISED", "SCRATCH"}));
+}
+
+TEST(table_listing, listing_again_does_not_repeat_names) {
+    emulator_database database("AGAINDB", listing_schema);
+    emulator_session session("AGAINDB");
+    session.database().get_tables();
+    EXPECT_EQ(session.database().get_tables().size(), 2u);
+}
+
+TEST(views, the_users_views_are_kept_with_their_text) {
+    emulator_database database("VIEWDB", listing_schema);
+    emulator_session session("VIEWDB");
+    const auto& views = session.database().views();
+    ASSERT_EQ(views.size(), 1u);
+    ASSERT_EQ(views.count("EMP_IDS"), 1u);
+    EXPECT_NE(views.at("EMP_IDS").find("SELECT ID FROM EMP"), std::string::npos) << views.at("EMP_IDS");
+}
+
+TEST(query_test, a_valid_select_is_true_and_is_not_run) {
+    emulator_database database("TESTQDB", listing_schema);
+    emulator_session session("TESTQDB");
+    const unsigned long long before = emulator_round_trips();
+    EXPECT_TRUE(session.database().test_query("SELECT ID FROM EMP WHERE ID > 1"));
+    // Describing costs one round trip; running and fetching would cost more.
+    EXPECT_LE(emulator_round_trips() - before, 1u);
+}
+
+TEST(query_test, a_syntax_error_raises_the_servers_message) {
+    emulator_database database("BADQDB", listing_schema);
+    emulator_session session("BADQDB");
+    try {
+        session.database().test_query("SELECT ID FROM EMP WHERE");
+        FAIL() << "a broken statement passed";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.code() & 0xFFF00000, 0x100000);
+        EXPECT_EQ(error.message().rfind("ORA-", 0), 0u) << error.message();
+    }
+    try {
+        session.database().test_query("SELECT ID FROM NO_SUCH_TABLE");
+        FAIL() << "an unknown table passed";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.code(), 0x100000 | 942);
+    }
+}
+
+TEST(recordsets, get_table_of_an_unlisted_name_is_an_internal_error) {
+    emulator_database database("UNLISTDB", listing_schema);
+    emulator_session session("UNLISTDB");
+    session.database().get_tables();
+    EXPECT_THROW(session.database().get_table("NOPE", 1), tk_mail_assertion);
+    EXPECT_THROW(session.database().get_table("SCRATCH", 1), tk_mail_assertion);
+}
+
+TEST(recordsets, query_runs_a_statement_without_rows) {
+    emulator_database database("DMLDB", listing_schema);
+    emulator_session session("DMLDB");
+    session.database().query("INSERT INTO EMP VALUES (5)");
+    EXPECT_EQ(session.engine().get_records_cnt("EMP"), 1);
+}

@@ -1,0 +1,355 @@
+// Column types through the emulator: the tag, size and details each column is described with,
+// and the values every type arrives as, NULLs included.
+#include "oracle/ora_type.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "emulator_support.h"
+#include "oracle/ora_exception.h"
+#include "oracle/ora_query_results.h"
+
+namespace {
+
+// Reads every row of a query into copies of its records.
+std::vector<udb_record> read_all(udb_recordset& recordset) {
+    std::vector<udb_record> rows;
+    recordset.move_first();
+    while (!recordset.is_eof()) {
+        const udb_record* row = recordset.get_item();
+        if (row == nullptr) break;
+        rows.push_back(*row);
+        recordset.next();
+    }
+    return rows;
+}
+
+const std::vector<std::string> numbers_schema{
+    "CREATE TABLE NUMS (N1 NUMBER(1), N4 NUMBER(4), N10 NUMBER(10), N18 NUMBER(18), N25 NUMBER(25), "
+    "N10_2 NUMBER(10,2), N5_5 NUMBER(5,5), N NUMBER, F FLOAT, F10 FLOAT(10))",
+    "INSERT INTO NUMS VALUES (-9, 9999, 2147483647, 123456789012345678, 1234567890123456789, "
+    "12345678.91, 0.12345, 3.25, 1.5, 0.75)",
+    "INSERT INTO NUMS VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)",
+};
+
+class number_columns : public ::testing::Test {
+protected:
+    emulator_database database_{"NUMDB", numbers_schema};
+    emulator_session session_{"NUMDB"};
+};
+
+}  // namespace
+
+TEST(refined_number_type, integers_by_precision) {
+    std::int32_t precision = 1;
+    EXPECT_EQ(get_refined_num_type(precision, 0), VT_I1);
+    for (auto [digits, expected] : {std::pair{2, VT_I1}, {3, VT_I2}, {4, VT_I2}, {5, VT_I4}, {10, VT_I4},
+                                    {11, VT_I8}, {18, VT_I8}, {20, VT_I8}, {21, VT_DECIMAL}, {38, VT_DECIMAL}}) {
+        precision = digits;
+        EXPECT_EQ(get_refined_num_type(precision, 0), expected) << digits;
+        EXPECT_EQ(precision, digits);
+    }
+}
+
+TEST(refined_number_type, fractions_unconstrained_and_float) {
+    std::int32_t precision = 10;
+    EXPECT_EQ(get_refined_num_type(precision, 2), VT_DECIMAL);
+    EXPECT_EQ(precision, 10);
+    precision = 5;
+    EXPECT_EQ(get_refined_num_type(precision, 5), VT_DECIMAL);
+    EXPECT_EQ(precision, 6);  // NUMBER(5,5) needs a digit before the point as a decimal
+    precision = 0;
+    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
+    precision = 126;
+    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
+    precision = 10;  // FLOAT(10): binary digits, fractions allowed
+    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
+}
+
+TEST_F(number_columns, each_precision_describes_with_its_refined_tag) {
+    ora_query_results query(0, "SELECT * FROM NUMS");
+    const udb_schema& schema = query.schema();
+    ASSERT_EQ(schema.size(), 10u);
+    const vartype expected[] = {VT_I1, VT_I2, VT_I4, VT_I8, VT_DECIMAL, VT_DECIMAL, VT_DECIMAL, VT_R8, VT_R8, VT_R8};
+    for (std::size_t i = 0; i < schema.size(); ++i) EXPECT_EQ(schema[i].vartype, expected[i]) << schema[i].name;
+    EXPECT_EQ(schema[0].name, "N1");
+    EXPECT_EQ(schema[4].reserved, (25u << 8) | 0u);
+    EXPECT_EQ(schema[5].reserved, (10u << 8) | 2u);
+    EXPECT_EQ(schema[6].reserved, (6u << 8) | 5u);
+    EXPECT_EQ(schema[0].reserved, 0u);
+    EXPECT_EQ(schema[7].reserved, 0u);
+}
+
+TEST_F(number_columns, values_arrive_exactly_in_their_tags) {
+    ora_query_results query(0, "SELECT * FROM NUMS");
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    const udb_record& row = rows[0];
+    EXPECT_EQ(row[0].get_i1(), -9);
+    EXPECT_EQ(row[1].get_i2(), 9999);
+    EXPECT_EQ(row[2].get_i4(), 2147483647);
+    EXPECT_EQ(row[3].get_i8(), 123456789012345678LL);
+    ASSERT_EQ(row[4].get_type(), VT_DECIMAL);
+    EXPECT_EQ(row[4].to_string(), "1234567890123456789");
+    ASSERT_EQ(row[5].get_type(), VT_DECIMAL);
+    EXPECT_EQ(row[5].to_string(), "12345678.91");
+    ASSERT_EQ(row[6].get_type(), VT_DECIMAL);
+    EXPECT_EQ(row[6].to_string(), "0.12345");
+    EXPECT_DOUBLE_EQ(row[7].get_r8(), 3.25);
+    EXPECT_DOUBLE_EQ(row[8].get_r8(), 1.5);
+    EXPECT_DOUBLE_EQ(row[9].get_r8(), 0.75);
+}
+
+TEST_F(number_columns, nulls_arrive_empty_with_name_and_size) {
+    ora_query_results query(0, "SELECT * FROM NUMS WHERE N1 IS NULL");
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].size(), 10u);
+    for (const udb_field& field : rows[0]) EXPECT_EQ(field.get_type(), VT_EMPTY) << field.name();
+    EXPECT_EQ(rows[0][9].name(), "F10");
+}
+
+TEST(number_text, a_comma_decimal_separator_reads_as_the_same_numbers) {
+    emulator_database database("COMMADB", numbers_schema);
+    setenv("OCIEMU_NLS_NUMERIC_CHARACTERS", ",.", 1);
+    std::vector<udb_record> rows;
+    {
+        emulator_session session("COMMADB");
+        ora_query_results query(0, "SELECT N10_2, N5_5, N, F FROM NUMS WHERE N1 IS NOT NULL");
+        rows = read_all(query);
+    }
+    unsetenv("OCIEMU_NLS_NUMERIC_CHARACTERS");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0].to_string(), "12345678.91");
+    EXPECT_EQ(rows[0][1].to_string(), "0.12345");
+    EXPECT_DOUBLE_EQ(rows[0][2].get_r8(), 3.25);
+    EXPECT_DOUBLE_EQ(rows[0][3].get_r8(), 1.5);
+}
+
+TEST(text_columns, strings_keep_their_text_and_national_sizes_arrive_in_bytes) {
+    emulator_database database("TEXTDB", {
+        "CREATE TABLE TEXTS (V VARCHAR2(20), NV NVARCHAR2(20), C CHAR(5), NC NCHAR(3))",
+        // Stored as a server keeps CHAR values: padded to their length.
+        "INSERT INTO TEXTS VALUES ('plain', 'Привет, κόσμε 你好', 'ab   ', 'жз ')",
+        "INSERT INTO TEXTS VALUES (NULL, NULL, NULL, NULL)",
+    });
+    emulator_session session("TEXTDB");
+    ora_query_results query(0, "SELECT * FROM TEXTS");
+    const udb_schema& schema = query.schema();
+    ASSERT_EQ(schema.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(schema[i].vartype, VT_BSTR);
+    EXPECT_EQ(schema[0].size, 20u);
+    EXPECT_EQ(schema[1].size, 40u);  // a query reports the server's byte size
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].get_text(), "plain");
+    EXPECT_EQ(rows[0][1].get_text(), "Привет, κόσμε 你好");
+    EXPECT_EQ(rows[0][2].get_text(), "ab   ");  // the padding is the value's own
+    EXPECT_EQ(rows[0][3].get_text(), "жз ");
+    for (const udb_field& field : rows[1]) EXPECT_EQ(field.get_type(), VT_EMPTY) << field.name();
+    EXPECT_EQ(rows[1][1].size(), 40);
+}
+
+TEST(date_columns, dates_and_timestamp_fractions_keep_milliseconds) {
+    emulator_database database("DATEDB", {
+        "CREATE TABLE DATES (D DATE, T TIMESTAMP(9), TZ \"TIMESTAMP(6) WITH TIME ZONE\", OLD DATE)",
+        "INSERT INTO DATES VALUES ('2005-12-31 23:59:58', '2020-02-29 10:11:12.123456789', "
+        "'2021-06-01 08:00:00.5 +05:00', '1850-01-02 03:04:05')",
+        "INSERT INTO DATES VALUES (NULL, NULL, NULL, NULL)",
+    });
+    emulator_session session("DATEDB");
+    ora_query_results query(0, "SELECT * FROM DATES");
+    for (const auto& descriptor : query.schema()) {
+        EXPECT_EQ(descriptor->vartype, VT_DATE) << descriptor->name;
+        EXPECT_EQ(descriptor->reserved, 1u);
+    }
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].get_date(), (ole_systemtime{2005, 12, 0, 31, 23, 59, 58, 0}));
+    EXPECT_EQ(rows[0][1].get_date(), (ole_systemtime{2020, 2, 0, 29, 10, 11, 12, 123}));
+    // The zone is dropped: the value's own date and time stay.
+    EXPECT_EQ(rows[0][2].get_date(), (ole_systemtime{2021, 6, 0, 1, 8, 0, 0, 500}));
+    EXPECT_EQ(rows[0][3].get_date(), (ole_systemtime{1850, 1, 0, 2, 3, 4, 5, 0}));
+    for (const udb_field& field : rows[1]) EXPECT_EQ(field.get_type(), VT_EMPTY);
+}
+
+TEST(binary_columns, raw_keeps_its_real_length_and_long_raw_its_bytes) {
+    emulator_database database("RAWDB", {
+        "CREATE TABLE BINS (R RAW(16), LR LONG RAW)",
+        "INSERT INTO BINS VALUES (X'DEADBEEF', X'000102FF')",
+        "INSERT INTO BINS VALUES (NULL, NULL)",
+    });
+    emulator_session session("RAWDB");
+    ora_query_results query(0, "SELECT * FROM BINS");
+    EXPECT_EQ(query.schema()[0].vartype, VT_BLOB);
+    EXPECT_EQ(query.schema()[0].size, 16u);
+    EXPECT_EQ(query.schema()[1].vartype, VT_BLOB);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    using bytes = std::vector<std::uint8_t>;
+    const auto raw = rows[0][0].get_bytes();
+    EXPECT_EQ(bytes(raw.begin(), raw.end()), (bytes{0xDE, 0xAD, 0xBE, 0xEF}));
+    const auto long_raw = rows[0][1].get_bytes();
+    EXPECT_EQ(bytes(long_raw.begin(), long_raw.end()), (bytes{0x00, 0x01, 0x02, 0xFF}));
+    EXPECT_EQ(rows[1][0].get_type(), VT_EMPTY);
+    EXPECT_EQ(rows[1][1].get_type(), VT_EMPTY);
+}
+
+TEST(long_columns, a_long_text_arrives_whole) {
+    const std::string text(70'000, 'x');
+    emulator_database database("LONGDB", {
+        "CREATE TABLE LONGS (L LONG)",
+        "INSERT INTO LONGS VALUES ('" + text + "Ω')",
+        "INSERT INTO LONGS VALUES (NULL)",
+    });
+    emulator_session session("LONGDB");
+    ora_query_results query(0, "SELECT * FROM LONGS");
+    EXPECT_EQ(query.schema()[0].vartype, VT_BSTR);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].get_text(), text + "Ω");
+    EXPECT_EQ(rows[1][0].get_type(), VT_EMPTY);
+}
+
+TEST(float_columns, binary_float_and_double_are_numbers) {
+    emulator_database database("FLOATDB", {
+        "CREATE TABLE FLOATS (BF BINARY_FLOAT, BD BINARY_DOUBLE)",
+        "INSERT INTO FLOATS VALUES (1.5, 0.1)",
+        "INSERT INTO FLOATS VALUES (-2.25, 1e300)",
+        "INSERT INTO FLOATS VALUES (NULL, NULL)",
+    });
+    emulator_session session("FLOATDB");
+    ora_query_results query(0, "SELECT * FROM FLOATS");
+    EXPECT_EQ(query.schema()[0].vartype, VT_R4);
+    EXPECT_EQ(query.schema()[1].vartype, VT_R8);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_FLOAT_EQ(rows[0][0].get_r4(), 1.5f);
+    EXPECT_EQ(rows[0][1].get_r8(), 0.1);  // every digit of the double comes back
+    EXPECT_FLOAT_EQ(rows[1][0].get_r4(), -2.25f);
+    EXPECT_EQ(rows[1][1].get_r8(), 1e300);
+    EXPECT_EQ(rows[2][0].get_type(), VT_EMPTY);
+    EXPECT_EQ(rows[2][1].get_type(), VT_EMPTY);
+}
+
+TEST(unreadable_columns, bfile_in_a_query_shows_the_placeholder_in_every_row) {
+    emulator_database database("BFILEDB", {
+        "CREATE TABLE FILES (ID NUMBER(4), F BFILE)",
+        "INSERT INTO FILES VALUES (1, NULL), (2, NULL)",
+    });
+    emulator_session session("BFILEDB");
+    ora_query_results query(0, "SELECT ID, F FROM FILES");
+    EXPECT_EQ(query.schema()[1].vartype, VT_BSTR);
+    EXPECT_EQ(query.schema()[1].size, 18u);
+    EXPECT_TRUE(query.schema()[1].b_not_null);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].get_i2(), 1);
+    EXPECT_EQ(rows[0][1].get_text(), "<unsupported type>");
+    EXPECT_EQ(rows[1][1].get_text(), "<unsupported type>");
+}
+
+TEST(query_reading, get_item_without_is_eof_fetches_the_next_row_itself) {
+    emulator_database database("ITEMDB", {
+        "CREATE TABLE T (X NUMBER(4))",
+        "INSERT INTO T VALUES (1), (2)",
+    });
+    emulator_session session("ITEMDB");
+    ora_query_results query(0, "SELECT X FROM T ORDER BY X");
+    ASSERT_FALSE(query.is_eof());
+    ASSERT_NE(query.get_item(), nullptr);
+    EXPECT_EQ((*query.get_item())[0].get_i2(), 2);  // second call fetched row 2
+    EXPECT_EQ(query.get_item(), nullptr);
+    EXPECT_TRUE(query.is_eof());
+}
+
+TEST(query_reading, a_query_result_cannot_be_written) {
+    emulator_database database("WRITEDB", {"CREATE TABLE T (X NUMBER(4))"});
+    emulator_session session("WRITEDB");
+    ora_query_results query(0, "SELECT X FROM T");
+    udb_record record;
+    EXPECT_THROW(query.append_record(record), tk_mail_assertion);
+}
+
+TEST(query_reading, a_server_error_leaves_as_ora_exception) {
+    emulator_database database("ERRDB", {"CREATE TABLE T (X NUMBER(4))"});
+    emulator_session session("ERRDB");
+    try {
+        ora_query_results query(0, "SELECT NOPE FROM T");
+        FAIL() << "an unknown column was accepted";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.code(), 0x100000 | 904);
+        EXPECT_NE(error.message().find("ORA-00904"), std::string::npos) << error.message();
+    }
+}
+
+namespace {
+
+// SQL for a text of count copies of the two-letter pair, built by SQLite itself.
+std::string repeated_pair(const std::string& pair, int count) {
+    return "replace(hex(zeroblob(" + std::to_string(count) + ")), '00', '" + pair + "')";
+}
+
+std::string repeated_text(const std::string& pair, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += pair;
+    return text;
+}
+
+}  // namespace
+
+TEST(lob_columns, clobs_arrive_whole_empty_long_and_beyond_the_basic_plane) {
+    // 524287 units of "a", then a character that takes two units: the first read piece ends
+    // between its two halves.
+    emulator_database database("CLOBDB", {
+        "CREATE TABLE DOCS (ID NUMBER(4), C CLOB, NC NCLOB)",
+        "INSERT INTO DOCS VALUES (1, '', '')",
+        "INSERT INTO DOCS VALUES (2, 'Съешь же ещё этих мягких 😀 булок', 'Ωμέγα 𝄞')",
+        "INSERT INTO DOCS VALUES (3, substr(" + repeated_pair("aa", 262144) + ", 1, 524287) || '😀' || " +
+            repeated_pair("bc", 100000) + ", NULL)",
+        "INSERT INTO DOCS VALUES (4, NULL, NULL)",
+    });
+    emulator_session session("CLOBDB");
+    ora_query_results query(0, "SELECT C, NC FROM DOCS ORDER BY ID");
+    EXPECT_EQ(query.schema()[0].vartype, VT_BSTR);
+    EXPECT_EQ(query.schema()[1].vartype, VT_BSTR);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows[0][0].get_type(), VT_BSTR);
+    EXPECT_EQ(rows[0][0].get_text(), "");
+    EXPECT_EQ(rows[0][1].get_text(), "");
+    EXPECT_EQ(rows[1][0].get_text(), "Съешь же ещё этих мягких 😀 булок");
+    EXPECT_EQ(rows[1][1].get_text(), "Ωμέγα 𝄞");
+    const std::string long_text = std::string(524287, 'a') + "😀" + repeated_text("bc", 100000);
+    EXPECT_EQ(rows[2][0].get_text().size(), long_text.size());
+    EXPECT_EQ(rows[2][0].get_text(), long_text);
+    EXPECT_EQ(rows[2][1].get_type(), VT_EMPTY);
+    EXPECT_EQ(rows[3][0].get_type(), VT_EMPTY);
+}
+
+TEST(lob_columns, blobs_arrive_whole_empty_and_longer_than_one_piece) {
+    emulator_database database("BLOBDB", {
+        "CREATE TABLE PICS (ID NUMBER(4), B BLOB)",
+        "INSERT INTO PICS VALUES (1, X'')",
+        "INSERT INTO PICS VALUES (2, X'00FF10')",
+        "INSERT INTO PICS VALUES (3, CAST(" + repeated_pair("xy", 350000) + " AS BLOB))",
+        "INSERT INTO PICS VALUES (4, NULL)",
+    });
+    emulator_session session("BLOBDB");
+    ora_query_results query(0, "SELECT B FROM PICS ORDER BY ID");
+    EXPECT_EQ(query.schema()[0].vartype, VT_BLOB);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_TRUE(rows[0][0].is_binary());
+    EXPECT_EQ(rows[0][0].get_safe_array_size(), 0u);
+    using bytes = std::vector<std::uint8_t>;
+    const auto small = rows[1][0].get_bytes();
+    EXPECT_EQ(bytes(small.begin(), small.end()), (bytes{0x00, 0xFF, 0x10}));
+    const auto large = rows[2][0].get_bytes();
+    const std::string expected = repeated_text("xy", 350000);
+    ASSERT_EQ(large.size(), expected.size());
+    EXPECT_TRUE(std::equal(large.begin(), large.end(), expected.begin(),
+                           [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
+    EXPECT_EQ(rows[3][0].get_type(), VT_EMPTY);
+}
