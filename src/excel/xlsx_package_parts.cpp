@@ -223,7 +223,8 @@ void write_content_types(XmlWriter& writer, const package_contents& contents) {
     if (contents.has_shared_strings)
         write_override(writer, "/xl/sharedStrings.xml", std::string(office) + "spreadsheetml.sharedStrings+xml");
     for (std::size_t i = 0; i < contents.sheets.size(); ++i)
-        write_override(writer, "/" + worksheet_part_name(i), std::string(office) + "spreadsheetml.worksheet+xml");
+        write_override(writer, std::string("/").append(worksheet_part_name(i)),
+                       std::string(office) + "spreadsheetml.worksheet+xml");
     writer.end();
 }
 

@@ -29,7 +29,8 @@ udb_schema schema_of(const std::vector<std::pair<std::string, vartype>>& columns
 udb_record record_of(std::vector<ole_variant> values) {
     udb_record record;
     record.reserve(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) record.add_field("f" + std::to_string(i), 0, std::move(values[i]));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        record.add_field(std::string("f").append(std::to_string(i)), 0, std::move(values[i]));
     return record;
 }
 

@@ -281,7 +281,7 @@ TEST(xlsx_sheets, wide_sheets_name_their_columns_past_z_and_zz) {
     temp_folder folder;
     const std::string path = folder.file("book.xlsx");
     std::vector<std::string> header;
-    for (int i = 1; i <= 703; ++i) header.push_back("c" + std::to_string(i));
+    for (int i = 1; i <= 703; ++i) header.push_back(std::string("c").append(std::to_string(i)));
     {
         CWorkbook book(path);
         book.add_sheet("Wide", header);
