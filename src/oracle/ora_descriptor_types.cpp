@@ -1,9 +1,9 @@
 // The column binding classes that fetch through client descriptors: dates and LOBs.
 #include <algorithm>
 
+#include "oracle/fetched_text.h"
 #include "oracle/ora_type.h"
 #include "toolkit/log.h"
-#include "toolkit/text.h"
 
 namespace {
 
@@ -89,12 +89,7 @@ void ora_lob::read_text(ole_variant& value, ub4 length) {
         text_.append(piece.data(), amount);
         offset += amount;
     }
-    try {
-        value.attach_string(to_utf8(text_));
-    } catch (const tk_exception&) {
-        throw tk_exception("Cannot convert to UNICODE string: the text of column '" + name_ + "' is not valid.",
-                           tk_level_recoverable);
-    }
+    value.attach_string(fetched_text(text_, name_));
 }
 
 void ora_lob::read_bytes(ole_variant& value, ub4 length) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "oracle/fetched_text.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
@@ -21,17 +22,6 @@ std::u16string_view terminated(const char16_t* buffer, std::size_t capacity) {
     std::size_t length = 0;
     while (length < capacity && buffer[length] != u'\0') ++length;
     return {buffer, length};
-}
-
-// UTF-8 of fetched text; text that is not valid UTF-16 is the documented conversion error.
-std::string fetched_text(std::u16string_view text, const std::string& column) {
-    try {
-        return to_utf8(text);
-    } catch (const tk_exception&) {
-        throw tk_exception("Cannot convert to UNICODE string: the value of column '" + column +
-                               "' is not valid text.",
-                           tk_level_recoverable);
-    }
 }
 
 // Oracle prints numbers without a leading zero (".5") and with the session's decimal

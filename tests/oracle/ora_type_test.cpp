@@ -353,3 +353,27 @@ TEST(lob_columns, blobs_arrive_whole_empty_and_longer_than_one_piece) {
                            [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
     EXPECT_EQ(rows[3][0].get_type(), VT_EMPTY);
 }
+
+TEST(text_form_columns, intervals_and_xml_arrive_as_their_text) {
+    emulator_database database("REPRDB", {
+        "CREATE TABLE REPR (ID NUMBER(4), DS \"INTERVAL DAY(2) TO SECOND(6)\", YM \"INTERVAL YEAR(2) TO MONTH\", "
+        "X XMLTYPE, LTZ \"TIMESTAMP(3) WITH LOCAL TIME ZONE\")",
+        "INSERT INTO REPR VALUES (1, '+01 02:03:04.500000', '+02-06', '<a>б</a>', '2022-03-04 05:06:07.891')",
+        "INSERT INTO REPR VALUES (2, NULL, NULL, NULL, NULL)",
+    });
+    emulator_session session("REPRDB");
+    ora_query_results query(0, "SELECT DS, YM, X, LTZ FROM REPR ORDER BY ID");
+    const udb_schema& schema = query.schema();
+    ASSERT_EQ(schema.size(), 4u);
+    EXPECT_EQ(schema[0].vartype, VT_BSTR);
+    EXPECT_EQ(schema[1].vartype, VT_BSTR);
+    EXPECT_EQ(schema[2].vartype, VT_BSTR);
+    EXPECT_EQ(schema[3].vartype, VT_DATE);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].get_text(), "+01 02:03:04.500000");
+    EXPECT_EQ(rows[0][1].get_text(), "+02-06");
+    EXPECT_EQ(rows[0][2].get_text(), "<a>б</a>");
+    EXPECT_EQ(rows[0][3].get_date(), (ole_systemtime{2022, 3, 0, 4, 5, 6, 7, 891}));
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(rows[1][i].get_type(), VT_EMPTY) << i;
+}
