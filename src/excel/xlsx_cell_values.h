@@ -2,6 +2,7 @@
 // form, dates as serial numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@ namespace SimpleXlsx {
 
 inline constexpr std::uint32_t xlsx_max_columns = 16'384;
 inline constexpr std::uint32_t xlsx_max_rows = 1'048'576;
+// Characters (UTF-16 code units) a cell's text may hold.
+inline constexpr std::size_t xlsx_max_text_units = 32'767;
 // Excel shows and keeps 15 significant digits; a number with more is stored as text.
 inline constexpr int xlsx_max_significant_digits = 15;
 

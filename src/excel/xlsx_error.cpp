@@ -40,6 +40,9 @@ std::string base_message(xlsx_error code, std::string_view subject) {
                " is full: a worksheet holds at most 1,048,575 rows of data; further rows are not written.";
     case xlsx_error::text_not_utf8:
         return "A text of the sheet " + quoted(subject) + " is not valid UTF-8; the row is not written.";
+    case xlsx_error::text_too_long:
+        return "A text of the sheet " + quoted(subject) +
+               " is longer than 32,767 characters, the most a cell holds; the row is not written.";
     }
     return "Unknown workbook error.";
 }
@@ -60,6 +63,7 @@ int xlsx_error_level(xlsx_error code) noexcept {
     switch (code) {
     case xlsx_error::too_many_rows:
     case xlsx_error::text_not_utf8:
+    case xlsx_error::text_too_long:
         return tk_level_recoverable;
     case xlsx_error::cannot_create_file:
     case xlsx_error::cannot_write_file:

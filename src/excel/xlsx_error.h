@@ -16,6 +16,7 @@ enum class xlsx_error {
     too_many_columns,      // subject: the sheet name
     too_many_rows,         // subject: the sheet name
     text_not_utf8,         // subject: the sheet name
+    text_too_long,         // subject: the sheet name
 };
 
 // The message for code, naming subject (a file or a sheet) and the limit where there is

@@ -29,9 +29,14 @@ void xlsx_worksheet::check_record(const udb_record& record) const {
     if (record.size() > schema_.size())
         throw tk_exception("The structure of data source does not conform to the destination table.",
                            tk_level_recoverable);
-    for (const udb_field& field : record)
-        if (field.is_text() && !is_valid_utf8(field.get_text()))
-            throw_xlsx_error(xlsx_error::text_not_utf8, name_);
+    for (const udb_field& field : record) {
+        if (!field.is_text()) continue;
+        const std::string& text = field.get_text();
+        if (!is_valid_utf8(text)) throw_xlsx_error(xlsx_error::text_not_utf8, name_);
+        // Every UTF-16 unit takes at least one byte, so short texts need no count.
+        if (text.size() > SimpleXlsx::xlsx_max_text_units && utf16_length(text) > SimpleXlsx::xlsx_max_text_units)
+            throw_xlsx_error(xlsx_error::text_too_long, name_);
+    }
 }
 
 void xlsx_worksheet::append_record(udb_record& record) {

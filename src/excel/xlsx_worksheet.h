@@ -20,9 +20,14 @@ public:
                    const udb_schema& schema);
     ~xlsx_worksheet() override;
 
-    // One row: its fields in column order become cells of the type of their values.
-    // NULL leaves the cell out. Throws, writing nothing, when the record has more fields
-    // than the sheet has columns or holds text that is not UTF-8 (level 0). The first row
+    // One row: its fields in column order become cells of the type of their values:
+    // numbers as number cells, DECIMAL and CY with their exact digits, integers and
+    // decimals of more than 15 significant digits as text, dates as date cells (as their
+    // text outside 1900-01-01 .. 9999-12-31), booleans as TRUE/FALSE cells, text as shared
+    // strings (never a formula, even with a leading "="), byte arrays as their hexadecimal
+    // text. NULL and empty text leave the cell out.
+    // Throws, writing nothing, when the record has more fields than the sheet has columns,
+    // or holds text that is not UTF-8 or longer than a cell holds (level 0). The first row
     // past the sheet's limit throws a level-0 error naming the sheet and the limit; later
     // ones are counted in skipped_rows and not written.
     void append_record(udb_record& record) override;

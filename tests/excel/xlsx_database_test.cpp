@@ -153,6 +153,35 @@ TEST(xlsx_database, a_rejected_row_writes_nothing_and_the_run_goes_on) {
     EXPECT_EQ(dump_workbook(path), (lines{"sheet\tRows\t3\t2", "R\ts:A\ts:B", "R\ts:one\tn:1", "R\ts:five\tn:5"}));
 }
 
+TEST(xlsx_database, a_cell_holds_at_most_32767_characters) {
+    temp_folder folder;
+    const std::string path = folder.file("run.xlsx");
+    std::string longest;
+    for (int i = 0; i < 32'767; ++i) longest += "é";  // 32,767 characters in 65,534 bytes
+    {
+        xlsx_database database(path);
+        auto sheet = create(database, "Long Texts", schema_of({{"T", VT_BSTR}}));
+        udb_record fits = record_of({ole_variant(longest)});
+        sheet->append_record(fits);
+        std::string emoji;
+        for (int i = 0; i < 16'384; ++i) emoji += "😀";  // two UTF-16 units each: 32,768
+        for (const std::string& text : {std::string(32'768, 'x'), emoji}) {
+            udb_record too_long = record_of({ole_variant(text)});
+            try {
+                sheet->append_record(too_long);
+                ADD_FAILURE() << "no error";
+            } catch (const tk_exception& error) {
+                EXPECT_EQ(error.level(), tk_level_recoverable);
+                EXPECT_EQ(error.message(), "A text of the sheet \"Long Texts\" is longer than 32,767 characters, "
+                                           "the most a cell holds; the row is not written.");
+            }
+        }
+        database.save_table(*sheet);
+        database.save();
+    }
+    EXPECT_EQ(dump_workbook(path), (lines{"sheet\tLong Texts\t2\t1", "R\ts:T", "R\ts:" + longest}));
+}
+
 TEST(xlsx_database, rows_past_the_sheet_limit_give_one_error_and_are_counted) {
     temp_folder folder;
     const std::string path = folder.file("run.xlsx");
