@@ -174,6 +174,26 @@ TEST(xlsx_cells, values_read_back_with_their_types) {
                                  "wrap=0\tfill=None:\tborder=None,None,None,None"));
 }
 
+TEST(xlsx_cells, a_second_reader_sees_the_same_types) {
+    temp_folder folder;
+    const std::string path = folder.file("book.xlsx");
+    {
+        CWorkbook book(path);
+        CWorksheet& sheet = book.add_sheet("Second Reader", std::vector<std::string>{"N", "T", "B", "D", "E"});
+        sheet.begin_row();
+        sheet.add_number(-2.75);
+        sheet.add_text("Ωmega & <tags>");
+        sheet.add_boolean(true);
+        ASSERT_TRUE(sheet.add_date({1999, 12, 31, 23, 59, 58, 250}));
+        sheet.add_empty();
+        sheet.end_row();
+        book.save();
+    }
+    EXPECT_EQ(xlsx_test::read_with("tests/excel/xlsx_read_xlrd.py", path),
+              (lines{"sheet\tSecond Reader\t2\t5", "R\ts:N\ts:T\ts:B\ts:D\ts:E",
+                     "R\tn:-2.75\ts:Ωmega & <tags>\tb:1\td:1999-12-31T23:59:58.250\te:"}));
+}
+
 TEST(xlsx_cells, null_values_leave_gaps_and_the_next_cell_keeps_its_letter) {
     temp_folder folder;
     const std::string path = folder.file("book.xlsx");
