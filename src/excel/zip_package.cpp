@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -28,7 +29,7 @@ std::string create_temporary_file(const std::string& destination) {
     const std::filesystem::path target(destination);
     const std::string stem = target.filename().string();
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};  // two runs on two threads never pick one name
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = (folder / ("." + stem + "." + std::to_string(::getpid()) + "." +
                                             std::to_string(++counter) + ".tmp")).string();
