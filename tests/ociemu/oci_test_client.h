@@ -1,0 +1,121 @@
+// A minimal OCI client for the emulator's tests: loads libclntsh.so with dlopen and wraps the calls.
+#pragma once
+
+#include "oracle/oci_declarations.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ociemu_test {
+
+// The functions of the emulated client library, resolved once per test program.
+struct oci_functions {
+    OCIEnvNlsCreate_fn env_create;
+    OCIHandleAlloc_fn handle_alloc;
+    OCIHandleFree_fn handle_free;
+    OCIDescriptorAlloc_fn descriptor_alloc;
+    OCIDescriptorFree_fn descriptor_free;
+    OCIAttrGet_fn attr_get;
+    OCIAttrSet_fn attr_set;
+    OCIParamGet_fn param_get;
+    OCIErrorGet_fn error_get;
+    OCIClientVersion_fn client_version;
+    OCIServerAttach_fn server_attach;
+    OCIServerDetach_fn server_detach;
+    OCISessionBegin_fn session_begin;
+    OCISessionEnd_fn session_end;
+    OCIServerVersion_fn server_version;
+    OCIPing_fn ping;
+    OCIStmtPrepare_fn stmt_prepare;
+    OCIStmtPrepare2_fn stmt_prepare2;
+    OCIStmtRelease_fn stmt_release;
+    OCIStmtExecute_fn stmt_execute;
+    OCIStmtFetch_fn stmt_fetch;
+    OCIStmtFetch2_fn stmt_fetch2;
+    OCIDefineByPos_fn define_by_pos;
+    OCILobRead_fn lob_read;
+    OCILobRead2_fn lob_read2;
+    OCILobCharSetForm_fn lob_charset_form;
+    OCILobGetLength_fn lob_get_length;
+    OCILobGetLength2_fn lob_get_length2;
+    OCIDateTimeGetDate_fn datetime_get_date;
+    OCIDateTimeGetTime_fn datetime_get_time;
+    unsigned long long (*round_trips)();
+};
+
+const oci_functions& oci();
+
+std::u16string to_utf16(const std::string& text);
+std::string to_utf8(const std::u16string& text);
+
+// A fresh folder used as OCIEMU_DATA for one test; removed with everything in it afterwards.
+class data_folder {
+public:
+    data_folder();
+    ~data_folder();
+    data_folder(const data_folder&) = delete;
+    data_folder& operator=(const data_folder&) = delete;
+
+    // Creates NAME.db from SQL (users table included by the caller's script or by `with_demo_user`).
+    void create_database(const std::string& name, const std::string& sql, bool with_demo_user = true) const;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::optional<std::string> previous_;
+};
+
+// Environment, error, server, service context and session handles of one connection.
+class connection {
+public:
+    explicit connection(bool utf16 = true);
+    ~connection();
+    connection(const connection&) = delete;
+    connection& operator=(const connection&) = delete;
+
+    // Attach and log on as the product does; returns the first failing status.
+    sword connect(const std::string& connect_string, const std::string& user, const std::string& password);
+    void connect_or_fail(const std::string& connect_string, const std::string& user = "DEMO",
+                         const std::string& password = "demo");
+
+    int error_code() const;         // of the last error record on the error handle
+    std::string error_text() const; // UTF-8, trailing line feed removed
+
+    std::string text(const std::string& utf8) const;  // the API bytes of a text for this environment
+
+    OCIEnv* env = nullptr;
+    OCIError* err = nullptr;
+    OCIServer* server = nullptr;
+    OCISvcCtx* svc = nullptr;
+    OCISession* session = nullptr;
+    bool utf16;
+    bool attached = false;
+    bool logged_on = false;
+};
+
+// One statement handle, allocated and prepared.
+class statement {
+public:
+    statement(connection& owner, const std::string& sql);
+    ~statement();
+    statement(const statement&) = delete;
+    statement& operator=(const statement&) = delete;
+
+    sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT);
+    sword fetch(ub4 rows = 1);
+    ub4 column_count();
+
+    OCIStmt* handle = nullptr;
+    connection& conn;
+};
+
+// Every row of a query, each column fetched as SQLT_STR into UTF-16 buffers; NULL as nullopt.
+using text_rows = std::vector<std::vector<std::optional<std::string>>>;
+text_rows query_text(connection& conn, const std::string& sql, std::size_t buffer_chars = 512);
+
+// The error code and text a statement raises at execute (0 and "" when it succeeds).
+std::pair<int, std::string> execute_error(connection& conn, const std::string& sql, ub4 mode = OCI_DEFAULT);
+
+}  // namespace ociemu_test
