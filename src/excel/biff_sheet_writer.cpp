@@ -80,8 +80,9 @@ void biff_sheet_writer::put_bool(std::uint16_t column, bool value) {
 void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8) {
     put_cell_start(column);
     if (version_ == biff_version::biff8) {
-        const std::u16string units = to_unicode(utf8);
-        const std::uint32_t index = strings_->add(cut_units(units, biff8_max_text_units));
+        std::u16string units = to_unicode(utf8);
+        units.resize(cut_units(units, biff8_max_text_units).size());
+        const std::uint32_t index = strings_->add(std::move(units));
         write_label_sst(cells_, next_row_, column, biff_xf::default_cell, index);
     } else {
         std::string text = biff_to_code_page_1252(utf8, replaced_);

@@ -27,9 +27,9 @@ char to_1252(char16_t unit, std::size_t& replaced) {
 
 }  // namespace
 
-std::uint32_t biff_string_table::add(std::u16string_view text) {
+std::uint32_t biff_string_table::add(std::u16string text) {
     ++total_;
-    const auto [where, added] = index_.try_emplace(std::u16string(text), static_cast<std::uint32_t>(order_.size()));
+    const auto [where, added] = index_.try_emplace(std::move(text), static_cast<std::uint32_t>(order_.size()));
     if (added) order_.push_back(&where->first);
     return where->second;
 }

@@ -13,7 +13,7 @@
 class biff_string_table {
 public:
     // The index of the text (UTF-16), adding it when new. Counts every use.
-    std::uint32_t add(std::u16string_view text);
+    std::uint32_t add(std::u16string text);
 
     std::uint32_t total_uses() const noexcept { return total_; }
     std::uint32_t unique_count() const noexcept { return static_cast<std::uint32_t>(order_.size()); }

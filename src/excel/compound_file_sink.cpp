@@ -26,7 +26,10 @@ temporary_output_file::temporary_output_file(std::filesystem::path destination)
     : destination_(std::move(destination)) {
     std::filesystem::path folder = destination_.parent_path();
     if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + destination_.filename().string() + ".XXXXXX")).string();
+    std::string hidden_name = ".";  // appended, not concatenated: GCC 12 warns falsely on the latter
+    hidden_name += destination_.filename().string();
+    hidden_name += ".XXXXXX";
+    std::string pattern = (folder / hidden_name).string();
     const int descriptor = ::mkstemp(pattern.data());
     if (descriptor < 0)
         throw tk_exception_ex("Cannot create a temporary file beside " + destination_.string() + ": ");

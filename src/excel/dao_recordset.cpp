@@ -2,6 +2,7 @@
 // and written as typed cells.
 #include "excel/dao_recordset.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "excel/dao_database.h"
@@ -45,6 +46,7 @@ dao_recordset::dao_recordset(const std::string& name, dao_sheet& sheet) : udb_re
     records_count_ = sheet.sheet->row_count() > 0 ? static_cast<std::int32_t>(sheet.sheet->row_count() - 1) : 0;
     TK_LOG(1, "Got records count: %d", records_count_);
     row_.resize(schema_.size());
+    changed_.resize(schema_.size());
     TK_LOG(2, "dao_recordset::dao_recordset - END");
 }
 
@@ -54,27 +56,28 @@ void dao_recordset::append_record(udb_record& record) {
     TK_LOG(2, "dao_recordset::append_record");
     if (record.size() != schema_.size()) throw tk_exception(count_mismatch, tk_level_recoverable);
     // Everything that can fail happens before the row starts, so a refused record leaves
-    // no half-written row behind.
-    for (auto& slot : row_) slot.clear();
-    filled_.assign(schema_.size(), false);
+    // no half-written row behind. Values are read where they are; only those that change
+    // are copied.
+    std::fill(row_.begin(), row_.end(), nullptr);
     for (udb_field& field : record) {
         const std::int32_t column = schema_.get_field_idx(field.name());
-        if (column < 0 || filled_[column]) throw tk_exception(count_mismatch, tk_level_recoverable);
-        filled_[column] = true;
+        if (column < 0 || row_[column] != nullptr) throw tk_exception(count_mismatch, tk_level_recoverable);
         const t_ftd& descriptor = schema_[column];
-        ole_variant& value = row_[column];
-        value = field.value();
+        const ole_variant& value = field.value();
+        row_[column] = &value;
         if (value.is_empty_or_null()) {
             if (descriptor.b_not_null) {
                 TK_LOG(1, "Got NULL value for not null field");
-                value.from_string("", descriptor.vartype);
+                changed_[column].from_string("", descriptor.vartype);
+                row_[column] = &changed_[column];
             }
         } else if (value.get_type() == VT_DATE && !value.has_date_number()) {
             std::string text = value.to_string();
             if (const auto at = text.find("0000-00-00"); at != std::string::npos) {
                 TK_LOG(1, "Null date has been found");
                 text.replace(at, 10, "1899-12-30");
-                value.from_string(text, VT_DATE);
+                changed_[column].from_string(text, VT_DATE);
+                row_[column] = &changed_[column];
             }
         } else if (value.is_text() && !is_valid_utf8(value.get_text())) {
             throw tk_exception("The text of column " + descriptor.name + " is not valid UTF-8.", tk_level_recoverable);
@@ -83,7 +86,7 @@ void dao_recordset::append_record(udb_record& record) {
     TK_LOG(1, "\tAdd blank DAO record");
     sheet_.sheet->start_row();
     for (std::size_t column = 0; column < row_.size(); ++column)
-        if (!row_[column].is_empty_or_null()) put_value(static_cast<std::uint16_t>(column), row_[column]);
+        if (!row_[column]->is_empty_or_null()) put_value(static_cast<std::uint16_t>(column), *row_[column]);
     sheet_.sheet->end_row();
     ++records_count_;
     TK_LOG(1, "Commit new record into database");

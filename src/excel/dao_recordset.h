@@ -28,6 +28,6 @@ private:
     void put_date(std::uint16_t column, const ole_variant& value);
 
     dao_sheet& sheet_;
-    std::vector<ole_variant> row_;  // this row's values by column, reused
-    std::vector<bool> filled_;
+    std::vector<const ole_variant*> row_;  // this row's values by column
+    std::vector<ole_variant> changed_;     // values replaced on the way (NOT NULL, null dates)
 };
