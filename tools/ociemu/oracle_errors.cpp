@@ -20,6 +20,7 @@ const char* message_template(int code) {
     case 923: return "FROM keyword not found where expected";
     case 932: return "inconsistent datatypes: %s";
     case 933: return "SQL command not properly ended";
+    case 936: return "missing expression";
     case 942: return "table or view does not exist";
     case 1007: return "variable not in select list";
     case 1012: return "not logged on";

@@ -29,6 +29,7 @@ inline constexpr int invalid_sql_statement = 900;
 inline constexpr int invalid_table_name = 903;
 inline constexpr int invalid_identifier = 904;
 inline constexpr int invalid_character = 911;
+inline constexpr int missing_expression = 936;
 inline constexpr int ambiguous_column = 918;
 inline constexpr int from_keyword_not_found = 923;
 inline constexpr int inconsistent_datatypes = 932;

@@ -345,7 +345,13 @@ int oracle_code_for(const sqlite_failure& failure, const analysed_statement& sta
     }
     if (message.rfind("ambiguous column name", 0) == 0) return ora::ambiguous_column;
     if (message.rfind("wrong number of arguments", 0) == 0) return 909;
-    if (message.find("syntax error") != std::string::npos || message.rfind("incomplete input", 0) == 0 ||
+    if (message.rfind("incomplete input", 0) == 0) {
+        // The statement stops where something must follow: a table after FROM, else an expression.
+        const auto tokens = tokenize(statement.sqlite_sql);
+        const bool after_from = !tokens.empty() && (is_word(tokens.back(), "FROM") || is_word(tokens.back(), "JOIN"));
+        return after_from ? ora::invalid_table_name : ora::missing_expression;
+    }
+    if (message.find("syntax error") != std::string::npos ||
         message.find("unrecognized token") != std::string::npos) {
         const bool in_select_list = statement.is_query && failure.offset >= 0 &&
                                     static_cast<std::size_t>(failure.offset) < statement.select_list_end &&

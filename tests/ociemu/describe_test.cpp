@@ -1,0 +1,194 @@
+// Describing select lists: the codes, sizes, precision, scale, names and nullability a server reports.
+#include "oci_test_client.h"
+
+#include <gtest/gtest.h>
+
+using namespace ociemu_test;
+
+namespace {
+
+constexpr const char* all_types_table = R"sql(
+CREATE TABLE ALL_TYPES (
+  C_VARCHAR2 VARCHAR2(10) NOT NULL, C_VARCHAR2_CHAR "VARCHAR2(10 CHAR)", C_NVARCHAR2 NVARCHAR2(10), C_CHAR CHAR(10),
+  C_NCHAR NCHAR(10), C_NUMBER NUMBER, C_NUMBER10 NUMBER(10), C_NUMBER10_2 NUMBER(10,2), C_FLOAT FLOAT,
+  C_FLOAT10 FLOAT(10), C_BFLOAT BINARY_FLOAT, C_BDOUBLE BINARY_DOUBLE, C_DATE DATE, C_TS TIMESTAMP,
+  C_TS9 TIMESTAMP(9), C_TSTZ "TIMESTAMP(3) WITH TIME ZONE", C_TSLTZ "TIMESTAMP(6) WITH LOCAL TIME ZONE",
+  C_IYM "INTERVAL YEAR(4) TO MONTH", C_IDS "INTERVAL DAY(2) TO SECOND(6)", C_CLOB CLOB, C_NCLOB NCLOB,
+  C_BLOB BLOB, C_BFILE BFILE, C_RAW RAW(16), C_LONG LONG, C_ROWID ROWID, C_XML XMLTYPE);
+)sql";
+
+struct described {
+    ub2 type = 0;
+    ub2 size = 0;
+    sb2 precision = 0;
+    sb1 scale = 0;
+    ub1 nullable = 0;
+    ub1 form = 0;
+    ub1 char_used = 0;
+    ub2 char_size = 0;
+    std::string name;
+};
+
+described describe_column(statement& stmt, ub4 position) {
+    described out;
+    void* param = nullptr;
+    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, stmt.conn.err, &param, position), OCI_SUCCESS);
+    OCIError* err = stmt.conn.err;
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.type, nullptr, OCI_ATTR_DATA_TYPE, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.size, nullptr, OCI_ATTR_DATA_SIZE, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.precision, nullptr, OCI_ATTR_PRECISION, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.scale, nullptr, OCI_ATTR_SCALE, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.nullable, nullptr, OCI_ATTR_IS_NULL, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.form, nullptr, OCI_ATTR_CHARSET_FORM, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.char_used, nullptr, OCI_ATTR_CHAR_USED, err), OCI_SUCCESS);
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.char_size, nullptr, OCI_ATTR_CHAR_SIZE, err), OCI_SUCCESS);
+    const char16_t* name = nullptr;
+    ub4 name_bytes = 0;
+    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, err), OCI_SUCCESS);
+    out.name = to_utf8(std::u16string(name, name_bytes / 2));
+    EXPECT_EQ(oci().descriptor_free(param, OCI_DTYPE_PARAM), OCI_SUCCESS);
+    return out;
+}
+
+class describe_test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data_.create_database("ORCL", all_types_table);
+        conn_.connect_or_fail("ORCL");
+    }
+    data_folder data_;
+    connection conn_;
+};
+
+TEST_F(describe_test, every_column_type_reports_the_servers_codes_and_sizes) {
+    statement stmt(conn_, "SELECT * FROM ALL_TYPES");
+    ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS) << conn_.error_text();
+    ASSERT_EQ(stmt.column_count(), 27u);
+    struct expected { ub2 type, size; sb2 precision; sb1 scale; ub1 form; };
+    const expected rows[] = {
+        {1, 10, 0, 0, 1},   {1, 40, 0, 0, 1},  {1, 20, 0, 0, 2},   {96, 10, 0, 0, 1},  {96, 20, 0, 0, 2},
+        {2, 22, 0, -127, 0}, {2, 22, 10, 0, 0}, {2, 22, 10, 2, 0},  {2, 22, 126, -127, 0}, {2, 22, 10, -127, 0},
+        {100, 4, 0, 0, 0},  {101, 8, 0, 0, 0}, {12, 7, 0, 0, 0},   {187, 11, 0, 6, 0}, {187, 11, 0, 9, 0},
+        {188, 13, 0, 3, 0}, {232, 11, 0, 6, 0}, {189, 5, 4, 0, 0},  {190, 11, 2, 6, 0}, {112, 4000, 0, 0, 1},
+        {112, 4000, 0, 0, 2}, {113, 4000, 0, 0, 0}, {114, 530, 0, 0, 0}, {23, 16, 0, 0, 0}, {8, 0, 0, 0, 0},
+        {104, 10, 0, 0, 0}, {108, 2000, 0, 0, 0}};
+    for (ub4 i = 0; i < 27; ++i) {
+        const described d = describe_column(stmt, i + 1);
+        SCOPED_TRACE(d.name);
+        EXPECT_EQ(d.type, rows[i].type);
+        EXPECT_EQ(d.size, rows[i].size);
+        EXPECT_EQ(d.precision, rows[i].precision);
+        EXPECT_EQ(d.scale, rows[i].scale);
+        EXPECT_EQ(d.form, rows[i].form);
+    }
+}
+
+TEST_F(describe_test, names_nullability_and_character_lengths) {
+    statement stmt(conn_, "select c_varchar2, C_VARCHAR2_CHAR, c_nvarchar2 from all_types");
+    ASSERT_EQ(stmt.execute(), OCI_SUCCESS) << conn_.error_text();
+    const described first = describe_column(stmt, 1);
+    EXPECT_EQ(first.name, "C_VARCHAR2");  // the declared name, whatever case the query used
+    EXPECT_EQ(first.nullable, 0);
+    EXPECT_EQ(first.char_used, 0);
+    EXPECT_EQ(first.char_size, 10);
+    const described chars = describe_column(stmt, 2);
+    EXPECT_EQ(chars.nullable, 1);
+    EXPECT_EQ(chars.char_used, 1);
+    EXPECT_EQ(chars.char_size, 10);
+    EXPECT_EQ(describe_column(stmt, 3).char_used, 1);
+}
+
+TEST_F(describe_test, attributes_are_written_with_their_own_width_only) {
+    statement stmt(conn_, "SELECT C_NUMBER10_2 FROM ALL_TYPES");
+    ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_SUCCESS);
+    unsigned char bytes[8];
+    std::fill(std::begin(bytes), std::end(bytes), 0xEE);
+    ub4 size = 0;
+    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, bytes, &size, OCI_ATTR_SCALE, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(size, 1u);
+    EXPECT_EQ(bytes[0], 2);
+    EXPECT_EQ(bytes[1], 0xEE);
+    ASSERT_EQ(oci().attr_get(param, OCI_HTYPE_DESCRIBE, bytes, &size, OCI_ATTR_DATA_TYPE, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(bytes[2], 0xEE);
+    ub2 statement_type = 0;
+    ASSERT_EQ(oci().attr_get(stmt.handle, OCI_HTYPE_STMT, &statement_type, nullptr, OCI_ATTR_STMT_TYPE, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(statement_type, OCI_STMT_SELECT);
+}
+
+TEST_F(describe_test, expressions_describe_as_a_server_describes_the_common_cases) {
+    statement stmt(conn_, "select count(*), c_number10 + 1 as next_one, concat(c_varchar2, 'x'), c_char || 'y', "
+                          "'abc', max(c_date), \"C_RAW\" from all_types");
+    ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS) << conn_.error_text();
+    const described count = describe_column(stmt, 1);
+    EXPECT_EQ(count.name, "COUNT(*)");
+    EXPECT_EQ(count.type, SQLT_NUM);
+    EXPECT_EQ(count.scale, -127);
+    const described sum = describe_column(stmt, 2);
+    EXPECT_EQ(sum.name, "NEXT_ONE");
+    EXPECT_EQ(sum.type, SQLT_NUM);
+    EXPECT_EQ(describe_column(stmt, 3).type, SQLT_CHR);
+    EXPECT_EQ(describe_column(stmt, 4).name, "C_CHAR||'y'");
+    const described literal = describe_column(stmt, 5);
+    EXPECT_EQ(literal.type, SQLT_AFC);
+    EXPECT_EQ(literal.size, 3);
+    EXPECT_EQ(describe_column(stmt, 6).type, SQLT_DAT);
+    EXPECT_EQ(describe_column(stmt, 7).type, SQLT_BIN);
+}
+
+TEST_F(describe_test, describe_only_reports_parse_errors_with_oracle_numbers_and_texts) {
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM MISSING_TABLE", OCI_DESCRIBE_ONLY),
+              std::make_pair(942, std::string("ORA-00942: table or view does not exist")));
+    EXPECT_EQ(execute_error(conn_, "SELECT NO_SUCH_COLUMN FROM ALL_TYPES", OCI_DESCRIBE_ONLY),
+              std::make_pair(904, std::string("ORA-00904: \"NO_SUCH_COLUMN\": invalid identifier")));
+    EXPECT_EQ(execute_error(conn_, "SELECT a.missing FROM ALL_TYPES a", OCI_DESCRIBE_ONLY).second,
+              "ORA-00904: \"A\".\"MISSING\": invalid identifier");
+    EXPECT_EQ(execute_error(conn_, "SELEC * FROM ALL_TYPES", OCI_DESCRIBE_ONLY).second, "ORA-00900: invalid SQL statement");
+    EXPECT_EQ(execute_error(conn_, "SELECT C_DATE C_TS C_RAW FROM ALL_TYPES", OCI_DESCRIBE_ONLY).second,
+              "ORA-00923: FROM keyword not found where expected");
+    EXPECT_EQ(execute_error(conn_, "SELECT 1", OCI_DESCRIBE_ONLY).first, 923);
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES WHERE", OCI_DESCRIBE_ONLY).second,
+              "ORA-00936: missing expression");
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM", OCI_DESCRIBE_ONLY).second, "ORA-00903: invalid table name");
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES ORDER BY C_DATE garbage", OCI_DESCRIBE_ONLY).second,
+              "ORA-00933: SQL command not properly ended");
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES;", OCI_DESCRIBE_ONLY).second, "ORA-00911: invalid character");
+}
+
+TEST_F(describe_test, describe_only_runs_nothing_and_costs_one_round_trip) {
+    statement stmt(conn_, "DELETE FROM ALL_TYPES");
+    ASSERT_EQ(stmt.execute(1, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
+    EXPECT_EQ(query_text(conn_, "SELECT COUNT(*) FROM ALL_TYPES"), (text_rows{{"0"}}));
+    {
+        statement insert(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('x')");
+        ASSERT_EQ(insert.execute(1), OCI_SUCCESS) << conn_.error_text();
+    }
+    statement query(conn_, "SELECT * FROM ALL_TYPES");
+    const auto before = oci().round_trips();
+    ASSERT_EQ(query.execute(1, OCI_PARSE_ONLY), OCI_SUCCESS);  // the value the product once used
+    EXPECT_EQ(oci().round_trips() - before, 1u);
+    EXPECT_EQ(query.fetch(), OCI_ERROR);  // nothing was executed, so nothing can be fetched
+    EXPECT_EQ(conn_.error_code(), 24338);
+}
+
+TEST_F(describe_test, param_get_outside_the_select_list_is_an_error) {
+    statement stmt(conn_, "SELECT C_DATE FROM ALL_TYPES");
+    void* param = nullptr;
+    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_ERROR);  // not executed yet
+    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
+    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 2), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), "ORA-24334: no descriptor for this position");
+}
+
+TEST_F(describe_test, non_queries_need_an_iteration_and_report_changed_rows) {
+    EXPECT_EQ(execute_error(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('x')").second, "ORA-24333: zero iteration count");
+    statement insert(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) SELECT 'a' UNION ALL SELECT 'b'");
+    ASSERT_EQ(insert.execute(1), OCI_SUCCESS) << conn_.error_text();
+    ub4 changed = 0;
+    ASSERT_EQ(oci().attr_get(insert.handle, OCI_HTYPE_STMT, &changed, nullptr, OCI_ATTR_ROW_COUNT, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(changed, 2u);
+}
+
+}  // namespace
