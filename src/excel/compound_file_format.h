@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace cfb {
 
@@ -30,6 +31,19 @@ inline constexpr std::uint8_t type_stream = 2;
 inline constexpr std::uint8_t type_root = 5;
 inline constexpr std::uint8_t colour_red = 0;
 inline constexpr std::uint8_t colour_black = 1;
+
+// Directory names compare by upper-case UTF-16 units (Latin letters here), never through a
+// conversion that a damaged name could make fail.
+inline char16_t upper_unit(char16_t c) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+    return c;
+}
+inline bool same_name(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (upper_unit(a[k]) != upper_unit(b[k])) return false;
+    return true;
+}
 
 inline std::uint16_t get_u16(std::span<const std::byte> bytes, std::size_t at) {
     return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[at]) |

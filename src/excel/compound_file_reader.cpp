@@ -12,7 +12,6 @@
 
 #include "excel/compound_file_format.h"
 #include "toolkit/log.h"
-#include "toolkit/text.h"
 
 std::string compound_file_message(compound_file_problem problem) {
     switch (problem) {
@@ -270,7 +269,7 @@ std::vector<std::u16string> compound_file::stream_names() const {
 const compound_file::entry* compound_file::find(std::u16string_view name) const {
     for (const std::uint32_t id : root_children()) {
         const entry& item = entries_[id];
-        if (item.type == cfb::type_stream && iequals(to_utf8(item.name), to_utf8(name))) return &item;
+        if (item.type == cfb::type_stream && cfb::same_name(item.name, name)) return &item;
     }
     return nullptr;
 }

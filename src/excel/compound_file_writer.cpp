@@ -18,16 +18,11 @@ constexpr std::uint32_t difat_entries_per_sector = fat_entries_per_sector - 1;  
 
 std::uint64_t units(std::uint64_t bytes, std::uint64_t unit) { return (bytes + unit - 1) / unit; }
 
-char16_t upper_unit(char16_t c) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-    return c;
-}
-
 // The order the directory tree is kept in: shorter names first, then by upper-case units.
 bool name_less(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return a.size() < b.size();
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const char16_t x = upper_unit(a[i]), y = upper_unit(b[i]);
+        const char16_t x = cfb::upper_unit(a[i]), y = cfb::upper_unit(b[i]);
         if (x != y) return x < y;
     }
     return false;
@@ -101,7 +96,7 @@ void compound_file_writer::add_stream(std::u16string_view name, std::uint64_t si
         throw tk_exception("A compound file stream name has 1 to 31 characters: \"" + to_utf8(name) + "\".",
                            tk_level_internal);
     for (const auto& stream : streams_)
-        if (!name_less(stream.name, name) && !name_less(name, stream.name))
+        if (cfb::same_name(stream.name, name))
             throw tk_exception("The compound file already holds a stream named \"" + to_utf8(name) + "\".",
                                tk_level_internal);
     if (size > max_stream_size)
