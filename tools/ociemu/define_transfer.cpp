@@ -82,8 +82,9 @@ std::string binary_number_text(double value, bool single, char separator) {
     std::string mantissa = text.substr(0, e);
     if (mantissa.find('.') != std::string::npos) {
         mantissa.erase(mantissa.find_last_not_of('0') + 1);
-        if (mantissa.back() == '.') mantissa.pop_back();
     }
+    if (mantissa.back() == '.') mantissa += '0';
+    if (mantissa.find('.') == std::string::npos) mantissa += ".0";  // Oracle keeps one fraction digit
     const int exponent = std::atoi(text.c_str() + e + 1);
     std::snprintf(buffer, sizeof buffer, "E%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
     if (separator != '.')
