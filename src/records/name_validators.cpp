@@ -73,14 +73,9 @@ bool udb_validator::is_acceptable(std::string_view name) const {
 
 bool udb_validator::is_duplicated(std::string_view name) const {
     TK_LOG(1, "udb_validator::is_duplicated(%.*s)", static_cast<int>(name.size()), name.data());
-    for (const std::string& existing : existing_) {
-        TK_LOG(1, "Processing %s", existing.c_str());
-        if (iequals(existing, name)) {
-            TK_LOG(1, "Name is duplicated");
-            return true;
-        }
-    }
-    return false;
+    if (folded_existing_.count(fold_case(name)) == 0) return false;
+    TK_LOG(1, "Name is duplicated");
+    return true;
 }
 
 std::string udb_validator::get_safe_name(std::string_view name) const {
@@ -104,6 +99,7 @@ std::string udb_validator::get_safe_name(std::string_view name) const {
 
 void udb_validator::add_existing_name(std::string name) {
     TK_LOG(1, "udb_validator::add_existing_name(%s)", name.c_str());
+    folded_existing_.insert(fold_case(name));
     existing_.push_back(std::move(name));
 }
 

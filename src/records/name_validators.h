@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "records/names_map.h"
@@ -48,6 +49,11 @@ protected:
     std::u32string illegal_;  // checked and replaced in this order
     std::vector<std::string> restricted_;
     std::vector<std::string> existing_;
+
+private:
+    // The existing names case-folded, so a duplicate check is one look-up however many
+    // sheets or columns a job has.
+    std::unordered_set<std::string> folded_existing_;
 };
 
 // Column and index names of the .xls driver: no "`![]./'", no blank at either end.

@@ -1,0 +1,248 @@
+// Reading and writing profile files.
+#include "records/udb_profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
+#include "toolkit/log.h"
+#include "toolkit/text.h"
+
+namespace {
+
+constexpr std::string_view line_end = "\r\n";
+constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
+constexpr char continuation_mark = '=';  // first character of each further line of a value
+
+const udb_profile::key_map no_keys;
+
+bool is_section_header(std::string_view line) {
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// Each line of the file as it stands, with its CR LF or LF removed.
+std::vector<std::string_view> split_lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const auto feed = text.find('\n');
+        std::string_view line = text.substr(0, feed);
+        text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
+        if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void require_utf8(std::string_view text, const char* prefix, const std::string& where) {
+    if (!is_valid_utf8(text)) throw tk_exception(prefix + where, tk_level_serious);
+}
+
+// A key is written before "=" (or alone), so it must read back as the same key.
+void require_writable_key(const std::string& section, const std::string& key) {
+    const bool readable = !key.empty() && key.find_first_of("=\n") == std::string::npos &&
+                          key.front() != ' ' && key.back() != ' ' && !is_section_header(key);
+    if (!readable)
+        throw tk_exception("The name \"" + key + "\" of the profile section \"" + section +
+                               "\" cannot be saved: a name there may not be empty, contain \"=\" or a line "
+                               "break, begin or end with a blank, or be enclosed in brackets.",
+                           tk_level_serious);
+}
+
+void append_key_line(std::string& out, const std::string& key, const std::string& value, bool bare_if_empty) {
+    out += key;
+    if (!(bare_if_empty && value.empty())) {
+        out += '=';
+        // Each line feed of the value starts a new line that carries the mark instead.
+        for (const char c : value) {
+            if (c == '\n') {
+                out += line_end;
+                out += continuation_mark;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += line_end;
+}
+
+// What the reader needs to know about the key line just read, for the lines that continue it.
+struct open_value {
+    std::string* value = nullptr;  // null when the key already held its first value
+    std::string_view raw_first_line;
+    bool is_continued = false;
+};
+
+class profile_text_reader {
+public:
+    explicit profile_text_reader(udb_profile& profile) : profile_(profile) {}
+
+    // False when a key or list line comes before any section.
+    bool read(std::string_view text) {
+        if (text.starts_with(utf8_byte_order_mark)) text.remove_prefix(utf8_byte_order_mark.size());
+        int number = 0;
+        for (const std::string_view line : split_lines(text)) {
+            ++number;
+            require_utf8(line, "Cannot convert to UNICODE string: invalid UTF-8 in line ",
+                         std::to_string(number) + " of the profile.");
+            if (!read_line(line)) {
+                TK_LOG(3, "Profile line %d comes before any section", number);
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool read_line(std::string_view line) {
+        if (in_value_ && !line.empty() && line.front() == continuation_mark) {
+            continue_value(line.substr(1));
+            return true;
+        }
+        in_value_ = false;
+        const std::string text = trim(line);
+        if (is_section_header(text)) {
+            section_ = text.substr(1, text.size() - 2);
+            profile_.add_section(section_);
+            has_section_ = true;
+            return true;
+        }
+        if (text.empty()) return true;
+        if (!has_section_) return false;
+        if (const auto equals = text.find('='); equals != std::string::npos) {
+            read_key_line(line, text, equals);
+        } else {
+            profile_.set_value(section_, text, "");
+            profile_.add_line(section_, text);
+        }
+        return true;
+    }
+
+    void read_key_line(std::string_view line, const std::string& text, std::size_t equals) {
+        const std::string key = trim(std::string_view(text).substr(0, equals));
+        auto& keys = profile_.section_for_reading(section_);
+        const auto [entry, inserted] = keys.emplace(key, text.substr(equals + 1));
+        value_ = open_value{inserted ? &entry->second : nullptr, line.substr(line.find('=') + 1), false};
+        in_value_ = true;
+    }
+
+    // A multi-line value keeps every blank of every line, the first line's trailing ones too.
+    void continue_value(std::string_view rest) {
+        if (value_.value == nullptr) return;
+        if (!value_.is_continued) {
+            value_.value->assign(value_.raw_first_line);
+            value_.is_continued = true;
+        }
+        value_.value->append(1, '\n').append(rest);
+    }
+
+    udb_profile& profile_;
+    std::string section_;
+    bool has_section_ = false;
+    bool in_value_ = false;
+    open_value value_;
+};
+
+// Writes the whole text to a new file beside path and renames it into place; the file is
+// created with mode 0600 because it holds a password.
+bool write_file_atomically(const std::string& path, const std::string& text) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        TK_LOG(3, "Cannot create the profile %s: %s", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool complete = written == text.size() && ::fsync(fd) == 0;
+    const int saved_errno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!complete || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        TK_LOG(3, "Cannot write the profile %s: %s", path.c_str(),
+               std::strerror(!complete ? saved_errno : errno));
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+udb_profile::udb_profile() {
+    add_section(available_queries_section);
+    add_section(selected_tables_section);
+    add_section(generic_settings_section);
+}
+
+bool udb_profile::load(const std::string& path) {
+    TK_LOG(2, "udb_profile::load(%s)", path.c_str());
+    if (!tk_is_file_exist(path))
+        throw tk_exception("Profile does not exist. Please verify the correct path/name was given.",
+                           tk_level_serious);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        TK_LOG(3, "Cannot read the profile %s", path.c_str());
+        return false;
+    }
+    return read_text(text);
+}
+
+bool udb_profile::read_text(std::string_view text) { return profile_text_reader(*this).read(text); }
+
+bool udb_profile::store(const std::string& path) const {
+    TK_LOG(2, "udb_profile::store(%s)", path.c_str());
+    if (path.empty()) return false;
+    return write_file_atomically(path, to_text());
+}
+
+std::string udb_profile::to_text() const {
+    std::string out;
+    for (const auto& [name, keys] : sections_) {
+        require_utf8(name, "Cannot convert to UTF8 string: invalid text in the profile section name ", name);
+        if (name.find('\n') != std::string::npos)
+            throw tk_exception("A profile section name cannot hold a line break.", tk_level_serious);
+        out.append("[").append(name).append("]").append(line_end);
+        const bool is_selection = name == selected_tables_section;
+        for (const auto& [key, value] : keys) {
+            require_writable_key(name, key);
+            require_utf8(key + value, "Cannot convert to UTF8 string: invalid text in the profile entry ", key);
+            append_key_line(out, key, value, is_selection);
+        }
+        out += line_end;
+    }
+    for (const auto& [name, lines] : line_lists_) {
+        out.append("[").append(name).append("]").append(line_end);
+        for (const auto& line : lines) out.append(line).append(line_end);
+    }
+    return out;
+}
+
+std::string udb_profile::get_value(std::string_view section, std::string_view key) const {
+    const auto& keys = get_section(section);
+    const auto found = keys.find(std::string(key));
+    return found == keys.end() ? std::string() : found->second;
+}
+
+void udb_profile::set_value(const std::string& section, const std::string& key, const std::string& value) {
+    sections_[section].emplace(key, value);
+}
+
+const udb_profile::key_map& udb_profile::get_section(std::string_view name) const {
+    const auto found = sections_.find(name);
+    return found == sections_.end() ? no_keys : found->second;
+}
+
+void udb_profile::add_section(const std::string& name) { sections_.try_emplace(name); }

@@ -1,0 +1,119 @@
+// Name validators and names maps: acceptance, duplicates, safe names, mapped names.
+#include "records/name_validators.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "records/udb_schema.h"
+
+TEST(xls_tn_validator, replaces_illegal_characters_and_numbers_taken_names) {
+    xls_tn_validator validator({"Sales_2010"}, {});
+    EXPECT_FALSE(validator.is_acceptable("Sales:2010"));
+    EXPECT_EQ(validator.get_safe_name("Sales:2010"), "Sales_201000000");
+    validator.add_existing_name("Sales_201000000");
+    EXPECT_EQ(validator.get_safe_name("Sales:2010"), "Sales_201000001");
+
+    xls_tn_validator free_name({}, {});
+    EXPECT_EQ(free_name.get_safe_name("Sales:2010"), "Sales_2010");
+    for (const char* name : {"a\\b", "a?b", "a*b", "a:b", "a$b", "a[b", "a]b", "a/b", "a'b"}) {
+        EXPECT_FALSE(free_name.is_acceptable(name)) << name;
+        EXPECT_EQ(free_name.get_safe_name(name), "a_b") << name;
+    }
+}
+
+TEST(xls_tn_validator, finds_duplicates_ignoring_case_including_non_ascii) {
+    xls_tn_validator validator({"ORDERS"}, {"\xc3\x84rger"});  // Ärger
+    EXPECT_TRUE(validator.is_acceptable("orders"));
+    EXPECT_TRUE(validator.is_duplicated("orders"));
+    EXPECT_EQ(validator.get_safe_name("orders"), "orders00000");
+    EXPECT_TRUE(validator.is_duplicated("\xc3\xa4rger"));  // ärger
+    EXPECT_EQ(validator.existing_names(), (std::vector<std::string>{"ORDERS", "\xc3\x84rger"}));
+}
+
+TEST(xls_tn_validator, keeps_names_within_31_characters) {
+    xls_tn_validator validator({}, {});
+    const std::string thirty_one(31, 'x');
+    EXPECT_TRUE(validator.is_acceptable(thirty_one));
+    EXPECT_FALSE(validator.is_acceptable(thirty_one + "y"));
+    EXPECT_EQ(validator.get_safe_name(thirty_one + "y"), std::string(30, 'x'));
+    validator.add_existing_name(std::string(30, 'x'));
+    EXPECT_EQ(validator.get_safe_name(thirty_one + "y"), std::string(25, 'x') + "00000");
+    // Limits count UTF-16 code units and never split a character: 30 "é" fit, the cut
+    // keeps whole letters.
+    std::string accents;
+    for (int i = 0; i < 32; ++i) accents += "\xc3\xa9";
+    EXPECT_FALSE(validator.is_acceptable(accents));
+    const std::string safe = validator.get_safe_name(accents);
+    EXPECT_EQ(safe.size(), 60u);
+    EXPECT_TRUE(validator.is_acceptable(safe));
+}
+
+TEST(dao_validator, refuses_blanks_at_the_ends_and_trims_them) {
+    udb_schema schema;
+    schema.add(t_ftd(10, " Name ", VT_BSTR));
+    dao_fn_validator validator(schema);
+    EXPECT_FALSE(validator.is_acceptable(" Name "));
+    EXPECT_FALSE(validator.is_acceptable(""));
+    EXPECT_EQ(validator.get_safe_name(" Name "), "Name");
+    validator.add_existing_name("name");
+    EXPECT_EQ(validator.get_safe_name(" Name "), "Name00000");
+    EXPECT_EQ(validator.get_safe_name("a.b"), "a_b");
+    EXPECT_EQ(validator.get_safe_name("x`![]./'y"), "x_______y");
+}
+
+TEST(dao_validator, names_a_blank_column_with_the_first_free_number) {
+    udb_schema schema;
+    schema.add(t_ftd(10, "00000", VT_BSTR));
+    dao_fn_validator validator(schema);
+    EXPECT_EQ(validator.get_safe_name("   "), "00001");
+    dao_fn_validator empty_schema{udb_schema()};
+    EXPECT_EQ(empty_schema.get_safe_name("   "), "00000");
+}
+
+TEST(dao_in_validator, takes_the_index_names) {
+    udb_indexes indexes(1);
+    indexes[0].name = "PK_T";
+    dao_in_validator validator(indexes);
+    EXPECT_TRUE(validator.is_duplicated("pk_t"));
+    EXPECT_EQ(validator.get_safe_name("PK_T"), "PK_T00000");
+}
+
+TEST(udb_validator, refuses_restricted_names_and_records_pairs) {
+    udb_validator validator(0);
+    validator.add_restricted_name("History");
+    EXPECT_FALSE(validator.is_acceptable("HISTORY"));
+    EXPECT_EQ(validator.get_safe_name("history"), "history00000");
+    validator.add_mapped_pair("a b", "a_b");
+    EXPECT_EQ(validator.mapped_pairs().get_mapped_name("A B"), "a_b");
+    EXPECT_EQ(validator.mapped_pairs().get_mapped_name("A B", true), "A B");
+}
+
+TEST(udb_validator, asserts_when_every_number_is_taken) {
+    xls_tn_validator validator({}, {});
+    validator.add_existing_name("t");
+    char name[8];
+    for (int i = 0; i < 100000; ++i) {
+        std::snprintf(name, sizeof name, "t%05d", i);
+        validator.add_existing_name(name);
+    }
+    EXPECT_THROW(validator.get_safe_name("t"), tk_mail_assertion);
+}
+
+TEST(names_map, maps_tables_and_their_columns) {
+    t_names_map map;
+    map.emplace("Sales:2010", "Sales_2010");
+    EXPECT_EQ(map.get_mapped_name("sales:2010"), "Sales_2010");
+    EXPECT_EQ(map.get_mapped_name("sales:2010", true), "sales:2010");
+    EXPECT_EQ(map.get_mapped_name("other"), "other");
+
+    udb_names_map names;
+    EXPECT_TRUE(names.empty());
+    names.add_tn_mapping("EMP", "Employees");
+    names.add_fn_mapping("EMP", "E.NAME", "E_NAME");
+    EXPECT_EQ(names.get_tn_mapped_name("emp"), "Employees");
+    EXPECT_EQ(names.get_tn_mapped_name("emp", true), "emp");
+    EXPECT_EQ(names.get_fn_mapped_name("Emp", "e.name"), "E_NAME");
+    EXPECT_EQ(names.get_fn_mapped_name("DEPT", "e.name"), "e.name");
+    EXPECT_EQ(names.get_fn_mapped_name("EMP", "ID"), "ID");
+}

@@ -1,0 +1,103 @@
+// Databases and engines: the table list, its comparisons, the defaults and the file services.
+#include "records/udb_database.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// The smallest database: only what the base leaves open.
+class listed_database : public udb_database {
+public:
+    listed_database(bool case_sensitive) : udb_database("test.db", 3, case_sensitive) {}
+    std::unique_ptr<udb_recordset> create_table(const std::string&, const udb_schema&, udb_indexes&) override {
+        return nullptr;
+    }
+    std::unique_ptr<udb_recordset> get_query(const std::string&, const std::string&, int) override { return nullptr; }
+    std::unique_ptr<udb_recordset> get_table(const std::string&, int) override { return nullptr; }
+    bool test_query(const std::string&) override { return false; }
+    void create_index(const std::string& table, const udb_index& index) override {
+        created.push_back(table + "." + index.name);
+    }
+    std::vector<std::string> created;
+};
+
+class file_engine : public udb_engine {
+public:
+    std::unique_ptr<udb_database> create_db(const std::string&) override { return nullptr; }
+    std::unique_ptr<udb_database> open_db(const std::string&, int) override { return nullptr; }
+};
+
+// A fresh folder removed with everything in it.
+struct temporary_folder {
+    temporary_folder() {
+        path = std::filesystem::temp_directory_path() /
+               ("sprandel_records_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(path);
+    }
+    ~temporary_folder() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+};
+
+}  // namespace
+
+TEST(udb_database_tables, compare_exactly_when_case_sensitive) {
+    listed_database database(true);
+    database.get_tables() = {"ABC", "\xc3\x84RGER"};
+    EXPECT_TRUE(database.is_table_exist("ABC"));
+    EXPECT_FALSE(database.is_table_exist("abc"));
+    EXPECT_FALSE(database.delete_tab("abc"));
+    EXPECT_EQ(database.get_tables().size(), 2u);
+}
+
+TEST(udb_database_tables, compare_ignoring_case_otherwise) {
+    listed_database database(false);
+    database.get_tables() = {"ABC", "\xc3\x84RGER", "abc"};
+    EXPECT_TRUE(database.is_table_exist("abc"));
+    EXPECT_TRUE(database.is_table_exist("\xc3\xa4rger"));
+    EXPECT_FALSE(database.is_table_exist("AB"));
+    EXPECT_TRUE(database.delete_tab("aBc"));  // the first match only
+    EXPECT_EQ(database.get_tables(), (std::vector<std::string>{"\xc3\x84RGER", "abc"}));
+    EXPECT_FALSE(database.delete_tab("missing"));
+}
+
+TEST(udb_database_defaults, creates_indexes_in_order_and_asserts_on_query) {
+    listed_database database(false);
+    EXPECT_EQ(database.name(), "test.db");
+    EXPECT_EQ(database.engine(), 3);
+    EXPECT_FALSE(database.is_case_sensitive());
+    EXPECT_TRUE(database.views().empty());
+    EXPECT_TRUE(database.names_map().empty());
+    udb_indexes indexes(2);
+    indexes[0].name = "PK";
+    indexes[1].name = "IX";
+    database.create_indexes("T", indexes);
+    EXPECT_EQ(database.created, (std::vector<std::string>{"T.PK", "T.IX"}));
+    EXPECT_THROW(database.query("DELETE FROM T"), tk_mail_assertion);
+    std::vector<std::string> names{"a", "b"};
+    database.clear_names(names);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST(udb_engine_files, reports_existence_and_deletes) {
+    temporary_folder folder;
+    const std::string path = (folder.path / "book.xls").string();
+    file_engine engine;
+    EXPECT_FALSE(engine.is_db_exist(path));
+    std::ofstream(path) << "x";
+    EXPECT_TRUE(engine.is_db_exist(path));
+    engine.delete_db(path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    try {
+        engine.delete_db(path);
+        FAIL() << "no exception";
+    } catch (const tk_exception& error) {
+        EXPECT_NE(std::string(error.what()).find("book.xls"), std::string::npos) << error.what();
+        EXPECT_EQ(error.code(), ENOENT);
+    }
+    EXPECT_EQ(engine.set_mode(40), 40);
+    EXPECT_EQ(engine.mode(), 40);
+}
