@@ -79,9 +79,11 @@ struct open_value {
     bool is_continued = false;
 };
 
-class profile_text_reader {
+}  // namespace
+
+class udb_profile::text_reader {
 public:
-    explicit profile_text_reader(udb_profile& profile) : profile_(profile) {}
+    explicit text_reader(udb_profile& profile) : profile_(profile) {}
 
     // False when a key or list line comes before any section.
     bool read(std::string_view text) {
@@ -118,15 +120,15 @@ private:
         if (const auto equals = text.find('='); equals != std::string::npos) {
             read_key_line(line, text, equals);
         } else {
-            profile_.set_value(section_, text, "");
-            profile_.add_line(section_, text);
+            profile_.sections_[section_].emplace(text, "");
+            profile_.line_lists_[section_].push_back(text);
         }
         return true;
     }
 
     void read_key_line(std::string_view line, const std::string& text, std::size_t equals) {
         const std::string key = trim(std::string_view(text).substr(0, equals));
-        auto& keys = profile_.section_for_reading(section_);
+        auto& keys = profile_.sections_[section_];
         const auto [entry, inserted] = keys.emplace(key, text.substr(equals + 1));
         value_ = open_value{inserted ? &entry->second : nullptr, line.substr(line.find('=') + 1), false};
         in_value_ = true;
@@ -148,6 +150,8 @@ private:
     bool in_value_ = false;
     open_value value_;
 };
+
+namespace {
 
 // Writes the whole text to a new file beside path and renames it into place; the file is
 // created with mode 0600 because it holds a password.
@@ -200,7 +204,7 @@ bool udb_profile::load(const std::string& path) {
     return read_text(text);
 }
 
-bool udb_profile::read_text(std::string_view text) { return profile_text_reader(*this).read(text); }
+bool udb_profile::read_text(std::string_view text) { return text_reader(*this).read(text); }
 
 bool udb_profile::store(const std::string& path) const {
     TK_LOG(2, "udb_profile::store(%s)", path.c_str());

@@ -52,6 +52,8 @@ public:
     bool read_text(std::string_view text);
 
 private:
+    class text_reader;
+
     std::map<std::string, key_map, std::less<>> sections_;
     std::map<std::string, std::vector<std::string>, std::less<>> line_lists_;
 };

@@ -1,0 +1,237 @@
+// Profile files: the written form byte for byte, reading rules, multi-line values, long
+// lines, bad input and safe writing.
+#include "records/udb_profile.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "../support/temp_folder.h"
+#include "toolkit/exception.h"
+
+namespace {
+
+udb_profile read(std::string_view text) {
+    udb_profile profile;
+    EXPECT_TRUE(profile.read_text(text));
+    return profile;
+}
+
+std::string error_of_reading(std::string_view text) {
+    udb_profile profile;
+    try {
+        profile.read_text(text);
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.level(), 1);
+        return error.message();
+    }
+    return "no error";
+}
+
+}  // namespace
+
+TEST(profile_writing, new_profile_writes_its_three_sections_in_name_order) {
+    EXPECT_EQ(udb_profile().to_text(),
+              "[Available Queries]\r\n\r\n[Generic settings]\r\n\r\n[Selected Tables]\r\n\r\n");
+}
+
+TEST(profile_writing, keys_in_byte_order_and_bare_names_only_in_selected_tables) {
+    udb_profile profile;
+    profile.set_value("Selected Tables", "emp", "");
+    profile.set_value("Selected Tables", "EMP", "");
+    profile.set_value("Selected Tables", "Q", "select 1 from dual");
+    profile.set_value("Oracle settings", "host", "");
+    profile.set_value("Oracle settings", "host", "ignored: the first value stays");
+    EXPECT_EQ(profile.to_text(),
+              "[Available Queries]\r\n\r\n"
+              "[Generic settings]\r\n\r\n"
+              "[Oracle settings]\r\nhost=\r\n\r\n"
+              "[Selected Tables]\r\nEMP\r\nQ=select 1 from dual\r\nemp\r\n\r\n");
+}
+
+TEST(profile_writing, line_lists_follow_the_sections_without_an_empty_line) {
+    const udb_profile profile = read("[Selected Tables]\nEMP\nDEPT=\n[Notes]\nfirst\nsecond\n");
+    EXPECT_EQ(profile.to_text(),
+              "[Available Queries]\r\n\r\n[Generic settings]\r\n\r\n"
+              "[Notes]\r\nfirst=\r\nsecond=\r\n\r\n"
+              "[Selected Tables]\r\nDEPT\r\nEMP\r\n\r\n"
+              "[Notes]\r\nfirst\r\nsecond\r\n"
+              "[Selected Tables]\r\nEMP\r\n");
+}
+
+TEST(profile_writing, names_that_would_read_back_differently_are_refused) {
+    for (const char* key : {"A=B", "two\nlines", " EMP", "EMP ", "[EMP]", ""}) {
+        udb_profile profile;
+        profile.set_value("Selected Tables", key, "");
+        EXPECT_THROW(profile.to_text(), tk_exception) << key;
+    }
+    udb_profile profile;
+    profile.set_value("Available Queries", "Q", "select '\xC3' from dual");
+    try {
+        profile.to_text();
+        ADD_FAILURE() << "invalid UTF-8 was written";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Cannot convert to UTF8 string: invalid text in the profile entry Q");
+    }
+}
+
+TEST(profile_reading, documented_rules_for_sections_keys_and_blanks) {
+    const udb_profile profile = read(
+        "[Generic settings]\r\n"
+        "dest= C:\\a.xls\r\n"
+        "  port = 1522  \r\n"
+        "tab=\tx\t\r\n"
+        "dest=second value is ignored\r\n"
+        "a=b=c\r\n"
+        "\r\n"
+        "[ Spaced ]\r\n"
+        "k=v\r\n"
+        "[Generic settings]\n"
+        "late=1\n");
+    EXPECT_EQ(profile.get_value("Generic settings", "dest"), " C:\\a.xls");
+    EXPECT_EQ(profile.get_value("Generic settings", "port"), " 1522");
+    EXPECT_EQ(profile.get_value("Generic settings", "tab"), "\tx\t");
+    EXPECT_EQ(profile.get_value("Generic settings", "a"), "b=c");
+    EXPECT_EQ(profile.get_value("Generic settings", "late"), "1");
+    EXPECT_EQ(profile.get_value(" Spaced ", "k"), "v");
+    EXPECT_EQ(profile.get_value("Spaced", "k"), "");
+    EXPECT_EQ(profile.get_value("No such section", "k"), "");
+    EXPECT_TRUE(profile.get_section("No such section").empty());
+}
+
+TEST(profile_reading, bare_names_become_list_lines_and_keys_with_empty_values) {
+    const udb_profile profile = read("[Selected Tables]\nEMP\nQ1=select 1 from dual\nDEPT=\n  SALGRADE  \n");
+    const udb_profile::key_map expected{
+        {"DEPT", ""}, {"EMP", ""}, {"Q1", "select 1 from dual"}, {"SALGRADE", ""}};
+    EXPECT_EQ(profile.get_section("Selected Tables"), expected);
+    const std::vector<std::string> lines{"EMP", "SALGRADE"};
+    EXPECT_EQ(profile.line_lists().at("Selected Tables"), lines);
+}
+
+TEST(profile_reading, a_key_or_list_line_before_any_section_stops_the_read) {
+    udb_profile with_key;
+    EXPECT_FALSE(with_key.read_text("src=ORCL\n[Generic settings]\ndest=x\n"));
+    EXPECT_EQ(with_key.get_value("Generic settings", "dest"), "");
+    udb_profile with_list;
+    EXPECT_FALSE(with_list.read_text("\n  \nEMP\n[Selected Tables]\n"));
+    udb_profile with_blanks_only;
+    EXPECT_TRUE(with_blanks_only.read_text("\r\n   \r\n[Generic settings]\r\nsrc=ORCL"));
+    EXPECT_EQ(with_blanks_only.get_value("Generic settings", "src"), "ORCL");
+}
+
+TEST(profile_reading, invalid_utf8_names_its_line) {
+    EXPECT_EQ(error_of_reading("[Generic settings]\nsrc=ORCL\ndest=\xFF.xls\n"),
+              "Cannot convert to UNICODE string: invalid UTF-8 in line 3 of the profile.");
+    EXPECT_EQ(error_of_reading("[Generic settings]\nsrc=\xC0\xAF\n"),  // overlong "/"
+              "Cannot convert to UNICODE string: invalid UTF-8 in line 2 of the profile.");
+}
+
+TEST(profile_reading, byte_order_mark_is_skipped) {
+    const udb_profile profile = read("\xEF\xBB\xBF[Generic settings]\r\nsrc=ORCL\r\n");
+    EXPECT_EQ(profile.get_value("Generic settings", "src"), "ORCL");
+}
+
+TEST(profile_reading, a_line_far_longer_than_4095_bytes_is_read_whole) {
+    const std::string query = "select '" + std::string(100'000, 'x') + "' from dual";
+    const udb_profile profile = read("[Available Queries]\r\nBIG=" + query + "\r\nNEXT=select 2 from dual\r\n");
+    EXPECT_EQ(profile.get_value("Available Queries", "BIG"), query);
+    EXPECT_EQ(profile.get_value("Available Queries", "NEXT"), "select 2 from dual");
+}
+
+TEST(profile_multiline_values, survive_writing_and_reading_unchanged) {
+    const std::string query = "select ename,  \n       sal\r\n\n  from emp  \n where sal > 10\n";
+    udb_profile written;
+    written.set_value("Available Queries", "Q", query);
+    written.set_value("Available Queries", "R", "\nstarts with a line break");
+    written.set_value("Selected Tables", "Q", query);
+    const std::string text = written.to_text();
+    EXPECT_EQ(text,
+              "[Available Queries]\r\n"
+              "Q=select ename,  \r\n=       sal\r\r\n=\r\n=  from emp  \r\n= where sal > 10\r\n=\r\n"
+              "R=\r\n=starts with a line break\r\n\r\n"
+              "[Generic settings]\r\n\r\n"
+              "[Selected Tables]\r\n"
+              "Q=select ename,  \r\n=       sal\r\r\n=\r\n=  from emp  \r\n= where sal > 10\r\n=\r\n\r\n");
+    const udb_profile profile = read(text);
+    EXPECT_EQ(profile.get_value("Available Queries", "Q"), query);
+    EXPECT_EQ(profile.get_value("Available Queries", "R"), "\nstarts with a line break");
+    EXPECT_EQ(profile.get_value("Selected Tables", "Q"), query);
+    EXPECT_TRUE(profile.line_lists().empty());
+    EXPECT_EQ(profile.to_text(), text);
+}
+
+TEST(profile_multiline_values, continuation_of_a_repeated_key_is_dropped_with_it) {
+    const udb_profile profile = read("[Available Queries]\nQ=first\n=line\nQ=second\n=other\nR=x\n");
+    EXPECT_EQ(profile.get_value("Available Queries", "Q"), "first\nline");
+    EXPECT_EQ(profile.get_value("Available Queries", "R"), "x");
+}
+
+TEST(profile_multiline_values, line_breaks_in_documented_files_still_read_as_further_lines) {
+    // Written as the text stood: only the first line is the value, the rest become lines.
+    const udb_profile profile = read("[Available Queries]\r\nQ1=select *\r\nfrom dual\r\n");
+    EXPECT_EQ(profile.get_value("Available Queries", "Q1"), "select *");
+    EXPECT_EQ(profile.get_value("Available Queries", "from dual"), "");
+    // A mark line that does not follow a key line keeps its documented meaning: an empty key.
+    const udb_profile unattached = read("[Selected Tables]\nEMP\n=x\n");
+    EXPECT_EQ(unattached.get_value("Selected Tables", ""), "x");
+}
+
+namespace {
+
+class profile_files : public ::testing::Test {
+protected:
+    temp_folder folder_;
+};
+
+}  // namespace
+
+TEST_F(profile_files, stored_file_is_private_and_reads_back) {
+    udb_profile written;
+    written.set_value("Oracle settings", "password", "tiger");
+    written.set_value("Generic settings", "dest", "/data/Книга.xlsx");
+    const std::string path = folder_.file("job.spr");
+    ASSERT_TRUE(written.store(path));
+    EXPECT_EQ(read_file(path), written.to_text());
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    udb_profile profile;
+    ASSERT_TRUE(profile.load(path));
+    EXPECT_EQ(profile.get_value("Oracle settings", "password"), "tiger");
+    EXPECT_EQ(profile.get_value("Generic settings", "dest"), "/data/Книга.xlsx");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
+}
+
+TEST_F(profile_files, storing_over_an_old_file_replaces_it_whole) {
+    const std::string path = folder_.file("job.spr");
+    write_file(path, std::string(10'000, '#'));
+    ::chmod(path.c_str(), 0644);
+    ASSERT_TRUE(udb_profile().store(path));
+    EXPECT_EQ(read_file(path), udb_profile().to_text());
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
+    EXPECT_FALSE(udb_profile().store(folder_.file("missing/job.spr")));
+    EXPECT_FALSE(udb_profile().store(""));
+    EXPECT_FALSE(udb_profile().store(folder_.path().string()));  // a folder cannot be replaced by a file
+    EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 0);
+}
+
+TEST_F(profile_files, missing_file_is_the_documented_error) {
+    udb_profile profile;
+    try {
+        profile.load(folder_.file("\"job.spr\""));
+        ADD_FAILURE() << "a missing profile was read";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Profile does not exist. Please verify the correct path/name was given.");
+        EXPECT_EQ(error.level(), 1);
+    }
+    EXPECT_THROW(profile.load(folder_.path().string()), tk_exception);  // a folder is no profile
+}
