@@ -29,6 +29,16 @@ biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
     if (find_sheet(name) != nullptr)
         throw tk_exception("The workbook already has a sheet named \"" + std::string(name) + "\".",
                            tk_level_recoverable);
+    if (version_ == biff_version::biff5) {
+        // two names may differ only in characters that both become "?" in code page 1252
+        std::size_t ignored = 0;
+        const std::string stored = biff_to_code_page_1252(name, ignored);
+        for (const auto& sheet : sheets_)
+            if (iequals(biff_to_code_page_1252(sheet->name(), ignored), stored))
+                throw tk_exception("The workbook already has a sheet named \"" + stored + "\" in Excel 5.0 characters: \"" +
+                                       std::string(name) + "\".",
+                                   tk_level_recoverable);
+    }
     sheets_.push_back(std::make_unique<biff_sheet_writer>(
         std::string(name), version_, version_ == biff_version::biff8 ? &strings_ : nullptr, replaced_));
     return *sheets_.back();

@@ -227,7 +227,9 @@ TEST(biff_workbook_errors, sheet_names_and_full_sheets_are_refused_with_reasons)
     EXPECT_THROW(book.add_sheet(""), tk_exception);
     EXPECT_THROW(book.add_sheet(std::string(32, 'n')), tk_exception);
     EXPECT_THROW(book.add_sheet("a/b"), tk_exception);
-    EXPECT_EQ(book.sheet_count(), 1u);
+    book.add_sheet("Лист");
+    EXPECT_THROW(book.add_sheet("Дата"), tk_exception) << "both are \"????\" in code page 1252";
+    EXPECT_EQ(book.sheet_count(), 2u);
     biff_sheet_writer& sheet = *book.find_sheet("orders");
     for (std::uint32_t r = 0; r < 16384; ++r) {
         sheet.start_row();
