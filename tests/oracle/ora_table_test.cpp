@@ -244,3 +244,22 @@ TEST(table_indexes, all_scope_reads_the_same_indexes) {
     EXPECT_EQ(table->indexes().size(), 3u);
     EXPECT_EQ(table->primary_key_position(), 0);
 }
+
+TEST(table_rows, rows_arrive_in_prefetched_batches_not_one_round_trip_each) {
+    emulator_database database("BATCHDB", {
+        "CREATE TABLE MANY (ID NUMBER(8), NAME VARCHAR2(20))",
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 2500) "
+        "INSERT INTO MANY SELECT I, 'row ' || I FROM N",
+    });
+    emulator_session session("BATCHDB");
+    session.engine().set_indexes_off(true);
+    session.database().get_tables();
+    const unsigned long long before = emulator_round_trips();
+    const auto table = session.database().get_table("MANY", 1);
+    const auto rows = read_all(*table);
+    const unsigned long long trips = emulator_round_trips() - before;
+    ASSERT_EQ(rows.size(), 2500u);
+    EXPECT_EQ(rows[2499][1].get_text(), "row 2500");
+    // Three batches of 1000 rows plus the catalogue statements and the count of opening.
+    EXPECT_LE(trips, 20u);
+}
