@@ -105,69 +105,74 @@ void compound_file_writer::add_stream(std::u16string_view name, std::uint64_t si
     streams_.push_back({std::u16string(name), size, std::move(write_body)});
 }
 
-void compound_file_writer::write(byte_sink& out) const {
-    const std::uint32_t stream_count = static_cast<std::uint32_t>(streams_.size());
-
-    // Where each stream starts: a regular sector or a mini sector.
-    std::vector<std::uint32_t> start(stream_count, cfb::end_of_chain);
+// Where everything goes, in sector order after the header: stream bodies, mini stream,
+// mini FAT, directory, FAT, DIFAT.
+struct compound_file_writer::layout {
+    std::vector<std::uint32_t> start;     // each stream's first sector or mini sector
     std::vector<std::uint32_t> mini_fat;
+    std::uint64_t mini_bytes = 0;
+    std::uint32_t mini_container_start = cfb::end_of_chain, mini_container_sectors = 0;
+    std::uint32_t mini_fat_start = cfb::end_of_chain, mini_fat_sectors = 0;
+    std::uint32_t directory_start = 0, directory_sectors = 0;
+    std::uint32_t fat_start = 0, fat_sectors = 0;
+    std::uint32_t difat_start = 0, difat_sectors = 0;
+};
+
+compound_file_writer::layout compound_file_writer::plan() const {
+    layout plan;
+    plan.start.assign(streams_.size(), cfb::end_of_chain);
     std::uint32_t next_sector = 0;
-    for (std::uint32_t i = 0; i < stream_count; ++i) {
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
         const std::uint64_t size = streams_[i].size;
         if (size == 0) continue;
         if (size < cfb::mini_stream_cutoff) {
             const auto count = static_cast<std::uint32_t>(units(size, cfb::mini_sector_size));
-            start[i] = static_cast<std::uint32_t>(mini_fat.size());
-            for (std::uint32_t k = 1; k < count; ++k) mini_fat.push_back(start[i] + k);
-            mini_fat.push_back(cfb::end_of_chain);
+            plan.start[i] = static_cast<std::uint32_t>(plan.mini_fat.size());
+            for (std::uint32_t k = 1; k < count; ++k) plan.mini_fat.push_back(plan.start[i] + k);
+            plan.mini_fat.push_back(cfb::end_of_chain);
         } else {
-            start[i] = next_sector;
+            plan.start[i] = next_sector;
             next_sector += static_cast<std::uint32_t>(units(size, cfb::sector_size));
         }
     }
-    const std::uint64_t mini_bytes = mini_fat.size() * std::uint64_t{cfb::mini_sector_size};
-    const auto mini_container_sectors = static_cast<std::uint32_t>(units(mini_bytes, cfb::sector_size));
-    const auto mini_fat_sectors = static_cast<std::uint32_t>(units(mini_fat.size() * 4, cfb::sector_size));
-    const auto directory_sectors =
-        static_cast<std::uint32_t>(units((stream_count + 1) * std::uint64_t{cfb::directory_entry_size},
-                                         cfb::sector_size));
-    const std::uint32_t mini_container_start = mini_container_sectors ? next_sector : cfb::end_of_chain;
-    next_sector += mini_container_sectors;
-    const std::uint32_t mini_fat_start = mini_fat_sectors ? next_sector : cfb::end_of_chain;
-    next_sector += mini_fat_sectors;
-    const std::uint32_t directory_start = next_sector;
-    next_sector += directory_sectors;
+    plan.mini_bytes = plan.mini_fat.size() * std::uint64_t{cfb::mini_sector_size};
+    plan.mini_container_sectors = static_cast<std::uint32_t>(units(plan.mini_bytes, cfb::sector_size));
+    plan.mini_fat_sectors = static_cast<std::uint32_t>(units(plan.mini_fat.size() * 4, cfb::sector_size));
+    plan.directory_sectors = static_cast<std::uint32_t>(
+        units((streams_.size() + 1) * std::uint64_t{cfb::directory_entry_size}, cfb::sector_size));
+    if (plan.mini_container_sectors) plan.mini_container_start = next_sector;
+    next_sector += plan.mini_container_sectors;
+    if (plan.mini_fat_sectors) plan.mini_fat_start = next_sector;
+    next_sector += plan.mini_fat_sectors;
+    plan.directory_start = next_sector;
+    next_sector += plan.directory_sectors;
 
     // The FAT must also describe its own sectors and the DIFAT's: grow both until they fit.
-    std::uint32_t fat_sectors = 0, difat_sectors = 0;
     for (;;) {
-        const std::uint64_t total = std::uint64_t{next_sector} + fat_sectors + difat_sectors;
+        const std::uint64_t total = std::uint64_t{next_sector} + plan.fat_sectors + plan.difat_sectors;
         const auto need_fat = static_cast<std::uint32_t>(units(total, fat_entries_per_sector));
         const std::uint32_t need_difat =
             need_fat > cfb::header_difat_entries
                 ? static_cast<std::uint32_t>(units(need_fat - cfb::header_difat_entries, difat_entries_per_sector))
                 : 0;
-        if (need_fat == fat_sectors && need_difat == difat_sectors) break;
-        fat_sectors = std::max(fat_sectors, need_fat);
-        difat_sectors = std::max(difat_sectors, need_difat);
+        if (need_fat == plan.fat_sectors && need_difat == plan.difat_sectors) break;
+        plan.fat_sectors = std::max(plan.fat_sectors, need_fat);
+        plan.difat_sectors = std::max(plan.difat_sectors, need_difat);
     }
-    const std::uint32_t fat_start = next_sector;
-    const std::uint32_t difat_start = fat_start + fat_sectors;
+    plan.fat_start = next_sector;
+    plan.difat_start = plan.fat_start + plan.fat_sectors;
+    return plan;
+}
 
-    std::vector<std::uint32_t> fat(std::size_t{fat_sectors} * fat_entries_per_sector, cfb::free_sector);
-    auto chain = [&fat](std::uint32_t first, std::uint32_t count) {
-        for (std::uint32_t k = 0; k < count; ++k) fat[first + k] = k + 1 < count ? first + k + 1 : cfb::end_of_chain;
-    };
-    for (std::uint32_t i = 0; i < stream_count; ++i)
-        if (streams_[i].size >= cfb::mini_stream_cutoff)
-            chain(start[i], static_cast<std::uint32_t>(units(streams_[i].size, cfb::sector_size)));
-    if (mini_container_sectors) chain(mini_container_start, mini_container_sectors);
-    if (mini_fat_sectors) chain(mini_fat_start, mini_fat_sectors);
-    chain(directory_start, directory_sectors);
-    for (std::uint32_t k = 0; k < fat_sectors; ++k) fat[fat_start + k] = cfb::fat_sector_mark;
-    for (std::uint32_t k = 0; k < difat_sectors; ++k) fat[difat_start + k] = cfb::difat_sector_mark;
+void compound_file_writer::write(byte_sink& out) const {
+    const layout plan = this->plan();
+    write_header(out, plan);
+    write_bodies(out, plan);
+    write_directory(out, plan);
+    write_allocation(out, plan);
+}
 
-    // Header.
+void compound_file_writer::write_header(byte_sink& out, const layout& plan) const {
     std::vector<std::byte> header(cfb::sector_size);
     std::copy(std::begin(cfb::signature), std::end(cfb::signature),
               reinterpret_cast<std::uint8_t*>(header.data()));
@@ -176,50 +181,54 @@ void compound_file_writer::write(byte_sink& out) const {
     cfb::put_u16(header, 0x1C, 0xFFFE);  // little-endian byte order mark
     cfb::put_u16(header, 0x1E, 9);       // sector shift: 2^9 = 512
     cfb::put_u16(header, 0x20, 6);       // mini sector shift: 2^6 = 64
-    cfb::put_u32(header, 0x2C, fat_sectors);
-    cfb::put_u32(header, 0x30, directory_start);
+    cfb::put_u32(header, 0x2C, plan.fat_sectors);
+    cfb::put_u32(header, 0x30, plan.directory_start);
     cfb::put_u32(header, 0x38, cfb::mini_stream_cutoff);
-    cfb::put_u32(header, 0x3C, mini_fat_start);
-    cfb::put_u32(header, 0x40, mini_fat_sectors);
-    cfb::put_u32(header, 0x44, difat_sectors ? difat_start : cfb::end_of_chain);
-    cfb::put_u32(header, 0x48, difat_sectors);
+    cfb::put_u32(header, 0x3C, plan.mini_fat_start);
+    cfb::put_u32(header, 0x40, plan.mini_fat_sectors);
+    cfb::put_u32(header, 0x44, plan.difat_sectors ? plan.difat_start : cfb::end_of_chain);
+    cfb::put_u32(header, 0x48, plan.difat_sectors);
     for (std::uint32_t k = 0; k < cfb::header_difat_entries; ++k)
-        cfb::put_u32(header, 0x4C + k * 4, k < fat_sectors ? fat_start + k : cfb::free_sector);
+        cfb::put_u32(header, 0x4C + k * 4, k < plan.fat_sectors ? plan.fat_start + k : cfb::free_sector);
     out.write(header);
+}
 
-    // Regular stream bodies, straight from their producers.
+// Regular streams straight from their producers, then the mini stream with each small
+// stream padded to whole mini sectors, then the mini FAT.
+void compound_file_writer::write_bodies(byte_sink& out, const layout& plan) const {
+    auto check_length = [](const stream_entry& stream, std::uint64_t written) {
+        if (written != stream.size)
+            throw tk_exception("Stream \"" + to_utf8(stream.name) + "\" produced " + std::to_string(written) +
+                                   " bytes instead of " + std::to_string(stream.size) + ".",
+                               tk_level_internal);
+    };
     for (const auto& stream : streams_) {
         if (stream.size < cfb::mini_stream_cutoff) continue;
         counting_sink counted(out);
         stream.write_body(counted);
-        if (counted.position() != stream.size)
-            throw tk_exception("Stream \"" + to_utf8(stream.name) + "\" produced " +
-                                   std::to_string(counted.position()) + " bytes instead of " +
-                                   std::to_string(stream.size) + ".",
-                               tk_level_internal);
+        check_length(stream, counted.position());
         pad_to(out, stream.size, cfb::sector_size);
     }
-    // Mini stream: each small stream padded to whole mini sectors.
     for (const auto& stream : streams_) {
         if (stream.size == 0 || stream.size >= cfb::mini_stream_cutoff) continue;
         memory_sink body;
         stream.write_body(body);
-        if (body.position() != stream.size)
-            throw tk_exception("Stream \"" + to_utf8(stream.name) + "\" produced " +
-                                   std::to_string(body.position()) + " bytes instead of " +
-                                   std::to_string(stream.size) + ".",
-                               tk_level_internal);
+        check_length(stream, body.position());
         out.write(body.bytes());
         pad_to(out, stream.size, cfb::mini_sector_size);
     }
-    pad_to(out, mini_bytes, cfb::sector_size);
-    if (mini_fat_sectors) {
-        std::vector<std::uint32_t> padded = mini_fat;
-        padded.resize(std::size_t{mini_fat_sectors} * fat_entries_per_sector, cfb::free_sector);
+    pad_to(out, plan.mini_bytes, cfb::sector_size);
+    if (plan.mini_fat_sectors) {
+        std::vector<std::uint32_t> padded = plan.mini_fat;
+        padded.resize(std::size_t{plan.mini_fat_sectors} * fat_entries_per_sector, cfb::free_sector);
         write_u32_sectors(out, padded);
     }
+}
 
-    // Directory: the root entry, then the streams in the order they were added.
+// The root entry, then the streams in the order they were added, linked as a balanced
+// tree in name order under the root.
+void compound_file_writer::write_directory(byte_sink& out, const layout& plan) const {
+    const auto stream_count = static_cast<std::uint32_t>(streams_.size());
     std::vector<directory_node> nodes(stream_count + 1);
     std::vector<std::uint32_t> sorted(stream_count);
     std::iota(sorted.begin(), sorted.end(), 1u);
@@ -228,12 +237,14 @@ void compound_file_writer::write(byte_sink& out) const {
     });
     const std::uint32_t tree_root = build_tree(sorted, 0, sorted.size(), 0, tree_depth(sorted.size()), nodes);
 
-    std::vector<std::byte> directory(std::size_t{directory_sectors} * cfb::sector_size);
-    auto put_entry = [&directory](std::uint32_t id, std::u16string_view name, std::uint8_t type,
-                                  const directory_node& node, std::uint32_t child, std::uint32_t first,
-                                  std::uint64_t size) {
-        std::span<std::byte> entry(directory.data() + std::size_t{id} * cfb::directory_entry_size,
-                                   cfb::directory_entry_size);
+    std::vector<std::byte> directory(std::size_t{plan.directory_sectors} * cfb::sector_size);
+    auto entry_at = [&directory](std::uint32_t id) {
+        return std::span<std::byte>(directory.data() + std::size_t{id} * cfb::directory_entry_size,
+                                    cfb::directory_entry_size);
+    };
+    auto put_entry = [&](std::uint32_t id, std::u16string_view name, std::uint8_t type, const directory_node& node,
+                         std::uint32_t child, std::uint32_t first, std::uint64_t size) {
+        const std::span<std::byte> entry = entry_at(id);
         for (std::size_t k = 0; k < name.size(); ++k) cfb::put_u16(entry, k * 2, name[k]);
         cfb::put_u16(entry, 0x40, static_cast<std::uint32_t>((name.size() + 1) * 2));
         entry[0x42] = static_cast<std::byte>(type);
@@ -244,30 +255,43 @@ void compound_file_writer::write(byte_sink& out) const {
         cfb::put_u32(entry, 0x74, first);
         cfb::put_u32(entry, 0x78, static_cast<std::uint32_t>(size));
     };
-    put_entry(0, u"Root Entry", cfb::type_root, directory_node{}, tree_root, mini_container_start, mini_bytes);
+    put_entry(0, u"Root Entry", cfb::type_root, directory_node{}, tree_root, plan.mini_container_start,
+              plan.mini_bytes);
     for (std::uint32_t i = 0; i < stream_count; ++i)
-        put_entry(i + 1, streams_[i].name, cfb::type_stream, nodes[i + 1], cfb::no_stream, start[i],
+        put_entry(i + 1, streams_[i].name, cfb::type_stream, nodes[i + 1], cfb::no_stream, plan.start[i],
                   streams_[i].size);
-    for (std::uint32_t id = stream_count + 1; id < directory_sectors * 4; ++id) {
-        std::span<std::byte> entry(directory.data() + std::size_t{id} * cfb::directory_entry_size,
-                                   cfb::directory_entry_size);
-        cfb::put_u32(entry, 0x44, cfb::no_stream);
-        cfb::put_u32(entry, 0x48, cfb::no_stream);
-        cfb::put_u32(entry, 0x4C, cfb::no_stream);
+    for (std::uint32_t id = stream_count + 1; id < plan.directory_sectors * 4; ++id) {
+        for (const std::size_t link : {0x44, 0x48, 0x4C}) cfb::put_u32(entry_at(id), link, cfb::no_stream);
     }
     out.write(directory);
+}
 
+// The FAT with every chain, then the DIFAT sectors listing the FAT sectors the header
+// cannot hold.
+void compound_file_writer::write_allocation(byte_sink& out, const layout& plan) const {
+    std::vector<std::uint32_t> fat(std::size_t{plan.fat_sectors} * fat_entries_per_sector, cfb::free_sector);
+    auto chain = [&fat](std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t k = 0; k < count; ++k) fat[first + k] = k + 1 < count ? first + k + 1 : cfb::end_of_chain;
+    };
+    for (std::size_t i = 0; i < streams_.size(); ++i)
+        if (streams_[i].size >= cfb::mini_stream_cutoff)
+            chain(plan.start[i], static_cast<std::uint32_t>(units(streams_[i].size, cfb::sector_size)));
+    if (plan.mini_container_sectors) chain(plan.mini_container_start, plan.mini_container_sectors);
+    if (plan.mini_fat_sectors) chain(plan.mini_fat_start, plan.mini_fat_sectors);
+    chain(plan.directory_start, plan.directory_sectors);
+    for (std::uint32_t k = 0; k < plan.fat_sectors; ++k) fat[plan.fat_start + k] = cfb::fat_sector_mark;
+    for (std::uint32_t k = 0; k < plan.difat_sectors; ++k) fat[plan.difat_start + k] = cfb::difat_sector_mark;
     write_u32_sectors(out, fat);
-    if (difat_sectors) {
-        std::vector<std::uint32_t> difat(std::size_t{difat_sectors} * fat_entries_per_sector, cfb::free_sector);
-        for (std::uint32_t k = cfb::header_difat_entries; k < fat_sectors; ++k) {
-            const std::uint32_t index = k - cfb::header_difat_entries;
-            difat[index / difat_entries_per_sector * fat_entries_per_sector + index % difat_entries_per_sector] =
-                fat_start + k;
-        }
-        for (std::uint32_t s = 0; s < difat_sectors; ++s)
-            difat[s * fat_entries_per_sector + difat_entries_per_sector] =
-                s + 1 < difat_sectors ? difat_start + s + 1 : cfb::end_of_chain;
-        write_u32_sectors(out, difat);
+    if (plan.difat_sectors == 0) return;
+
+    std::vector<std::uint32_t> difat(std::size_t{plan.difat_sectors} * fat_entries_per_sector, cfb::free_sector);
+    for (std::uint32_t k = cfb::header_difat_entries; k < plan.fat_sectors; ++k) {
+        const std::uint32_t index = k - cfb::header_difat_entries;
+        difat[index / difat_entries_per_sector * fat_entries_per_sector + index % difat_entries_per_sector] =
+            plan.fat_start + k;
     }
+    for (std::uint32_t s = 0; s < plan.difat_sectors; ++s)
+        difat[s * fat_entries_per_sector + difat_entries_per_sector] =
+            s + 1 < plan.difat_sectors ? plan.difat_start + s + 1 : cfb::end_of_chain;
+    write_u32_sectors(out, difat);
 }

@@ -27,6 +27,13 @@ public:
     void write(byte_sink& out) const;
 
 private:
+    struct layout;
+    layout plan() const;
+    void write_header(byte_sink& out, const layout& plan) const;
+    void write_bodies(byte_sink& out, const layout& plan) const;
+    void write_directory(byte_sink& out, const layout& plan) const;
+    void write_allocation(byte_sink& out, const layout& plan) const;
+
     struct stream_entry {
         std::u16string name;
         std::uint64_t size = 0;
