@@ -65,6 +65,8 @@ vartype get_refined_num_type(std::int32_t& precision, std::int32_t scale) {
     TK_LOG(2, "get_refined_num_type(prec=%d,scale=%d)", precision, scale);
     // FLOAT(b) counts binary digits and holds fractions whatever b is.
     if (precision == 0 || precision >= 39 || scale == -127) return VT_R8;
+    // NUMBER(2,-5) rounds to hundred-thousands: its integers have precision - scale digits.
+    if (scale < 0) precision -= scale;
     if (scale <= 0) {
         TK_LOG(1, "Refine type mapping for int (prec=%d)", precision);
         if (precision <= 2) return VT_I1;

@@ -52,6 +52,15 @@ TEST(refined_number_type, integers_by_precision) {
     }
 }
 
+TEST(refined_number_type, a_negative_scale_widens_the_integer) {
+    std::int32_t precision = 2;
+    EXPECT_EQ(get_refined_num_type(precision, -5), VT_I4);  // up to 9,900,000
+    EXPECT_EQ(precision, 7);
+    precision = 18;
+    EXPECT_EQ(get_refined_num_type(precision, -4), VT_DECIMAL);
+    EXPECT_EQ(precision, 22);
+}
+
 TEST(refined_number_type, fractions_unconstrained_and_float) {
     std::int32_t precision = 10;
     EXPECT_EQ(get_refined_num_type(precision, 2), VT_DECIMAL);
@@ -108,6 +117,19 @@ TEST_F(number_columns, nulls_arrive_empty_with_name_and_size) {
     ASSERT_EQ(rows[0].size(), 10u);
     for (const udb_field& field : rows[0]) EXPECT_EQ(field.get_type(), VT_EMPTY) << field.name();
     EXPECT_EQ(rows[0][9].name(), "F10");
+}
+
+TEST(number_columns_scaled, a_negative_scale_column_holds_its_whole_value) {
+    emulator_database database("NEGSCALEDB", {
+        "CREATE TABLE ROUNDED (R NUMBER(2,-5))",
+        "INSERT INTO ROUNDED VALUES (9900000)",
+    });
+    emulator_session session("NEGSCALEDB");
+    ora_query_results query(0, "SELECT R FROM ROUNDED");
+    EXPECT_EQ(query.schema()[0].vartype, VT_I4);
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0].get_i4(), 9900000);
 }
 
 TEST(number_text, a_comma_decimal_separator_reads_as_the_same_numbers) {
