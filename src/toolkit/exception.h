@@ -24,6 +24,7 @@ public:
     int code() const noexcept { return code_; }
     int level() const noexcept { return level_; }
     void set_code(int code) noexcept { code_ = code; }
+    void set_level(int level) noexcept { level_ = level; }
 
 protected:
     std::string message_;
