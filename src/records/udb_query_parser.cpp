@@ -168,14 +168,9 @@ std::size_t udb_query_parser::parse_sub_query(const std::string& text, std::size
 }
 
 std::string udb_query_parser::get_query() const {
-    // The stored modifier carries its own blanks (" DISTINCT ").
-    std::string query = modifiers_.empty() ? "SELECT " : "SELECT" + modifiers_;
-    query += join(select_list_, ',');
-    if (sub_query_) {
-        query += " FROM (" + sub_query_->get_query() + ") " + from_;
-    } else if (!from_.empty()) {
-        query += " FROM " + from_;
-    }
+    // The modifier keeps the blanks it was matched with (" DISTINCT "), as stored.
+    std::string query = "SELECT " + modifiers_ + join(select_list_, ',') + " FROM ";
+    query += sub_query_ ? "(" + sub_query_->get_query() + ") " + from_ : from_;
     if (!where_.empty()) query += " WHERE " + where_;
     if (!group_by_.empty()) query += " GROUP BY " + group_by_;
     if (!having_.empty()) query += " HAVING " + having_;

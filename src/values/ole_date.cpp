@@ -127,10 +127,8 @@ bool ole_date::import_date_time(std::string_view text) {
         time_.month = static_cast<std::uint16_t>(part[1]);
         time_.day = static_cast<std::uint16_t>(part[2]);
         if (items == 3) {
-            TK_LOG(1, "Format #%d succeeded (3 items)", format + 1);
             kind_ = ole_date_kind::date_only;
         } else {
-            TK_LOG(1, "Format #%d succeeded (6 items)", format + 1);
             time_.hour = static_cast<std::uint16_t>(part[3]);
             time_.minute = static_cast<std::uint16_t>(part[4]);
             read_seconds(seconds, time_);
@@ -145,7 +143,6 @@ bool ole_date::import_date_time(std::string_view text) {
 bool ole_date::import_free_form(std::string_view text) {
     time_ = {};
     if (!read_free_form_date(text, time_)) return false;
-    TK_LOG(1, "Got datetime from a free-form text");
     kind_ = ole_date_kind::date_time;
     refine_type();
     return is_valid();

@@ -191,7 +191,6 @@ void ole_variant::attach_wstring(std::u16string_view text) { set_text(VT_BSTR, t
 
 std::uint8_t* ole_variant::allocate_safe_array(std::size_t size) {
     if (is_binary()) {
-        TK_LOG(1, "Redimension array");
         bytes_.resize(size);
     } else {
         byte_array bytes(size);
@@ -284,13 +283,13 @@ std::int32_t ole_variant::to_long() const {
     case VT_CY: {
         std::int64_t result = 0;
         const bool done = currency_to_int64(cy_, result) && result >= INT32_MIN && result <= INT32_MAX;
-        TK_LOG(1, "from CURRECY: res=%d, hr=%08X", done ? static_cast<int>(result) : 0, done ? 0u : disp_e_overflow);
+        if (!done) TK_LOG(2, "from CURRECY: res=0, hr=%08X", disp_e_overflow);
         return done ? static_cast<std::int32_t>(result) : 0;
     }
     case VT_DECIMAL: {
         std::int64_t result = 0;
         const bool done = decimal_to_int64(decimal_, result) && result >= INT32_MIN && result <= INT32_MAX;
-        TK_LOG(1, "from DECIMAL: res=%d, hr=%08X", done ? static_cast<int>(result) : 0, done ? 0u : disp_e_overflow);
+        if (!done) TK_LOG(2, "from DECIMAL: res=0, hr=%08X", disp_e_overflow);
         return done ? static_cast<std::int32_t>(result) : 0;
     }
     case VT_I1: return i1_;

@@ -1,5 +1,6 @@
 // ole_variant: reading values from text (from_string) and converting between tags in place
-// (change_type), with the results of the OLE variant services.
+// (change_type), with the results of the OLE variant services. These run once per cell, so
+// they log only what failed.
 #include <charconv>
 #include <cfloat>
 #include <clocale>
@@ -390,7 +391,6 @@ bool ole_variant_access::from_64bit(const ole_variant& source, vartype target, o
         out = ole_variant(source.to_string());
         return true;
     case VT_DECIMAL:
-        TK_LOG(1, is_signed ? "VT_I8->VT_DECIMAL" : "VT_UI8->VT_DECIMAL");
         out = ole_variant(is_signed ? decimal_from_int64(source.i8_) : decimal_from_uint64(source.ui8_));
         return true;
     case VT_CY: {
@@ -422,7 +422,6 @@ bool ole_variant_access::to_64bit(const ole_variant& source, vartype target, ole
     case VT_R8:
     case VT_DECIMAL:
     case VT_CY: {
-        TK_LOG(1, source.vt_ == VT_DECIMAL ? (target == VT_I8 ? "VT_DECIMAL->VT_I8" : "VT_DECIMAL->VT_UI8") : "to 64-bit");
         number_value number;
         read_number(source, target, number);
         return to_integer(number, target, out);
@@ -437,7 +436,6 @@ bool ole_variant_access::to_64bit(const ole_variant& source, vartype target, ole
 
 // Step four of change_type: the raw bytes of the value become a byte array.
 bool ole_variant_access::to_binary(const ole_variant& source, ole_variant& out) {
-    TK_LOG(1, "a_type is binary, src.vt=%d", source.vt_);
     const void* data = &source.i8_;
     std::size_t size = 0;
     ole_decimal decimal;
@@ -456,7 +454,6 @@ bool ole_variant_access::to_binary(const ole_variant& source, ole_variant& out) 
         break;
     case VT_BSTR:
     case VT_LPSTR:
-        TK_LOG(1, "VT_BSTR->binary");
         data = source.text_.data();
         size = source.text_.size();
         break;
@@ -469,16 +466,12 @@ bool ole_variant_access::to_binary(const ole_variant& source, ole_variant& out) 
 
 void ole_variant_access::from_hex(std::string_view text, ole_variant& out) {
     out.clear();
-    if (text.empty()) {
-        TK_LOG(1, "Empty BLOB");
-        return;
-    }
+    if (text.empty()) return;  // no bytes at all: left empty
     if (text.size() % 2 != 0) {
         TK_LOG(2, "Incorrect BLOB (size is odd)");
         return;
     }
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    TK_LOG(1, "Got BLOB size: %d", static_cast<int>(text.size() / 2));
     ole_variant::byte_array bytes(text.size() / 2);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         unsigned value = 0;
@@ -521,7 +514,6 @@ void ole_variant::from_string(std::string_view text, vartype target) {
     }
     case VT_CY:
     case VT_DECIMAL: {
-        TK_LOG(1, target == VT_CY ? "GOT VT_CY" : "GOT VT_DECIMAL");
         std::string copy(text);
         replace_all(copy, ",", ".");
         clear();
@@ -544,7 +536,6 @@ void ole_variant::from_string(std::string_view text, vartype target) {
         return;
     }
     case VT_DATE: {
-        TK_LOG(1, "GOT VT_DATE");
         const ole_date date(text);
         if (date.is_valid()) {
             *this = date.to_variant();
@@ -596,7 +587,6 @@ void ole_variant::change_type(vartype target) {
         if (target == VT_I8 || target == VT_UI8) {
             done = ole_variant_access::to_64bit(*this, target, result);
         } else if (is_binary()) {
-            TK_LOG(1, "src.vt is binary, a_type=%d", target);
             if (target != VT_BSTR) return;  // a byte array only ever becomes its text
             result = ole_variant(to_string());
             done = true;

