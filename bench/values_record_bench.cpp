@@ -122,6 +122,20 @@ void text_of_each_cell(benchmark::State& state) {
 }
 BENCHMARK(text_of_each_cell);
 
+// Numbers as the Oracle source reads them: UTF-16 text into the column's tag.
+void number_from_text(benchmark::State& state) {
+    const auto target = static_cast<vartype>(state.range(0));
+    ole_variant value;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        value.from_wstring(u"-1234567.891", target);
+        benchmark::DoNotOptimize(value);
+    }
+    state.counters["allocations/cell"] =
+        benchmark::Counter(static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(number_from_text)->Arg(VT_I4)->Arg(VT_R8)->Arg(VT_DECIMAL)->Arg(VT_CY)->ArgName("vartype");
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -81,19 +81,42 @@ locale_t c_locale() {
     return locale;
 }
 
-// atof: the longest number at the start of the text, 0 when there is none.
-double read_atof(std::string_view text) {
-    const std::string copy(text);
-    return strtod_l(copy.c_str(), nullptr, c_locale());
-}
+// atof: the longest number at the start of a NUL-terminated text, 0 when there is none.
+double read_atof(const char* text) { return strtod_l(text, nullptr, c_locale()); }
 
 // A whole text that is a number (blanks around allowed), as the nearest double.
-bool read_real(std::string_view text, double& out) {
+bool read_real(const std::string& text, double& out) {
     number_text syntax;
     if (!read_number_text(text, syntax)) return false;
-    out = read_atof(text);
+    out = read_atof(text.c_str());
     return true;
 }
+
+// The text with every "," made ".", NUL-terminated. Cell-sized texts stay on the stack, so
+// reading a number from text allocates nothing.
+class point_text {
+public:
+    explicit point_text(std::string_view text) {
+        char* target = buffer_;
+        if (text.size() >= sizeof buffer_) {
+            long_text_.resize(text.size());
+            target = long_text_.data();
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) target[i] = text[i] == ',' ? '.' : text[i];
+        target[text.size()] = '\0';
+        text_ = std::string_view(target, text.size());
+    }
+    point_text(const point_text&) = delete;
+    point_text& operator=(const point_text&) = delete;
+
+    std::string_view view() const { return text_; }
+    const char* c_str() const { return text_.data(); }
+
+private:
+    char buffer_[128];
+    std::string long_text_;
+    std::string_view text_;
+};
 
 // "%.15G" / "%.7G" without the process locale.
 std::string general_text(double value, int significant_digits) {
@@ -214,7 +237,7 @@ bool ole_variant_access::read_number(const ole_variant& source, vartype target, 
         }
         if (target == VT_R4 || target == VT_R8 || target == VT_DATE) {
             out.which = kind::real;
-            return read_real(text, out.real);
+            return read_real(source.text_, out.real);
         }
         out.which = kind::decimal;
         return decimal_from_string(text, out.decimal);
@@ -488,7 +511,22 @@ void ole_variant_access::from_hex(std::string_view text, ole_variant& out) {
 
 // ---- ole_variant members ---------------------------------------------------------------
 
-void ole_variant::from_wstring(std::u16string_view text, vartype target) { from_string(to_utf8(text), target); }
+void ole_variant::from_wstring(std::u16string_view text, vartype target) {
+    // Numbers arrive as short ASCII texts: those are narrowed on the stack.
+    char narrow[64];
+    if (text.size() < sizeof narrow) {
+        bool is_ascii = true;
+        for (std::size_t i = 0; i < text.size() && is_ascii; ++i) {
+            is_ascii = text[i] < 0x80;
+            narrow[i] = static_cast<char>(text[i]);
+        }
+        if (is_ascii) {
+            from_string(std::string_view(narrow, text.size()), target);
+            return;
+        }
+    }
+    from_string(to_utf8(text), target);
+}
 
 void ole_variant::from_string(std::string_view text, vartype target) {
     switch (target) {
@@ -506,28 +544,25 @@ void ole_variant::from_string(std::string_view text, vartype target) {
         return;
     case VT_R4:
     case VT_R8: {
-        std::string copy(text);
-        replace_all(copy, ",", ".");
-        const double value = read_atof(copy);
+        const point_text number(text);
+        const double value = read_atof(number.c_str());
         *this = target == VT_R4 ? ole_variant(static_cast<float>(value)) : ole_variant(value);
         return;
     }
     case VT_CY:
     case VT_DECIMAL: {
-        std::string copy(text);
-        replace_all(copy, ",", ".");
+        const point_text copy(text);
         clear();
         number_text number;
-        const bool syntax = read_number_text(copy, number);
-        bool done = false;
-        if (target == VT_CY) {
-            ole_currency value;
-            done = syntax && currency_from_string(copy, value);
-            if (done) *this = ole_variant(value);
-        } else {
-            ole_decimal value;
-            done = syntax && decimal_from_number_text(number, value);
-            if (done) *this = ole_variant(value);
+        const bool syntax = read_number_text(copy.view(), number);
+        ole_decimal value;
+        bool done = syntax && decimal_from_number_text(number, value);
+        if (done && target == VT_CY) {
+            ole_currency amount;
+            done = currency_from_decimal(value, amount);
+            if (done) *this = ole_variant(amount);
+        } else if (done) {
+            *this = ole_variant(value);
         }
         if (!done) {
             TK_LOG(3, target == VT_CY ? "VarCyFromStr failed: %08X" : "VarDecFromStr failed: %08X",
