@@ -249,6 +249,9 @@ TEST(ole_variant_from_string, reads_floats_with_either_decimal_mark) {
     EXPECT_EQ(read("-2.25e2xyz", VT_R8).get_r8(), -225.0);
     EXPECT_EQ(read("nothing", VT_R8).get_r8(), 0.0);
     EXPECT_EQ(read("0,1", VT_R4).get_r4(), 0.1f);
+    const std::string long_text = std::string(200, ' ') + "2,75";  // longer than any cell number
+    EXPECT_EQ(read(long_text.c_str(), VT_R8).get_r8(), 2.75);
+    EXPECT_EQ(read((long_text + "E1").c_str(), VT_DECIMAL).to_string(), "27.5");
 }
 
 TEST(ole_variant_from_string, reads_currency_and_decimal_or_leaves_empty) {
@@ -310,6 +313,8 @@ TEST(ole_variant_from_string, reads_utf16_text) {
     ole_variant value;
     value.from_wstring(u"12,5", VT_R8);
     EXPECT_EQ(value.get_r8(), 12.5);
+    value.from_wstring(std::u16string(100, u' ') + u"-7,25", VT_CY);
+    EXPECT_EQ(value.get_cy().value, -72500);
     value.from_wstring(u"\u00c4rger", VT_BSTR);
     EXPECT_EQ(value.to_wstring(), u"\u00c4rger");
 }
