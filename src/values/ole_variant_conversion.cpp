@@ -3,11 +3,7 @@
 // they log only what failed.
 #include <charconv>
 #include <cfloat>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <locale.h>
 
 #include "toolkit/log.h"
 #include "toolkit/text.h"
@@ -19,115 +15,11 @@
 #include "values/ole_date.h"
 #include "values/ole_variant.h"
 #include "values/ole_variant_internal.h"
+#include "values/text_numbers.h"
 
 namespace {
 
 using i128 = __int128;
-
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// The sign and magnitude at the start of text, read the way strtoll/strtoull read them:
-// leading white space skipped, reading stops at the first non-digit, magnitude saturated.
-struct leading_integer {
-    bool negative = false;
-    std::uint64_t magnitude = 0;
-    bool saturated = false;
-};
-
-leading_integer read_leading_integer(std::string_view text) {
-    leading_integer result;
-    std::size_t pos = 0;
-    while (pos < text.size() && is_space(text[pos])) ++pos;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) result.negative = text[pos++] == '-';
-    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
-        const auto digit = static_cast<std::uint64_t>(text[pos] - '0');
-        if (result.magnitude > (UINT64_MAX - digit) / 10) {
-            result.saturated = true;
-            result.magnitude = UINT64_MAX;
-        } else if (!result.saturated) {
-            result.magnitude = result.magnitude * 10 + digit;
-        }
-    }
-    return result;
-}
-
-// strtoll: saturates at the 64-bit bounds.
-std::int64_t read_int64(std::string_view text) {
-    const leading_integer value = read_leading_integer(text);
-    if (value.negative) {
-        if (value.magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return INT64_MIN;
-        return static_cast<std::int64_t>(0 - value.magnitude);
-    }
-    if (value.magnitude > static_cast<std::uint64_t>(INT64_MAX)) return INT64_MAX;
-    return static_cast<std::int64_t>(value.magnitude);
-}
-
-// strtoull: saturates at the unsigned bound; a minus sign negates modulo 2^64.
-std::uint64_t read_uint64(std::string_view text) {
-    const leading_integer value = read_leading_integer(text);
-    if (value.saturated) return UINT64_MAX;
-    return value.negative ? 0 - value.magnitude : value.magnitude;
-}
-
-// atoi: the 64-bit reading cut to int.
-std::int32_t read_atoi(std::string_view text) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(read_int64(text))));
-}
-
-// The C library's number reading in the "C" locale, whatever locale the process runs in.
-locale_t c_locale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-// atof: the longest number at the start of a NUL-terminated text, 0 when there is none.
-double read_atof(const char* text) { return strtod_l(text, nullptr, c_locale()); }
-
-// A whole text that is a number (blanks around allowed), as the nearest double.
-bool read_real(const std::string& text, double& out) {
-    number_text syntax;
-    if (!read_number_text(text, syntax)) return false;
-    out = read_atof(text.c_str());
-    return true;
-}
-
-// The text with every "," made ".", NUL-terminated. Cell-sized texts stay on the stack, so
-// reading a number from text allocates nothing.
-class point_text {
-public:
-    explicit point_text(std::string_view text) {
-        char* target = buffer_;
-        if (text.size() >= sizeof buffer_) {
-            long_text_.resize(text.size());
-            target = long_text_.data();
-        }
-        for (std::size_t i = 0; i < text.size(); ++i) target[i] = text[i] == ',' ? '.' : text[i];
-        target[text.size()] = '\0';
-        text_ = std::string_view(target, text.size());
-    }
-    point_text(const point_text&) = delete;
-    point_text& operator=(const point_text&) = delete;
-
-    std::string_view view() const { return text_; }
-    const char* c_str() const { return text_.data(); }
-
-private:
-    char buffer_[128];
-    std::string long_text_;
-    std::string_view text_;
-};
-
-// "%.15G" / "%.7G" without the process locale.
-std::string general_text(double value, int significant_digits) {
-    char buffer[48];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant_digits);
-    std::string text(buffer, result.ptr);
-    for (char& c : text) {
-        if (c == 'e') c = 'E';
-    }
-    return text;
-}
 
 bool is_integer_tag(vartype tag) {
     switch (tag) {
@@ -163,6 +55,53 @@ struct number_value {
     ole_currency currency;
     ole_decimal decimal;
 };
+
+double as_double(const number_value& number) {
+    switch (number.which) {
+    case number_value::kind::integer: return static_cast<double>(number.integer);
+    case number_value::kind::real: return number.real;
+    case number_value::kind::currency: return currency_to_double(number.currency);
+    case number_value::kind::decimal: return decimal_to_double(number.decimal);
+    }
+    return 0.0;
+}
+
+bool is_nonzero(const number_value& number) {
+    switch (number.which) {
+    case number_value::kind::integer: return number.integer != 0;
+    case number_value::kind::real: return number.real != 0.0;
+    case number_value::kind::currency: return number.currency.value != 0;
+    case number_value::kind::decimal: return decimal_magnitude(number.decimal) != 0;
+    }
+    return false;
+}
+
+bool as_currency(const number_value& number, ole_currency& out) {
+    switch (number.which) {
+    case number_value::kind::integer:
+        return number.integer >= INT64_MIN && number.integer <= INT64_MAX &&
+               currency_from_int64(static_cast<std::int64_t>(number.integer), out);
+    case number_value::kind::real: return currency_from_double(number.real, out);
+    case number_value::kind::currency: out = number.currency; return true;
+    case number_value::kind::decimal: return currency_from_decimal(number.decimal, out);
+    }
+    return false;
+}
+
+bool as_decimal(const number_value& number, ole_decimal& out) {
+    switch (number.which) {
+    case number_value::kind::integer: {
+        const bool negative = number.integer < 0;
+        out = decimal_from_uint64(static_cast<std::uint64_t>(negative ? -number.integer : number.integer));
+        if (negative) out.sign = ole_decimal_negative;
+        return true;
+    }
+    case number_value::kind::real: return decimal_from_double(number.real, out, number.single);
+    case number_value::kind::currency: return currency_to_decimal(number.currency, out);
+    case number_value::kind::decimal: out = number.decimal; return true;
+    }
+    return false;
+}
 
 i128 signed_magnitude(const ole_decimal& value, unsigned __int128 magnitude) {
     return value.sign != 0 ? -static_cast<i128>(magnitude) : static_cast<i128>(magnitude);
@@ -296,7 +235,6 @@ bool ole_variant_access::to_text(const ole_variant& source, ole_variant& out) {
 }
 
 bool ole_variant_access::by_table(const ole_variant& source, vartype target, ole_variant& out) {
-    using kind = number_value::kind;
     if (target == VT_EMPTY) {
         out = ole_variant();
         return true;
@@ -312,26 +250,12 @@ bool ole_variant_access::by_table(const ole_variant& source, vartype target, ole
     if (!read_number(source, target, number)) return false;
     if (is_integer_tag(target) || target == VT_I8 || target == VT_UI8) return to_integer(number, target, out);
     switch (target) {
-    case VT_BOOL: {
-        bool is_true = false;
-        switch (number.which) {
-        case kind::integer: is_true = number.integer != 0; break;
-        case kind::real: is_true = number.real != 0.0; break;
-        case kind::currency: is_true = number.currency.value != 0; break;
-        case kind::decimal: is_true = decimal_magnitude(number.decimal) != 0; break;
-        }
-        out = ole_variant(is_true);
+    case VT_BOOL:
+        out = ole_variant(is_nonzero(number));
         return true;
-    }
     case VT_R4:
     case VT_R8: {
-        double value = 0.0;
-        switch (number.which) {
-        case kind::integer: value = static_cast<double>(number.integer); break;
-        case kind::real: value = number.real; break;
-        case kind::currency: value = currency_to_double(number.currency); break;
-        case kind::decimal: value = decimal_to_double(number.decimal); break;
-        }
+        const double value = as_double(number);
         if (target == VT_R8) {
             out = ole_variant(value);
             return true;
@@ -342,46 +266,18 @@ bool ole_variant_access::by_table(const ole_variant& source, vartype target, ole
     }
     case VT_CY: {
         ole_currency value;
-        bool done = false;
-        switch (number.which) {
-        case kind::integer:
-            done = number.integer >= INT64_MIN && number.integer <= INT64_MAX &&
-                   currency_from_int64(static_cast<std::int64_t>(number.integer), value);
-            break;
-        case kind::real: done = currency_from_double(number.real, value); break;
-        case kind::currency: value = number.currency; done = true; break;
-        case kind::decimal: done = currency_from_decimal(number.decimal, value); break;
-        }
-        if (!done) return false;
+        if (!as_currency(number, value)) return false;
         out = ole_variant(value);
         return true;
     }
     case VT_DECIMAL: {
         ole_decimal value;
-        bool done = false;
-        switch (number.which) {
-        case kind::integer:
-            value = number.integer < 0 ? decimal_from_uint64(static_cast<std::uint64_t>(-number.integer))
-                                       : decimal_from_uint64(static_cast<std::uint64_t>(number.integer));
-            if (number.integer < 0) value.sign = ole_decimal_negative;
-            done = true;
-            break;
-        case kind::real: done = decimal_from_double(number.real, value, number.single); break;
-        case kind::currency: done = currency_to_decimal(number.currency, value); break;
-        case kind::decimal: value = number.decimal; done = true; break;
-        }
-        if (!done) return false;
+        if (!as_decimal(number, value)) return false;
         out = ole_variant(value);
         return true;
     }
     case VT_DATE: {
-        double value = 0.0;
-        switch (number.which) {
-        case kind::integer: value = static_cast<double>(number.integer); break;
-        case kind::real: value = number.real; break;
-        case kind::currency: value = currency_to_double(number.currency); break;
-        case kind::decimal: value = decimal_to_double(number.decimal); break;
-        }
+        const double value = as_double(number);
         ole_systemtime time;
         if (!date_number_to_systemtime(value, time)) return false;
         out = ole_variant(time);
