@@ -9,7 +9,7 @@ using namespace ociemu_test;
 
 namespace {
 
-class demo_database_test : public ::testing::Test {
+class demo_schema_test : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("OCIEMU_DATA");  // the data folder beside the library
@@ -18,7 +18,7 @@ protected:
     connection conn_;
 };
 
-TEST_F(demo_database_test, lists_every_table_but_the_temporary_one) {
+TEST_F(demo_schema_test, lists_every_table_but_the_temporary_one) {
     EXPECT_EQ(query_text(conn_, "select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and NESTED='NO' and "
                                 "IOT_TYPE IS NULL OR IOT_TYPE='IOT'"),
               (text_rows{{"DEPARTMENTS", std::nullopt}, {"EMPLOYEES", std::nullopt}, {"PRODUCTS", std::nullopt},
@@ -27,7 +27,7 @@ TEST_F(demo_database_test, lists_every_table_but_the_temporary_one) {
     EXPECT_EQ(query_text(conn_, "select VIEW_NAME from SYS.USER_VIEWS"), (text_rows{{"EMPLOYEE_DIRECTORY"}}));
 }
 
-TEST_F(demo_database_test, row_counts_stay_between_five_and_two_thousand) {
+TEST_F(demo_schema_test, row_counts_stay_between_five_and_two_thousand) {
     for (const char* table : {"DEPARTMENTS", "EMPLOYEES", "PRODUCTS", "ORDERS", "ORDER_LINES", "DOCUMENTS",
                               "\"REGION:SALES/2024\""}) {
         const auto rows = query_text(conn_, std::string("SELECT COUNT(*) FROM ") + table);
@@ -37,7 +37,7 @@ TEST_F(demo_database_test, row_counts_stay_between_five_and_two_thousand) {
     }
 }
 
-TEST_F(demo_database_test, holds_every_supported_type) {
+TEST_F(demo_schema_test, holds_every_supported_type) {
     const auto types = query_text(conn_, "SELECT DISTINCT DATA_TYPE FROM USER_TAB_COLUMNS ORDER BY 1");
     std::vector<std::string> names;
     for (const auto& row : types) names.push_back(row[0].value());
@@ -49,7 +49,7 @@ TEST_F(demo_database_test, holds_every_supported_type) {
         EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
 }
 
-TEST_F(demo_database_test, has_the_long_non_latin_and_old_values_a_demo_shows) {
+TEST_F(demo_schema_test, has_the_long_non_latin_and_old_values_a_demo_shows) {
     EXPECT_EQ(query_text(conn_, "SELECT LOCAL_NAME FROM DEPARTMENTS WHERE DEPT_ID IN (10, 20, 30) ORDER BY DEPT_ID"),
               (text_rows{{"Администрация"}, {"Έρευνα"}, {"销售部"}}));
     EXPECT_EQ(query_text(conn_, "SELECT FOUNDED FROM DEPARTMENTS WHERE DEPT_ID = 40"), (text_rows{{"12-MAR-88"}}));
