@@ -2,6 +2,7 @@
 #include "records/udb_query_parser.h"
 
 #include <cctype>
+#include <utility>
 
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
@@ -69,22 +70,39 @@ std::string& udb_query_parser::clause_text(clause which) {
 
 // Walks from just behind "SELECT " to the end of the text or to the ")" that closes a
 // sub-query, whose position it returns.
-std::size_t udb_query_parser::parse(const std::string& text, std::size_t start) {
-    std::size_t position = skip_blanks(text, start);
-    for (const std::string_view token : modifier_tokens) {
-        if (position > 0 && token_at(text, position - 1, token)) {
-            modifiers_ = token;
-            position = position - 1 + token.size();
-            break;
-        }
-    }
-    clause current = clause::select_list;
-    bool seen_from = false;
-    bool in_single_quotes = false;
-    bool in_double_quotes = false;
-    int depth = 0;
-    std::size_t piece_start = position;
+namespace {
 
+// Skips the single- and double-quoted stretches and whatever is in parentheses: no comma
+// or keyword there splits anything.
+class nesting {
+public:
+    // Whether c is quoted or nested (or opens or closes quotes or parentheses).
+    bool skips(char c) {
+        if (c == '\'' && !in_double_quotes_) in_single_quotes_ = !in_single_quotes_;
+        if (c == '"' && !in_single_quotes_) in_double_quotes_ = !in_double_quotes_;
+        if (in_single_quotes_ || in_double_quotes_ || c == '\'' || c == '"') return true;
+        if (c == '(') ++depth_;
+        if (c == ')') --depth_;
+        return depth_ != 0 || c == ')';
+    }
+    // A ")" seen here closes the sub-query being read.
+    bool closes(char c) const { return c == ')' && depth_ == 0 && !in_single_quotes_ && !in_double_quotes_; }
+
+private:
+    bool in_single_quotes_ = false;
+    bool in_double_quotes_ = false;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+// Walks from just behind "SELECT " to the end of the text or to the ")" that closes a
+// sub-query, whose position it returns.
+std::size_t udb_query_parser::parse(const std::string& text, std::size_t start) {
+    std::size_t position = read_modifier(text, skip_blanks(text, start));
+    clause current = clause::select_list;
+    std::size_t piece_start = position;
+    nesting quotes_and_parentheses;
     const auto close_piece = [&](std::size_t end) {
         std::string piece = trim(std::string_view(text).substr(piece_start, end - piece_start));
         if (current == clause::select_list) {
@@ -95,27 +113,11 @@ std::size_t udb_query_parser::parse(const std::string& text, std::size_t start) 
             clause_text(current) = std::move(piece);
         }
     };
-    const auto open_clause = [&](clause next, std::string_view token, std::size_t& at) {
-        close_piece(at);
-        current = next;
-        at += token.size();
-        piece_start = at;
-    };
 
     while (position < text.size()) {
         const char c = text[position];
-        if (c == '\'' && !in_double_quotes) in_single_quotes = !in_single_quotes;
-        if (c == '"' && !in_single_quotes) in_double_quotes = !in_double_quotes;
-        if (in_single_quotes || in_double_quotes || c == '\'' || c == '"') {
-            ++position;
-            continue;
-        }
-        if (c == '(') ++depth;
-        if (c == ')') {
-            if (depth == 0) break;  // the end of this sub-query
-            --depth;
-        }
-        if (depth != 0) {
+        if (quotes_and_parentheses.closes(c)) break;
+        if (quotes_and_parentheses.skips(c)) {
             ++position;
             continue;
         }
@@ -124,33 +126,57 @@ std::size_t udb_query_parser::parse(const std::string& text, std::size_t start) 
             piece_start = ++position;
             continue;
         }
-        if (!seen_from) {
-            if (token_at(text, position, where_token) || token_at(text, position, group_by_token)) TK_FAIL();
-            if (current == clause::select_list && token_at(text, position, into_token)) {
-                open_clause(clause::into, into_token, position);
-                continue;
-            }
-            if (token_at(text, position, from_token)) {
-                seen_from = true;
-                open_clause(clause::from, from_token, position);
-                const std::size_t after = parse_sub_query(text, position);
-                if (after != position) piece_start = position = after;
-                continue;
-            }
-        } else if (token_at(text, position, where_token)) {
-            open_clause(clause::where, where_token, position);
-            continue;
-        } else if (token_at(text, position, group_by_token)) {
-            open_clause(clause::group_by, group_by_token, position);
-            continue;
-        } else if (token_at(text, position, order_by_token)) {
-            open_clause(clause::order_by, order_by_token, position);
+        clause next = current;
+        const std::size_t token_length = clause_token(text, position, current, next);
+        if (token_length == 0) {
+            ++position;
             continue;
         }
-        ++position;
+        close_piece(position);
+        current = next;
+        piece_start = position += token_length;
+        if (next == clause::from) piece_start = position = parse_sub_query(text, position);
     }
     close_piece(position);
     return position;
+}
+
+// An optional " ALL ", " DISTINCT ", " DISTINCTROW " or " TOP " matched from the blank
+// before position; returns the position behind it.
+std::size_t udb_query_parser::read_modifier(const std::string& text, std::size_t position) {
+    for (const std::string_view token : modifier_tokens) {
+        if (position > 0 && token_at(text, position - 1, token)) {
+            modifiers_ = token;
+            return position - 1 + token.size();
+        }
+    }
+    return position;
+}
+
+// The length of the keyword token at position that opens the next clause (setting next),
+// or 0. WHERE and GROUP BY before any FROM break what the parser relies on.
+std::size_t udb_query_parser::clause_token(const std::string& text, std::size_t position, clause current,
+                                           clause& next) const {
+    const bool before_from = current == clause::select_list || current == clause::into;
+    if (before_from) {
+        if (token_at(text, position, where_token) || token_at(text, position, group_by_token)) TK_FAIL();
+        if (current == clause::select_list && token_at(text, position, into_token)) {
+            next = clause::into;
+            return into_token.size();
+        }
+        if (!token_at(text, position, from_token)) return 0;
+        next = clause::from;
+        return from_token.size();
+    }
+    const std::pair<std::string_view, clause> tokens[] = {
+        {where_token, clause::where}, {group_by_token, clause::group_by}, {order_by_token, clause::order_by}};
+    for (const auto& [token, opened] : tokens) {
+        if (token_at(text, position, token)) {
+            next = opened;
+            return token.size();
+        }
+    }
+    return 0;
 }
 
 // A FROM clause that opens with "(SELECT " is read by a nested parser; the FROM text is then

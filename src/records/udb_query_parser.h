@@ -38,6 +38,8 @@ private:
 
     std::size_t parse(const std::string& text, std::size_t start);
     std::size_t parse_sub_query(const std::string& text, std::size_t from_start);
+    std::size_t read_modifier(const std::string& text, std::size_t position);
+    std::size_t clause_token(const std::string& text, std::size_t position, clause current, clause& next) const;
     std::string& clause_text(clause which);
 
     std::string modifiers_;

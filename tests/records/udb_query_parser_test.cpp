@@ -31,6 +31,16 @@ TEST(udb_query_parser, treats_line_breaks_as_blanks_and_keeps_nested_commas) {
     EXPECT_EQ(parser.get_query(), "SELECT nvl(a, 0) AS a,\"x, y\" FROM t GROUP BY a HAVING count(*) > 1");
 }
 
+TEST(udb_query_parser, reads_quotes_inside_other_quotes_and_parentheses_inside_quotes) {
+    udb_query_parser parser;
+    ASSERT_TRUE(parser.initialize("SELECT \"it's (\", ')' FROM (SELECT x FROM t WHERE y = ')') a ORDER BY 1"));
+    EXPECT_EQ(parser.select_list(), (std::vector<std::string>{"\"it's (\"", "')'"}));
+    ASSERT_NE(parser.sub_query(), nullptr);
+    EXPECT_EQ(parser.sub_query()->where_text(), "y = ')'");
+    EXPECT_EQ(parser.from_text(), "a");
+    EXPECT_EQ(parser.order_by_text(), "1");
+}
+
 TEST(udb_query_parser, keeps_one_modifier) {
     udb_query_parser parser;
     ASSERT_TRUE(parser.initialize("SELECT DISTINCT a, b FROM t"));
