@@ -8,6 +8,8 @@
 
 #include "toolkit/thread.h"
 
+class udb_profile;
+
 // Fields shared by every converter: where from, where to, and the log.
 class tk_converter : public tk_thread_functor {
 public:
@@ -27,6 +29,12 @@ public:
     // True when the SELECT text can be run against the source.
     virtual bool test_query(const std::string& sql) = 0;
 
+    // The job's selection, queries and generic settings to and from a profile. Loading
+    // adds to what is there; a log file name is checked (and may throw) before anything
+    // changes.
+    bool store_profile(udb_profile& profile) const;
+    bool load_profile(const udb_profile& profile);
+
     int mode = 0;
     std::vector<std::string> tables;                            // selected tables, in order
     std::map<std::string, std::string> selected;                // name -> SELECT text ("" for a table)
@@ -39,6 +47,10 @@ public:
 class xls_converter : public udb_converter {
 public:
     bool test_query(const std::string& sql) override;  // no source here: always false
+
+    // The workbook settings to and from a profile.
+    bool store_profile(udb_profile& profile) const;
+    bool load_profile(const udb_profile& profile);
 
     static constexpr int format_excel_50 = 0;
     static constexpr int format_excel_2000 = 1;

@@ -13,6 +13,7 @@
 
 class ora_database;
 class ora_engine;
+class udb_profile;
 
 // Connection settings of the Oracle source.
 class oracle_converter_impl {
@@ -22,6 +23,11 @@ public:
     // Copies the connection page's four texts.
     void store_oracle_settings(const std::string& host, const std::string& user,
                                const std::string& password, const std::string& port);
+
+    // The connection settings to and from a profile; empty fields are not written, empty
+    // values do not replace a field.
+    bool store_profile(udb_profile& profile) const;
+    bool load_profile(const udb_profile& profile);
 
     std::string server;  // database name of the last successful connection
     std::string user;
@@ -65,6 +71,16 @@ public:
     // True when the source accepts the SELECT text; connects with the stored settings first
     // when there is no connection yet. Any failure is false.
     bool test_query(const std::string& sql) override;
+
+    // Writes the whole job to a profile file; false when it could not be written.
+    bool save_profile_file(const std::string& path);
+    // Reads a profile file and applies it; false when the file could not be read whole, and
+    // then nothing is applied. Throws tk_exception for a missing file or text that is not
+    // UTF-8.
+    bool load_profile_file(const std::string& path);
+    // Checks the destination and removes an old workbook of that name so the run can write
+    // it anew. Throws tk_exception (level 1) when the destination cannot be used.
+    void check_dest();
 
     // The Oracle engine, created with the first connection so that a machine without an
     // Oracle client can still start the program and edit settings.

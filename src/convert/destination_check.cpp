@@ -1,0 +1,23 @@
+// The destination check.
+#include "convert/destination_check.h"
+
+#include <sys/stat.h>
+
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
+#include "toolkit/log.h"
+
+void common_check_dest(const std::string& path) {
+    TK_LOG(2, "common_check_dest(%s)", path.c_str());
+    struct stat info {};
+    const bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
+    // An empty name or one ending in "/" can only mean a folder; an empty one would
+    // otherwise stand for the program itself.
+    if (path.empty() || path.back() == '/' || (exists && S_ISDIR(info.st_mode)))
+        throw tk_exception("Destination name should specify a file, not folder.", tk_level_serious);
+    if (exists && !tk_is_file_exist(path, 1))
+        throw tk_exception("Destination name specifies an existing read-only file.", tk_level_serious);
+    if (!tk_is_path_exist(tk_file_name(path).folder()))
+        throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.",
+                           tk_level_serious);
+}

@@ -1,0 +1,255 @@
+// The converter's jobs saved to and loaded from profile files.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "../support/temp_folder.h"
+#include "convert/sprandel_convertor.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+namespace {
+
+class converter_profile : public ::testing::Test {
+protected:
+    void TearDown() override {
+        tk_log::instance().enable(false);
+        tk_log::instance().set_file_name("");
+    }
+
+    std::string profile_path() const { return folder_.file("job.spr"); }
+    void write_profile(const std::string& text) const { write_file(profile_path(), text); }
+
+    // A converter as a new process would have it: defaults, nothing from an earlier one.
+    sprandel_convertor& fresh_converter() {
+        holder_.reset();
+        holder_ = std::make_unique<sprandel_convertor>(folder_.path() / ("settings" + std::to_string(++runs_)));
+        return *holder_;
+    }
+
+    temp_folder folder_;
+    int runs_ = 0;
+    std::unique_ptr<sprandel_convertor> holder_ =
+        std::make_unique<sprandel_convertor>(folder_.path() / "Sprandel.conf");
+    sprandel_convertor& converter_ = *holder_;
+};
+
+}  // namespace
+
+TEST_F(converter_profile, example_job_is_written_byte_for_byte) {
+    converter_.available_queries = {{"Q1", "select * from dual"}};
+    converter_.selected = {{"Q1", "select * from dual"}};
+    converter_.tables = {"EMP"};
+    converter_.src = "ORCL";
+    converter_.dest = "C:\\out\\emp.xls";
+    converter_.user = "SCOTT";
+    ASSERT_TRUE(converter_.save_profile_file(profile_path()));
+    EXPECT_EQ(read_file(profile_path()),
+              "[Available Queries]\r\n"
+              "Q1=select * from dual\r\n"
+              "\r\n"
+              "[Generic settings]\r\n"
+              "dest=C:\\out\\emp.xls\r\n"
+              "logfile=\r\n"
+              "mode=0\r\n"
+              "only definitions=0\r\n"
+              "skip indexes=0\r\n"
+              "src=ORCL\r\n"
+              "\r\n"
+              "[MS Excel settings]\r\n"
+              "convert dates to strings=0\r\n"
+              "format version=1\r\n"
+              "split data=0\r\n"
+              "wrap text=1\r\n"
+              "\r\n"
+              "[Oracle settings]\r\n"
+              "port=1521\r\n"
+              "user=SCOTT\r\n"
+              "\r\n"
+              "[Selected Tables]\r\n"
+              "EMP\r\n"
+              "Q1=select * from dual\r\n"
+              "\r\n");
+}
+
+TEST_F(converter_profile, every_setting_is_written_and_oracle_settings_only_when_set) {
+    converter_.port.clear();
+    converter_.format_version = 2;
+    converter_.split_data = true;
+    converter_.wrap_text = false;
+    converter_.dates_to_strings = true;
+    converter_.only_definitions = true;
+    converter_.skip_indexes = true;
+    converter_.mode = 3;
+    ASSERT_TRUE(converter_.save_profile_file(profile_path()));
+    EXPECT_EQ(read_file(profile_path()),
+              "[Available Queries]\r\n\r\n"
+              "[Generic settings]\r\ndest=\r\nlogfile=\r\nmode=3\r\nonly definitions=1\r\nskip indexes=1\r\nsrc=\r\n\r\n"
+              "[MS Excel settings]\r\nconvert dates to strings=1\r\nformat version=2\r\nsplit data=1\r\n"
+              "wrap text=0\r\n\r\n"
+              "[Selected Tables]\r\n\r\n");
+
+    converter_.store_oracle_settings("db.example", "", "tiger", "");
+    ASSERT_TRUE(converter_.save_profile_file(profile_path()));
+    EXPECT_NE(read_file(profile_path()).find("[Oracle settings]\r\nhost=db.example\r\npassword=tiger\r\n\r\n"),
+              std::string::npos);
+}
+
+TEST_F(converter_profile, a_saved_job_loads_into_a_new_converter_unchanged) {
+    const std::string late = "select *\n  from emp  \n where hiredate > sysdate - 30\n";
+    const std::string big = "select ename,\r\n       sal\r\n  from emp";
+    converter_.available_queries = {{"LATE", late}};
+    converter_.selected = {{"BIG", big}};
+    converter_.tables = {"EMP", "DEPT"};
+    converter_.src = "XE";
+    converter_.dest = "/data/Книга.xlsx";
+    converter_.format_version = 0;
+    converter_.wrap_text = false;
+    converter_.dates_to_strings = true;
+    converter_.skip_indexes = true;
+    converter_.mode = 2;
+    converter_.store_oracle_settings("db.example", "scott", "ti=ger", "1522");
+    ASSERT_TRUE(converter_.save_profile_file(profile_path()));
+
+    sprandel_convertor& loaded = fresh_converter();
+    ASSERT_TRUE(loaded.load_profile_file(profile_path()));
+    const std::map<std::string, std::string> selected{{"BIG", big}, {"DEPT", ""}, {"EMP", ""}};
+    const std::map<std::string, std::string> available{{"LATE", late}};
+    EXPECT_EQ(loaded.selected, selected);
+    EXPECT_EQ(loaded.available_queries, available);
+    EXPECT_EQ(loaded.tables, (std::vector<std::string>{"DEPT", "EMP"}));  // the file keeps names in order
+    EXPECT_EQ(loaded.src, "XE");
+    EXPECT_EQ(loaded.dest, "/data/Книга.xlsx");
+    EXPECT_EQ(loaded.format_version, 0);
+    EXPECT_FALSE(loaded.wrap_text);
+    EXPECT_FALSE(loaded.split_data);
+    EXPECT_TRUE(loaded.dates_to_strings);
+    EXPECT_TRUE(loaded.skip_indexes);
+    EXPECT_FALSE(loaded.only_definitions);
+    EXPECT_EQ(loaded.mode, 2);
+    EXPECT_EQ(loaded.host, "db.example");
+    EXPECT_EQ(loaded.user, "scott");
+    EXPECT_EQ(loaded.password, "ti=ger");
+    EXPECT_EQ(loaded.port, "1522");
+}
+
+TEST_F(converter_profile, selected_tables_section_gives_tables_and_queries) {
+    write_profile("[Selected Tables]\r\nEMP\r\nQ1=select 1 from dual\r\nDEPT=\r\n");
+    converter_.tables = {"DEPT"};
+    converter_.selected = {{"Q1", "kept: insertion does not replace"}};
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.tables, (std::vector<std::string>{"DEPT", "EMP"}));
+    const std::map<std::string, std::string> selected{
+        {"DEPT", ""}, {"EMP", ""}, {"Q1", "kept: insertion does not replace"}};
+    EXPECT_EQ(converter_.selected, selected);
+}
+
+TEST_F(converter_profile, workbook_switches_need_exactly_1_and_generic_ones_anything_but_0) {
+    write_profile(
+        "[MS Excel settings]\nsplit data=yes\nwrap text=1\nconvert dates to strings=true\nformat version=3\n"
+        "[Generic settings]\nonly definitions=yes\nskip indexes=0\nmode=7\n");
+    converter_.split_data = true;
+    converter_.dates_to_strings = true;
+    converter_.skip_indexes = true;
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_FALSE(converter_.split_data);
+    EXPECT_TRUE(converter_.wrap_text);
+    EXPECT_FALSE(converter_.dates_to_strings);
+    EXPECT_EQ(converter_.format_version, 0);  // an unknown format is MS Excel 5.0
+    EXPECT_TRUE(converter_.only_definitions);
+    EXPECT_FALSE(converter_.skip_indexes);
+    EXPECT_EQ(converter_.mode, 7);
+}
+
+TEST_F(converter_profile, empty_values_leave_fields_as_they_were) {
+    write_profile(
+        "[MS Excel settings]\nformat version=\nwrap text=\n"
+        "[Generic settings]\nsrc=\ndest=\nlogfile=\nmode=12\nonly definitions=\n"
+        "[Oracle settings]\nhost=\nport=\nuser=\npassword=\n");
+    converter_.format_version = 2;
+    converter_.src = "ORCL";
+    converter_.dest = "/tmp/a.xls";
+    converter_.store_oracle_settings("h", "u", "p", "1521");
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.format_version, 2);
+    EXPECT_TRUE(converter_.wrap_text);
+    EXPECT_EQ(converter_.src, "ORCL");
+    EXPECT_EQ(converter_.dest, "/tmp/a.xls");
+    EXPECT_EQ(converter_.mode, 0);  // not one character
+    EXPECT_FALSE(converter_.only_definitions);
+    EXPECT_EQ(converter_.host, "h");
+    EXPECT_EQ(converter_.user, "u");
+    EXPECT_EQ(converter_.password, "p");
+    EXPECT_EQ(converter_.port, "1521");
+    EXPECT_FALSE(tk_log::is_enabled());
+}
+
+TEST_F(converter_profile, blanks_after_the_equals_sign_stay_in_the_value) {
+    write_profile("[Generic settings]\ndest= C:\\a.xls\n[Oracle settings]\n  port = 1522  \n");
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.dest, " C:\\a.xls");
+    EXPECT_EQ(converter_.port, " 1522");
+}
+
+TEST_F(converter_profile, a_good_log_file_is_turned_on) {
+    const std::string log = folder_.file("run.log");
+    write_profile("[Generic settings]\nlogfile=" + log + "\n");
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.logfile, log);
+    EXPECT_TRUE(tk_log::is_enabled());
+    EXPECT_EQ(tk_log::instance().file_name(), log);
+}
+
+TEST_F(converter_profile, a_bad_log_file_stops_the_load_before_anything_changes) {
+    write_profile("[Selected Tables]\nEMP\n[Generic settings]\nsrc=XE\nlogfile=" + folder_.file("none/run.log") + "\n");
+    try {
+        converter_.load_profile_file(profile_path());
+        ADD_FAILURE() << "a log file in a missing folder was accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Logfile path does not exist.\nPlease verify the correct path was given.");
+    }
+    EXPECT_TRUE(converter_.tables.empty());
+    EXPECT_TRUE(converter_.selected.empty());
+    EXPECT_EQ(converter_.src, "");
+}
+
+TEST_F(converter_profile, unreadable_profiles_apply_nothing) {
+    write_profile("src=XE\n[Generic settings]\ndest=/tmp/x.xls\n");
+    EXPECT_FALSE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.src, "");
+    EXPECT_EQ(converter_.dest, "");
+
+    write_profile("[Generic settings]\nsrc=XE\n[Selected Tables]\nEMP\n\xC3\x28\n");
+    try {
+        converter_.load_profile_file(profile_path());
+        ADD_FAILURE() << "invalid UTF-8 was accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Cannot convert to UNICODE string: invalid UTF-8 in line 5 of the profile.");
+    }
+    EXPECT_EQ(converter_.src, "");
+    EXPECT_TRUE(converter_.tables.empty());
+}
+
+TEST_F(converter_profile, a_quoted_command_line_names_no_profile) {
+    const std::string quoted = "\"" + profile_path() + "\"";
+    write_profile("[Generic settings]\nsrc=XE\n");
+    try {
+        converter_.load_profile_file(quoted);
+        ADD_FAILURE() << "a quoted path was found";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Profile does not exist. Please verify the correct path/name was given.");
+        EXPECT_EQ(error.level(), 1);
+    }
+    EXPECT_EQ(converter_.src, "");
+}
+
+TEST_F(converter_profile, saving_where_no_file_can_be_made_is_false) {
+    EXPECT_FALSE(converter_.save_profile_file(folder_.file("missing/job.spr")));
+    EXPECT_FALSE(std::filesystem::exists(folder_.file("missing")));
+}
+
+TEST_F(converter_profile, a_table_name_that_would_read_back_as_a_query_is_refused) {
+    converter_.tables = {"A=B"};
+    EXPECT_THROW(converter_.save_profile_file(profile_path()), tk_exception);
+    EXPECT_FALSE(std::filesystem::exists(profile_path()));
+}

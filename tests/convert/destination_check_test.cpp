@@ -1,0 +1,111 @@
+// The destination check and the converter's removal of an old workbook before a run.
+#include "convert/destination_check.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "../support/temp_folder.h"
+#include "convert/sprandel_convertor.h"
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
+
+namespace {
+
+constexpr const char* folder_text = "Destination name should specify a file, not folder.";
+constexpr const char* read_only_text = "Destination name specifies an existing read-only file.";
+constexpr const char* missing_path_text = "Destination path does not exist.\nPlease verify the correct path was given.";
+
+std::string rejection_of(const std::string& path) {
+    try {
+        common_check_dest(path);
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.level(), 1) << path;
+        return error.message();
+    }
+    return "accepted";
+}
+
+class destination_check : public ::testing::Test {
+protected:
+    temp_folder folder_;
+};
+
+}  // namespace
+
+TEST_F(destination_check, folders_are_refused) {
+    EXPECT_EQ(rejection_of("/"), folder_text);
+    EXPECT_EQ(rejection_of(folder_.path().string()), folder_text);
+    EXPECT_EQ(rejection_of(folder_.path().string() + "/"), folder_text);
+    EXPECT_EQ(rejection_of(folder_.file("new") + "/"), folder_text);  // a trailing "/" names a folder
+    EXPECT_EQ(rejection_of(""), folder_text);
+}
+
+TEST_F(destination_check, an_existing_file_must_open_for_writing) {
+    // The running test program cannot be opened for writing, not even by root.
+    EXPECT_EQ(rejection_of(module_path()), read_only_text);
+    const std::string writable = folder_.file("old.xls");
+    write_file(writable, "old workbook");
+    EXPECT_EQ(rejection_of(writable), "accepted");
+}
+
+TEST_F(destination_check, the_folder_must_exist) {
+    EXPECT_EQ(rejection_of(folder_.file("no/such/folder/out.xlsx")), missing_path_text);
+    EXPECT_EQ(rejection_of(folder_.file("out.xlsx")), "accepted");
+    EXPECT_FALSE(std::filesystem::exists(folder_.file("out.xlsx")));  // checking creates nothing
+}
+
+TEST_F(destination_check, a_relative_name_is_checked_in_the_current_folder) {
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
+    EXPECT_EQ(rejection_of("out.xls"), "accepted");
+    EXPECT_EQ(rejection_of("missing/out.xls"), missing_path_text);
+    std::filesystem::current_path(here);
+}
+
+namespace {
+
+class converter_destination : public destination_check {
+protected:
+    sprandel_convertor converter_{folder_.path() / "Sprandel.conf"};
+};
+
+}  // namespace
+
+TEST_F(converter_destination, an_old_workbook_is_removed_before_the_run) {
+    converter_.dest = folder_.file("emp.xls");
+    write_file(converter_.dest, "last run's workbook");
+    converter_.check_dest();
+    EXPECT_FALSE(std::filesystem::exists(converter_.dest));
+    EXPECT_NO_THROW(converter_.check_dest());  // nothing there is fine too
+}
+
+TEST_F(converter_destination, a_refused_destination_is_left_alone) {
+    converter_.dest = folder_.path().string();
+    EXPECT_THROW(converter_.check_dest(), tk_exception);
+    EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
+
+    converter_.dest = module_path();
+    try {
+        converter_.check_dest();
+        ADD_FAILURE() << "the running program was accepted as a destination";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), read_only_text);
+    }
+    EXPECT_TRUE(std::filesystem::exists(module_path()));
+}
+
+TEST_F(converter_destination, a_file_that_cannot_be_removed_is_a_system_error) {
+    // Writable, in a folder that exists, and still not removable, even for root.
+    converter_.dest = "/proc/self/comm";
+    try {
+        converter_.check_dest();
+        ADD_FAILURE() << "a file of /proc was removed";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Cannot delete the old destination file /proc/self/comm: Operation not permitted");
+        EXPECT_EQ(error.code(), EPERM);
+        EXPECT_EQ(error.level(), 1);
+    }
+    EXPECT_TRUE(std::filesystem::exists("/proc/self/comm"));
+}
