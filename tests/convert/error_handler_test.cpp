@@ -1,0 +1,203 @@
+// The error handler's decisions under scripted answers, and the tables of friendly texts.
+#include "convert/error_handler.h"
+
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "../support/scripted_user_interface.h"
+#include "convert/error_tables.h"
+
+namespace {
+
+constexpr int dao_unrecognized_format = 68585;
+constexpr int ora_invalid_login = 0x100000 + 1017;
+
+tk_exception coded(int code, int level, const char* own_text = "engine's own text") {
+    tk_exception error(own_text, level);
+    error.set_code(code);
+    return error;
+}
+
+class error_handling : public ::testing::Test {
+protected:
+    error_handling() {
+        handler_->exit_hook = [this](int code) { exit_code_ = code; };
+    }
+
+    std::vector<std::string> continue_dialogs() const {
+        std::vector<std::string> shown;
+        for (const auto& line : ui_.shown)
+            if (line.starts_with("continue: ")) shown.push_back(line);
+        return shown;
+    }
+
+    scripted_user_interface ui_;
+    std::unique_ptr<error_handler> handler_ = create_error_handler();
+    std::optional<int> exit_code_;
+};
+
+}  // namespace
+
+TEST(error_tables, texts_are_found_by_code_and_the_first_table_wins) {
+    tk_error_converter converter;
+    const tk_error_entry first[] = {{7, "first"}, {8, "eight"}, {7, "same table, later"}};
+    const tk_error_entry second[] = {{7, "second"}, {9, "nine"}};
+    converter.load_map(std::size(first), first);
+    converter.load_map(std::size(second), second);
+    EXPECT_EQ(converter.size(), 3u);
+    EXPECT_EQ(converter.convert(7), "first");
+    EXPECT_EQ(converter.convert(9), "nine");
+    EXPECT_EQ(converter.convert(10), "");
+    EXPECT_THROW(converter.load_map(1, nullptr), tk_mail_assertion);
+}
+
+TEST(error_tables, the_three_tables_hold_their_documented_codes) {
+    EXPECT_EQ(dao_error_texts.size(), 9u);
+    EXPECT_EQ(oracle_error_texts.size(), 12u);
+    EXPECT_EQ(date_range_error_texts.size(), 1u);
+    tk_error_converter converter;
+    for (const auto table : {dao_error_texts, oracle_error_texts, date_range_error_texts})
+        converter.load_map(table.size(), table.data());
+    EXPECT_EQ(converter.size(), 22u);  // no code appears twice
+    EXPECT_EQ(converter.convert(0x10D5D),
+              "Data type conversion error. Please contact support@sprandel.invalid\nfor the solution.");
+    EXPECT_NE(converter.convert(0x10D5D).find(support_address), std::string::npos);
+    EXPECT_EQ(converter.convert(0x10C65), converter.convert(0x10D1E));
+    EXPECT_EQ(converter.convert(0x1003F9), "Invalid user name or password.");
+    EXPECT_EQ(converter.convert(0x1030E2),
+              "Cannot resolve Oracle service name. Check to verify the correct name was given.\n");
+    EXPECT_EQ(converter.convert(0x106D60),
+              "Wrong password was entered the maximum number of times or\nthe DBA has locked the account.");
+    EXPECT_EQ(converter.convert(0x10D15),
+              "Date fields of the source database do not fall in the\nrange accepted by MS Excel. Restart "
+              "the program with\n\"Convert dates into strings\" checkbox selected.\n");
+    EXPECT_EQ(converter.convert(0x100001), converter.convert(68558));
+}
+
+TEST_F(error_handling, only_one_handler_may_exist) {
+    EXPECT_THROW(create_error_handler(), tk_mail_assertion);
+    EXPECT_EQ(&error_handler::instance(), handler_.get());
+}
+
+TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
+    handler_->set_context("EMP", 7);
+    EXPECT_NO_THROW(handler_->handle(coded(dao_unrecognized_format, 0), false));
+    EXPECT_EQ(continue_dialogs(),
+              std::vector<std::string>{
+                  "continue: Sprandel 4.1 Error | EMP, record #7: Cannot recognize MS Access database format. "
+                  "See 'Troubleshooting' article of the product documentation for solution."});
+    EXPECT_EQ(ui_.error_texts().at(0),
+              "EMP, record #7: Cannot recognize MS Access database format. See 'Troubleshooting' article "
+              "of the product documentation for solution.");
+    EXPECT_FALSE(handler_->is_suppressed());
+}
+
+TEST_F(error_handling, unknown_code_shows_the_exceptions_own_text_and_context_stays) {
+    handler_->set_context("DEPT");
+    handler_->handle(coded(0x100000 + 904, 0, "ORA-00904: \"X\": invalid identifier\nmore"), false);
+    handler_->handle(coded(0, 0, "second"), false);
+    EXPECT_EQ(handler_->context(), "DEPT");
+    EXPECT_EQ(continue_dialogs(), (std::vector<std::string>{
+                                      "continue: Sprandel 4.1 Error | DEPT: ORA-00904: \"X\": invalid identifier more",
+                                      "continue: Sprandel 4.1 Error | DEPT: second"}));
+}
+
+TEST_F(error_handling, empty_context_adds_no_prefix) {
+    handler_->handle(coded(ora_invalid_login, 1), true);
+    EXPECT_EQ(ui_.shown, std::vector<std::string>{"error: Invalid user name or password."});
+}
+
+TEST_F(error_handling, abort_stops_the_operation_unless_the_caller_is_outermost) {
+    ui_.continue_answers = {{false, false}, {false, true}};
+    EXPECT_THROW(handler_->handle(coded(1, 0), false), tk_final_exception);
+    EXPECT_NO_THROW(handler_->handle(coded(1, 0), true));
+    EXPECT_EQ(continue_dialogs().size(), 2u);
+    EXPECT_TRUE(handler_->is_suppressed());  // the outermost Abort still takes the check box
+}
+
+TEST_F(error_handling, continue_with_the_check_box_silences_the_rest_of_the_process) {
+    ui_.continue_answers = {{true, true}};
+    handler_->set_context("EMP", 1);
+    handler_->handle(coded(0, 0, "row one"), false);
+    handler_->set_context("EMP", 2);
+    EXPECT_NO_THROW(handler_->handle(coded(0, 0, "row two"), false));
+    handler_->set_context("DEPT", 1);
+    EXPECT_NO_THROW(handler_->handle(coded(0, 0, "later item"), false));
+    EXPECT_THROW(handler_->handle(coded(0, 1, "serious"), false), tk_final_exception);
+    EXPECT_EQ(ui_.shown, std::vector<std::string>{"continue: Sprandel 4.1 Error | EMP, record #1: row one"});
+    EXPECT_EQ(ui_.error_texts(),
+              (std::vector<std::string>{"EMP, record #1: row one", "EMP, record #2: row two",
+                                        "DEPT, record #1: later item", "DEPT, record #1: serious"}));
+}
+
+TEST_F(error_handling, continue_without_the_check_box_asks_again) {
+    handler_->handle(coded(0, 0, "a"), false);
+    handler_->handle(coded(0, 0, "b"), false);
+    EXPECT_EQ(continue_dialogs().size(), 2u);
+    EXPECT_FALSE(handler_->is_suppressed());
+}
+
+TEST_F(error_handling, serious_error_is_a_box_and_stops_unless_outermost) {
+    handler_->set_context("EMP");
+    EXPECT_THROW(handler_->handle(coded(0, 1, "cannot open"), false), tk_final_exception);
+    EXPECT_NO_THROW(handler_->handle(coded(0, 1, "cannot open"), true));
+    EXPECT_EQ(ui_.shown, (std::vector<std::string>{"error: EMP: cannot open", "error: EMP: cannot open"}));
+}
+
+TEST_F(error_handling, unknown_levels_are_row_errors) {
+    EXPECT_NO_THROW(handler_->handle(coded(0, 5, "odd"), false));
+    EXPECT_NO_THROW(handler_->handle(coded(0, -1, "odder"), false));
+    EXPECT_EQ(continue_dialogs().size(), 2u);
+}
+
+TEST_F(error_handling, list_keeps_the_first_twenty_texts) {
+    ui_.continue_answers.assign(25, continue_choice{true, false});
+    for (int i = 1; i <= 21; ++i) handler_->handle(coded(0, 0, ("error " + std::to_string(i)).c_str()), false);
+    const auto texts = ui_.error_texts();
+    ASSERT_EQ(texts.size(), 20u);
+    EXPECT_EQ(texts.front(), "error 1");
+    EXPECT_EQ(texts.back(), "error 20");
+    EXPECT_EQ(continue_dialogs().size(), 21u);  // the 21st is still shown
+}
+
+TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one) {
+    handler_->set_context("EMP", 3);
+    try {
+        TK_FAIL();
+    } catch (const tk_exception& error) {
+        EXPECT_THROW(handler_->handle(error, false), tk_final_exception);
+        ASSERT_EQ(ui_.shown.size(), 1u);
+        EXPECT_EQ(ui_.shown[0], "internal: Sprandel 4.1 Error | " + error.message());
+        EXPECT_TRUE(ui_.shown[0].find("Internal error: \ncode=") != std::string::npos);
+    }
+    EXPECT_EQ(exit_code_, -1);
+    EXPECT_TRUE(ui_.error_texts().empty());  // no context, no list entry: the process is ending
+}
+
+TEST_F(error_handling, internal_error_from_the_outermost_handler_returns_after_the_hook) {
+    EXPECT_NO_THROW(handler_->handle(tk_mail_assertion("name_validators", 42), true));
+    EXPECT_EQ(exit_code_, -1);
+}
+
+TEST(error_handling_without_a_face, errors_are_only_logged_and_the_run_goes_on) {
+    auto handler = create_error_handler();
+    std::optional<int> exit_code;
+    handler->exit_hook = [&](int code) { exit_code = code; };
+    EXPECT_NO_THROW(handler->handle(coded(0, 0, "row"), false));
+    EXPECT_THROW(handler->handle(coded(0, 1, "item"), false), tk_final_exception);
+    EXPECT_NO_THROW(handler->handle(tk_mail_assertion("x", 1), true));
+    EXPECT_EQ(exit_code, -1);
+}
+
+TEST(error_handling_exit, default_hook_ends_the_process_with_minus_one) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            scripted_user_interface ui;
+            auto handler = create_error_handler();
+            handler->handle(tk_mail_assertion("x", 1), true);
+            std::exit(0);  // not reached when the handler ends the process
+        },
+        ::testing::ExitedWithCode(255), "");
+}
