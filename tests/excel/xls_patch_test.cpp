@@ -358,3 +358,32 @@ TEST(xls_patch_damaged, random_damage_to_a_workbook_stream_gives_errors_never_cr
     }
     EXPECT_GT(refused, 10) << "damaged offsets and record types are noticed";
 }
+
+TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place) {
+    temporary_folder folder;
+    const fs::path path = folder / "big.xls";
+    {
+        biff_workbook_writer book(path, biff_version::biff8);
+        biff_sheet_writer& sheet = book.add_sheet("Big");
+        sheet.start_row();
+        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, "h" + std::to_string(c));
+        sheet.end_row();
+        for (std::uint32_t r = 1; r < 50000; ++r) {
+            sheet.start_row();
+            for (std::uint16_t c = 0; c < 12; ++c) sheet.put_number(c, r + c / 4.0);  // exact in binary
+            sheet.end_row();
+        }
+        book.close();
+    }
+    ASSERT_GT(fs::file_size(path), 7'200'000u);
+    const auto size = fs::file_size(path);
+    xls_engine_80 engine;
+    ASSERT_TRUE(engine.patch(path.string()));
+    EXPECT_EQ(fs::file_size(path), size);
+    const char* script =
+        "import sys, xlrd\n"
+        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+        "s = b.sheet_by_index(0)\n"
+        "print(s.nrows, s.ncols, s.cell_value(0, 11), s.cell_xf_index(0, 11), s.cell_value(49999, 11))\n";
+    EXPECT_EQ(python_check(script, path), "50000 12 h11 16 50001.75\n");
+}
