@@ -120,7 +120,7 @@ std::vector<std::uint8_t> bytes_of(const stored_value& value, const column_descr
 }
 
 // Copies `bytes` into the slot, cut to what fits; returns the return code.
-ub2 place_bytes(const slot& target, sb4 capacity, const std::string& bytes, std::size_t terminator, std::size_t unit) {
+ub2 place_bytes(const slot& target, sb4 capacity, std::string_view bytes, std::size_t terminator, std::size_t unit) {
     std::size_t room = capacity > static_cast<sb4>(terminator) ? static_cast<std::size_t>(capacity) - terminator : 0;
     const bool truncated = bytes.size() > room;
     std::size_t copied = truncated ? room - room % unit : bytes.size();
@@ -139,13 +139,11 @@ ub2 place_bytes(const slot& target, sb4 capacity, const std::string& bytes, std:
 
 ub2 place_text(define_handle& define, const slot& target, const std::string& utf8) {
     const bool utf16 = define.charset_id == OCI_UTF16ID || (define.charset_id == 0 && define.env->utf16);
-    std::string bytes = utf8;
-    if (utf16) {
-        const std::u16string units = utf8_to_utf16(utf8);
-        bytes.assign(reinterpret_cast<const char*>(units.data()), units.size() * 2);
-    }
     const bool terminated = define.data_type == SQLT_STR || define.data_type == SQLT_AVC;
-    return place_bytes(target, define.value_size, bytes, terminated ? (utf16 ? 2 : 1) : 0, utf16 ? 2 : 1);
+    if (!utf16) return place_bytes(target, define.value_size, utf8, terminated ? 1 : 0, 1);
+    const std::u16string units = utf8_to_utf16(utf8);
+    const std::string_view bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+    return place_bytes(target, define.value_size, bytes, terminated ? 2 : 0, 2);
 }
 
 ub2 place_integer(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {

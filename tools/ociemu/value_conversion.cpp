@@ -115,8 +115,8 @@ std::string format_number_text(std::string_view decimal_text, char separator) {
     return out;
 }
 
-std::string format_integer(long long value, char separator) {
-    return format_number_text(std::to_string(value), separator);
+std::string format_integer(long long value, char) {
+    return std::to_string(value);  // already Oracle's form; no decimal character to place
 }
 
 std::string format_real(double value, char separator) {
