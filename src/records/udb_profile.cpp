@@ -56,6 +56,11 @@ void require_writable_key(const std::string& section, const std::string& key) {
 }
 
 void append_key_line(std::string& out, const std::string& key, const std::string& value, bool bare_if_empty) {
+    // "[a" with "b]" would come back as a section header.
+    const std::string first_line = trim(key + "=" + value.substr(0, value.find('\n')));
+    if (is_section_header(first_line))
+        throw tk_exception("The entry \"" + first_line + "\" cannot be saved in a profile: it would read as a section.",
+                           tk_level_serious);
     out += key;
     if (!(bare_if_empty && value.empty())) {
         out += '=';

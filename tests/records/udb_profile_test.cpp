@@ -67,6 +67,9 @@ TEST(profile_writing, names_that_would_read_back_differently_are_refused) {
         profile.set_value("Selected Tables", key, "");
         EXPECT_THROW(profile.to_text(), tk_exception) << key;
     }
+    udb_profile header_like;
+    header_like.set_value("Available Queries", "[Q", "select 1 from dual]");
+    EXPECT_THROW(header_like.to_text(), tk_exception);
     udb_profile profile;
     profile.set_value("Available Queries", "Q", "select '\xC3' from dual");
     try {
