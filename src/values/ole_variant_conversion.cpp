@@ -21,6 +21,13 @@ namespace {
 
 using i128 = __int128;
 
+// The words first, then any number that is not 0.
+bool bool_from_text(std::string_view text) {
+    if (iequals(text, "yes") || iequals(text, "true")) return true;
+    if (iequals(text, "no") || iequals(text, "false")) return false;
+    return read_atoi(text) != 0;
+}
+
 bool is_integer_tag(vartype tag) {
     switch (tag) {
     case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
@@ -129,6 +136,7 @@ struct ole_variant_access {
     static bool to_64bit(const ole_variant& source, vartype target, ole_variant& out);
     static bool to_binary(const ole_variant& source, ole_variant& out);
     static void from_hex(std::string_view text, ole_variant& out);
+    static void from_exact_text(std::string_view text, vartype target, ole_variant& out);
 };
 
 ole_variant ole_variant_access::integer(i128 value, vartype tag) {
@@ -405,6 +413,28 @@ void ole_variant_access::from_hex(std::string_view text, ole_variant& out) {
     out.attach_binary(std::move(bytes));
 }
 
+// VT_CY or VT_DECIMAL from text with "," or "." as the decimal mark; VT_EMPTY when the text
+// is not a number or out of range.
+void ole_variant_access::from_exact_text(std::string_view text, vartype target, ole_variant& out) {
+    const point_text copy(text);
+    out.clear();
+    number_text number;
+    const bool syntax = read_number_text(copy.view(), number);
+    ole_decimal value;
+    bool done = syntax && decimal_from_number_text(number, value);
+    if (done && target == VT_CY) {
+        ole_currency amount;
+        done = currency_from_decimal(value, amount);
+        if (done) out = ole_variant(amount);
+    } else if (done) {
+        out = ole_variant(value);
+    }
+    if (!done) {
+        TK_LOG(3, target == VT_CY ? "VarCyFromStr failed: %08X" : "VarDecFromStr failed: %08X",
+               syntax ? disp_e_overflow : disp_e_typemismatch);
+    }
+}
+
 // ---- ole_variant members ---------------------------------------------------------------
 
 void ole_variant::from_wstring(std::u16string_view text, vartype target) {
@@ -446,26 +476,9 @@ void ole_variant::from_string(std::string_view text, vartype target) {
         return;
     }
     case VT_CY:
-    case VT_DECIMAL: {
-        const point_text copy(text);
-        clear();
-        number_text number;
-        const bool syntax = read_number_text(copy.view(), number);
-        ole_decimal value;
-        bool done = syntax && decimal_from_number_text(number, value);
-        if (done && target == VT_CY) {
-            ole_currency amount;
-            done = currency_from_decimal(value, amount);
-            if (done) *this = ole_variant(amount);
-        } else if (done) {
-            *this = ole_variant(value);
-        }
-        if (!done) {
-            TK_LOG(3, target == VT_CY ? "VarCyFromStr failed: %08X" : "VarDecFromStr failed: %08X",
-                   syntax ? disp_e_overflow : disp_e_typemismatch);
-        }
+    case VT_DECIMAL:
+        ole_variant_access::from_exact_text(text, target, *this);
         return;
-    }
     case VT_DATE: {
         const ole_date date(text);
         if (date.is_valid()) {
@@ -475,16 +488,9 @@ void ole_variant::from_string(std::string_view text, vartype target) {
         }
         return;
     }
-    case VT_BOOL: {
-        if (iequals(text, "yes") || iequals(text, "true")) {
-            *this = ole_variant(true);
-        } else if (iequals(text, "no") || iequals(text, "false")) {
-            *this = ole_variant(false);
-        } else {
-            *this = ole_variant(read_atoi(text) != 0);
-        }
+    case VT_BOOL:
+        *this = ole_variant(bool_from_text(text));
         return;
-    }
     case VT_BLOB:
         ole_variant_access::from_hex(text, *this);
         return;
