@@ -192,3 +192,20 @@ TEST_F(describe_test, non_queries_need_an_iteration_and_report_changed_rows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(describe_test, xmltype_columns_name_their_type_and_schema) {
+    statement stmt(conn_, "SELECT C_XML FROM ALL_TYPES");
+    ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_SUCCESS);
+    const char16_t* text = nullptr;
+    ub4 bytes = 0;
+    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_TYPE_NAME, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(std::u16string(text, bytes / 2), u"XMLTYPE");
+    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_SCHEMA_NAME, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(std::u16string(text, bytes / 2), u"SYS");
+}
+
+}  // namespace

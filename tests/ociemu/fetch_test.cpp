@@ -353,3 +353,62 @@ TEST_F(fetch_test, prepare2_statements_execute_and_are_released) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(fetch_test, a_utf8_environment_receives_utf8_bytes_with_a_one_byte_terminator) {
+    connection narrow(false);
+    narrow.connect_or_fail("ORCL");
+    statement stmt(narrow, "SELECT T FROM TEXTS WHERE ID = 1");
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    ub2 length = 0;
+    OCIDefine* define = nullptr;
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, narrow.err, 1, buffer, sizeof buffer, SQLT_STR, nullptr, &length,
+                                  nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << narrow.error_text();
+    EXPECT_EQ(std::string(buffer), "Привет, мир");
+    EXPECT_EQ(length, 20);  // nine Cyrillic letters of two bytes, a comma and a blank
+}
+
+TEST_F(fetch_test, redefining_a_position_reuses_its_handle_and_freed_defines_stop_receiving) {
+    statement stmt(conn_, "SELECT ID, T FROM TEXTS ORDER BY ID");
+    sb4 first = 0, second = 0;
+    char16_t text[40];
+    sb2 indicator = 0;
+    OCIDefine* id_define = nullptr;
+    OCIDefine* again = nullptr;
+    OCIDefine* text_define = nullptr;
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &id_define, conn_.err, 1, &first, sizeof first, SQLT_INT, nullptr, nullptr,
+                                  nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &again, conn_.err, 1, &second, sizeof second, SQLT_INT, nullptr, nullptr,
+                                  nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(again, id_define);
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &text_define, conn_.err, 2, text, sizeof text, SQLT_STR, &indicator, nullptr,
+                                  nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(oci().handle_free(text_define, OCI_HTYPE_DEFINE), OCI_SUCCESS);
+    text[0] = u'#';
+    ASSERT_EQ(stmt.fetch(), OCI_SUCCESS);
+    EXPECT_EQ(second, 2);
+    EXPECT_EQ(text[0], u'#');
+}
+
+TEST_F(fetch_test, a_define_beyond_the_select_list_fails_the_execute_with_01007) {
+    statement stmt(conn_, "SELECT ID FROM TEXTS");
+    sb4 value = 0;
+    OCIDefine* define = nullptr;
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 2, &value, sizeof value, SQLT_INT, nullptr, nullptr,
+                                  nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(stmt.execute(1), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), "ORA-01007: variable not in select list");
+}
+
+}  // namespace
