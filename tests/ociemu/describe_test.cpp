@@ -155,6 +155,9 @@ TEST_F(describe_test, describe_only_reports_parse_errors_with_oracle_numbers_and
     EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES ORDER BY C_DATE garbage", OCI_DESCRIBE_ONLY).second,
               "ORA-00933: SQL command not properly ended");
     EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES;", OCI_DESCRIBE_ONLY).second, "ORA-00911: invalid character");
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES WHERE C_NUMBER = :1", OCI_DESCRIBE_ONLY).second,
+              "ORA-01008: not all variables bound");
+    EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES; SELECT 1 FROM DUAL", OCI_DESCRIBE_ONLY).first, 911);
 }
 
 TEST_F(describe_test, describe_only_runs_nothing_and_costs_one_round_trip) {

@@ -23,6 +23,7 @@ const char* message_template(int code) {
     case 936: return "missing expression";
     case 942: return "table or view does not exist";
     case 1007: return "variable not in select list";
+    case 1008: return "not all variables bound";
     case 1012: return "not logged on";
     case 1017: return "invalid username/password; logon denied";
     case 1403: return "no data found";

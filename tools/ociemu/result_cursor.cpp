@@ -69,6 +69,11 @@ result_cursor::result_cursor(sqlite3* db, const analysed_statement& statement) :
         raise_sqlite_failure(db_, statement);
     }
     if (!statement_) throw make_error(ora::invalid_sql_statement);  // only blanks and comments
+    if (sqlite3_bind_parameter_count(statement_) > 0) {  // binds are not part of what is emulated
+        sqlite3_finalize(statement_);
+        statement_ = nullptr;
+        throw make_error(ora::variables_not_bound);
+    }
     if (tail && *tail) {
         // Oracle runs exactly one statement per call; what follows it is an error.
         const auto rest = tokenize(tail);

@@ -179,58 +179,67 @@ std::string joined_text(std::string_view sql, const std::vector<token>& item, st
     return std::string(sql.substr(item[first].begin, item[last].end - item[first].begin));
 }
 
-select_item classify_item(std::string_view sql, std::vector<token> item) {
-    select_item out;
+// Removes a trailing alias ("expr AS name", "expr name") from the item and returns it as Oracle
+// names it: upper case unless quoted.
+std::string take_alias(std::vector<token>& item) {
     const std::size_t n = item.size();
-    if (n >= 2 && (item[n - 1].kind == token_kind::word || item[n - 1].kind == token_kind::quoted_identifier) &&
-        !is_word(item[n - 1], "END")) {
-        const token& before = item[n - 2];
-        const bool alias = is_word(before, "AS") || before.kind != token_kind::symbol || before.text == ")";
-        if (alias) {
-            out.name = item[n - 1].kind == token_kind::word ? to_upper_ascii(item[n - 1].text) : item[n - 1].text;
-            item.resize(is_word(before, "AS") ? n - 2 : n - 1);
-        }
-    }
-    if (item.empty()) return out;
-    const token& last = item.back();
-    if (is_symbol(last, "*")) {
-        out.is_star = true;
-        return out;
-    }
-    const bool plain_column = (item.size() == 1 && (last.kind == token_kind::word || last.kind == token_kind::quoted_identifier)) ||
-                              (item.size() == 3 && is_symbol(item[1], "."));
-    const std::string first_upper = item[0].kind == token_kind::word ? to_upper_ascii(item[0].text) : std::string();
-    if (plain_column && !is_date_function(first_upper)) {
-        out.kind = expression_class::column;
-        return out;  // the name SQLite reports is the declared one
-    }
-    if (out.name.empty()) out.name = expression_name(item);
-    const bool call = item.size() > 1 && is_symbol(item[1], "(");
-    bool concatenates = false;
+    if (n < 2 || (item[n - 1].kind != token_kind::word && item[n - 1].kind != token_kind::quoted_identifier) ||
+        is_word(item[n - 1], "END"))
+        return {};
+    const token& before = item[n - 2];
+    const bool as = is_word(before, "AS");
+    if (!as && before.kind == token_kind::symbol && before.text != ")") return {};  // "a.b", "-x"
+    std::string alias = item[n - 1].kind == token_kind::word ? to_upper_ascii(item[n - 1].text) : item[n - 1].text;
+    item.resize(as ? n - 2 : n - 1);
+    return alias;
+}
+
+bool concatenates(const std::vector<token>& item) {
     int depth = 0;
     for (const token& t : item) {
         if (is_symbol(t, "(")) ++depth;
         else if (is_symbol(t, ")")) --depth;
-        else if (depth == 0 && is_symbol(t, "||")) concatenates = true;
+        else if (depth == 0 && is_symbol(t, "||")) return true;
     }
-    if (item.size() == 1 && last.kind == token_kind::string_literal) {
+    return false;
+}
+
+// The text of the first argument of a call such as MAX(col) or NVL(col, 0).
+std::string first_argument(std::string_view sql, const std::vector<token>& item) {
+    std::size_t end = 2;
+    for (int level = 0; end < item.size(); ++end) {
+        if (is_symbol(item[end], "(")) ++level;
+        else if (is_symbol(item[end], ")") && level-- == 0) break;
+        else if (level == 0 && is_symbol(item[end], ",")) break;
+    }
+    return joined_text(sql, item, 2, end - 1);
+}
+
+select_item classify_item(std::string_view sql, std::vector<token> item) {
+    select_item out;
+    out.name = take_alias(item);
+    if (item.empty()) return out;
+    if (is_symbol(item.back(), "*")) {
+        out.is_star = true;
+        return out;
+    }
+    const bool plain_column = (item.size() == 1 && item[0].kind != token_kind::string_literal &&
+                               item[0].kind != token_kind::number) ||
+                              (item.size() == 3 && is_symbol(item[1], "."));
+    const std::string first = item[0].kind == token_kind::word ? to_upper_ascii(item[0].text) : std::string();
+    if (plain_column && !is_date_function(first) && first != "USER") return out;  // SQLite names it
+    if (out.name.empty()) out.name = expression_name(item);
+    const bool call = item.size() > 1 && is_symbol(item[1], "(");
+    if (item.size() == 1 && item[0].kind == token_kind::string_literal) {
         out.kind = expression_class::char_literal;
-        out.literal_length = utf8_to_utf16(last.text).size();
-    } else if (concatenates || (call && is_text_function(first_upper)) || first_upper == "USER") {
+        out.literal_length = utf8_to_utf16(item[0].text).size();
+    } else if (concatenates(item) || (call && is_text_function(first)) || first == "USER") {
         out.kind = expression_class::text;
-    } else if (is_date_function(first_upper)) {
+    } else if (is_date_function(first)) {
         out.kind = expression_class::date;
-    } else if (call && (first_upper == "MIN" || first_upper == "MAX" || first_upper == "NVL" ||
-                        first_upper == "COALESCE") && item.size() > 3) {
-        std::size_t end = 2;
-        int level = 0;
-        for (; end < item.size(); ++end) {
-            if (is_symbol(item[end], "(")) ++level;
-            else if (is_symbol(item[end], ")")) { if (level == 0) break; --level; }
-            else if (level == 0 && is_symbol(item[end], ",")) break;
-        }
+    } else if (call && item.size() > 3 && (first == "MIN" || first == "MAX" || first == "NVL" || first == "COALESCE")) {
         out.kind = expression_class::like_argument;
-        out.argument = joined_text(sql, item, 2, end - 1);
+        out.argument = first_argument(sql, item);
     } else {
         out.kind = expression_class::number;
     }
@@ -313,8 +322,9 @@ analysed_statement analyse_statement(std::string_view oracle_sql, std::string_vi
     const std::vector<token> tokens = tokenize(oracle_sql);
     if (tokens.empty()) throw make_error(ora::invalid_sql_statement);
     // A terminating semicolon belongs to SQL*Plus, not to the SQL language.
-    if (is_symbol(tokens.back(), ";") && !is_word(tokens[0], "BEGIN") && !is_word(tokens[0], "DECLARE"))
-        throw make_error(ora::invalid_character);
+    const bool block = is_word(tokens[0], "BEGIN") || is_word(tokens[0], "DECLARE") || is_word(tokens[0], "CREATE");
+    for (const token& t : tokens)
+        if (!block && is_symbol(t, ";")) throw make_error(ora::invalid_character);
     out.statement_type = statement_type_of(tokens, out.command);
     read_alter_session(tokens, out);
     out.is_query = out.statement_type == 1;
