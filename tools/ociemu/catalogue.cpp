@@ -239,6 +239,16 @@ std::vector<std::string> index_columns(sqlite3* db, const std::string& index) {
     return columns;
 }
 
+// A constraint of type P or U with its columns, and the index Oracle creates for it.
+void add_key_constraint(key_writers& out, const std::string& owner, const std::string& table, const std::string& name,
+                        const char* type, const std::vector<std::string>& columns) {
+    out.constraints.insert({owner, name, std::string(type), table, std::monostate{}, std::monostate{}, std::monostate{},
+                            std::string("ENABLED"), name});
+    long long position = 0;
+    for (const auto& column : columns) out.cons_columns.insert({owner, name, table, column, ++position});
+    add_index(out, owner, table, name, true, true, columns);
+}
+
 // Primary keys, unique constraints and indexes of one table; returns the primary key's name.
 std::string add_keys(sqlite3* db, key_writers& out, const std::string& owner, const std::string& table,
                      const std::vector<column_info>& columns, int& counter) {
@@ -249,15 +259,9 @@ std::string add_keys(sqlite3* db, key_writers& out, const std::string& owner, co
     std::string key_name;
     if (!key.empty()) {
         key_name = system_name(counter);
-        out.constraints.insert({owner, key_name, std::string("P"), table, std::monostate{}, std::monostate{},
-                                std::monostate{}, std::string("ENABLED"), key_name});
         std::vector<std::string> names;
-        long long position = 0;
-        for (const auto& [at, name] : key) {
-            out.cons_columns.insert({owner, key_name, table, name, ++position});
-            names.push_back(name);
-        }
-        add_index(out, owner, table, key_name, true, true, names);
+        for (const auto& entry : key) names.push_back(entry.second);
+        add_key_constraint(out, owner, table, key_name, "P", names);
     }
     sqlite3_stmt* statement = nullptr;
     const std::string sql = "PRAGMA main.index_list(" + quoted(table) + ")";
@@ -267,18 +271,9 @@ std::string add_keys(sqlite3* db, key_writers& out, const std::string& owner, co
             indexes.emplace_back(column_text(statement, 1), sqlite3_column_int(statement, 2) != 0, column_text(statement, 3));
     sqlite3_finalize(statement);
     for (const auto& [name, unique, origin] : indexes) {
-        const auto names = index_columns(db, name);
         if (origin == "pk") continue;  // listed above under the key's name
-        if (origin == "u") {
-            const std::string constraint = system_name(counter);
-            out.constraints.insert({owner, constraint, std::string("U"), table, std::monostate{}, std::monostate{},
-                                    std::monostate{}, std::string("ENABLED"), constraint});
-            long long position = 0;
-            for (const auto& column : names) out.cons_columns.insert({owner, constraint, table, column, ++position});
-            add_index(out, owner, table, constraint, true, true, names);
-        } else {
-            add_index(out, owner, table, name, unique, false, names);
-        }
+        if (origin == "u") add_key_constraint(out, owner, table, system_name(counter), "U", index_columns(db, name));
+        else add_index(out, owner, table, name, unique, false, index_columns(db, name));
     }
     return key_name;
 }
