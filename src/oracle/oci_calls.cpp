@@ -22,6 +22,15 @@ void ora_engine::prepare(OCIStmt* statement, std::string_view sql) {
               "prepare a statement");
 }
 
+void ora_engine::require_query(OCIStmt* statement) {
+    ub2 type = 0;
+    check_err(fn_->OCIAttrGet(statement, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, error_),
+              "read the statement type");
+    if (type == OCI_STMT_SELECT) return;
+    TK_LOG(3, "statement of type %u refused as a query", type);
+    throw tk_exception(ora_not_a_query_text, tk_level_serious);
+}
+
 void ora_engine::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
     check_err(fn_->OCIAttrSet(statement, OCI_HTYPE_STMT, &rows, sizeof rows, OCI_ATTR_PREFETCH_ROWS, error_),
               "set prefetch rows");

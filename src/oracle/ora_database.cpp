@@ -110,6 +110,8 @@ bool ora_database::test_query(const std::string& sql) {
     ora_engine& engine = ora_engine::instance();
     ora_stmt statement;
     engine.prepare(statement.get(), sql);
+    // A user's text is only ever read: anything but a query stops before the server sees it.
+    engine.require_query(statement.get());
     engine.execute(statement.get(), 1, OCI_DESCRIBE_ONLY);
     return true;
 }

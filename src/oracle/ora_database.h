@@ -25,7 +25,8 @@ public:
     std::unique_ptr<udb_recordset> get_table(const std::string& table, int mode) override;
     std::unique_ptr<udb_recordset> get_query(const std::string& name, const std::string& sql, int mode) override;
     // True when the server parses and describes the statement; a server error leaves as
-    // ora_exception with the server's message. The statement is not run.
+    // ora_exception with the server's message; a statement that is not a SELECT throws
+    // tk_exception with ora_not_a_query_text. The statement is not run.
     bool test_query(const std::string& sql) override;
     // Executes a statement that returns no rows.
     void query(const std::string& sql) override;

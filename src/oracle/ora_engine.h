@@ -13,6 +13,9 @@
 
 class ora_database;
 
+// The refusal of a statement that is not a query.
+inline constexpr const char* ora_not_a_query_text = "Only a SELECT statement can be read as a query.";
+
 // What a select-list describe reports for one column, each value read with its own width.
 struct ora_column_info {
     std::string name;
@@ -104,6 +107,9 @@ public:
     OCIStmt* alloc_statement();
     void free_statement(OCIStmt* statement) noexcept;
     void prepare(OCIStmt* statement, std::string_view sql);
+    // Refuses a prepared statement that is not a SELECT (tk_exception, ora_not_a_query_text),
+    // so nothing a user types as a query can change the database. Costs no round trip.
+    void require_query(OCIStmt* statement);
     // Sets client-side prefetch so that rows arrive in batches, not one round trip each.
     void set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes);
     sword execute(OCIStmt* statement, ub4 iterations, ub4 mode);

@@ -42,6 +42,7 @@ void ora_query_results::initialize(std::int32_t column_count, const std::string&
     ora_engine& engine = ora_engine::instance();
     OCIStmt* statement = statement_.get();
     engine.prepare(statement, sql);
+    engine.require_query(statement);
     // Rows come in batches with the execute and each later fetch, not one round trip each.
     engine.set_prefetch(statement, prefetch_rows, prefetch_memory);
     // No iterations: the statement is executed and described, and the rows wait for the

@@ -107,6 +107,24 @@ TEST(query_test, a_syntax_error_raises_the_servers_message) {
     }
 }
 
+TEST(query_test, a_statement_that_is_not_a_select_is_refused_and_not_run) {
+    emulator_database database("DMLQDB", listing_schema);
+    database.exec("INSERT INTO EMP VALUES (1)");
+    emulator_session session("DMLQDB");
+    for (const char* sql : {"DELETE FROM EMP", "DROP TABLE EMP", "UPDATE EMP SET ID = 2"}) {
+        try {
+            session.database().test_query(sql);
+            ADD_FAILURE() << sql << " passed";
+        } catch (const ora_exception&) {
+            ADD_FAILURE() << sql << " reached the server";
+        } catch (const tk_exception& error) {
+            EXPECT_EQ(error.message(), "Only a SELECT statement can be read as a query.");
+        }
+    }
+    EXPECT_EQ(session.engine().get_records_cnt("EMP"), 1);
+    EXPECT_TRUE(session.database().test_query("WITH X AS (SELECT ID FROM EMP) SELECT * FROM X"));
+}
+
 TEST(recordsets, get_table_of_an_unlisted_name_is_an_internal_error) {
     emulator_database database("UNLISTDB", listing_schema);
     emulator_session session("UNLISTDB");

@@ -188,6 +188,20 @@ TEST(named_queries, a_query_is_counted_and_read_with_its_own_columns) {
     EXPECT_EQ(rows[1][0].get_type(), VT_EMPTY);
 }
 
+TEST(named_queries, a_named_statement_that_is_not_a_select_changes_nothing) {
+    emulator_database database("DMLNAMEDDB", staff_schema);
+    emulator_session session("DMLNAMEDDB");
+    try {
+        session.database().get_query("Cleanup", "DELETE FROM STAFF", 1);
+        FAIL() << "a DELETE was opened as a query";
+    } catch (const ora_exception&) {
+        FAIL() << "the DELETE reached the server";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "Only a SELECT statement can be read as a query.");
+    }
+    EXPECT_EQ(session.engine().get_records_cnt("STAFF"), 2);
+}
+
 TEST(named_queries, a_broken_query_raises_the_servers_error) {
     emulator_database database("BROKENQDB", staff_schema);
     emulator_session session("BROKENQDB");
