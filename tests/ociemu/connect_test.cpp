@@ -191,3 +191,30 @@ TEST_F(connect_test, statements_after_detach_fail_with_not_connected) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(connect_test, a_second_logon_on_the_same_handles_works_after_detaching_the_first_server) {
+    connection conn;
+    conn.connect_or_fail("ORCL");
+    // what the product's reconnect does: detach, attach again, log on again without logging off
+    ASSERT_EQ(oci().server_detach(conn.server, conn.err, OCI_DEFAULT), OCI_SUCCESS);
+    conn.logged_on = false;
+    conn.attached = false;
+    ASSERT_EQ(conn.connect("//localhost/ORCL", "SCOTT", "Tiger"), OCI_SUCCESS) << conn.error_text();
+    EXPECT_EQ(query_text(conn, "SELECT COUNT(*) FROM T"), (text_rows{{"0"}}));
+}
+
+TEST_F(connect_test, a_freed_server_handle_leaves_its_service_context_failing_cleanly) {
+    connection conn;
+    conn.connect_or_fail("ORCL");
+    statement stmt(conn, "SELECT * FROM T");
+    ASSERT_EQ(oci().handle_free(conn.server, OCI_HTYPE_SERVER), OCI_SUCCESS);
+    conn.attached = false;
+    conn.logged_on = false;
+    EXPECT_EQ(stmt.execute(), OCI_ERROR);
+    EXPECT_EQ(conn.error_code(), 3114);
+    ASSERT_EQ(oci().handle_alloc(conn.env, reinterpret_cast<void**>(&conn.server), OCI_HTYPE_SERVER, 0, nullptr), OCI_SUCCESS);
+}
+
+}  // namespace

@@ -65,7 +65,40 @@ handle_base* find_handle(const void* pointer) {
     return static_cast<handle_base*>(const_cast<void*>(pointer));
 }
 
+void forget_references_to(const handle_base* handle) {
+    std::lock_guard lock(registry_mutex());
+    for (const void* pointer : registry()) {
+        auto* other = static_cast<handle_base*>(const_cast<void*>(pointer));
+        if (other->type == OCI_HTYPE_SVCCTX) {
+            auto* service = static_cast<service_context*>(other);
+            if (service->server == handle) service->server = nullptr;
+            if (service->session == handle) service->session = nullptr;
+        } else if (other->type == OCI_HTYPE_SESSION) {
+            auto* session = static_cast<session_handle*>(other);
+            if (session->server == handle) {
+                session->server = nullptr;
+                session->authenticated = false;
+            }
+        }
+    }
+}
+
+void end_sessions_of(const server_handle* server) {
+    std::lock_guard lock(registry_mutex());
+    for (const void* pointer : registry()) {
+        auto* other = static_cast<handle_base*>(const_cast<void*>(pointer));
+        if (other->type != OCI_HTYPE_SESSION) continue;
+        auto* session = static_cast<session_handle*>(other);
+        if (session->server == server) {
+            session->server = nullptr;
+            session->authenticated = false;
+        }
+    }
+}
+
 void destroy_handle(handle_base* handle) {
+    // No handle may keep pointing at one that is gone: a later call then fails cleanly.
+    if (handle->type == OCI_HTYPE_SERVER || handle->type == OCI_HTYPE_SESSION) forget_references_to(handle);
     if (handle->type == OCI_HTYPE_ENV) {
         // Freeing an environment frees what was allocated from it: statements first, since
         // they own their defines and parameters.

@@ -175,6 +175,13 @@ T* find_handle_of(const void* pointer, ub4 type) {
     return found && found->type == type ? static_cast<T*>(found) : nullptr;
 }
 
+// Clears what service contexts and sessions keep of a server or session that goes away; the
+// sessions of a server end with it.
+void forget_references_to(const handle_base* handle);
+
+// Logs off every session of a server whose line was detached.
+void end_sessions_of(const server_handle* server);
+
 // Frees a handle and, for an environment, everything allocated from it.
 void destroy_handle(handle_base* handle);
 

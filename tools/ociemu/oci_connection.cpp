@@ -74,6 +74,8 @@ OCIEMU_EXPORT sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
     return guarded(error->diag, [&] {
         if (!server->database) throw make_error(ora::not_connected);
         server->database.reset();
+        // Sessions on the line end with it; the service context keeps the server handle.
+        end_sessions_of(server);
         return OCI_SUCCESS;
     });
 }
