@@ -79,7 +79,8 @@ std::string error_handler::dialog_title() const {
 void error_handler::handle_internal(const tk_exception& error, bool top) {
     TK_LOG(3, "Internal error:\n%s", error.what());
     if (user_interface::is_initialized()) user_interface::instance().internal_error(dialog_title(), error.message());
-    exit_hook(internal_error_exit_code);
+    if (exit_hook) exit_hook(internal_error_exit_code);
+    else std::_Exit(internal_error_exit_code);
     // Only a test's hook comes back; the operation still stops as after any serious error.
     if (!top) throw tk_final_exception();
 }
