@@ -59,8 +59,9 @@ void dao_recordset::append_record(udb_record& record) {
     // no half-written row behind. Values are read where they are; only those that change
     // are copied.
     std::fill(row_.begin(), row_.end(), nullptr);
-    for (udb_field& field : record) {
-        const std::int32_t column = schema_.get_field_idx(field.name());
+    for (std::size_t position = 0; position < record.size(); ++position) {
+        udb_field& field = record[position];
+        const std::int32_t column = column_of(position, field.name());
         if (column < 0 || row_[column] != nullptr) throw tk_exception(count_mismatch, tk_level_recoverable);
         const t_ftd& descriptor = schema_[column];
         const ole_variant& value = field.value();
@@ -90,6 +91,20 @@ void dao_recordset::append_record(udb_record& record) {
     sheet_.sheet->end_row();
     ++records_count_;
     TK_LOG(1, "Commit new record into database");
+}
+
+// Rows are refilled in place, so a field usually has the name it had in the last row: the
+// exact comparison saves the case-insensitive lookup per cell.
+std::int32_t dao_recordset::column_of(std::size_t position, const std::string& name) {
+    if (position < field_names_.size() && field_names_[position] == name) return field_columns_[position];
+    const std::int32_t column = schema_.get_field_idx(name);
+    if (position >= field_names_.size()) {
+        field_names_.resize(position + 1);
+        field_columns_.resize(position + 1, -1);
+    }
+    field_names_[position] = name;
+    field_columns_[position] = column;
+    return column;
 }
 
 void dao_recordset::put_value(std::uint16_t column, const ole_variant& value) {

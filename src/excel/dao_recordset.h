@@ -24,10 +24,13 @@ public:
     void append_record(udb_record& record) override;
 
 private:
+    std::int32_t column_of(std::size_t position, const std::string& name);
     void put_value(std::uint16_t column, const ole_variant& value);
     void put_date(std::uint16_t column, const ole_variant& value);
 
     dao_sheet& sheet_;
     std::vector<const ole_variant*> row_;  // this row's values by column
     std::vector<ole_variant> changed_;     // values replaced on the way (NOT NULL, null dates)
+    std::vector<std::string> field_names_;  // the last record's field names by position
+    std::vector<std::int32_t> field_columns_;
 };
