@@ -92,15 +92,23 @@ public:
     // The value as a double; an internal assertion for dates, texts and byte arrays.
     double to_double() const;
 
-    // Replaces the value by one of tag target read from text (see ole_variant.cpp for each
-    // tag). Unreadable currency, decimal, date and byte texts leave VT_EMPTY; a target that
-    // text cannot become throws ole_type_exception.
+    // Replaces the value by one of tag target read from text: integers the way atoi reads
+    // them (then cut to the target's width), floats, CY and DECIMAL with "," or "." as the decimal mark, dates by ole_date,
+    // VT_BOOL from yes/true/no/false or a number, VT_BLOB from hexadecimal pairs (giving
+    // VT_BINARY). Unreadable currency, decimal, date and byte texts leave VT_EMPTY; a target
+    // that text cannot become throws ole_type_exception, leaving VT_EMPTY.
     void from_string(std::string_view text, vartype target);
     // UTF-16 text, converted to UTF-8 first.
     void from_wstring(std::u16string_view text, vartype target);
 
     // Converts the value in place to tag target. VT_EMPTY and VT_NULL stay as they are.
     // Throws ole_cast_exception, leaving the value unchanged, when it cannot be converted.
+    // Floats become integers rounded half to even; out-of-range results throw, except that
+    // a 64-bit integer keeps its low bits in a narrower integer tag. A date becomes its
+    // canonical text (the same as to_string), a number its 15 (VT_R4: 7) significant digits.
+    // CY and the 64-bit integers: an integer becomes the same amount of currency (an
+    // amount beyond CY's range throws); a CY becomes the nearest integer, half to even.
+    // Byte arrays only ever become their "0x..." text; other values become their raw bytes.
     void change_type(vartype target);
 
     // Replaces the value by text.
