@@ -148,11 +148,15 @@ bool ole_date::import_free_form(std::string_view text) {
     return is_valid();
 }
 
+// Milliseconds count too: half a second past midnight is a time worth printing.
+bool ole_date::is_midnight() const noexcept {
+    return time_.hour == 0 && time_.minute == 0 && time_.second == 0 && time_.milliseconds == 0;
+}
+
 void ole_date::refine_type() noexcept {
     if (time_.year == 0 && time_.month == 0 && time_.day == 0) {
         kind_ = ole_date_kind::time_only;
-    } else if (time_.hour == 0 && time_.minute == 0 && time_.second == 0 && time_.year != 0 && time_.month != 0 &&
-               time_.day != 0) {
+    } else if (is_midnight() && time_.year != 0 && time_.month != 0 && time_.day != 0) {
         kind_ = ole_date_kind::date_only;
     }
 }
@@ -195,7 +199,7 @@ std::string ole_date::format(bool with_milliseconds, bool time_prefix, bool wide
     case ole_date_kind::invalid:
         return {};
     case ole_date_kind::date_time:
-        if (omit_midnight_ && time_.hour == 0 && time_.minute == 0 && time_.second == 0) {
+        if (omit_midnight_ && is_midnight()) {
             length = std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u", year, unsigned{time_.month}, unsigned{time_.day});
         } else {
             length = std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u:%02u", year, unsigned{time_.month},

@@ -57,6 +57,7 @@ private:
     bool import_date_time(std::string_view text);
     bool import_free_form(std::string_view text);
     void refine_type() noexcept;
+    bool is_midnight() const noexcept;
     std::string format(bool with_milliseconds, bool time_prefix, bool widen_always) const;
 
     bool omit_midnight_ = true;

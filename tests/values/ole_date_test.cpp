@@ -144,6 +144,9 @@ TEST(ole_date_printing, prints_midnight_as_a_date_unless_asked_not_to) {
     kept.set_omit_midnight(false);
     EXPECT_EQ(kept.to_string(), "2005-12-31");  // refined to a date: the flag has nothing to omit
     EXPECT_EQ(ole_date("2005-12-31 00:00:01").to_string(), "2005-12-31 00:00:01");
+    // Half a second past midnight is not midnight: the milliseconds are kept.
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 0, 0, 0, 500)).kind(), ole_date_kind::date_time);
+    EXPECT_EQ(ole_date(make_time(2005, 12, 31, 0, 0, 0, 500)).to_string(), "2005-12-31 00:00:00.500");
 }
 
 TEST(ole_date_printing, widens_two_digit_years) {
