@@ -247,9 +247,3 @@ TEST_F(converter_profile, saving_where_no_file_can_be_made_is_false) {
     EXPECT_FALSE(converter_.save_profile_file(folder_.file("missing/job.spr")));
     EXPECT_FALSE(std::filesystem::exists(folder_.file("missing")));
 }
-
-TEST_F(converter_profile, a_table_name_that_would_read_back_as_a_query_is_refused) {
-    converter_.tables = {"A=B"};
-    EXPECT_THROW(converter_.save_profile_file(profile_path()), tk_exception);
-    EXPECT_FALSE(std::filesystem::exists(profile_path()));
-}

@@ -56,14 +56,6 @@ TEST_F(destination_check, the_folder_must_exist) {
     EXPECT_FALSE(std::filesystem::exists(folder_.file("out.xlsx")));  // checking creates nothing
 }
 
-TEST_F(destination_check, a_relative_name_is_checked_in_the_current_folder) {
-    const auto here = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.path());
-    EXPECT_EQ(rejection_of("out.xls"), "accepted");
-    EXPECT_EQ(rejection_of("missing/out.xls"), missing_path_text);
-    std::filesystem::current_path(here);
-}
-
 namespace {
 
 class converter_destination : public destination_check {

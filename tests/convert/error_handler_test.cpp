@@ -75,11 +75,6 @@ TEST(error_tables, the_three_tables_hold_their_documented_codes) {
     EXPECT_EQ(converter.convert(0x100001), converter.convert(68558));
 }
 
-TEST_F(error_handling, only_one_handler_may_exist) {
-    EXPECT_THROW(create_error_handler(), tk_mail_assertion);
-    EXPECT_EQ(&error_handler::instance(), handler_.get());
-}
-
 TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
     handler_->set_context("EMP", 7);
     EXPECT_NO_THROW(handler_->handle(coded(dao_unrecognized_format, 0), false));

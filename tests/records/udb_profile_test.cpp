@@ -226,15 +226,3 @@ TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
     EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 0);
 }
-
-TEST_F(profile_files, missing_file_is_the_documented_error) {
-    udb_profile profile;
-    try {
-        profile.load(folder_.file("\"job.spr\""));
-        ADD_FAILURE() << "a missing profile was read";
-    } catch (const tk_exception& error) {
-        EXPECT_EQ(error.message(), "Profile does not exist. Please verify the correct path/name was given.");
-        EXPECT_EQ(error.level(), 1);
-    }
-    EXPECT_THROW(profile.load(folder_.path().string()), tk_exception);  // a folder is no profile
-}
