@@ -255,6 +255,21 @@ TEST(float_columns, binary_float_and_double_are_numbers) {
     EXPECT_EQ(rows[2][1].get_type(), VT_EMPTY);
 }
 
+TEST(float_columns, infinities_have_no_cell_number_and_stay_text) {
+    emulator_database database("INFDB", {
+        "CREATE TABLE EDGES (ID NUMBER(4), BD BINARY_DOUBLE)",
+        "INSERT INTO EDGES VALUES (1, 9e999), (2, -9e999)",
+    });
+    emulator_session session("INFDB");
+    ora_query_results query(0, "SELECT BD FROM EDGES ORDER BY ID");
+    const auto rows = read_all(query);
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[0][0].get_type(), VT_BSTR);
+    EXPECT_EQ(rows[0][0].get_text(), "Inf");
+    ASSERT_EQ(rows[1][0].get_type(), VT_BSTR);
+    EXPECT_EQ(rows[1][0].get_text(), "-Inf");
+}
+
 TEST(unreadable_columns, bfile_in_a_query_shows_the_placeholder_in_every_row) {
     emulator_database database("BFILEDB", {
         "CREATE TABLE FILES (ID NUMBER(4), F BFILE)",
