@@ -2,7 +2,10 @@
 // lines, bad input and safe writing.
 #include "records/udb_profile.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -225,4 +228,22 @@ TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
     EXPECT_FALSE(udb_profile().store(folder_.path().string()));  // a folder cannot be replaced by a file
     EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 0);
+}
+
+TEST_F(profile_files, a_write_that_runs_out_of_room_keeps_the_old_file) {
+    const std::string path = folder_.file("job.spr");
+    write_file(path, "old job");
+    // A file-size limit makes the write fail as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool stored = udb_profile().store(path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(stored);
+    EXPECT_EQ(read_file(path), "old job");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
 }
