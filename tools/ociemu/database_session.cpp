@@ -91,7 +91,12 @@ long long pragma_value(sqlite3* db, const char* sql) {
 }  // namespace
 
 database_session::database_session(const std::filesystem::path& file) {
-    const int status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    int status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (status != SQLITE_OK) {  // a database on read-only storage still serves queries
+        sqlite3_close(db_);
+        db_ = nullptr;
+        status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    }
     if (status != SQLITE_OK) {
         const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
