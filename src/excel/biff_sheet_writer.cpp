@@ -72,22 +72,22 @@ void biff_sheet_writer::put_date(std::uint16_t column, double serial, biff_date_
     put_numeric(column, serial, xf);
 }
 
-void biff_sheet_writer::put_bool(std::uint16_t column, bool value) {
+void biff_sheet_writer::put_bool(std::uint16_t column, bool value, std::uint16_t xf) {
     put_cell_start(column);
-    write_bool(cells_, next_row_, column, biff_xf::default_cell, value);
+    write_bool(cells_, next_row_, column, xf, value);
 }
 
-void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8) {
+void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8, std::uint16_t xf) {
     put_cell_start(column);
     if (version_ == biff_version::biff8) {
         std::u16string units = to_unicode(utf8);
         units.resize(cut_units(units, biff8_max_text_units).size());
         const std::uint32_t index = strings_->add(std::move(units));
-        write_label_sst(cells_, next_row_, column, biff_xf::default_cell, index);
+        write_label_sst(cells_, next_row_, column, xf, index);
     } else {
         std::string text = biff_to_code_page_1252(utf8, replaced_);
         if (text.size() > biff5_max_text_bytes) text.resize(biff5_max_text_bytes);
-        write_label(cells_, next_row_, column, biff_xf::default_cell, text);
+        write_label(cells_, next_row_, column, xf, text);
     }
 }
 

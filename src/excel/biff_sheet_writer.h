@@ -32,8 +32,10 @@ public:
     // start_row throws tk_exception when the sheet is full.
     void start_row();
     void put_number(std::uint16_t column, double value);
-    void put_text(std::uint16_t column, std::string_view utf8);
-    void put_bool(std::uint16_t column, bool value);
+    void put_text(std::uint16_t column, std::string_view utf8, std::uint16_t xf = 15);
+    void put_bool(std::uint16_t column, bool value, std::uint16_t xf = 15);
+    // A number with a given format, as a workbook being reloaded had it.
+    void put_number_as(std::uint16_t column, double value, std::uint16_t xf) { put_numeric(column, value, xf); }
     void put_date(std::uint16_t column, double serial, biff_date_kind kind);
     void end_row();
 

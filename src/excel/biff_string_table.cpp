@@ -96,3 +96,14 @@ std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced)
     }
     return text;
 }
+
+std::string biff_from_code_page_1252(std::string_view bytes) {
+    std::u16string units;
+    units.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte < 0xA0) units.push_back(cp1252_high[byte - 0x80] ? cp1252_high[byte - 0x80] : u'\uFFFD');
+        else units.push_back(byte);
+    }
+    return to_utf8(units);
+}

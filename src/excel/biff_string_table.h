@@ -32,3 +32,5 @@ private:
 // BIFF5 text: Windows-1252, one byte per character. A character the code page cannot hold
 // becomes "?" and is counted in replaced.
 std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced);
+// The reverse: Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
+std::string biff_from_code_page_1252(std::string_view bytes);

@@ -1,6 +1,7 @@
 // Workbook databases of the .xls driver: sheets with their column builder, and closing.
 #include "excel/dao_database.h"
 
+#include "excel/biff_workbook_reader.h"
 #include "excel/dao_exception.h"
 #include "excel/dao_field.h"
 #include "excel/dao_recordset.h"
@@ -34,6 +35,23 @@ void dao_database::close() {
     } catch (const tk_exception& error) {
         if (error.level() == tk_level_internal) throw;
         throw dao_exception(dao_error::cannot_write_file, error.message());
+    }
+}
+
+void dao_database::load_existing() {
+    TK_ASSERT(writer_.sheet_count() == 0);
+    for (const biff_loaded_sheet& loaded : biff_load_workbook(name_, writer_)) {
+        udb_schema columns;
+        for (std::size_t k = 0; k < loaded.header.size(); ++k) {
+            const vartype type = k < loaded.first_row_types.size() && loaded.first_row_types[k] != VT_EMPTY
+                                     ? loaded.first_row_types[k]
+                                     : VT_BSTR;
+            columns.add(t_ftd(type == VT_BSTR ? 0 : 8, loaded.header[k], type));
+        }
+        TK_LOG(1, "Got table: '%s'", loaded.name.c_str());
+        tables_.push_back(loaded.name);
+        sheets_.emplace(loaded.name,
+                        std::make_unique<dao_sheet>(dao_sheet{writer_.find_sheet(loaded.name), std::move(columns)}));
     }
 }
 

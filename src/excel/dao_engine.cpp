@@ -52,10 +52,9 @@ std::unique_ptr<dao_database> dao_engine::open_dao_src(const std::string& path, 
                                                        int mode) {
     TK_LOG(2, "dao_engine::open_dao_src(%s, %s)", path.c_str(), connect.c_str());
     TK_ASSERT(version_ != no_version);
-    if (tk_is_file_exist(path))
-        throw dao_exception(dao_error::cannot_open_existing,
-                            "The workbook " + path + " already exists and cannot be added to; choose a new file.");
-    return make(path, connect, mode | 32);
+    std::unique_ptr<dao_database> database = make(path, connect, mode | 32);
+    if (tk_is_file_exist(path)) database->load_existing();
+    return database;
 }
 
 std::unique_ptr<udb_database> dao_engine::create_db(const std::string& path) {

@@ -34,9 +34,10 @@ public:
     // A new workbook at path in the format the connect string names ("Excel 5.0;" or
     // "Excel 8.0;"); nothing is on disk until the database is closed.
     std::unique_ptr<dao_database> create_dao_src(const std::string& path, const std::string& connect);
-    // Our driver writes workbooks whole, so an existing file cannot be opened for
-    // appending: that is a dao_exception. A path with no file is created as by
-    // create_dao_src, with the given mode.
+    // An existing workbook is read back whole (a dao_exception when it holds what cannot
+    // be carried over, such as formulas) and written anew, with the rows added, when the
+    // database is closed; until then the file stays as it was. A path with no file is
+    // created as by create_dao_src, with the given mode.
     std::unique_ptr<dao_database> open_dao_src(const std::string& path, const std::string& connect, int mode);
 
     // The record model's engine operations, in the Excel 2000 format.
