@@ -17,6 +17,10 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
+// Counting replacements of the global allocation functions. GCC cannot see that this new
+// and this delete are a malloc/free pair and warns; they are.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
@@ -24,6 +28,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace {
 

@@ -195,12 +195,15 @@ std::size_t udb_query_parser::parse_sub_query(const std::string& text, std::size
 
 std::string udb_query_parser::get_query() const {
     // The modifier keeps the blanks it was matched with (" DISTINCT "), as stored.
-    std::string query = "SELECT " + modifiers_ + join(select_list_, ',') + " FROM ";
-    query += sub_query_ ? "(" + sub_query_->get_query() + ") " + from_ : from_;
-    if (!where_.empty()) query += " WHERE " + where_;
-    if (!group_by_.empty()) query += " GROUP BY " + group_by_;
-    if (!having_.empty()) query += " HAVING " + having_;
-    if (!order_by_.empty()) query += " ORDER BY " + order_by_;
+    std::string query = "SELECT ";
+    query.append(modifiers_).append(join(select_list_, ',')).append(" FROM ");
+    if (sub_query_) query.append("(").append(sub_query_->get_query()).append(") ");
+    query.append(from_);
+    const std::pair<const char*, const std::string*> clauses[] = {
+        {" WHERE ", &where_}, {" GROUP BY ", &group_by_}, {" HAVING ", &having_}, {" ORDER BY ", &order_by_}};
+    for (const auto& [keyword, text] : clauses) {
+        if (!text->empty()) query.append(keyword).append(*text);
+    }
     TK_LOG(1, "result=%s", query.c_str());
     return query;
 }
