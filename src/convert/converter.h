@@ -1,7 +1,11 @@
 // The converter's class tree: settings, selection and the job that the worker thread runs.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,6 +13,13 @@
 #include "toolkit/thread.h"
 
 class udb_profile;
+class dao_engine;
+class run_workbooks;
+class udb_database;
+class udb_record;
+class udb_recordset;
+class udb_schema;
+class xls_engine;
 
 // Fields shared by every converter: where from, where to, and the log.
 class tk_converter : public tk_thread_functor {
@@ -41,12 +52,45 @@ public:
     std::map<std::string, std::string> available_queries;       // defined but not selected
     bool only_definitions = false;
     bool skip_indexes = false;
+
+    // Progress of a run: written by the worker, read by the wizard's or the console's timer.
+    void set_current_name(std::string name);
+    std::string current_name() const;  // the table or query being converted
+    int percent_done() const noexcept;
+    std::atomic<int> record_total{0};    // records of the current item
+    std::atomic<int> record_current{0};  // records of the current item processed so far
+    std::atomic<int> table_count{0};     // tables selected when the run started
+    std::atomic<int> table_index{0};     // items finished
+    std::atomic<bool> stopped{false};    // the run ended before its last item
+    int max_columns = 255;
+    bool xlsx_option = false;
+    bool b_splitted = false;  // the current item's rows went on in part workbooks
+
+private:
+    mutable std::mutex current_name_mutex_;
+    std::string current_name_;
 };
 
 // Workbook settings.
 class xls_converter : public udb_converter {
 public:
+    // Creates the three output formats (Excel 5.0, Excel 2000, Excel 2010).
+    xls_converter();
+    ~xls_converter() override;
+
     bool test_query(const std::string& sql) override;  // no source here: always false
+
+    // The format that format_version names.
+    const xls_engine& output_format() const;
+    xls_engine& format(int version);
+
+    // The run over the source: every selected table and query into the destination.
+    void do_convert(udb_database& source);
+    // Deletes an earlier destination and, with split data, its parts name(1).ext ... up to
+    // the first missing one.
+    void clean_if_exists();
+    // Gives the written .xls workbooks their formatted header rows.
+    void do_patch(const std::vector<std::string>& written);
 
     // The workbook settings to and from a profile.
     bool store_profile(udb_profile& profile) const;
@@ -60,4 +104,16 @@ public:
     bool split_data = false;
     bool wrap_text = true;
     bool dates_to_strings = false;
+
+private:
+    void convert_item(udb_database& source, run_workbooks& books, const std::string& name, const std::string& text,
+                      const std::string& sheet_name);
+    void convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,
+                       const udb_schema& schema);
+    udb_schema destination_schema(const udb_recordset& source, std::size_t columns) const;
+    void fill_row(udb_record& row, const udb_record& source, const udb_schema& schema, bool excel_50,
+                  std::uint64_t& cut_texts) const;
+
+    std::array<std::unique_ptr<xls_engine>, 3> formats_;
+    std::unique_ptr<dao_engine> dao_;  // the .xls driver, loaded by the first .xls run
 };

@@ -62,6 +62,10 @@ public:
 
     bool serialize(bool store) override;
 
+    // The run, on the worker thread: every selected item into the destination, then
+    // finished is set, whatever happened.
+    void operator()() override;
+
     // Connects to the Oracle database name with the stored host, port, user and password and
     // keeps the new source database in place of the previous one. A failure propagates as
     // the engine's exception and leaves no source database.

@@ -19,7 +19,7 @@ class user_interface : public tk_singleton<user_interface> {
 public:
     static constexpr std::size_t max_error_texts = 20;
 
-    ~user_interface() override = default;
+    virtual ~user_interface() = default;
 
     // The program's title ("Sprandel 4.1"), used in dialog titles and bug reports.
     virtual std::string title() const = 0;

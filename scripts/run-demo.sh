@@ -1,0 +1,10 @@
+#!/bin/sh
+# Builds Sprandel and runs the demo job: the OCI emulator's demo schema into an .xlsx workbook.
+set -eu
+cd "$(dirname "$0")/.."
+SPRANDEL_BUILD_DIR=build sh scripts/build.sh
+mkdir -p build/demo
+# The emulator stands in for the Oracle client library; nothing else changes for the program.
+LD_LIBRARY_PATH="$PWD/build/ociemu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+    build/src/cli/sprandel-cli demo/demo.spr
+echo "Demo workbook: $PWD/build/demo/Sprandel demo.xlsx (trace log beside it)"

@@ -1,0 +1,54 @@
+// The destination side of one run: the main workbook and, when a table outgrows a sheet and
+// "split data" is set, the part workbooks name(1).ext, name(2).ext ... beside it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "records/udb_database.h"
+
+class dao_engine;
+class xls_engine;
+
+// Opens workbooks of one format and completes them at the end of the run. Every workbook is
+// written to a temporary file and renamed into place when it is complete, so one that is
+// dropped (cancel, abort) leaves nothing under its name.
+class run_workbooks {
+public:
+    // format_version 0/1: .xls through the driver engine; 2: .xlsx.
+    run_workbooks(std::string destination, int format_version, const xls_engine& format,
+                  dao_engine* driver, bool wrap_text);
+    ~run_workbooks();
+    run_workbooks(const run_workbooks&) = delete;
+    run_workbooks& operator=(const run_workbooks&) = delete;
+
+    // The main workbook (part 0) or part n >= 1, opened when first asked for.
+    udb_database& workbook(int part);
+    // Completes the sheet just filled (the .xlsx sheets are finished one by one).
+    void finish_sheet(int part, udb_recordset& sheet);
+    // Writes every open workbook; throws for the first that cannot be written, after trying
+    // the others. Returns the paths written, main workbook first.
+    std::vector<std::string> close_all();
+    // Drops every workbook unwritten.
+    void discard_all() noexcept;
+
+    // Part n's path: the destination's file name followed by "(n)", same folder and extension.
+    static std::string part_path(const std::string& destination, int part);
+
+private:
+    std::unique_ptr<udb_database> open(const std::string& path);
+
+    std::string destination_;
+    int format_version_;
+    const xls_engine& format_;
+    dao_engine* driver_;
+    bool wrap_text_;
+    std::vector<std::unique_ptr<udb_database>> books_;  // index = part number
+};
+
+// The text a cell of the given format can hold: line breaks made "\n" alone, then cut to
+// 254 (Excel 5.0) or 32766 UTF-16 units, never inside a character. cut tells whether the
+// text was shortened.
+std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut);
