@@ -39,7 +39,7 @@ bool udb_converter::store_profile(udb_profile& profile) const {
     profile.set_value(generic, "logfile", logfile);
     profile.set_value(generic, "skip indexes", flag(skip_indexes));
     profile.set_value(generic, "only definitions", flag(only_definitions));
-    TK_ASSERT(mode >= 0 && mode <= 9);  // written as one digit
+    // One character, the way loading reads it back, whatever character a profile gave it.
     profile.set_value(generic, "mode", std::string(1, static_cast<char>('0' + mode)));
     for (const auto& [name, sql] : selected) {
         TK_LOG(1, "Selected Query: (%s,%s)", name.c_str(), sql.c_str());

@@ -161,6 +161,13 @@ TEST_F(converter_profile, workbook_switches_need_exactly_1_and_generic_ones_anyt
     EXPECT_EQ(converter_.mode, 7);
 }
 
+TEST_F(converter_profile, a_mode_that_is_not_a_digit_is_saved_as_it_was_read) {
+    write_profile("[Generic settings]\nmode=x\n");
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    ASSERT_TRUE(converter_.save_profile_file(profile_path()));
+    EXPECT_NE(read_file(profile_path()).find("\r\nmode=x\r\n"), std::string::npos);
+}
+
 TEST_F(converter_profile, empty_values_leave_fields_as_they_were) {
     write_profile(
         "[MS Excel settings]\nformat version=\nwrap text=\n"
