@@ -60,6 +60,9 @@ TEST_F(catalogue_test, column_lists_spell_types_and_defaults_as_oracle_does) {
                                 "'DEPT' AND COLUMN_NAME IN ('DNAME', 'LOC') ORDER BY COLUMN_ID"),
               (text_rows{{"'abc'", "14", "14"}, {std::nullopt, "26", "13"}}));
     EXPECT_EQ(query_text(conn_, "SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE table_name = 'EMP'"), (text_rows{{"6"}}));
+    EXPECT_EQ(query_text(conn_, "SELECT DATA_TYPE, DATA_PRECISION, DATA_SCALE, NULLABLE FROM USER_TAB_COLUMNS WHERE "
+                                "table_name = 'EMP' AND COLUMN_NAME IN ('EMPNO', 'BONUS') ORDER BY COLUMN_ID"),
+              (text_rows{{"NUMBER", "4", "0", "N"}, {"NUMBER", std::nullopt, std::nullopt, "Y"}}));
 }
 
 TEST_F(catalogue_test, primary_keys_come_from_the_sqlite_keys) {

@@ -192,6 +192,9 @@ TEST_F(describe_test, non_queries_need_an_iteration_and_report_changed_rows) {
     ub4 changed = 0;
     ASSERT_EQ(oci().attr_get(insert.handle, OCI_HTYPE_STMT, &changed, nullptr, OCI_ATTR_ROW_COUNT, conn_.err), OCI_SUCCESS);
     EXPECT_EQ(changed, 2u);
+    statement repeated(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('r')");
+    ASSERT_EQ(repeated.execute(3), OCI_SUCCESS) << conn_.error_text();
+    EXPECT_EQ(query_text(conn_, "SELECT COUNT(*) FROM ALL_TYPES WHERE C_VARCHAR2 = 'r'"), (text_rows{{"3"}}));
 }
 
 }  // namespace

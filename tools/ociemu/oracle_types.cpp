@@ -167,7 +167,11 @@ oracle_type type_from_words(const declaration& d) {
         if (d.numbers[0].empty()) return first == "NUMBER" ? number_type(0, std::nullopt) : number_type(38, 0);
         return number_type(d.numbers[0][0], d.numbers[0].size() > 1 ? d.numbers[0][1] : 0);
     }
-    if (first == "INTEGER" || first == "INT" || first == "SMALLINT" || first == "BIGINT") return number_type(38, 0);
+    if (first == "INTEGER" || first == "INT" || first == "SMALLINT" || first == "BIGINT") {
+        oracle_type t = number_type(38, 0);
+        t.catalogue_precision.reset();  // the dictionary shows INTEGER as NUMBER with scale 0 only
+        return t;
+    }
     if (first == "FLOAT") return float_type(number_or(d, 0, 0, 126));
     if (first == "REAL") return float_type(63);
     if (first == "DOUBLE") return float_type(126);

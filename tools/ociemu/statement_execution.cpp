@@ -157,8 +157,13 @@ sword execute_statement(service_context& service, statement_handle& statement, d
     }
     if (!analysis.is_query) {
         if (iterations == 0) throw make_error(ora::zero_iteration_count);
-        result_cursor command(database.handle(), analysis);
-        statement.row_count = static_cast<oraub8>(command.run_command());
+        // Without binds every iteration runs the same statement again, as Oracle's array DML does.
+        oraub8 changed = 0;
+        for (ub4 i = 0; i < iterations; ++i) {
+            result_cursor command(database.handle(), analysis);
+            changed += static_cast<oraub8>(command.run_command());
+        }
+        statement.row_count = changed;
         return OCI_SUCCESS;
     }
     statement.cursor = std::make_unique<result_cursor>(database.handle(), analysis);
