@@ -57,11 +57,11 @@ TEST_F(fetch_test, the_numeric_characters_setting_and_alter_session_choose_the_d
     EXPECT_EQ(query_text(comma, "SELECT N FROM NUMBERS WHERE ID = 4"), (text_rows{{"1999.99"}}));
 }
 
-TEST_F(fetch_test, text_of_every_kind_arrives_as_utf16_with_raw_as_hexadecimal) {
+TEST_F(fetch_test, text_of_every_kind_arrives_as_utf16_with_raw_as_hexadecimal_and_empty_as_null) {
     EXPECT_EQ(query_text(conn_, "SELECT T, N, R, L, LT FROM TEXTS ORDER BY ID"),
               (text_rows{{"Привет, мир", "你好", "DEADBEEF", "0A0B", "long text"},
                          {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
-                         {"abcdefghij", "Ωμέγα", "AB01", "", ""}}));
+                         {"abcdefghij", "Ωμέγα", "AB01", std::nullopt, std::nullopt}}));
 }
 
 TEST_F(fetch_test, dates_and_timestamps_print_in_the_default_formats) {

@@ -255,6 +255,14 @@ ub2 place_null(define_handle& define, const slot& target) {
     return 0;
 }
 
+// Oracle stores a zero-length string or RAW as NULL; only LOBs can be empty and not NULL.
+bool is_oracle_null(const stored_value& value, const column_description& column) {
+    if (is_lob_kind(column.type.kind)) return false;
+    if (const auto* text = std::get_if<std::string>(&value)) return text->empty();
+    if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&value)) return bytes->empty();
+    return false;
+}
+
 }  // namespace
 
 std::string value_as_text(const stored_value& value, const column_description& column, const transfer_settings& settings) {
@@ -302,7 +310,7 @@ bool is_supported_define_type(ub2 data_type) {
 ub2 transfer_value(define_handle& define, std::size_t index, const stored_value& value,
                    const column_description& column, const transfer_settings& settings) {
     const slot target = slot_of(define, index);
-    if (std::holds_alternative<std::monostate>(value)) return place_null(define, target);
+    if (std::holds_alternative<std::monostate>(value) || is_oracle_null(value, column)) return place_null(define, target);
     switch (define.data_type) {
     case SQLT_INT: case SQLT_UIN: return place_integer(define, target, value, column);
     case SQLT_FLT: case SQLT_BFLOAT: case SQLT_BDOUBLE: case SQLT_IBFLOAT: case SQLT_IBDOUBLE:
