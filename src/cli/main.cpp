@@ -71,6 +71,10 @@ bool prepare(sprandel_convertor& converter, const command_line& options, console
         TK_LOG(3, "QUICK LAUNCH: profile=%s", options.profile.c_str());
         converter.connect_oracle_server(converter.src);
         converter.get_all_tables();
+        if (interrupted) {
+            face.message("Stopped before the conversion began; nothing was changed.");
+            return false;
+        }
         converter.check_dest();
         return true;
     } catch (const tk_exception& error) {
@@ -82,7 +86,6 @@ bool prepare(sprandel_convertor& converter, const command_line& options, console
 }
 
 int run(sprandel_convertor& converter, console_user_interface& face) {
-    install_interrupt_handlers();
     run_thread worker(converter);
     worker.start();
     bool stop_sent = false;
@@ -131,6 +134,7 @@ int main(int argc, char** argv) {
         return exit_clean;
     }
 
+    install_interrupt_handlers();  // Ctrl-C while connecting must not kill the process either
     console_user_interface face(stdout, stderr, options.abort_on_error);
     try {
         const auto handler = create_error_handler();

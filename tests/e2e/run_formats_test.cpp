@@ -1,0 +1,130 @@
+// Whole jobs through sprandel-cli and the emulator's demo schema, in each workbook format,
+// read back by xlrd (.xls) and openpyxl (.xlsx).
+#include <gtest/gtest.h>
+
+#include "cli_harness.h"
+
+namespace {
+
+const std::vector<std::string> demo_tables = {"DEPARTMENTS", "DOCUMENTS", "EMPLOYEES", "ORDERS",
+                                              "ORDER_LINES", "PRODUCTS", "REGION:SALES/2024"};
+const char* headcount_sql =
+    "SELECT d.NAME, COUNT(e.EMP_ID) AS HEADCOUNT FROM DEPARTMENTS d LEFT JOIN EMPLOYEES e ON e.DEPT_ID = d.DEPT_ID "
+    "GROUP BY d.NAME ORDER BY d.NAME";
+
+std::string extension(int format_version) { return format_version == 2 ? ".xlsx" : ".xls"; }
+
+class demo_job : public ::testing::TestWithParam<int> {
+protected:
+    cli_result run(job_profile& job) {
+        job.dest = folder_.file("demo" + extension(job.format_version));
+        job.write(folder_.file("job.spr"));
+        return run_cli({folder_.file("job.spr")});
+    }
+    temp_folder folder_;
+};
+
+}  // namespace
+
+TEST_P(demo_job, every_table_and_a_query_arrive_whole) {
+    job_profile job;
+    job.format_version = GetParam();
+    job.tables = demo_tables;
+    job.queries["Headcount"] = headcount_sql;
+    const cli_result result = run(job);
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_NE(result.out.find("Table 'EMPLOYEES' (200 records) is converted"), std::string::npos) << result.out;
+
+    const auto sheets = read_workbook(job.dest);
+    std::vector<std::string> names;
+    for (const auto& sheet : sheets) names.push_back(sheet.name);
+    // Items arrive in name order; the table whose name no sheet may carry gets a safe one.
+    EXPECT_EQ(names, (std::vector<std::string>{"DEPARTMENTS", "DOCUMENTS", "EMPLOYEES", "Headcount", "ORDERS",
+                                                "ORDER_LINES", "PRODUCTS", "REGION_SALES_2024"}));
+
+    const read_sheet& departments = *find_sheet(sheets, "DEPARTMENTS");
+    ASSERT_EQ(departments.rows.size(), 8u);
+    EXPECT_EQ(departments.rows[0][0], "s:DEPT_ID");
+    EXPECT_EQ(departments.rows[0][1], "s:NAME");
+    EXPECT_EQ(departments.rows[1][0], "n:10");
+    EXPECT_EQ(departments.rows[1][1], "s:Administration");
+    EXPECT_EQ(departments.rows[1][5], "n:120000.5");
+    if (GetParam() != 0) {
+        EXPECT_EQ(departments.rows[1][2], "s:Администрация");
+    } else {
+        EXPECT_EQ(departments.rows[1][2], "s:?????????????");  // code page 1252 has no Cyrillic
+    }
+
+    EXPECT_EQ(find_sheet(sheets, "EMPLOYEES")->rows.size(), 201u);
+    EXPECT_EQ(find_sheet(sheets, "ORDER_LINES")->rows.size(), 2001u);
+    const read_sheet& headcount = *find_sheet(sheets, "Headcount");
+    ASSERT_EQ(headcount.rows.size(), 8u);
+    EXPECT_EQ(headcount.rows[0], (std::vector<std::string>{"s:NAME", "s:HEADCOUNT"}));
+    EXPECT_EQ(headcount.rows[1][0], "s:Administration");
+    EXPECT_EQ(headcount.rows[1][1].substr(0, 2), "n:");
+
+    // Binary columns keep their placeholder; nothing is left beside the workbook.
+    EXPECT_EQ(find_sheet(sheets, "DOCUMENTS")->rows[1][3], "s:<Binary Field>");
+    EXPECT_TRUE(stray_files(folder_.path(), {"job.spr", "demo" + extension(GetParam())}).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, demo_job, ::testing::Values(0, 1, 2),
+                         [](const auto& info) { return std::string(info.param == 0 ? "excel_50" : info.param == 1 ? "excel_2000" : "excel_2010"); });
+
+namespace {
+
+// The hire date of the first employee in each format and setting.
+std::string first_hire_date(int format_version, bool dates_to_strings) {
+    temp_folder folder;
+    job_profile job;
+    job.format_version = format_version;
+    job.dates_to_strings = dates_to_strings;
+    job.tables = {"EMPLOYEES"};
+    job.dest = folder.file("dates" + extension(format_version));
+    job.write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    if (result.exit_code != 0) return "exit " + std::to_string(result.exit_code) + ": " + result.err;
+    const auto sheets = read_workbook(job.dest);
+    return sheets.at(0).rows.at(1).at(5);
+}
+
+}  // namespace
+
+TEST(dates, are_date_cells_unless_converted_to_text_or_excel_50) {
+    EXPECT_EQ(first_hire_date(2, false), "d:1996-02-02T09:00:00.000");
+    EXPECT_EQ(first_hire_date(1, false), "d:1996-02-02T09:00:00.000");
+    EXPECT_EQ(first_hire_date(2, true), "s:1996-02-02 09:00:00");
+    EXPECT_EQ(first_hire_date(1, true), "s:1996-02-02 09:00:00");
+    EXPECT_EQ(first_hire_date(0, false), "s:1996-02-02 09:00:00");
+}
+
+namespace {
+
+std::string first_description(int format_version) {
+    temp_folder folder;
+    job_profile job;
+    job.format_version = format_version;
+    job.queries["Long"] = "SELECT DESCRIPTION FROM PRODUCTS WHERE PRODUCT_ID = 1";
+    job.dest = folder.file("long" + extension(format_version));
+    job.write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    if (result.exit_code != 0) return "exit " + std::to_string(result.exit_code) + ": " + result.err;
+    return read_workbook(job.dest).at(0).rows.at(1).at(0);
+}
+
+}  // namespace
+
+TEST(long_texts, are_cut_to_254_characters_only_in_excel_50) {
+    const std::string whole = first_description(2);
+    ASSERT_GT(whole.size(), 2u + 300u);
+    EXPECT_EQ(first_description(1), whole);
+    const std::string cut = first_description(0);
+    // "s:" then 254 characters; line breaks arrive as the two characters "\n" in the dump.
+    std::string expected = whole.substr(0, 2);
+    std::size_t characters = 0;
+    for (std::size_t i = 2; i < whole.size() && characters < 254; ++i, ++characters) {
+        expected += whole[i];
+        if (whole[i] == '\\') expected += whole[++i];
+    }
+    EXPECT_EQ(cut, expected);
+}
