@@ -1,0 +1,81 @@
+// Pieces of the run that need no source: cell text rules, part names, progress.
+#include "convert/conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/sprandel_convertor.h"
+#include "../support/temp_folder.h"
+
+TEST(cell_text, line_breaks_become_line_feeds) {
+    bool cut = true;
+    EXPECT_EQ(normalize_cell_text("a\r\nb\rc\nd", false, cut), "a\nb\nc\nd");
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(normalize_cell_text("\r\r\n\n", false, cut), "\n\n\n");
+}
+
+TEST(cell_text, is_cut_to_254_characters_for_excel_50_and_32766_otherwise) {
+    bool cut = false;
+    const std::string text(300, 'x');
+    EXPECT_EQ(normalize_cell_text(text, true, cut), std::string(254, 'x'));
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(normalize_cell_text(text, false, cut), text);
+    EXPECT_FALSE(cut);
+    const std::string huge(40000, 'y');
+    EXPECT_EQ(normalize_cell_text(huge, false, cut).size(), 32766u);
+    EXPECT_TRUE(cut);
+}
+
+TEST(cell_text, limits_count_utf16_units_and_never_split_a_character) {
+    bool cut = false;
+    std::string cyrillic;
+    for (int i = 0; i < 300; ++i) cyrillic += "\xD0\x96";  // two bytes, one unit each
+    EXPECT_EQ(normalize_cell_text(cyrillic, true, cut).size(), 254u * 2);
+    EXPECT_TRUE(cut);
+    std::string emoji = std::string(253, 'a') + "\xF0\x9F\x98\x80";  // the pair would be units 254 and 255
+    EXPECT_EQ(normalize_cell_text(emoji, true, cut), std::string(253, 'a'));
+    EXPECT_TRUE(cut);
+    // A CR LF counts once after it became a line feed.
+    std::string breaks = std::string(253, 'a') + "\r\n";
+    EXPECT_EQ(normalize_cell_text(breaks, true, cut), std::string(253, 'a') + "\n");
+    EXPECT_FALSE(cut);
+}
+
+TEST(part_workbooks, are_named_after_the_destination_with_a_counter) {
+    EXPECT_EQ(run_workbooks::part_path("/data/out/report.xls", 0), "/data/out/report.xls");
+    EXPECT_EQ(run_workbooks::part_path("/data/out/report.xls", 1), "/data/out/report(1).xls");
+    EXPECT_EQ(run_workbooks::part_path("/data/out/my.report.xlsx", 12), "/data/out/my.report(12).xlsx");
+}
+
+TEST(progress, percentage_combines_items_and_records) {
+    temp_folder folder;
+    sprandel_convertor converter(folder.path() / "settings.conf");
+    EXPECT_EQ(converter.percent_done(), 0);  // no tables: no division by zero
+    converter.table_count = 4;
+    converter.table_index = 1;
+    EXPECT_EQ(converter.percent_done(), 25);
+    converter.record_total = 200;
+    converter.record_current = 100;
+    EXPECT_EQ(converter.percent_done(), 37);  // 25 + 100 * 100 / 200 / 4
+    converter.table_index = 4;               // queries come on top of the counted tables
+    EXPECT_EQ(converter.percent_done(), 100);
+}
+
+TEST(clean_up, earlier_parts_are_removed_up_to_the_first_gap) {
+    temp_folder folder;
+    sprandel_convertor converter(folder.path() / "settings.conf");
+    converter.dest = folder.file("out.xls");
+    converter.split_data = true;
+    for (const char* name : {"out.xls", "out(1).xls", "out(2).xls", "out(4).xls"}) write_file(folder.file(name), "x");
+    converter.clean_if_exists();
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out.xls")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out(1).xls")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out(2).xls")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out(4).xls")));
+
+    converter.split_data = false;
+    write_file(folder.file("out.xls"), "x");
+    write_file(folder.file("out(1).xls"), "x");
+    converter.clean_if_exists();
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out.xls")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out(1).xls")));  // parts are only touched when splitting
+}
