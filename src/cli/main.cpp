@@ -108,8 +108,14 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
         for (const std::string& text : errors) std::fprintf(stderr, "  %s\n", text.c_str());
     }
     if (converter.stopped.load()) {
-        std::fprintf(stderr, "The conversion did not complete%s; %s was not replaced by a partial workbook.\n",
-                     interrupted ? " (interrupted)" : "", converter.dest.c_str());
+        // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
+        std::error_code ignored;
+        if (std::filesystem::exists(converter.dest, ignored))
+            std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
+                         interrupted ? " (interrupted)" : "", converter.dest.c_str());
+        else
+            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.\n",
+                         interrupted ? " (interrupted)" : "");
         return exit_could_not_run;
     }
     std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
