@@ -14,23 +14,9 @@ namespace {
 constexpr int numbered_names = 100'000;  // "00000" .. "99999"
 constexpr std::uint32_t number_length = 5;
 
-std::string utf8_of(char32_t c) {
+std::string utf8_of_code_point(char32_t c) {
     std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    append_utf8(out, c);
     return out;
 }
 
@@ -63,8 +49,8 @@ bool udb_validator::is_acceptable(std::string_view name) const {
         }
     }
     for (const char32_t c : illegal_) {
-        if (name.find(utf8_of(c)) != std::string_view::npos) {
-            TK_LOG(1, "The name contains illegal: %s", utf8_of(c).c_str());
+        if (name.find(utf8_of_code_point(c)) != std::string_view::npos) {
+            TK_LOG(1, "The name contains illegal: %s", utf8_of_code_point(c).c_str());
             return false;
         }
     }
@@ -82,7 +68,7 @@ std::string udb_validator::get_safe_name(std::string_view name) const {
     TK_LOG(2, "udb_validator::get_safe_name(%.*s)", static_cast<int>(name.size()), name.data());
     std::string safe(name);
     if (max_length_ != 0 && name_length(safe) > max_length_) safe = name_prefix(safe, max_length_ - 1);
-    for (const char32_t c : illegal_) replace_all(safe, utf8_of(c), "_");
+    for (const char32_t c : illegal_) replace_all(safe, utf8_of_code_point(c), "_");
     if (is_acceptable(safe) && !is_duplicated(safe)) return safe;
     // Room for the five-digit number, which keeps the name within the limit.
     if (max_length_ != 0 && name_length(safe) + number_length > max_length_) {

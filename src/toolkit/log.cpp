@@ -7,35 +7,7 @@
 #include <cwchar>
 #include <vector>
 
-namespace {
-
-// Encodes one code point; a value that is no scalar value becomes U+FFFD so a log line never
-// carries invalid UTF-8.
-std::size_t encode_utf8(char32_t c, char* out) noexcept {
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (c >> 6));
-        out[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (c >> 12));
-        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (c >> 18));
-    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (c & 0x3F));
-    return 4;
-}
-
-}  // namespace
+#include "toolkit/text.h"
 
 tk_log& tk_log::instance() noexcept {
     static tk_log log;
@@ -101,11 +73,12 @@ void tk_log::write_wide(int level, const wchar_t* format, ...) noexcept {
 
         std::string utf8;
         utf8.reserve(count * 2);
-        char encoded[4];
+        std::string encoded;  // one character: short enough to need no allocation
         for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t n = encode_utf8(static_cast<char32_t>(wide[i]), encoded);
-            if (utf8.size() + n > wide_buffer_chars) break;  // cut on a character boundary
-            utf8.append(encoded, n);
+            encoded.clear();
+            append_utf8(encoded, static_cast<char32_t>(wide[i]));
+            if (utf8.size() + encoded.size() > wide_buffer_chars) break;  // cut on a character boundary
+            utf8 += encoded;
         }
         write_text(level, utf8.data(), utf8.size());
     } catch (...) {

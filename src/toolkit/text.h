@@ -15,6 +15,9 @@ std::string to_utf8(std::u16string_view text);
 // "Cannot convert to UNICODE string: ..." naming the byte offset.
 std::u16string to_unicode(std::string_view text);
 
+// Appends one code point as UTF-8; a value that is no Unicode scalar value becomes U+FFFD.
+void append_utf8(std::string& out, char32_t c);
+
 // True when text is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool is_valid_utf8(std::string_view text) noexcept;
 // Number of UTF-16 code units the UTF-8 text needs: Excel counts its limits in those.
