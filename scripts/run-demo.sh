@@ -2,7 +2,7 @@
 # Builds Sprandel and runs the demo job: the OCI emulator's demo schema into an .xlsx workbook.
 set -eu
 cd "$(dirname "$0")/.."
-SPRANDEL_BUILD_DIR=build sh scripts/build.sh
+SPRANDEL_BUILD_DIR=build sh scripts/build.sh sprandel-cli ociemu ociemu_demo_db
 mkdir -p build/demo
 # The emulator stands in for the Oracle client library; nothing else changes for the program.
 LD_LIBRARY_PATH="$PWD/build/ociemu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
