@@ -277,3 +277,30 @@ TEST(table_rows, rows_arrive_in_prefetched_batches_not_one_round_trip_each) {
     // Three batches of 1000 rows plus the catalogue statements and the count of opening.
     EXPECT_LE(trips, 20u);
 }
+
+TEST(table_rows, a_connection_lost_mid_read_raises_ora_03113_after_the_rows_that_arrived) {
+    emulator_database database("LOSTDB", {
+        "CREATE TABLE MANY (ID NUMBER(8))",
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 2500) "
+        "INSERT INTO MANY SELECT I FROM N",
+    });
+    setenv("OCIEMU_FAIL_AFTER_ROWS", "1500", 1);
+    emulator_session session("LOSTDB");
+    unsetenv("OCIEMU_FAIL_AFTER_ROWS");
+    session.engine().set_indexes_off(true);
+    session.database().get_tables();
+    const auto table = session.database().get_table("MANY", 1);
+    std::int32_t last_id = 0;
+    try {
+        table->move_first();
+        while (!table->is_eof()) {
+            last_id = (*table->get_item())[0].get_i4();
+            table->next();
+        }
+        FAIL() << "the read ended normally";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.code(), 0x100000 | 3113);
+        EXPECT_EQ(error.message().rfind("ORA-03113: end-of-file on communication channel", 0), 0u) << error.message();
+    }
+    EXPECT_EQ(last_id, 1500);  // every row before the failure arrived, in order
+}
