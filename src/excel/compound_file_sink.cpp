@@ -79,7 +79,8 @@ void temporary_output_file::commit() {
     std::error_code error;
     std::filesystem::rename(temporary_, destination_, error);
     if (error) {
-        std::filesystem::remove(temporary_, error);
+        std::error_code ignored;  // the rename's error is the one to report
+        std::filesystem::remove(temporary_, ignored);
         throw tk_exception("Cannot save " + destination_.string() + ": " + error.message(), tk_level_serious);
     }
 }
