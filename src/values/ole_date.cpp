@@ -128,6 +128,7 @@ bool ole_date::import_date_time(std::string_view text) {
         time_.day = static_cast<std::uint16_t>(part[2]);
         if (items == 3) {
             kind_ = ole_date_kind::date_only;
+            refine_type();  // "0000-00-00" holds no date: it is midnight, not the year 2000
         } else {
             time_.hour = static_cast<std::uint16_t>(part[3]);
             time_.minute = static_cast<std::uint16_t>(part[4]);
