@@ -219,9 +219,12 @@ void compound_file::read_directory() {
         entry item;
         const std::uint16_t name_bytes = cfb::get_u16(raw, 0x40);
         item.type = std::to_integer<std::uint8_t>(raw[0x42]);
-        if (item.type != cfb::type_unused && (name_bytes > 64 || name_bytes % 2 != 0))
-            fail(compound_file_problem::bad_directory);
-        for (std::size_t k = 0; k + 2 < name_bytes; k += 2) item.name.push_back(static_cast<char16_t>(cfb::get_u16(raw, k)));
+        const bool name_fits = name_bytes <= 64 && name_bytes % 2 == 0;
+        if (item.type != cfb::type_unused && !name_fits) fail(compound_file_problem::bad_directory);
+        // an unused entry's name length may be anything: it is not read then
+        if (name_fits)
+            for (std::size_t k = 0; k + 2 < name_bytes; k += 2)
+                item.name.push_back(static_cast<char16_t>(cfb::get_u16(raw, k)));
         item.left = cfb::get_u32(raw, 0x44);
         item.right = cfb::get_u32(raw, 0x48);
         item.child = cfb::get_u32(raw, 0x4C);
