@@ -1,6 +1,68 @@
 #!/bin/sh
-# Builds Sprandel and runs the whole test suite.
+# Builds Sprandel and runs the whole test suite three ways:
+#   1. the normal build in build/ and ctest;
+#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in
+#      build-sanitize/; any sanitizer report, also from a child process, fails the run;
+#   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
+#      from its committed corpus under tests/fuzz/corpus/.
+# SPRANDEL_SKIP_SANITIZE=1 or SPRANDEL_SKIP_FUZZ=1 leave out step 2 or 3;
+# SPRANDEL_FUZZ_SECONDS sets the time per fuzz target (12 by default).
 set -eu
 cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+echo "== normal build and tests"
 SPRANDEL_BUILD_DIR=build sh scripts/build.sh
-ctest --test-dir build --output-on-failure -j "$(nproc)"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${SPRANDEL_SKIP_SANITIZE:-0}" != 1 ]; then
+    echo "== sanitizer build and tests"
+    reports="$root/build-sanitize/sanitizer-reports"
+    SPRANDEL_BUILD_DIR=build-sanitize sh scripts/build.sh -DSPRANDEL_SANITIZE=ON -DSPRANDEL_BENCH=OFF
+    rm -rf "$reports"
+    mkdir -p "$reports"
+    # Reports go to files as well as failing the process, so a report from a child process
+    # whose exit status a test does not look at still fails the run.
+    export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:log_path=$reports/asan"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
+    status=0
+    ctest --test-dir build-sanitize --output-on-failure -j "$jobs" || status=$?
+    unset ASAN_OPTIONS UBSAN_OPTIONS
+    if [ -n "$(ls -A "$reports")" ]; then
+        for report in "$reports"/*; do
+            echo "---- $report"
+            cat "$report"
+        done
+        echo "run-tests.sh: the sanitizers reported the faults above" >&2
+        exit 1
+    fi
+    [ "$status" -eq 0 ] || exit "$status"
+fi
+
+if [ "${SPRANDEL_SKIP_FUZZ:-0}" != 1 ]; then
+    echo "== fuzz targets"
+    seconds=${SPRANDEL_FUZZ_SECONDS:-12}
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DSPRANDEL_FUZZ=ON -DSPRANDEL_SANITIZE=ON -DSPRANDEL_BENCH=OFF
+    targets=""
+    for source in tests/fuzz/*_fuzz.cpp; do
+        targets="$targets $(basename "$source" .cpp)"
+    done
+    # shellcheck disable=SC2086
+    cmake --build build-fuzz -j "$jobs" --target $targets
+    mkdir -p build-fuzz/crashes
+    export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+    for target in $targets; do
+        name=${target%_fuzz}
+        # New inputs go to a scratch folder; the committed corpus is only read.
+        scratch="build-fuzz/corpus/$name"
+        mkdir -p "$scratch"
+        echo "-- $target for ${seconds}s"
+        "build-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
+            "$scratch" "tests/fuzz/corpus/$name"
+    done
+fi
+echo "run-tests.sh: all checks passed"

@@ -1,0 +1,199 @@
+// Faults of the destination during a run: a full disk, a file-size limit, the folder
+// removed while the run writes, a read-only folder. Each ends with a message, a failing
+// exit status and nothing under the destination's name but a complete workbook.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "cli_harness.h"
+
+namespace {
+
+// A small tmpfs mounted on a fresh folder for one test; unmounted when the test ends.
+class small_mount {
+public:
+    explicit small_mount(const std::string& options) {
+        if (::mount("sprandel-test", folder_.path().c_str(), "tmpfs", 0, options.c_str()) != 0)
+            reason_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+    }
+    ~small_mount() {
+        if (reason_.empty()) ::umount2(folder_.path().c_str(), MNT_DETACH);
+    }
+    small_mount(const small_mount&) = delete;
+    small_mount& operator=(const small_mount&) = delete;
+
+    // Empty when mounted, else why not.
+    const std::string& skip_reason() const { return reason_; }
+    bool make_read_only() {
+        return ::mount(nullptr, folder_.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    const std::filesystem::path& path() const { return folder_.path(); }
+    std::string file(const std::string& name) const { return folder_.file(name); }
+
+private:
+    temp_folder folder_;
+    std::string reason_;
+};
+
+// Keeps the file-size limit of this process (and so of the child it starts) at bytes, and
+// lets a write past it fail with EFBIG instead of ending the process.
+class file_size_limit {
+public:
+    explicit file_size_limit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~file_size_limit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previous_);
+    }
+    file_size_limit(const file_size_limit&) = delete;
+    file_size_limit& operator=(const file_size_limit&) = delete;
+
+private:
+    rlimit saved_{};
+    sighandler_t previous_ = nullptr;
+};
+
+// The demo job of two tables into dest in the given format: 7 rows, then 2000.
+job_profile big_job(const std::string& dest, int format_version) {
+    job_profile job;
+    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
+    job.dest = dest;
+    job.format_version = format_version;
+    return job;
+}
+
+// The error names the file it could not write (the workbook, or the spool file of sheet
+// data) and the system's reason.
+::testing::AssertionResult reports(const cli_result& result, const std::string& file, const std::string& reason) {
+    if (result.err.find("Error: ") == std::string::npos || result.err.find(file) == std::string::npos ||
+        result.err.find(reason) == std::string::npos)
+        return ::testing::AssertionFailure() << "expected an error on " << file << " (" << reason << "), got:\n"
+                                             << result.err;
+    if (result.err.find("The conversion did not complete; no workbook was written.") == std::string::npos)
+        return ::testing::AssertionFailure() << "the run did not say that nothing was written:\n" << result.err;
+    return ::testing::AssertionSuccess();
+}
+
+const char* const extensions[] = {"xls", "xls", "xlsx"};
+
+}  // namespace
+
+class full_disk : public ::testing::TestWithParam<int> {};
+
+TEST_P(full_disk, a_full_file_system_is_reported_and_leaves_nothing_behind) {
+    small_mount disk("size=16k,mode=0777");
+    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
+    temp_folder folder;
+    const std::string dest = disk.file(std::string("full.") + extensions[GetParam()]);
+    big_job(dest, GetParam()).write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_TRUE(reports(result, dest, "No space left on device"));
+    EXPECT_FALSE(std::filesystem::exists(dest));
+    EXPECT_TRUE(stray_files(disk.path(), {}).empty());
+}
+
+TEST_P(full_disk, a_file_size_limit_is_reported_and_leaves_nothing_behind) {
+    temp_folder folder;
+    const std::string dest = folder.file(std::string("limited.") + extensions[GetParam()]);
+    big_job(dest, GetParam()).write(folder.file("job.spr"));
+    cli_result result;
+    {
+        const file_size_limit limit(16 * 1024);
+        result = run_cli({folder.file("job.spr")});
+    }
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    // .xls sheet data is spooled first, so the limit strikes there
+    EXPECT_TRUE(reports(result, GetParam() == 2 ? dest : "sheet data into a temporary file", "File too large"));
+    EXPECT_FALSE(std::filesystem::exists(dest));
+    EXPECT_TRUE(stray_files(folder.path(), {"job.spr"}).empty());
+}
+
+TEST_P(full_disk, the_same_job_fits_on_a_larger_file_system) {
+    small_mount disk("size=8m,mode=0777");
+    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
+    temp_folder folder;
+    const std::string dest = disk.file(std::string("fits.") + extensions[GetParam()]);
+    big_job(dest, GetParam()).write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    ASSERT_EQ(result.exit_code, 0) << result.out << result.err;
+    const auto sheets = read_workbook(dest);
+    ASSERT_EQ(sheets.size(), 2u);
+    // Excel 5.0 keeps 16383 data rows, enough for all 2000
+    EXPECT_EQ(sheets[1].rows.size(), 2001u);
+    EXPECT_TRUE(stray_files(disk.path(), {std::filesystem::path(dest).filename().string()}).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, full_disk, ::testing::Values(0, 1, 2));
+
+class lost_folder : public ::testing::TestWithParam<int> {};
+
+TEST_P(lost_folder, a_destination_folder_removed_during_the_run_is_reported) {
+    temp_folder folder;
+    const std::filesystem::path target = folder.path() / "target";
+    std::filesystem::create_directory(target);
+    const std::string dest = (target / (std::string("gone.") + extensions[GetParam()])).string();
+    big_job(dest, GetParam()).write(folder.file("job.spr"));
+    // The folder goes as soon as the run has put its first file there.
+    std::atomic<bool> removed = false, done = false;
+    std::thread remover([&] {
+        while (!done) {
+            std::error_code error;
+            if (!std::filesystem::is_empty(target, error) && !error) {
+                std::filesystem::remove_all(target, error);
+                removed = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    cli_options options;
+    options.environment["OCIEMU_RTT_US"] = "100000";  // the run is still writing when the folder goes
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    done = true;
+    remover.join();
+    ASSERT_TRUE(removed) << "the run never wrote into its folder\n" << result.out << result.err;
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_TRUE(reports(result, dest, "No such file or directory"));
+    EXPECT_FALSE(std::filesystem::exists(target)) << "the run made the removed folder again";
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, lost_folder, ::testing::Values(0, 1, 2));
+
+class read_only_folder : public ::testing::TestWithParam<int> {};
+
+TEST_P(read_only_folder, a_read_only_file_system_is_reported_and_an_earlier_workbook_stays) {
+    small_mount disk("size=1m,mode=0777");
+    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
+    const std::string dest = disk.file(std::string("new.") + extensions[GetParam()]);
+    const std::string earlier = disk.file(std::string("kept.") + extensions[GetParam()]);
+    write_file(earlier, "earlier");
+    if (!disk.make_read_only()) GTEST_SKIP() << "cannot remount the tmpfs read-only: " << std::strerror(errno);
+    temp_folder folder;
+    big_job(dest, GetParam()).write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_TRUE(reports(result, dest, "Read-only file system"));
+    EXPECT_FALSE(std::filesystem::exists(dest));
+
+    // an earlier workbook in the read-only folder is refused by name and left as it was
+    big_job(earlier, GetParam()).write(folder.file("job.spr"));
+    const cli_result again = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(again.exit_code, 2) << again.out << again.err;
+    EXPECT_NE(again.err.find("Destination name specifies an existing read-only file."), std::string::npos)
+        << again.err;
+    EXPECT_EQ(read_file(earlier), "earlier");
+    EXPECT_EQ(again.out.find("Table 'ORDER_LINES'"), std::string::npos) << again.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, read_only_folder, ::testing::Values(0, 1, 2));

@@ -1,0 +1,103 @@
+// Runs cut short from outside: the connection lost in the middle of a table in the .xls
+// formats, and the process killed in the middle of a table in every format.
+#include <gtest/gtest.h>
+
+#include "cli_harness.h"
+
+namespace {
+
+const char* const extensions[] = {"xls", "xls", "xlsx"};
+
+}  // namespace
+
+class lost_connection : public ::testing::TestWithParam<int> {};
+
+TEST_P(lost_connection, the_rows_read_before_the_break_are_kept_in_a_readable_workbook) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS", "ORDER_LINES", "PRODUCTS"};
+    job.dest = folder.file(std::string("broken.") + extensions[GetParam()]);
+    job.format_version = GetParam();
+    job.write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["OCIEMU_FAIL_AFTER_ROWS"] = "250";
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("ORDER_LINES, record #251: ORA-03113"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("PRODUCTS: ORA-03113"), std::string::npos) << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+    EXPECT_EQ(sheets[1].name, "ORDER_LINES");
+    ASSERT_EQ(sheets[1].rows.size(), 251u);
+    EXPECT_EQ(sheets[1].rows[0][0], "s:ORDER_ID");
+    EXPECT_EQ(sheets[1].rows[250][0], "n:500063");  // the 250th line in the table
+    EXPECT_EQ(sheets[1].rows[250][1], "n:2");
+    EXPECT_TRUE(stray_files(folder.path(), {"job.spr", "broken." + std::string(extensions[GetParam()])}).empty());
+}
+
+TEST_P(lost_connection, abort_on_error_keeps_no_workbook) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
+    job.dest = folder.file(std::string("aborted.") + extensions[GetParam()]);
+    job.format_version = GetParam();
+    job.write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["OCIEMU_FAIL_AFTER_ROWS"] = "250";
+    const cli_result result = run_cli({"--abort-on-error", folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_NE(result.err.find("ORA-03113"), std::string::npos) << result.err;
+    if (GetParam() == 2) {
+        EXPECT_FALSE(std::filesystem::exists(job.dest)) << "an aborted .xlsx run left a workbook";
+        EXPECT_NE(result.err.find("no workbook was written"), std::string::npos) << result.err;
+    } else {
+        // a stopped .xls run keeps what it converted, in a complete, readable workbook
+        EXPECT_NE(result.err.find(job.dest + " holds the items converted before the stop."), std::string::npos)
+            << result.err;
+        const auto sheets = read_workbook(job.dest);
+        ASSERT_GE(sheets.size(), 1u);
+        EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+        EXPECT_EQ(sheets[0].rows.size(), 8u);
+        // The table cut by the break is kept with the rows read before it.
+        if (sheets.size() > 1) {
+            ASSERT_EQ(sheets.size(), 2u);
+            EXPECT_EQ(sheets[1].rows.size(), 251u);
+        }
+    }
+    EXPECT_TRUE(stray_files(folder.path(), {"job.spr", "aborted." + std::string(extensions[GetParam()])}).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, lost_connection, ::testing::Values(0, 1, 2));
+
+class killed_run : public ::testing::TestWithParam<int> {};
+
+// After SIGKILL nothing can clean up: a temporary file may remain beside the destination,
+// but the destination's name never holds a partial workbook.
+TEST_P(killed_run, a_killed_run_leaves_no_partial_workbook_under_the_destination_name) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
+    job.dest = folder.file(std::string("killed.") + extensions[GetParam()]);
+    job.format_version = GetParam();
+    job.write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["OCIEMU_RTT_US"] = "200000";
+    options.kill_when_output_has = "Table 'DEPARTMENTS'";
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    ASSERT_EQ(result.signal, SIGKILL) << "the run ended before it was killed\n" << result.out << result.err;
+    EXPECT_FALSE(std::filesystem::exists(job.dest));
+    // What may be left is a hidden temporary file, never a file a user would take for
+    // the workbook.
+    for (const auto& name : stray_files(folder.path(), {"job.spr"})) EXPECT_EQ(name[0], '.') << name;
+
+    // the same job run again afterwards completes and replaces nothing it should not
+    const cli_result again = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheets[1].rows.size(), 2001u);
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, killed_run, ::testing::Values(0, 1, 2));

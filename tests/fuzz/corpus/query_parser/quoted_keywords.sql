@@ -1,0 +1,3 @@
+SELECT 'FROM' AS "WHERE", f(a, b)
+FROM t
+WHERE s = 'it''s'

@@ -1,0 +1,1 @@
+SELECT a, b FROM t WHERE a = 1 ORDER BY b

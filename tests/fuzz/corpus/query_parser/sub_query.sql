@@ -1,0 +1,1 @@
+SELECT x INTO y FROM (SELECT a AS x FROM t WHERE a > 0) q
