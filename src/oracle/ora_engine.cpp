@@ -114,6 +114,10 @@ void ora_engine::connect(const std::string& connect_string, const std::string& u
                          const std::string& password) {
     TK_LOG(3, "Connecting to Oracle data source '%s'", connect_string.c_str());
     end_session();
+    // The texts describe the live session only; a failed attempt leaves none.
+    connect_string_.clear();
+    user_.clear();
+    password_.clear();
     if (attached_) {
         fn_->OCIServerDetach(server_, error_, OCI_DEFAULT);  // a failed old link is of no interest
         attached_ = false;

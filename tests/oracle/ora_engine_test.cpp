@@ -176,6 +176,7 @@ TEST(engine_connect, a_failed_logon_leaves_no_session_and_a_second_connect_succe
     // The second connect replaces the first server: the old tables are gone.
     engine.connect("SECONDDB", "SCOTT", "tiger");
     EXPECT_EQ(engine.get_records_cnt("OTHER"), 1);
+    EXPECT_EQ(engine.connect_string(), "SECONDDB");
     try {
         engine.get_records_cnt("PEOPLE");
         FAIL() << "the first server is still attached";
@@ -183,6 +184,11 @@ TEST(engine_connect, a_failed_logon_leaves_no_session_and_a_second_connect_succe
         EXPECT_EQ(error.code(), 0x100000 | 942);
         EXPECT_EQ(error.message(), "ORA-00942: table or view does not exist");
     }
+    // A failed reconnect ends the old session and keeps none of its texts.
+    EXPECT_THROW(engine.connect("FIRSTDB", "SCOTT", "wrong"), ora_exception);
+    EXPECT_FALSE(engine.is_connected());
+    EXPECT_EQ(engine.connect_string(), "");
+    EXPECT_EQ(engine.user_name(), "");
 }
 
 TEST(engine_connect, a_second_engine_while_one_exists_is_an_internal_error) {
