@@ -1,6 +1,7 @@
 // The column binding classes that fetch into plain buffers, and the type dispatch.
 #include "oracle/ora_type.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
