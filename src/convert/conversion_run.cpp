@@ -188,6 +188,9 @@ void xls_converter::do_convert(udb_database& source) {
 void xls_converter::convert_item(udb_database& source, run_workbooks& books, const std::string& name,
                                  const std::string& text, const std::string& sheet_name) {
     std::unique_ptr<udb_recordset> recordset;
+    // a profile may name a table that has since been dropped or renamed
+    if (text.empty() && !source.is_table_exist(name))
+        throw tk_exception("The table does not exist in the source database.", tk_level_recoverable);
     try {
         recordset = text.empty() ? source.get_table(name, 1) : source.get_query(name, text, 1);
     } catch (const tk_exception& error) {
