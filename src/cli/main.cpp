@@ -118,6 +118,12 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
                          interrupted ? " (interrupted)" : "");
         return exit_could_not_run;
     }
+    std::error_code ignored;
+    if (!std::filesystem::exists(converter.dest, ignored)) {
+        // every item failed: there was nothing to put in a workbook
+        std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.\n");
+        return exit_with_errors;
+    }
     std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
     return face.error_count() == 0 && errors.empty() ? exit_clean : exit_with_errors;
 }
