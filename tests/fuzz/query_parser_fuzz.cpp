@@ -1,6 +1,7 @@
 // Fuzzes the query parser: any text either is refused (false, or the parser's error) or
-// splits into clauses without a fault; a statement whose quotes and parentheses balance composes to a statement that
-// splits again into the same statement.
+// splits into clauses without a fault; a statement that selects something from something,
+// with its quotes and parentheses balanced, composes to a statement that splits again into
+// the same statement.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +32,14 @@ bool balanced(std::string_view sql) {
     return quote == 0 && depth == 0;
 }
 
+// Every select list, the sub-query's too, holds no empty item, and there is a FROM.
+bool selects_something(const udb_query_parser& parser) {
+    if (parser.from_text().empty() && parser.sub_query() == nullptr) return false;
+    for (const std::string& item : parser.select_list())
+        if (item.empty()) return false;
+    return parser.sub_query() == nullptr || selects_something(*parser.sub_query());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -43,7 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string composed = parser.get_query();
     if (composed.rfind("SELECT ", 0) != 0) std::abort();
-    if (!balanced(sql)) return 0;
+    // the parser reads from the first "SELECT " on, line breaks taken as blanks
+    std::string text(sql);
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    if (!balanced(std::string_view(text).substr(text.find("SELECT ")))) return 0;
+    if (!selects_something(parser)) return 0;
     udb_query_parser again;
     if (!again.initialize(composed) || again.get_query() != composed) std::abort();
     return 0;
