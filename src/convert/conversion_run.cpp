@@ -227,11 +227,15 @@ void xls_converter::convert_table(run_workbooks& books, udb_recordset& recordset
     record_total = recordset.records_count();
     TK_LOG(3, "Converting table %s (%d records)", name.c_str(), record_total.load());
 
-    // One record is built once and refilled row after row: names, sizes and flags stay.
+    // One record is built once and refilled row after row: names, sizes and flags stay. A
+    // column the workbook had to rename (quotes, brackets, a repeated name) is filled under
+    // its new name.
+    const udb_names_map& renamed = books.workbook(part).names_map();
     udb_record row;
     row.reserve(schema.size());
     for (std::size_t i = 0; i < schema.size(); ++i)
-        row.add_field(schema[i].name, static_cast<std::int32_t>(schema[i].size), ole_variant(), schema[i].b_not_null);
+        row.add_field(renamed.get_fn_mapped_name(sheet_name, schema[i].name, true),
+                      static_cast<std::int32_t>(schema[i].size), ole_variant(), schema[i].b_not_null);
 
     std::uint64_t cut_texts = 0;
     std::uint64_t rows_left_out = 0;
