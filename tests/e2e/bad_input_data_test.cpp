@@ -1,0 +1,158 @@
+// Awkward names and values from the server: quotes, brackets, 40 characters, non-Latin
+// letters in table and column names; control characters, texts past the cell limit,
+// infinities and text that is not UTF-8 in the values. Every format gives a readable
+// workbook holding every row, or names the value it could not take.
+#include <gtest/gtest.h>
+
+#include "cli_harness.h"
+#include "toolkit/text.h"
+
+namespace {
+
+const char* const database_sql = R"(
+CREATE TABLE "IT'S ""QUOTED""" ("O'NAME" VARCHAR2(20), "SAY ""HI""" NUMBER(3));
+INSERT INTO "IT'S ""QUOTED""" VALUES ('a', 1);
+CREATE TABLE "[BRACKETS]:*?/\" ("[COL]" VARCHAR2(20));
+INSERT INTO "[BRACKETS]:*?/\" VALUES ('b');
+CREATE TABLE "A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS" ("A_COLUMN_NAME_OF_EXACTLY_FORTY_CHARACTER" NUMBER(3));
+INSERT INTO "A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS" VALUES (40);
+CREATE TABLE "ТАБЛИЦА_数据" ("ИМЯ" VARCHAR2(20), "名前" NUMBER(3));
+INSERT INTO "ТАБЛИЦА_数据" VALUES ('Ünïcødé ✓', 7);
+CREATE TABLE SAME_AFTER_RENAMING ("A'B" NUMBER(3), "A_B" NUMBER(3), "A]B" NUMBER(3));
+INSERT INTO SAME_AFTER_RENAMING VALUES (1, 2, 3);
+CREATE TABLE ODD_VALUES (ID NUMBER(3), T CLOB, D BINARY_DOUBLE, F BINARY_FLOAT);
+INSERT INTO ODD_VALUES VALUES (1, 'bell' || char(7) || 'tab' || char(9) || 'cr' || char(13) || 'lf' || char(10) || 'esc' || char(27), 9e999, -9e999);
+INSERT INTO ODD_VALUES VALUES (2, printf('%.40000c', 'x'), -9e999, 1e308);
+INSERT INTO ODD_VALUES VALUES (3, '=1+2', 1e308, 0.5);
+CREATE TABLE NOT_TEXT (ID NUMBER(3), T VARCHAR2(20));
+INSERT INTO NOT_TEXT VALUES (1, CAST(X'41EDA0805A' AS TEXT));
+)";
+
+const char* const extensions[] = {"xls", "xls", "xlsx"};
+
+// The sheet of that name (sheets come in the order the run sorted the items).
+const read_sheet& sheet_named(const std::vector<read_sheet>& sheets, const std::string& name) {
+    const read_sheet* found = find_sheet(sheets, name);
+    if (found == nullptr) throw std::runtime_error("no sheet " + name);
+    return *found;
+}
+
+class odd_data : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override { make_database(data_.path(), "ODD", database_sql); }
+
+    // Runs the tables (and queries) into a workbook of the test's format and reads it back.
+    std::vector<read_sheet> convert(const std::vector<std::string>& tables,
+                                    const std::map<std::string, std::string>& queries = {}) {
+        job_profile job;
+        job.src = "ODD";
+        job.format_version = GetParam();
+        job.tables = tables;
+        job.queries = queries;
+        job.dest = folder_.file(std::string("odd.") + extensions[GetParam()]);
+        job.write(folder_.file("job.spr"));
+        cli_options options;
+        options.environment["OCIEMU_DATA"] = data_.path().string();
+        result_ = run_cli({folder_.file("job.spr")}, options);
+        return read_workbook(job.dest);
+    }
+    bool excel_50() const { return GetParam() == 0; }
+    bool xls() const { return GetParam() != 2; }
+
+    temp_folder folder_;
+    temp_folder data_;
+    cli_result result_;
+};
+
+}  // namespace
+
+TEST_P(odd_data, quoted_and_bracketed_names_keep_their_rows) {
+    const auto sheets = convert({"IT'S \"QUOTED\"", "[BRACKETS]:*?/\\", "SAME_AFTER_RENAMING"});
+    EXPECT_EQ(result_.exit_code, 0) << result_.err;
+    ASSERT_EQ(sheets.size(), 3u);
+    // Sheet names lose the characters no format allows in them; .xls column names lose
+    // quotes and brackets (and stay distinct); .xlsx keeps them.
+    const std::vector<std::vector<std::string>> quoted = {
+        {xls() ? "s:O_NAME" : "s:O'NAME", "s:SAY \"HI\""}, {"s:a", "n:1"}};
+    EXPECT_EQ(sheet_named(sheets, "IT_S \"QUOTED\"").rows, quoted);
+    const std::vector<std::vector<std::string>> bracketed = {{xls() ? "s:_COL_" : "s:[COL]"}, {"s:b"}};
+    EXPECT_EQ(sheet_named(sheets, "_BRACKETS______").rows, bracketed);
+    const auto& renamed = sheet_named(sheets, "SAME_AFTER_RENAMING").rows;
+    ASSERT_EQ(renamed.size(), 2u);
+    const auto& header = renamed[0];
+    ASSERT_EQ(header.size(), 3u);
+    EXPECT_NE(header[0], header[1]);
+    EXPECT_NE(header[1], header[2]);
+    EXPECT_NE(header[0], header[2]);
+    EXPECT_EQ(header[1], "s:A_B");
+    const std::vector<std::string> values = {"n:1", "n:2", "n:3"};
+    EXPECT_EQ(renamed[1], values);
+}
+
+TEST_P(odd_data, long_and_non_latin_names) {
+    const auto sheets = convert({"A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS", "ТАБЛИЦА_数据"},
+                                {{"Query [1] of 'ours'", "SELECT \"ИМЯ\" FROM \"ТАБЛИЦА_数据\""}});
+    EXPECT_EQ(result_.exit_code, 0) << result_.err;
+    ASSERT_EQ(sheets.size(), 3u);
+    // A sheet name is cut to fit; a column name is not.
+    const read_sheet* forty_sheet = nullptr;
+    for (const auto& sheet : sheets)
+        if (sheet.name.rfind("A_TABLE_NAME_OF_EXACTLY_FORTY", 0) == 0) forty_sheet = &sheet;
+    ASSERT_NE(forty_sheet, nullptr);
+    EXPECT_LE(utf16_length(forty_sheet->name), 31u);
+    const std::vector<std::vector<std::string>> forty = {{"s:A_COLUMN_NAME_OF_EXACTLY_FORTY_CHARACTER"}, {"n:40"}};
+    EXPECT_EQ(forty_sheet->rows, forty);
+    if (excel_50()) {
+        // 8-bit text in code page 1252: what it cannot hold becomes "?"
+        const std::vector<std::vector<std::string>> rows = {{"s:???", "s:??"}, {"s:Ünïcødé ?", "n:7"}};
+        EXPECT_EQ(sheet_named(sheets, "???????_??").rows, rows);
+    } else {
+        const std::vector<std::vector<std::string>> rows = {{"s:ИМЯ", "s:名前"}, {"s:Ünïcødé ✓", "n:7"}};
+        EXPECT_EQ(sheet_named(sheets, "ТАБЛИЦА_数据").rows, rows);
+    }
+    const std::vector<std::vector<std::string>> query = {{excel_50() ? "s:???" : "s:ИМЯ"},
+                                                         {excel_50() ? "s:Ünïcødé ?" : "s:Ünïcødé ✓"}};
+    EXPECT_EQ(sheet_named(sheets, "Query _1_ of _ours_").rows, query);
+}
+
+TEST_P(odd_data, control_characters_long_texts_formulas_and_infinities) {
+    const auto sheets = convert({"ODD_VALUES"});
+    EXPECT_EQ(result_.exit_code, 0) << result_.err;
+    ASSERT_EQ(sheets.size(), 1u);
+    const auto& rows = sheets[0].rows;
+    ASSERT_EQ(rows.size(), 4u);
+    // Every control character is kept (CR becomes a line break): .xls text holds them as
+    // they are, .xlsx as the escapes XML needs, which the reader shows undecoded.
+    EXPECT_EQ(rows[1][1], xls() ? "s:bell\atab\\tcr\\nlf\\nesc\x1B" : "s:bell_x0007_tab\\tcr\\nlf\\nesc_x001B_");
+    // A text past the cell limit is cut to it.
+    EXPECT_EQ(rows[2][1], "s:" + std::string(excel_50() ? 254 : 32766, 'x'));
+    // A text that looks like a formula stays text.
+    EXPECT_EQ(rows[3][1], "s:=1+2");
+    // Infinities arrive as the server's text; finite extremes stay numbers.
+    EXPECT_EQ(rows[1][2], "s:Inf");
+    EXPECT_EQ(rows[1][3], "s:-Inf");
+    EXPECT_EQ(rows[2][2], "s:-Inf");
+    EXPECT_EQ(rows[3][2], "n:1e+308");
+    EXPECT_EQ(rows[3][3], "n:0.5");
+}
+
+TEST_P(odd_data, text_that_is_not_utf8_is_named_by_column_and_record) {
+    const auto sheets = convert({"NOT_TEXT", "ODD_VALUES"});
+    EXPECT_EQ(result_.exit_code, 1);
+    EXPECT_NE(result_.err.find("NOT_TEXT, record #1: Cannot convert to UNICODE string: the value of column 'T' is "
+                               "not valid text."),
+              std::string::npos)
+        << result_.err;
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheet_named(sheets, "NOT_TEXT").rows.size(), 1u);  // the header; the run went on
+    EXPECT_EQ(sheet_named(sheets, "ODD_VALUES").rows.size(), 4u);
+}
+
+TEST_P(odd_data, a_profile_line_of_blanks_selects_nothing) {
+    const auto sheets = convert({"   ", "[BRACKETS]:*?/\\"});
+    EXPECT_EQ(result_.exit_code, 0) << result_.err;
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].rows.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(formats, odd_data, ::testing::Values(0, 1, 2));
