@@ -83,7 +83,7 @@ TEST_P(killed_run, a_killed_run_leaves_no_partial_workbook_under_the_destination
     job.format_version = GetParam();
     job.write(folder.file("job.spr"));
     cli_options options;
-    options.environment["OCIEMU_RTT_US"] = "200000";
+    options.environment["OCIEMU_RTT_US"] = "300000";  // ORDER_LINES is still being read when the kill lands
     options.kill_when_output_has = "Table 'DEPARTMENTS'";
     const cli_result result = run_cli({folder.file("job.spr")}, options);
     ASSERT_EQ(result.signal, SIGKILL) << "the run ended before it was killed\n" << result.out << result.err;
