@@ -2,6 +2,9 @@
 #include "convert/destination_check.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
@@ -17,7 +20,13 @@ void common_check_dest(const std::string& path) {
         throw tk_exception("Destination name should specify a file, not folder.", tk_level_serious);
     if (exists && !tk_is_file_exist(path, 1))
         throw tk_exception("Destination name specifies an existing read-only file.", tk_level_serious);
-    if (!tk_is_path_exist(tk_file_name(path).folder()))
+    const std::string folder = tk_file_name(path).folder();
+    if (!tk_is_path_exist(folder))
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.",
                            tk_level_serious);
+    // The workbook is written beside its destination and renamed into place: a folder that
+    // takes no new file would fail only after every table had been read. (An existing
+    // destination in such a folder fails to be removed before the run starts.)
+    if (!exists && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
+        throw tk_exception_ex(errno, "Cannot write into the destination folder " + folder + ": ", tk_level_serious);
 }
