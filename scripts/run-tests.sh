@@ -72,7 +72,7 @@ if [ "${SPRANDEL_SKIP_FUZZ:-0}" != 1 ]; then
         scratch="build-fuzz/corpus/$name"
         mkdir -p "$scratch"
         echo "-- $target for ${seconds}s"
-        "build-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        "build-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -seed=1 -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
             "$scratch" "tests/fuzz/corpus/$name"
     done
