@@ -50,8 +50,8 @@ SELECT i,
        CAST('12345678901234567890' || printf('%05d', i) AS BLOB),
        CASE WHEN i % 5 = 0 THEN NULL ELSE CAST(printf('%d.%010d', 123456789 + i, i * 7) AS BLOB) END,
        CASE WHEN i % 6 = 0 THEN NULL ELSE X'00112233445566778899AABBCCDDEEFF' END,
-       CASE WHEN i = 1 THEN 'Spec sheet ' || char(10) || replace(hex(zeroblob(10000)), '00', 'Страница 12 ')
-            WHEN i % 9 = 0 THEN NULL WHEN i = 2 THEN '' ELSE 'Spec of product ' || i END,
+       CASE WHEN i = 1 THEN 'Data sheet ' || char(10) || replace(hex(zeroblob(10000)), '00', 'Страница 12 ')
+            WHEN i % 9 = 0 THEN NULL WHEN i = 2 THEN '' ELSE 'Data sheet of product ' || i END,
        CASE WHEN i % 9 = 0 THEN NULL WHEN i = 2 THEN X'' ELSE X'89504E470D0A1A0A0000000D49484452' END,
        CASE WHEN i % 3 = 0 THEN NULL ELSE 'Legacy note ' || i || char(10) || 'continued' END,
        printf('2022-%02d-%02d 12:34:56.%09d', 1 + i % 12, 1 + i % 28, 123456789 - i),
