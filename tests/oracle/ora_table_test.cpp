@@ -7,19 +7,9 @@
 #include "emulator_support.h"
 #include "oracle/ora_exception.h"
 
-namespace {
+#include "../support/record_helpers.h"
 
-std::vector<udb_record> read_all(udb_recordset& recordset) {
-    std::vector<udb_record> rows;
-    recordset.move_first();
-    while (!recordset.is_eof()) {
-        const udb_record* row = recordset.get_item();
-        if (row == nullptr) break;
-        rows.push_back(*row);
-        recordset.next();
-    }
-    return rows;
-}
+namespace {
 
 std::unique_ptr<ora_table> open_table(emulator_session& session, const std::string& name) {
     session.database().get_tables();

@@ -10,20 +10,9 @@
 #include "oracle/ora_exception.h"
 #include "oracle/ora_query_results.h"
 
-namespace {
+#include "../support/record_helpers.h"
 
-// Reads every row of a query into copies of its records.
-std::vector<udb_record> read_all(udb_recordset& recordset) {
-    std::vector<udb_record> rows;
-    recordset.move_first();
-    while (!recordset.is_eof()) {
-        const udb_record* row = recordset.get_item();
-        if (row == nullptr) break;
-        rows.push_back(*row);
-        recordset.next();
-    }
-    return rows;
-}
+namespace {
 
 const std::vector<std::string> numbers_schema{
     "CREATE TABLE NUMS (N1 NUMBER(1), N4 NUMBER(4), N10 NUMBER(10), N18 NUMBER(18), N25 NUMBER(25), "

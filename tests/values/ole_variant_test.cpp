@@ -17,20 +17,9 @@
 #include "values/currency.h"
 #include "values/decimal.h"
 
-namespace {
+#include "../support/record_helpers.h"
 
-ole_systemtime make_time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                         int milliseconds = 0) {
-    ole_systemtime time;
-    time.year = static_cast<std::uint16_t>(year);
-    time.month = static_cast<std::uint16_t>(month);
-    time.day = static_cast<std::uint16_t>(day);
-    time.hour = static_cast<std::uint16_t>(hour);
-    time.minute = static_cast<std::uint16_t>(minute);
-    time.second = static_cast<std::uint16_t>(second);
-    time.milliseconds = static_cast<std::uint16_t>(milliseconds);
-    return time;
-}
+namespace {
 
 ole_decimal decimal(const char* text) {
     ole_decimal value;
