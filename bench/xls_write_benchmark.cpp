@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <string>
 
-#include "excel/dao_database.h"
-#include "excel/dao_engine.h"
+#include "excel/xls/dao_database.h"
+#include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
 #include "values/ole_date.h"
 

@@ -15,7 +15,7 @@
 
 #include <xlsxwriter.h>
 
-#include "excel/xlsx_database.h"
+#include "excel/xlsx/xlsx_database.h"
 #include "records/udb_record.h"
 #include "records/udb_schema.h"
 

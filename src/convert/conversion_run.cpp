@@ -13,7 +13,7 @@
 #include "oracle/ora_engine.h"
 #include "convert/error_handler.h"
 #include "convert/user_interface.h"
-#include "excel/dao_engine.h"
+#include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
 #include "records/name_validators.h"
 #include "toolkit/exception.h"

@@ -1,10 +1,10 @@
 // The run's destination workbooks: main workbook and split parts.
 #include "convert/conversion_run.h"
 
-#include "excel/dao_database.h"
-#include "excel/dao_engine.h"
+#include "excel/xls/dao_database.h"
+#include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
-#include "excel/xlsx_database.h"
+#include "excel/xlsx/xlsx_database.h"
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"

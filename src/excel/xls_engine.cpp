@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "excel/compound_file_reader.h"
-#include "excel/xls_patch.h"
+#include "excel/xls/compound_file_reader.h"
+#include "excel/xls/xls_patch.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "excel/biff_records.h"
-#include "excel/compound_file_writer.h"
+#include "excel/xls/biff_records.h"
+#include "excel/xls/compound_file_writer.h"
 #include "excel/xls_engine.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <random>
 
-#include "excel/biff_records.h"
-#include "excel/biff_workbook_reader.h"
-#include "excel/compound_file_writer.h"
-#include "excel/dao_exception.h"
+#include "excel/xls/biff_records.h"
+#include "excel/xls/biff_workbook_reader.h"
+#include "excel/xls/compound_file_writer.h"
+#include "excel/xls/dao_exception.h"
 #include "xls_test_support.h"
 
 using namespace xls_test;

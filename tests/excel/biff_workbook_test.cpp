@@ -2,8 +2,8 @@
 // patch depends on, shared strings across CONTINUE records, and the writer's errors.
 #include <gtest/gtest.h>
 
-#include "excel/biff_records.h"
-#include "excel/biff_workbook_writer.h"
+#include "excel/xls/biff_records.h"
+#include "excel/xls/biff_workbook_writer.h"
 #include "xls_test_support.h"
 
 using namespace xls_test;

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <random>
 
-#include "excel/compound_file_format.h"
-#include "excel/compound_file_reader.h"
-#include "excel/compound_file_writer.h"
+#include "excel/xls/compound_file_format.h"
+#include "excel/xls/compound_file_reader.h"
+#include "excel/xls/compound_file_writer.h"
 
 namespace {
 

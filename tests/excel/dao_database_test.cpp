@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "excel/dao_database.h"
-#include "excel/dao_engine.h"
-#include "excel/dao_exception.h"
-#include "excel/dao_field.h"
-#include "excel/dao_recordset.h"
+#include "excel/xls/dao_database.h"
+#include "excel/xls/dao_engine.h"
+#include "excel/xls/dao_exception.h"
+#include "excel/xls/dao_field.h"
+#include "excel/xls/dao_recordset.h"
 #include "excel/xls_engine.h"
 #include "values/ole_date.h"
 #include "xls_test_support.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "excel/biff_records.h"
+#include "excel/xls/biff_records.h"
 #include "excel/xls_engine.h"
 #include "xls_test_support.h"
 

@@ -7,9 +7,9 @@
 #include <map>
 #include <random>
 
-#include "excel/biff_records.h"
-#include "excel/biff_workbook_writer.h"
-#include "excel/compound_file_writer.h"
+#include "excel/xls/biff_records.h"
+#include "excel/xls/biff_workbook_writer.h"
+#include "excel/xls/compound_file_writer.h"
 #include "excel/xls_engine.h"
 #include "xls_test_support.h"
 

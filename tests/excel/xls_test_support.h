@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "excel/compound_file_format.h"
-#include "excel/compound_file_reader.h"
+#include "excel/xls/compound_file_format.h"
+#include "excel/xls/compound_file_reader.h"
 
 namespace xls_test {
 

@@ -1,5 +1,5 @@
 // Tests of cell names, number text and date serial numbers.
-#include "excel/xlsx_cell_values.h"
+#include "excel/xlsx/xlsx_cell_values.h"
 
 #include <gtest/gtest.h>
 

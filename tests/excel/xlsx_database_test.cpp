@@ -1,6 +1,6 @@
 // Tests of the .xlsx destination as the conversion run drives it: tables become sheets,
 // record values become typed cells, and failures leave no workbook behind.
-#include "excel/xlsx_database.h"
+#include "excel/xlsx/xlsx_database.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <limits>
 
 #include "../support/temp_folder.h"
-#include "excel/xlsx_error.h"
-#include "excel/xlsx_worksheet.h"
+#include "excel/xlsx/xlsx_error.h"
+#include "excel/xlsx/xlsx_worksheet.h"
 #include "toolkit/exception.h"
 #include "values/currency.h"
 #include "values/decimal.h"

@@ -1,6 +1,6 @@
 // Tests of the workbook package writer: the package's parts, typed cells as openpyxl reads
 // them, the header's layout and the limits of sheets.
-#include "excel/xlsx_workbook_writer.h"
+#include "excel/xlsx/xlsx_workbook_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <limits>
 
 #include "../support/temp_folder.h"
-#include "excel/xlsx_error.h"
-#include "excel/xlsx_sheet_writer.h"
+#include "excel/xlsx/xlsx_error.h"
+#include "excel/xlsx/xlsx_sheet_writer.h"
 #include "toolkit/exception.h"
 #include "xlsx_test_support.h"
 

@@ -1,5 +1,5 @@
 // Tests of the streaming XML writer and of text escaping.
-#include "excel/xml_writer.h"
+#include "excel/xlsx/xml_writer.h"
 
 #include <gtest/gtest.h>
 

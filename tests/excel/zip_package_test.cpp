@@ -1,6 +1,6 @@
 // Tests of the ZIP package writer: entries read back, the temporary file and its rename,
 // and failures that must leave nothing behind.
-#include "excel/zip_package.h"
+#include "excel/xlsx/zip_package.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -10,7 +10,7 @@
 #include <random>
 
 #include "../support/temp_folder.h"
-#include "excel/xlsx_error.h"
+#include "excel/xlsx/xlsx_error.h"
 #include "toolkit/exception.h"
 #include "xlsx_test_support.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "excel/compound_file_reader.h"
+#include "excel/xls/compound_file_reader.h"
 #include "fuzz_file.h"
 
 namespace {

@@ -1,0 +1,46 @@
+// A BIFF5 (Excel 5.0) or BIFF8 (Excel 2000) workbook written into an OLE compound file.
+// Sheets spool their rows while they are filled; close() writes the globals (fonts, XFs,
+// sheet list, shared strings), the sheets and the container under a temporary name and
+// renames it into place, so a failed close leaves no partial file.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "excel/xls/biff_sheet_writer.h"
+#include "excel/xls/biff_string_table.h"
+
+class biff_workbook_writer {
+public:
+    biff_workbook_writer(std::filesystem::path destination, biff_version version);
+    biff_workbook_writer(const biff_workbook_writer&) = delete;
+    biff_workbook_writer& operator=(const biff_workbook_writer&) = delete;
+
+    biff_version version() const noexcept { return version_; }
+    const std::filesystem::path& destination() const noexcept { return destination_; }
+
+    // A new sheet. The name must have 1 to 31 characters, none of : \ / ? * [ ], and
+    // differ from the other sheets' names ignoring case; otherwise tk_exception.
+    biff_sheet_writer& add_sheet(std::string_view name);
+    biff_sheet_writer* find_sheet(std::string_view name);  // ignoring case; null when absent
+    std::size_t sheet_count() const noexcept { return sheets_.size(); }
+
+    void close();  // throws naming the file; the workbook is complete only after it
+    bool is_closed() const noexcept { return closed_; }
+    // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
+    std::size_t replaced_characters() const noexcept { return replaced_; }
+
+private:
+    biff_buffer globals(std::vector<std::size_t>& sheet_offset_fields) const;
+
+    std::filesystem::path destination_;
+    biff_version version_;
+    biff_string_table strings_;
+    std::vector<std::unique_ptr<biff_sheet_writer>> sheets_;
+    std::size_t replaced_ = 0;
+    bool closed_ = false;
+};

@@ -1,0 +1,119 @@
+// Byte sinks: memory buffer, temporary output file renamed on commit, and the spool file.
+#include "excel/xls/compound_file_sink.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+void byte_sink::write_zeros(std::uint64_t count) {
+    static const std::byte zeros[4096] = {};
+    while (count > 0) {
+        const std::uint64_t piece = count < sizeof zeros ? count : sizeof zeros;
+        write(std::span<const std::byte>(zeros, static_cast<std::size_t>(piece)));
+        count -= piece;
+    }
+}
+
+void memory_sink::write(std::span<const std::byte> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+}
+
+temporary_output_file::temporary_output_file(std::filesystem::path destination)
+    : destination_(std::move(destination)) {
+    std::filesystem::path folder = destination_.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string hidden_name = ".";  // appended, not concatenated: GCC 12 warns falsely on the latter
+    hidden_name += destination_.filename().string();
+    hidden_name += ".XXXXXX";
+    std::string pattern = (folder / hidden_name).string();
+    const int descriptor = ::mkstemp(pattern.data());
+    if (descriptor < 0)
+        throw tk_exception_ex("Cannot create a temporary file beside " + destination_.string() + ": ");
+    temporary_ = pattern;
+    // mkstemp makes the file private; a saved workbook gets the usual permissions
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(descriptor, 0666 & ~mask);
+    file_ = ::fdopen(descriptor, "wb");
+    if (file_ == nullptr) {
+        const int saved = errno;
+        ::close(descriptor);
+        std::filesystem::remove(temporary_);
+        throw tk_exception_ex(saved, "Cannot open " + temporary_.string() + ": ", tk_level_serious);
+    }
+}
+
+temporary_output_file::~temporary_output_file() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        TK_LOG(1, "Removed the unfinished file %s", temporary_.c_str());
+    }
+}
+
+void temporary_output_file::write(std::span<const std::byte> bytes) {
+    TK_ASSERT(file_ != nullptr);
+    if (bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        throw tk_exception_ex("Failed to write into " + destination_.string() + ": ");
+    written_ += bytes.size();
+}
+
+void temporary_output_file::commit() {
+    TK_ASSERT(file_ != nullptr);
+    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    const int saved = errno;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        throw tk_exception_ex(flushed ? errno : saved, "Failed to write into " + destination_.string() + ": ",
+                              tk_level_serious);
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary_, destination_, error);
+    if (error) {
+        std::error_code ignored;  // the rename's error is the one to report
+        std::filesystem::remove(temporary_, ignored);
+        throw tk_exception("Cannot save " + destination_.string() + ": " + error.message(), tk_level_serious);
+    }
+}
+
+spool_file::spool_file() {
+    file_ = std::tmpfile();
+    if (file_ == nullptr) throw tk_exception_ex("Cannot create a temporary file for sheet data: ");
+}
+
+spool_file::~spool_file() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+void spool_file::append(std::span<const std::byte> bytes) {
+    if (bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        throw tk_exception_ex("Failed to write sheet data into a temporary file: ");
+    size_ += bytes.size();
+}
+
+void spool_file::copy_to(byte_sink& out) {
+    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
+        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+    std::vector<std::byte> buffer(1 << 16);
+    std::uint64_t left = size_;
+    while (left > 0) {
+        const std::size_t piece = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
+        if (std::fread(buffer.data(), 1, piece, file_) != piece)
+            throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+        out.write(std::span<const std::byte>(buffer.data(), piece));
+        left -= piece;
+    }
+    // later appends go to the end again
+    if (std::fseek(file_, 0, SEEK_END) != 0)
+        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+}

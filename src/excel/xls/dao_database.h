@@ -1,0 +1,52 @@
+// A workbook being written through the .xls driver: each table is a worksheet whose first
+// row holds the column names, and the file is complete once the database is closed.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "excel/xls/biff_workbook_writer.h"
+#include "records/udb_database.h"
+#include "toolkit/text.h"
+
+// What a worksheet's recordsets share: the sheet and the columns it was created with.
+struct dao_sheet {
+    biff_sheet_writer* sheet;  // owned by the workbook writer
+    udb_schema columns;        // names used and the driver's vartypes
+};
+
+class dao_database : public udb_database {
+public:
+    dao_database(const std::string& path, biff_version version, int mode);
+    // Writes the workbook when close() was not called; a failure is only logged then.
+    ~dao_database() override;
+
+    // A new sheet: column names the driver cannot take get safe names (recorded in the
+    // names map), the header row is written, and an append-only recordset returned.
+    std::unique_ptr<udb_recordset> create_table(const std::string& name, const udb_schema& schema,
+                                                udb_indexes& indexes) override;
+    // A recordset appending to a sheet of this workbook.
+    std::unique_ptr<udb_recordset> get_table(const std::string& table, int mode) override;
+    // A workbook being written is never queried.
+    std::unique_ptr<udb_recordset> get_query(const std::string& name, const std::string& sql, int mode) override;
+    bool test_query(const std::string& sql) override;
+
+    // Takes over the sheets of the existing workbook of this name; each becomes a table
+    // whose columns are its header texts, typed after its first data row.
+    void load_existing();
+    // Writes the workbook under its name; throws naming the file. Recordsets of this
+    // database must not be used afterwards.
+    void close();
+    bool is_closed() const noexcept { return writer_.is_closed(); }
+    int mode() const noexcept { return engine_; }
+    biff_version version() const noexcept { return writer_.version(); }
+    // Characters of Excel 5.0 texts that became "?".
+    std::size_t replaced_characters() const noexcept { return writer_.replaced_characters(); }
+
+private:
+    udb_schema build_columns(const std::string& table, const udb_schema& schema) const;
+
+    biff_workbook_writer writer_;
+    std::map<std::string, std::unique_ptr<dao_sheet>, iless> sheets_;
+};

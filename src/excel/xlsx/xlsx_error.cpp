@@ -1,0 +1,90 @@
+// Messages and levels of the .xlsx writer's errors.
+#include "excel/xlsx/xlsx_error.h"
+
+#include <cstring>
+
+#include "toolkit/exception.h"
+
+namespace {
+
+std::string quoted(std::string_view text) {
+    std::string result = "\"";
+    result += text;
+    result += '"';
+    return result;
+}
+
+std::string base_message(xlsx_error code, std::string_view subject) {
+    switch (code) {
+    case xlsx_error::cannot_create_file:
+        return "Cannot create the workbook " + quoted(subject);
+    case xlsx_error::cannot_write_file:
+        return "Cannot write the workbook " + quoted(subject);
+    case xlsx_error::cannot_finish_file:
+        return "Cannot complete the workbook " + quoted(subject);
+    case xlsx_error::cannot_rename_file:
+        return "Cannot put the finished workbook in place as " + quoted(subject);
+    case xlsx_error::sheet_name_empty:
+        return "A sheet name cannot be empty.";
+    case xlsx_error::sheet_name_too_long:
+        return "The sheet name " + quoted(subject) + " is too long: a sheet name has at most 31 characters.";
+    case xlsx_error::sheet_name_invalid:
+        return "The sheet name " + quoted(subject) +
+               " is not valid: a sheet name cannot contain : \\ / ? * [ ] or begin or end with '.";
+    case xlsx_error::sheet_name_duplicate:
+        return "The workbook already has a sheet named " + quoted(subject) + ".";
+    case xlsx_error::too_many_columns:
+        return "The sheet " + quoted(subject) + " has too many columns: a worksheet has at most 16,384 columns.";
+    case xlsx_error::too_many_rows:
+        return "The sheet " + quoted(subject) +
+               " is full: a worksheet holds at most 1,048,575 rows of data; further rows are not written.";
+    case xlsx_error::text_not_utf8:
+        return "A text of the sheet " + quoted(subject) + " is not valid UTF-8; the row is not written.";
+    case xlsx_error::text_too_long:
+        return "A text of the sheet " + quoted(subject) +
+               " is longer than 32,767 characters, the most a cell holds; the row is not written.";
+    }
+    return "Unknown workbook error.";
+}
+
+}  // namespace
+
+std::string xlsx_error_message(xlsx_error code, std::string_view subject, std::string_view reason) {
+    std::string message = base_message(code, subject);
+    if (!reason.empty()) {
+        message += ": ";
+        message += reason;
+    }
+    if (message.back() != '.') message += '.';
+    return message;
+}
+
+int xlsx_error_level(xlsx_error code) noexcept {
+    switch (code) {
+    case xlsx_error::too_many_rows:
+    case xlsx_error::text_not_utf8:
+    case xlsx_error::text_too_long:
+        return tk_level_recoverable;
+    case xlsx_error::cannot_create_file:
+    case xlsx_error::cannot_write_file:
+    case xlsx_error::cannot_finish_file:
+    case xlsx_error::cannot_rename_file:
+    case xlsx_error::sheet_name_empty:
+    case xlsx_error::sheet_name_too_long:
+    case xlsx_error::sheet_name_invalid:
+    case xlsx_error::sheet_name_duplicate:
+    case xlsx_error::too_many_columns:
+        return tk_level_serious;
+    }
+    return tk_level_serious;
+}
+
+void throw_xlsx_error(xlsx_error code, std::string_view subject, std::string_view reason) {
+    tk_exception error(xlsx_error_message(code, subject, reason), xlsx_error_level(code));
+    error.set_code(xlsx_error_code_base + static_cast<int>(code));
+    throw error;
+}
+
+void throw_xlsx_system_error(xlsx_error code, std::string_view subject, int error_number) {
+    throw_xlsx_error(code, subject, std::strerror(error_number));
+}

@@ -1,0 +1,321 @@
+// The worksheet part: sheet start with frozen header and column widths, typed cells,
+// autofilter and page margins.
+#include "excel/xlsx/xlsx_sheet_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "excel/xlsx/shared_strings.h"
+#include "excel/xlsx/xlsx_error.h"
+#include "excel/xlsx/xlsx_styles.h"
+#include "excel/xlsx/zip_package.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+namespace SimpleXlsx {
+namespace {
+
+// Upper bounds of the bytes one cell and one row take in the part, to know beforehand
+// whether the entry can outgrow 4 GiB: the longest reference, style, type and value.
+constexpr std::uint64_t max_cell_bytes = 96;
+constexpr std::size_t max_number_characters = 40;  // a DECIMAL's text has at most 31
+constexpr std::uint64_t max_row_bytes = 32;
+constexpr std::uint64_t max_sheet_overhead = 4096;
+constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
+
+constexpr double min_column_width = 6;
+constexpr double max_column_width = 60;
+constexpr double max_wrapped_column_width = 40;  // wrapped text grows downwards instead
+constexpr double cell_padding = 1.5;
+constexpr double header_padding = 3.5;  // room for the bold face and the filter button
+
+bool may_exceed_4gib(std::size_t column_count) {
+    const std::uint64_t bound = max_sheet_overhead + max_cell_bytes * column_count * 2 +
+                                std::uint64_t{xlsx_max_rows} * (max_row_bytes + max_cell_bytes * column_count);
+    return bound >= zip32_limit;
+}
+
+// Characters a text takes on screen: East Asian characters count twice.
+std::size_t display_characters(std::string_view text) {
+    std::size_t characters = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) == 0x80) continue;
+        characters += (byte >= 0xE3 && byte <= 0xED) || byte >= 0xF0 ? 2 : 1;
+    }
+    return characters;
+}
+
+// The shortest text that reads back as value, without allocating.
+std::string_view number_text(char (&digits)[32], double value) {
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return {digits, static_cast<std::size_t>(result.ptr - digits)};
+}
+
+// The s attributes below name positions of the styles part's cell-format list.
+static_assert(static_cast<int>(xlsx_style::header) == 1 && static_cast<int>(xlsx_style::wrapped) == 2 &&
+              static_cast<int>(xlsx_style::date) == 3 && static_cast<int>(xlsx_style::date_time) == 4 &&
+              static_cast<int>(xlsx_style::date_time_ms) == 5);
+
+const char* data_style(bool wrap_text) { return wrap_text ? " s=\"2\"" : ""; }
+
+}  // namespace
+
+CWorksheet::CWorksheet(zip_package& zip, shared_strings& strings, std::string title, std::size_t position,
+                       std::span<const std::string> column_names, bool wrap_text)
+    : zip_(zip),
+      strings_(strings),
+      title_(std::move(title)),
+      writer_(zip),
+      wrap_text_(wrap_text),
+      is_first_sheet_(position == 0),
+      column_count_(static_cast<std::uint32_t>(column_names.size())) {
+    TK_LOG(2, "CWorksheet::ctor(%s)", title_.c_str());
+    TK_ASSERT(column_names.size() <= xlsx_max_columns);
+    writer_.hold(true);
+    sampled_characters_.assign(column_count_, 0);
+    header_characters_.assign(column_count_, 0);
+    zip_.open_entry(worksheet_part_name(position), may_exceed_4gib(column_names.size()));
+    // The header is row 1; the part's start is written once the widths are known.
+    begin_row();
+    for (const std::string& name : column_names) write_text_cell(name, true);
+    end_row();
+}
+
+const std::string& CWorksheet::letters_of(std::uint32_t column) {
+    while (letters_.size() <= column) letters_.push_back(column_letters(static_cast<std::uint32_t>(letters_.size())));
+    return letters_[column];
+}
+
+void CWorksheet::begin_row() {
+    TK_ASSERT(!is_finished_);
+    if (is_full()) throw_xlsx_error(xlsx_error::too_many_rows, title_);
+    ++row_;
+    column_ = 0;
+    row_text_size_ = static_cast<std::size_t>(std::to_chars(row_text_, row_text_ + sizeof row_text_, row_).ptr - row_text_);
+    std::string& out = writer_.buffer();
+    out += "<row r=\"";
+    out.append(row_text_, row_text_size_);
+    out += "\">";
+}
+
+void CWorksheet::end_row() {
+    writer_.buffer() += "</row>";
+    if (is_held_ && row_ > width_sample_rows) release_rows();
+    writer_.maybe_flush();
+}
+
+void CWorksheet::start_cell() {
+    // Cells past the header's columns would break the size bound that chose the entry's
+    // ZIP format; the adapter refuses such records before writing.
+    TK_ASSERT(column_ < column_count_);
+    std::string& out = writer_.buffer();
+    out += "<c r=\"";
+    out += letters_of(column_);
+    out.append(row_text_, row_text_size_);
+    out += '"';
+}
+
+void CWorksheet::note_width(std::size_t characters) {
+    if (is_held_ && column_ < column_count_)
+        sampled_characters_[column_] = std::max(sampled_characters_[column_], characters);
+}
+
+void CWorksheet::write_value_cell(std::string_view value, const char* type_and_style, std::size_t characters) {
+    note_width(characters);
+    start_cell();
+    std::string& out = writer_.buffer();
+    out += type_and_style;
+    out += "><v>";
+    out += value;
+    out += "</v></c>";
+    ++column_;
+}
+
+void CWorksheet::write_text_cell(std::string_view text, bool is_header) {
+    if (text.empty()) {
+        ++column_;
+        return;
+    }
+    if (is_header)
+        header_characters_[column_] = display_characters(text);
+    else
+        note_width(display_characters(text));
+    const std::uint32_t index = strings_.index_of(text);
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
+    start_cell();
+    std::string& out = writer_.buffer();
+    out += is_header ? " s=\"1\"" : data_style(wrap_text_);
+    out += " t=\"s\"><v>";
+    out.append(digits, end);
+    out += "</v></c>";
+    ++column_;
+}
+
+void CWorksheet::add_number(double value) {
+    if (!std::isfinite(value)) {
+        add_text(std::isnan(value) ? "NaN" : value > 0 ? "Infinity" : "-Infinity");
+        return;
+    }
+    char digits[32];
+    const std::string_view text = number_text(digits, value);
+    write_value_cell(text, data_style(wrap_text_), text.size());
+}
+
+void CWorksheet::add_single(float value) {
+    if (!std::isfinite(value)) {
+        add_number(value);
+        return;
+    }
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    const std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
+    write_value_cell(text, data_style(wrap_text_), text.size());
+}
+
+void CWorksheet::add_integer(std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    add_decimal(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+void CWorksheet::add_unsigned(std::uint64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    add_decimal(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+void CWorksheet::add_decimal(std::string_view text) {
+    const int digits = significant_digits(text);
+    // Excel would round away what lies past 15 digits; as text nothing is lost. Very long
+    // texts with few digits (many zeros) go the same way, so a cell's size stays bounded.
+    if (digits < 0 || digits > xlsx_max_significant_digits || text.size() > max_number_characters) {
+        add_text(text);
+        return;
+    }
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    write_value_cell(text, data_style(wrap_text_), text.size());
+}
+
+void CWorksheet::add_text(std::string_view text) { write_text_cell(text, false); }
+
+void CWorksheet::add_boolean(bool value) {
+    write_value_cell(value ? "1" : "0", wrap_text_ ? " s=\"2\" t=\"b\"" : " t=\"b\"", 5);  // TRUE / FALSE
+}
+
+bool CWorksheet::add_date(const xlsx_date_time& value) {
+    double serial = 0;
+    if (!excel_serial(value, serial)) return false;
+    const bool has_time = value.hour != 0 || value.minute != 0 || value.second != 0 || value.millisecond != 0;
+    const xlsx_style style = value.millisecond != 0 ? xlsx_style::date_time_ms
+                             : has_time             ? xlsx_style::date_time
+                                                    : xlsx_style::date;
+    const char* attribute = style == xlsx_style::date      ? " s=\"3\""
+                            : style == xlsx_style::date_time ? " s=\"4\""
+                                                             : " s=\"5\"";
+    char digits[32];
+    const std::string_view text = number_text(digits, serial);
+    const std::size_t characters = style == xlsx_style::date        ? xlsx_date_format.size()
+                                   : style == xlsx_style::date_time ? xlsx_date_time_format.size()
+                                                                    : xlsx_date_time_ms_format.size();
+    write_value_cell(text, attribute, characters);
+    return true;
+}
+
+void CWorksheet::compute_widths() {
+    widths_.assign(column_count_, 0);
+    for (std::uint32_t i = 0; i < column_count_; ++i) {
+        const double limit = wrap_text_ ? max_wrapped_column_width : max_column_width;
+        const double header = static_cast<double>(header_characters_[i]) + header_padding;
+        const double data = static_cast<double>(sampled_characters_[i]) + cell_padding;
+        widths_[i] = std::clamp(std::max(header, data), min_column_width, limit);
+    }
+}
+
+void CWorksheet::write_sheet_views(XmlWriter& writer) const {
+    writer.start("sheetViews");
+    writer.start("sheetView");
+    if (is_first_sheet_) writer.attribute("tabSelected", 1);
+    writer.attribute("workbookViewId", 0);
+    if (column_count_ > 0) {
+        // The header row stays in view while the data scrolls.
+        writer.start("pane");
+        writer.attribute("ySplit", 1);
+        writer.attribute("topLeftCell", "A2");
+        writer.attribute("activePane", "bottomLeft");
+        writer.attribute("state", "frozen");
+        writer.end();
+        writer.start("selection");
+        writer.attribute("pane", "bottomLeft");
+        writer.attribute("activeCell", "A2");
+        writer.attribute("sqref", "A2");
+        writer.end();
+    }
+    writer.end();
+    writer.end();
+}
+
+void CWorksheet::write_columns(XmlWriter& writer) const {
+    if (column_count_ == 0) return;
+    writer.start("cols");
+    for (std::uint32_t i = 0; i < column_count_; ++i) {
+        char width[32];
+        const auto end = std::to_chars(width, width + sizeof width, widths_[i]).ptr;
+        writer.start("col");
+        writer.attribute("min", static_cast<std::int64_t>(i + 1));
+        writer.attribute("max", static_cast<std::int64_t>(i + 1));
+        writer.attribute("width", std::string_view(width, static_cast<std::size_t>(end - width)));
+        writer.attribute("customWidth", 1);
+        writer.end();
+    }
+    writer.end();
+}
+
+void CWorksheet::write_sheet_start() {
+    string_sink start;
+    XmlWriter writer(start);
+    writer.prolog();
+    writer.start("worksheet");
+    writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+    writer.attribute("xmlns:r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+    write_sheet_views(writer);
+    writer.start("sheetFormatPr");
+    writer.attribute("defaultRowHeight", 15);
+    writer.end();
+    write_columns(writer);
+    writer.raw("<sheetData>");
+    writer.flush();
+    zip_.write(start.text);
+}
+
+// The sampled rows decided the widths: the part's start can go out, then the rows.
+void CWorksheet::release_rows() {
+    compute_widths();
+    write_sheet_start();
+    is_held_ = false;
+    writer_.hold(false);
+    writer_.flush();
+}
+
+void CWorksheet::finish() {
+    if (is_finished_) return;
+    TK_LOG(2, "CWorksheet::finish(%s), %u rows", title_.c_str(), row_);
+    if (is_held_) release_rows();
+    std::string& out = writer_.buffer();
+    out += "</sheetData>";
+    const sheet_entry summary = entry();
+    if (summary.has_filter()) {
+        out += "<autoFilter ref=\"";
+        out += filter_range(summary);
+        out += "\"/>";
+    }
+    out += "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>";
+    out += "</worksheet>";
+    writer_.flush();
+    zip_.close_entry();
+    is_finished_ = true;
+}
+
+}  // namespace SimpleXlsx

@@ -1,0 +1,94 @@
+// One worksheet part, written row by row into its ZIP entry as the rows arrive.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "excel/xlsx/xlsx_cell_values.h"
+#include "excel/xlsx/xlsx_package_parts.h"
+#include "excel/xlsx/xml_writer.h"
+
+namespace SimpleXlsx {
+
+class shared_strings;
+class zip_package;
+
+class CWorksheet {
+public:
+    // Opens the sheet's entry and writes the header row. Made by CWorkbook::add_sheet.
+    CWorksheet(zip_package& zip, shared_strings& strings, std::string title, std::size_t position,
+               std::span<const std::string> column_names, bool wrap_text);
+    CWorksheet(const CWorksheet&) = delete;
+    CWorksheet& operator=(const CWorksheet&) = delete;
+
+    // Data rows: begin_row, at most one add_ call per header column in order, end_row. A
+    // full sheet makes begin_row throw (level 0) before anything is written.
+    void begin_row();
+    void add_empty() { ++column_; }  // a NULL: the cell is left out, the next keeps its letter
+    void add_number(double value);   // NaN and infinities have no cell form: written as text
+    // The shortest text of the float itself, so 0.1f reads as 0.1 and not 0.100000001490116.
+    void add_single(float value);
+    void add_integer(std::int64_t value);
+    void add_unsigned(std::uint64_t value);
+    // A plain decimal text ([-]digits[.digits]) kept exactly, as a number when Excel can
+    // hold all its digits, else as text.
+    void add_decimal(std::string_view text);
+    // text must be valid UTF-8. An empty text leaves the cell out, like a NULL.
+    void add_text(std::string_view text);
+    void add_boolean(bool value);
+    // False, adding nothing, when value lies outside Excel's dates.
+    bool add_date(const xlsx_date_time& value);
+    void end_row();
+
+    // Closes the sheet's part; no row can follow. Done by the workbook when the next sheet
+    // starts or the workbook is saved, at the latest.
+    void finish();
+    bool is_finished() const noexcept { return is_finished_; }
+
+    const std::string& title() const noexcept { return title_; }
+    std::uint32_t data_row_count() const noexcept { return row_ - 1; }
+    std::uint32_t column_count() const noexcept { return column_count_; }
+    bool is_full() const noexcept { return row_ >= xlsx_max_rows; }
+    sheet_entry entry() const { return {title_, column_count_, row_}; }
+    // Column widths in characters, known once the first rows are sampled or the sheet is
+    // finished.
+    const std::vector<double>& column_widths() const noexcept { return widths_; }
+
+    // Rows whose texts decide the column widths; the part's start waits for them.
+    static constexpr std::uint32_t width_sample_rows = 100;
+
+private:
+    void start_cell();
+    void write_value_cell(std::string_view value, const char* type_and_style, std::size_t characters);
+    void write_text_cell(std::string_view text, bool is_header);
+    void note_width(std::size_t characters);
+    void write_sheet_views(XmlWriter& writer) const;
+    void write_columns(XmlWriter& writer) const;
+    void write_sheet_start();
+    void release_rows();
+    void compute_widths();
+    const std::string& letters_of(std::uint32_t column);
+
+    zip_package& zip_;
+    shared_strings& strings_;
+    std::string title_;
+    XmlWriter writer_;
+    bool wrap_text_;
+    bool is_first_sheet_;
+    bool is_held_ = true;  // rows wait in memory until the widths are known
+    bool is_finished_ = false;
+    std::uint32_t column_count_;
+    std::uint32_t row_ = 0;  // 1-based number of the current row
+    std::uint32_t column_ = 0;
+    char row_text_[12] = {};
+    std::size_t row_text_size_ = 0;
+    std::vector<std::string> letters_;
+    std::vector<std::size_t> sampled_characters_;
+    std::vector<std::size_t> header_characters_;
+    std::vector<double> widths_;
+};
+
+}  // namespace SimpleXlsx

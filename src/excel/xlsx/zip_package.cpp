@@ -1,0 +1,161 @@
+// The ZIP package writer over minizip, with every write checked and the temporary file
+// removed on every path that does not end in a complete package.
+#include "excel/xlsx/zip_package.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include <minizip/zip.h>
+
+#include "excel/xlsx/xlsx_error.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+namespace SimpleXlsx {
+namespace {
+
+constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
+
+// A fresh name beside the destination, created exclusively so no other file is touched.
+std::string create_temporary_file(const std::string& destination) {
+    const std::filesystem::path target(destination);
+    const std::string stem = target.filename().string();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    static std::atomic<unsigned> counter{0};  // two runs on two threads never pick one name
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = (folder / ("." + stem + "." + std::to_string(::getpid()) + "." +
+                                            std::to_string(++counter) + ".tmp")).string();
+        const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) throw_xlsx_system_error(xlsx_error::cannot_create_file, destination, errno);
+    }
+    throw_xlsx_error(xlsx_error::cannot_create_file, destination, "no free temporary name");
+}
+
+zip_fileinfo entry_info(std::time_t now) {
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    zip_fileinfo info{};
+    info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
+    info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
+    info.tmz_date.tm_hour = static_cast<uInt>(local.tm_hour);
+    info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
+    info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
+    info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
+    return info;
+}
+
+int saved_errno_or(int fallback) { return errno != 0 ? errno : fallback; }
+
+}  // namespace
+
+struct zip_package::impl {
+    std::string destination;
+    std::string temporary;
+    zipFile zip = nullptr;
+    zip_fileinfo info{};
+    bool is_entry_open = false;
+    bool is_entry_zip64 = false;
+    std::uint64_t entry_bytes = 0;
+    bool is_committed = false;
+    bool has_failed = false;  // a package that lost bytes must never be committed
+
+    [[noreturn]] void fail_write(int error_number) {
+        has_failed = true;
+        throw_xlsx_system_error(xlsx_error::cannot_write_file, destination, error_number);
+    }
+};
+
+zip_package::zip_package(std::string destination) : impl_(std::make_unique<impl>()) {
+    TK_LOG(2, "zip_package::ctor(%s)", destination.c_str());
+    impl_->destination = std::move(destination);
+    impl_->temporary = create_temporary_file(impl_->destination);
+    impl_->info = entry_info(std::time(nullptr));
+    errno = 0;
+    impl_->zip = zipOpen64(impl_->temporary.c_str(), APPEND_STATUS_CREATE);
+    if (impl_->zip == nullptr) {
+        const int error_number = saved_errno_or(EIO);
+        std::remove(impl_->temporary.c_str());
+        throw_xlsx_system_error(xlsx_error::cannot_create_file, impl_->destination, error_number);
+    }
+}
+
+zip_package::~zip_package() {
+    if (impl_->is_committed) return;
+    if (impl_->zip != nullptr) {
+        if (impl_->is_entry_open) zipCloseFileInZip(impl_->zip);
+        zipClose(impl_->zip, nullptr);
+    }
+    if (std::remove(impl_->temporary.c_str()) != 0)
+        TK_LOG(3, "Cannot remove the temporary file %s", impl_->temporary.c_str());
+}
+
+void zip_package::open_entry(const std::string& name, bool may_exceed_4gib) {
+    TK_ASSERT(impl_->zip != nullptr && !impl_->is_entry_open);
+    errno = 0;
+    const int status = zipOpenNewFileInZip64(impl_->zip, name.c_str(), &impl_->info, nullptr, 0, nullptr, 0,
+                                             nullptr, Z_DEFLATED, deflate_level, may_exceed_4gib ? 1 : 0);
+    if (status != ZIP_OK) impl_->fail_write(saved_errno_or(EIO));
+    impl_->is_entry_open = true;
+    impl_->is_entry_zip64 = may_exceed_4gib;
+    impl_->entry_bytes = 0;
+}
+
+void zip_package::write(std::string_view bytes) {
+    TK_ASSERT(impl_->is_entry_open);
+    impl_->entry_bytes += bytes.size();
+    // An entry without ZIP64 sizes past 4 GiB would be corrupt; callers size it beforehand.
+    TK_ASSERT(impl_->is_entry_zip64 || impl_->entry_bytes < zip32_limit);
+    while (!bytes.empty()) {
+        const auto piece = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        errno = 0;
+        if (zipWriteInFileInZip(impl_->zip, bytes.data(), piece) != ZIP_OK) impl_->fail_write(saved_errno_or(EIO));
+        bytes.remove_prefix(piece);
+    }
+}
+
+void zip_package::close_entry() {
+    TK_ASSERT(impl_->is_entry_open);
+    impl_->is_entry_open = false;
+    errno = 0;
+    if (zipCloseFileInZip(impl_->zip) != ZIP_OK) impl_->fail_write(saved_errno_or(EIO));
+}
+
+void zip_package::commit() {
+    TK_LOG(2, "zip_package::commit(%s)", impl_->destination.c_str());
+    TK_ASSERT(impl_->zip != nullptr && !impl_->is_entry_open);
+    if (impl_->has_failed)
+        throw_xlsx_error(xlsx_error::cannot_finish_file, impl_->destination, "an earlier write failed");
+    errno = 0;
+    const int status = zipClose(impl_->zip, nullptr);
+    impl_->zip = nullptr;  // closed even when the last bytes failed to reach the disk
+    if (status != ZIP_OK)
+        throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, saved_errno_or(EIO));
+    // A rename is only worth doing once the bytes are on the disk.
+    const int fd = ::open(impl_->temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
+    const int sync_status = ::fsync(fd);
+    const int sync_errno = errno;
+    ::close(fd);
+    if (sync_status != 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
+    if (std::rename(impl_->temporary.c_str(), impl_->destination.c_str()) != 0)
+        throw_xlsx_system_error(xlsx_error::cannot_rename_file, impl_->destination, errno);
+    impl_->is_committed = true;
+}
+
+const std::string& zip_package::destination() const noexcept { return impl_->destination; }
+const std::string& zip_package::temporary_path() const noexcept { return impl_->temporary; }
+bool zip_package::is_entry_open() const noexcept { return impl_->is_entry_open; }
+
+}  // namespace SimpleXlsx
