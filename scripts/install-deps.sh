@@ -11,7 +11,7 @@ apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config git \
     googletest libgtest-dev libgmock-dev libbenchmark-dev \
-    zlib1g-dev libminizip-dev \
+    zlib1g-dev libminizip-dev libicu-dev \
     libsqlite3-dev sqlite3 \
     python3 python3-openpyxl python3-xlrd \
     libxlsxwriter-dev \

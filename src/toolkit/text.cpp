@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <unicode/uchar.h>
+
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 
@@ -40,62 +42,11 @@ std::size_t decode_utf8(std::string_view text, std::size_t pos, char32_t& out) n
     return length;
 }
 
-// Simple one-to-one case pairs of the scripts that names in Oracle schemas use.
-char32_t lower_of(char32_t c) noexcept {
-    if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
-    if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x130) return 'i';
-        if (c == 0x178) return 0xFF;
-        // Latin Extended-A alternates upper/lower, with a shift of parity at 0x139..0x148
-        // and 0x179..0x17E.
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x149 || c == 0x138 || c == 0x17F) return c;
-        return (c % 2 == 0) ? c + 1 : c;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return c + 37;
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return c + 63;
-    if (c >= 0x410 && c <= 0x42F) return c + 32;  // Cyrillic
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    if (c >= 0x460 && c <= 0x4FF && c != 0x482 && !(c >= 0x483 && c <= 0x489)) {
-        if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x4C0) return 0x4CF;
-        return (c % 2 == 0) ? c + 1 : c;
-    }
-    if (c >= 0x531 && c <= 0x556) return c + 48;  // Armenian
-    return c;
-}
+// Unicode simple case folding and upper-case mapping, one code point to one, from ICU's
+// tables of the Unicode Character Database, so every script folds.
+char32_t lower_of(char32_t c) noexcept { return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT)); }
 
-char32_t upper_of(char32_t c) noexcept {
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-    if (c == 0xFF) return 0x178;
-    if (c == 0xB5) return 0x39C;
-    if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x131) return 'I';
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? c - 1 : c;
-        if (c == 0x149 || c == 0x138 || c == 0x17F) return c;
-        return (c % 2 == 1) ? c - 1 : c;
-    }
-    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;
-    if (c == 0x3C2) return 0x3A3;
-    if (c == 0x3AC) return 0x386;
-    if (c >= 0x3AD && c <= 0x3AF) return c - 37;
-    if (c == 0x3CC) return 0x38C;
-    if (c == 0x3CD || c == 0x3CE) return c - 63;
-    if (c >= 0x430 && c <= 0x44F) return c - 32;
-    if (c >= 0x450 && c <= 0x45F) return c - 80;
-    if (c >= 0x460 && c <= 0x4FF && c != 0x482 && !(c >= 0x483 && c <= 0x489)) {
-        if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 0) ? c - 1 : c;
-        if (c == 0x4CF) return 0x4C0;
-        return (c % 2 == 1) ? c - 1 : c;
-    }
-    if (c >= 0x561 && c <= 0x586) return c - 48;
-    return c;
-}
+char32_t upper_of(char32_t c) noexcept { return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c))); }
 
 template <class Map>
 std::string map_case(std::string_view text, Map map) {

@@ -74,11 +74,15 @@ TEST(string_helpers, split_keeps_empty_pieces_and_join_restores) {
     EXPECT_EQ(split("", ','), std::vector<std::string>{""});
 }
 
-TEST(case_folding, folds_latin_greek_and_cyrillic) {
+TEST(case_folding, folds_every_script) {
     EXPECT_TRUE(iequals("\xC3\x84rger", "\xC3\xA4rger"));        // Ärger / ärger
     EXPECT_TRUE(iequals("\xCE\xA3\xCE\x9F\xCE\xA6", "\xCF\x83\xCE\xBF\xCF\x86"));  // ΣΟΦ / σοφ
     EXPECT_TRUE(iequals("\xD0\x96\xD0\x81", "\xD0\xB6\xD1\x91"));  // ЖЁ / жё
     EXPECT_TRUE(iequals("\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x82\xC3\x93" "D\xC5\xB9"));  // Łódź / łÓDŹ
+    EXPECT_TRUE(iequals("\xE1\xBA\xA2" "B", "\xE1\xBA\xA3" "b"));  // ẢB / ảb: Latin Extended Additional
+    EXPECT_TRUE(iequals("\xEF\xBC\xA1\xEF\xBC\xA2", "\xEF\xBD\x81\xEF\xBD\x82"));  // ＡＢ / ａｂ: full width
+    EXPECT_TRUE(iequals("\xF0\x90\x90\x80", "\xF0\x90\x90\xA8"));  // 𐐀 / 𐐨: Deseret, beyond 16 bits
+    EXPECT_TRUE(iequals("\xE1\x8F\xB8", "\xE1\x8F\xB0"));  // ᏸ / Ᏸ: Cherokee folds to upper case
     EXPECT_FALSE(iequals("abc", "abd"));
     EXPECT_EQ(to_upper("stra\xC3\x9F" "e \xC3\xBF"), "STRA\xC3\x9F" "E \xC5\xB8");  // ß stays, ÿ -> Ÿ
     EXPECT_TRUE(iless{}("apple", "BANANA"));
