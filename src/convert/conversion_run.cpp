@@ -13,6 +13,8 @@
 #include "oracle/ora_engine.h"
 #include "convert/error_handler.h"
 #include "convert/user_interface.h"
+#include "excel/cells/cell_form.h"
+#include "excel/xls/biff_string_table.h"
 #include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
 #include "records/name_validators.h"
@@ -117,6 +119,8 @@ void xls_converter::clean_if_exists() {
 void xls_converter::do_patch(const std::vector<std::string>& written) {
     TK_LOG(2, "xls_converter::do_patch");
     if (format_version == format_excel_2010) return;
+    // The patch sets the data cells' wrapping, so it takes the run's setting, as .xlsx does.
+    formats_[format_version]->b_wrap_text = wrap_text;
     // Queries-only runs are patched too: their header rows deserve the same look.
     for (const std::string& path : written) {
         if (!formats_[format_version]->patch(path))
@@ -128,13 +132,24 @@ void xls_converter::do_patch(const std::vector<std::string>& written) {
 udb_schema xls_converter::destination_schema(const udb_recordset& source, std::size_t columns) const {
     udb_schema schema(true);
     schema.reserve(columns);
+    // A query may repeat a column name (a join of two tables with the same key): the
+    // repeats get numbered names, so every format's header tells the columns apart.
+    udb_validator header_names;
+    for (std::size_t i = 0; i < columns; ++i) header_names.add_existing_name(source.schema()[i].name);
+    std::unordered_set<std::string> seen;  // case-folded
     for (std::size_t i = 0; i < columns; ++i) {
         const t_ftd& field = source.schema()[i];
+        std::string name = field.name;
+        if (!seen.insert(fold_case(name)).second) {
+            name = header_names.get_safe_name(name);
+            header_names.add_existing_name(name);
+            seen.insert(fold_case(name));
+        }
         vartype type = field.vartype;
         if (type == VT_DATE && (dates_to_strings || format_version == format_excel_50)) type = VT_BSTR;
         if (is_binary_type(type)) type = VT_BSTR;
         TK_LOG(1, "Orig type=%d, new type=%d", static_cast<int>(field.vartype), static_cast<int>(type));
-        schema.add(t_ftd(field.size, field.name, type, field.b_not_null, false, {}, field.reserved,
+        schema.add(t_ftd(field.size, std::move(name), type, field.b_not_null, false, {}, field.reserved,
                          field.type_name));
     }
     return schema;
@@ -317,7 +332,7 @@ void xls_converter::fill_row(udb_record& row, const udb_record& source, const ud
         } else if (value.is_binary() || value.get_type() == VT_BLOB) {
             target = ole_variant(binary_placeholder);
         } else if (value.get_type() == VT_DATE && schema[i].vartype == VT_BSTR) {
-            target = ole_variant(value.to_string());  // the canonical date text
+            target = ole_variant(date_value_text(value.get_date()));  // never a widened year
         } else {
             target = value;
         }

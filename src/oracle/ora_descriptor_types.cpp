@@ -4,6 +4,7 @@
 #include "oracle/fetched_text.h"
 #include "oracle/ora_type.h"
 #include "toolkit/log.h"
+#include "values/calendar.h"
 
 namespace {
 
@@ -34,7 +35,10 @@ void ora_date::to_variant(ole_variant& value) {
     const ora_datetime_parts parts = ora_engine::instance().datetime_parts(descriptor_);
     TK_LOG(1, "Got time: %02d:%02d:%02d.%u", parts.hour, parts.minute, parts.second, parts.nanoseconds);
     if (parts.year < 1) {
-        throw tk_exception("The date of column '" + name_ + "' lies before the year 1.", tk_level_recoverable);
+        // No date value reaches before the year 1: the row keeps the date as its text.
+        value.attach_string(canonical_date_text(parts.year, parts.month, parts.day, parts.hour, parts.minute,
+                                                parts.second, static_cast<int>(parts.nanoseconds / 1'000'000)));
+        return;
     }
     ole_systemtime time;
     time.year = static_cast<std::uint16_t>(parts.year);

@@ -2,12 +2,15 @@
 #include "oracle/ora_type.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "oracle/fetched_text.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
+#include "values/number_text.h"
 
 namespace {
 
@@ -33,6 +36,47 @@ std::string normalised_number(std::string text) {
     if (text.starts_with('.')) text.insert(0, 1, '0');
     else if (text.starts_with("-.")) text.insert(1, 1, '0');
     return text;
+}
+
+// Decimal digits a double holds whatever they are.
+constexpr std::size_t double_exact_digits = std::numeric_limits<double>::digits10;
+// A DECIMAL holds 28 digits (some of 29) with at most 28 after the point.
+constexpr std::int64_t decimal_exact_digits = 28;
+
+// The integer the parts make when it is one and fits 64 bits.
+bool exact_integer(const number_text& parts, std::int64_t& out) {
+    if (parts.inexact || parts.exponent < 0 ||
+        static_cast<std::int64_t>(parts.digits.size()) + parts.exponent > std::numeric_limits<std::int64_t>::digits10 + 1)
+        return false;
+    std::uint64_t magnitude = 0;
+    if (!parts.digits.empty()) {
+        const char* end = parts.digits.data() + parts.digits.size();
+        if (std::from_chars(parts.digits.data(), end, magnitude).ptr != end) return false;
+    }
+    for (std::int64_t k = 0; k < parts.exponent; ++k) {
+        if (magnitude > std::numeric_limits<std::uint64_t>::max() / 10) return false;
+        magnitude *= 10;
+    }
+    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (parts.negative ? 1 : 0);
+    if (magnitude > limit) return false;
+    out = parts.negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    return true;
+}
+
+bool fits_integer_tag(std::int64_t value, vartype tag) {
+    switch (tag) {
+    case VT_I1: return value >= std::numeric_limits<std::int8_t>::min() && value <= std::numeric_limits<std::int8_t>::max();
+    case VT_I2: return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+    case VT_I4: return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
+    case VT_I8: return true;
+    default: return false;
+    }
+}
+
+bool fits_decimal(const number_text& parts) {
+    const auto digits = static_cast<std::int64_t>(parts.digits.size());
+    return !parts.inexact && digits + std::max<std::int64_t>(parts.exponent, 0) <= decimal_exact_digits &&
+           -parts.exponent <= decimal_exact_digits;
 }
 
 }  // namespace
@@ -107,13 +151,15 @@ ora_string::ora_string(const ora_column_info& column) : ora_type(column, SQLT_ST
 void ora_string::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_string::define(%u)", position);
     ora_engine& engine = ora_engine::instance();
-    define_ = engine.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR,
-                            &indicator_, nullptr);
+    // Without a terminator, by the returned length: a NUL inside a text is part of it.
+    define_ = engine.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_CHR,
+                            &indicator_, &returned_bytes_);
     engine.set_define_charset(define_, OCI_UTF16ID);
 }
 
 void ora_string::to_variant(ole_variant& value) {
-    value.attach_string(fetched_text(terminated(buffer_.data(), buffer_.size()), name_));
+    const std::size_t units = std::min<std::size_t>(returned_bytes_ / 2, buffer_.size());
+    value.attach_string(fetched_text(std::u16string_view(buffer_.data(), units), name_));
 }
 
 ora_number::ora_number(const ora_column_info& column)
@@ -140,13 +186,28 @@ void ora_number::define(OCIStmt* statement, ub4 position) {
                                             nullptr);
 }
 
+// The value is decided from the digits that arrived, not only from the declared type: it
+// is never wrapped or clipped into an integer tag, and a double is used only when it
+// holds every digit. What no tag holds exactly stays the server's text.
 void ora_number::to_variant(ole_variant& value) {
     const std::string text = normalised_number(to_utf8(terminated(buffer_, std::size(buffer_))));
     TK_LOG(2, "ora_number::to_variant(buf=%s)", text.c_str());
-    value.from_string(text, refined_);
+    number_text parts;
+    if (!read_number_text(text, parts)) {
+        value.attach_string(text);
+        return;
+    }
+    std::int64_t integer = 0;
+    if (fits_integer_tag(0, refined_) && exact_integer(parts, integer) && fits_integer_tag(integer, refined_)) {
+        value.from_string(text, refined_);
+    } else if (!parts.inexact && parts.digits.size() <= double_exact_digits && refined_ != VT_DECIMAL) {
+        value = ole_variant(std::strtod(text.c_str(), nullptr));
+    } else if (fits_decimal(parts)) {
+        value.from_string(text, VT_DECIMAL);
+    } else {
+        value.clear();
+    }
     if (!value.is_empty()) return;
-    // Beyond what the refined tag holds (a decimal has 28 digits, NUMBER 38): keep every
-    // digit as text rather than lose the value.
     TK_LOG(3, "Column '%s': number %s kept as text", name_.c_str(), text.c_str());
     value.attach_string(text);
 }
@@ -162,12 +223,14 @@ void ora_float::define(OCIStmt* statement, ub4 position) {
                                             nullptr);
 }
 
+// NaN and the infinities ("Nan", "Inf", "-Inf" from the server) stay numbers here; the
+// cell writers give them their text.
 void ora_float::to_variant(ole_variant& value) {
     const std::string text = normalised_number(to_utf8(terminated(buffer_, std::size(buffer_))));
     char* end = nullptr;
     const double number = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !std::isfinite(number)) {
-        value.attach_string(text);  // "Nan", "Inf", "-Inf" have no cell number
+    if (end == text.c_str() || *end != '\0') {
+        value.attach_string(text);
         return;
     }
     if (ctype_ == SQLT_IBFLOAT) value = ole_variant(static_cast<float>(number));

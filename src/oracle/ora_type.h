@@ -57,6 +57,7 @@ public:
 
 private:
     std::u16string buffer_;
+    ub2 returned_bytes_ = 0;
 };
 
 // NUMBER and FLOAT, fetched as Oracle's own text and read into the refined tag.

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "values/calendar.h"
+
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -48,13 +50,6 @@ struct token {
 };
 
 constexpr std::size_t max_tokens = 8;
-
-bool is_leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int days_in_month(int year, int month) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && is_leap_year(year) ? 29 : days[month - 1];
-}
 
 int full_year(const token& year) {
     if (year.text.size() <= 2) return static_cast<int>(year.value < 50 ? 2000 + year.value : 1900 + year.value);

@@ -18,12 +18,19 @@ CREATE TABLE "A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS" ("A_COLUMN_NAME_OF_EXACT
 INSERT INTO "A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS" VALUES (40);
 CREATE TABLE "ТАБЛИЦА_数据" ("ИМЯ" VARCHAR2(20), "名前" NUMBER(3));
 INSERT INTO "ТАБЛИЦА_数据" VALUES ('Ünïcødé ✓', 7);
+CREATE TABLE "ТАБЛИЦА_资料" ("N" NUMBER(3));
+INSERT INTO "ТАБЛИЦА_资料" VALUES (8);
 CREATE TABLE SAME_AFTER_RENAMING ("A'B" NUMBER(3), "A_B" NUMBER(3), "A]B" NUMBER(3));
 INSERT INTO SAME_AFTER_RENAMING VALUES (1, 2, 3);
 CREATE TABLE ODD_VALUES (ID NUMBER(3), T CLOB, D BINARY_DOUBLE, F BINARY_FLOAT);
 INSERT INTO ODD_VALUES VALUES (1, 'bell' || char(7) || 'tab' || char(9) || 'cr' || char(13) || 'lf' || char(10) || 'esc' || char(27), 9e999, -9e999);
 INSERT INTO ODD_VALUES VALUES (2, printf('%.40000c', 'x'), -9e999, 1e308);
 INSERT INTO ODD_VALUES VALUES (3, '=1+2', 1e308, 0.5);
+CREATE TABLE EXACT (ID NUMBER(3), N10 NUMBER(10), N20 NUMBER(20), N NUMBER, BIG NUMBER(38,10), F FLOAT, BD BINARY_DOUBLE, D DATE, T VARCHAR2(10));
+INSERT INTO EXACT VALUES (1, 3000000000, CAST('12345678901234567890' AS BLOB), 9007199254740993, CAST('1234567890123456789012345678.0123456789' AS BLOB), CAST('12345678901234567890' AS BLOB), 0.30000000000000004, '0005-03-01 00:00:00', 'a' || char(0) || 'b');
+INSERT INTO EXACT VALUES (2, 4294967297, CAST('-99999999999999999999' AS BLOB), CAST('79228162514264337593543950335' AS BLOB), 0.5, 0.25, 1e300, '1900-02-28 00:00:00', 'x');
+INSERT INTO EXACT VALUES (3, -2147483649, 9223372036854775807, 123456789012345, CAST('-1234567890.0123456789' AS BLOB), 1, 2, '-0044-03-15 12:00:00', 'y');
+INSERT INTO EXACT VALUES (4, 7, 8, 9, 10, 11, 12, '1900-03-01 00:00:00', 'z');
 CREATE TABLE NOT_TEXT (ID NUMBER(3), T VARCHAR2(20));
 INSERT INTO NOT_TEXT VALUES (1, CAST(X'41EDA0805A' AS TEXT));
 )";
@@ -134,6 +141,31 @@ TEST_P(odd_data, control_characters_long_texts_formulas_and_infinities) {
     EXPECT_EQ(rows[2][2], "s:-Inf");
     EXPECT_EQ(rows[3][2], "n:1e+308");
     EXPECT_EQ(rows[3][3], "n:0.5");
+}
+
+TEST_P(odd_data, numbers_dates_and_texts_arrive_unaltered) {
+    const auto sheets = convert({"EXACT"});
+    EXPECT_EQ(result_.exit_code, 0) << result_.err;
+    ASSERT_EQ(sheets.size(), 1u);
+    const auto& rows = sheets[0].rows;
+    ASSERT_EQ(rows.size(), 5u);  // every row, the date before year 1 too
+    // Integers are never wrapped into their declared type; more than 15 digits, of any
+    // declared type or none, arrive as text with every digit, decimals included. A binary
+    // double keeps every digit it needs. Dates that readers would show differently (years
+    // 1-99, before 1900-03-01, before year 1) are their canonical text, never widened.
+    // A NUL inside a text is kept (.xlsx escapes it, which the reader shows undecoded).
+    const std::string date_1900 = excel_50() ? "s:1900-03-01" : "d:1900-03-01T00:00:00.000";
+    const std::vector<std::vector<std::string>> expected = {
+        {"s:ID", "s:N10", "s:N20", "s:N", "s:BIG", "s:F", "s:BD", "s:D", "s:T"},
+        {"n:1", "n:3000000000", "s:12345678901234567890", "s:9007199254740993",
+         "s:1234567890123456789012345678.0123456789", "s:12345678901234567890", "n:0.30000000000000004",
+         "s:0005-03-01", xls() ? std::string("s:a\0b", 5) : "s:a_x0000_b"},
+        {"n:2", "n:4294967297", "s:-99999999999999999999", "s:79228162514264337593543950335", "n:0.5", "n:0.25",
+         "n:1e+300", "s:1900-02-28", "s:x"},
+        {"n:3", "n:-2147483649", "s:9223372036854775807", "n:123456789012345", "s:-1234567890.0123456789", "n:1",
+         "n:2", "s:-0044-03-15 12:00:00", "s:y"},
+        {"n:4", "n:7", "n:8", "n:9", "n:10", "n:11", "n:12", date_1900, "s:z"}};
+    EXPECT_EQ(rows, expected);
 }
 
 TEST_P(odd_data, text_that_is_not_utf8_is_named_by_column_and_record) {

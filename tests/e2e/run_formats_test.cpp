@@ -2,6 +2,9 @@
 // read back by xlrd (.xls) and openpyxl (.xlsx).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "cli_harness.h"
 
 namespace {
@@ -12,7 +15,34 @@ const char* headcount_sql =
     "SELECT d.NAME, COUNT(e.EMP_ID) AS HEADCOUNT FROM DEPARTMENTS d LEFT JOIN EMPLOYEES e ON e.DEPT_ID = d.DEPT_ID "
     "GROUP BY d.NAME ORDER BY d.NAME";
 
+// The demo's two tables share DEPT_ID: the join repeats that column name.
+const char* staff_sql = "SELECT * FROM DEPARTMENTS d JOIN EMPLOYEES e ON e.DEPT_ID = d.DEPT_ID";
+
 std::string extension(int format_version) { return format_version == 2 ? ".xlsx" : ".xls"; }
+
+// Whether the first data cell of the sheet wraps its text, as xlrd or openpyxl reads its format.
+std::string data_cell_wraps(const std::string& path, const std::string& sheet) {
+    const std::string command = "/usr/bin/python3 -c '\n"
+                                "import sys\n"
+                                "path, name = sys.argv[1], sys.argv[2]\n"
+                                "if path.endswith(\".xlsx\"):\n"
+                                "    import openpyxl\n"
+                                "    print(bool(openpyxl.load_workbook(path)[name][\"A2\"].alignment.wrap_text))\n"
+                                "else:\n"
+                                "    import xlrd\n"
+                                "    book = xlrd.open_workbook(path, formatting_info=True)\n"
+                                "    xf = book.xf_list[book.sheet_by_name(name).cell_xf_index(1, 0)]\n"
+                                "    print(bool(xf.alignment.text_wrapped))\n"
+                                "' '" + path + "' '" + sheet + "' 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return "cannot start python";
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+    ::pclose(pipe);
+    return text;
+}
 
 class demo_job : public ::testing::TestWithParam<int> {
 protected:
@@ -31,16 +61,18 @@ TEST_P(demo_job, every_table_and_a_query_arrive_whole) {
     job.format_version = GetParam();
     job.tables = demo_tables;
     job.queries["Headcount"] = headcount_sql;
+    job.queries["Staff"] = staff_sql;
     const cli_result result = run(job);
     ASSERT_EQ(result.exit_code, 0) << result.err;
     EXPECT_NE(result.out.find("Table 'EMPLOYEES' (200 records) is converted"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Table 'Staff' (192 records) is converted"), std::string::npos) << result.out;
 
     const auto sheets = read_workbook(job.dest);
     std::vector<std::string> names;
     for (const auto& sheet : sheets) names.push_back(sheet.name);
     // Items arrive in name order; the table whose name no sheet may carry gets a safe one.
     EXPECT_EQ(names, (std::vector<std::string>{"DEPARTMENTS", "DOCUMENTS", "EMPLOYEES", "Headcount", "ORDERS",
-                                                "ORDER_LINES", "PRODUCTS", "REGION_SALES_2024"}));
+                                                "ORDER_LINES", "PRODUCTS", "REGION_SALES_2024", "Staff"}));
 
     const read_sheet& departments = *find_sheet(sheets, "DEPARTMENTS");
     ASSERT_EQ(departments.rows.size(), 8u);
@@ -62,6 +94,14 @@ TEST_P(demo_job, every_table_and_a_query_arrive_whole) {
     EXPECT_EQ(headcount.rows[0], (std::vector<std::string>{"s:NAME", "s:HEADCOUNT"}));
     EXPECT_EQ(headcount.rows[1][0], "s:Administration");
     EXPECT_EQ(headcount.rows[1][1].substr(0, 2), "n:");
+
+    // The repeated column name gets a numbered header; every joined row arrives.
+    const read_sheet& staff = *find_sheet(sheets, "Staff");
+    ASSERT_EQ(staff.rows.size(), 193u);
+    EXPECT_EQ(std::count(staff.rows[0].begin(), staff.rows[0].end(), "s:DEPT_ID"), 1);
+    EXPECT_EQ(std::count(staff.rows[0].begin(), staff.rows[0].end(), "s:DEPT_ID00000"), 1);
+    // The profile's "wrap text" reaches the data cells in every format.
+    EXPECT_EQ(data_cell_wraps(job.dest, "DEPARTMENTS"), "True\n");
 
     // Binary columns keep their placeholder; nothing is left beside the workbook.
     EXPECT_EQ(find_sheet(sheets, "DOCUMENTS")->rows[1][3], "s:<Binary Field>");

@@ -1,4 +1,4 @@
-// Tests of cell names, number text and date serial numbers.
+// Tests of cell names and number text.
 #include "excel/xlsx/xlsx_cell_values.h"
 
 #include <gtest/gtest.h>
@@ -44,63 +44,4 @@ TEST(number_text, is_the_shortest_text_that_reads_back_exactly) {
         const std::string text = number(value);
         EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
     }
-}
-
-TEST(significant_digits, counts_digits_between_the_first_and_last_non_zero) {
-    EXPECT_EQ(significant_digits("0"), 0);
-    EXPECT_EQ(significant_digits("-0012.3400"), 4);
-    EXPECT_EQ(significant_digits("1000000000000000000"), 1);
-    EXPECT_EQ(significant_digits("0.000123"), 3);
-    EXPECT_EQ(significant_digits("123456789012345"), 15);
-    EXPECT_EQ(significant_digits("1234567890123456"), 16);
-    EXPECT_EQ(significant_digits("+10.01"), 4);
-}
-
-TEST(significant_digits, rejects_what_is_not_a_plain_decimal) {
-    EXPECT_EQ(significant_digits(""), -1);
-    EXPECT_EQ(significant_digits("-"), -1);
-    EXPECT_EQ(significant_digits("1e5"), -1);
-    EXPECT_EQ(significant_digits("1.2.3"), -1);
-    EXPECT_EQ(significant_digits("12,5"), -1);
-    EXPECT_EQ(significant_digits(" 1"), -1);
-}
-
-namespace {
-
-double serial_of(xlsx_date_time value) {
-    double serial = -1;
-    EXPECT_TRUE(excel_serial(value, serial));
-    return serial;
-}
-
-bool is_excel_date(xlsx_date_time value) {
-    double serial = 0;
-    return excel_serial(value, serial);
-}
-
-}  // namespace
-
-TEST(date_serials, count_days_as_excel_does_around_its_false_leap_day) {
-    EXPECT_EQ(serial_of({1900, 1, 1}), 1);
-    EXPECT_EQ(serial_of({1900, 2, 28}), 59);
-    EXPECT_EQ(serial_of({1900, 3, 1}), 61);  // Excel has a 29 February 1900 at 60
-    EXPECT_EQ(serial_of({2010, 5, 6}), 40304);
-    EXPECT_EQ(serial_of({9999, 12, 31}), 2958465);
-}
-
-TEST(date_serials, keep_the_time_of_day_with_milliseconds) {
-    EXPECT_EQ(serial_of({2010, 5, 6, 12, 0, 0}), 40304.5);
-    EXPECT_EQ(serial_of({2010, 5, 6, 6, 0, 0}), 40304.25);
-    EXPECT_DOUBLE_EQ(serial_of({2010, 5, 6, 0, 0, 0, 500}), 40304 + 0.5 / 86400);
-    EXPECT_DOUBLE_EQ(serial_of({2010, 5, 6, 23, 59, 59, 999}), 40304 + 86399.999 / 86400);
-}
-
-TEST(date_serials, dates_outside_excels_calendar_have_none) {
-    EXPECT_FALSE(is_excel_date({1899, 12, 31}));
-    EXPECT_FALSE(is_excel_date({10000, 1, 1}));
-    EXPECT_FALSE(is_excel_date({0, 0, 0, 12, 30, 0}));  // a time without a date
-    EXPECT_FALSE(is_excel_date({2010, 2, 29}));
-    EXPECT_FALSE(is_excel_date({2010, 13, 1}));
-    EXPECT_FALSE(is_excel_date({2010, 1, 1, 24, 0, 0}));
-    EXPECT_TRUE(is_excel_date({2000, 2, 29}));
 }

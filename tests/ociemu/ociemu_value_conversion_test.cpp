@@ -23,8 +23,9 @@ TEST(number_text, prints_as_oracle_without_leading_or_trailing_zeros) {
     EXPECT_EQ(format_number_text("1234567890123456789012345.0000000001", '.'), "1234567890123456789012345.0000000001");
 }
 
-TEST(number_text, doubles_keep_fifteen_significant_digits) {
-    EXPECT_EQ(format_real(0.1 + 0.2, '.'), ".3");
+TEST(number_text, doubles_keep_every_digit_that_reads_them_back) {
+    EXPECT_EQ(format_real(0.1 + 0.2, '.'), ".30000000000000004");  // 15 digits would give another number
+    EXPECT_EQ(format_real(0.1, '.'), ".1");
     EXPECT_EQ(format_real(2537.25, '.'), "2537.25");
     EXPECT_EQ(format_real(1e20, '.'), "100000000000000000000");
     EXPECT_EQ(format_real(-0.000125, ','), "-,000125");

@@ -2,6 +2,7 @@
 #include "value_conversion.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -122,9 +123,11 @@ std::string format_integer(long long value, char) {
 std::string format_real(double value, char separator) {
     if (std::isnan(value)) return "Nan";
     if (std::isinf(value)) return value > 0 ? "Inf" : "-Inf";
+    // The shortest text that reads back as the same double (up to 17 digits), as the
+    // server prints a binary float: fewer digits would hand the client another number.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);  // a double carries 15 reliable digits
-    return format_number_text(buffer, separator);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return format_number_text(std::string_view(buffer, static_cast<std::size_t>(end - buffer)), separator);
 }
 
 std::optional<date_time> parse_date_time(std::string_view text) {

@@ -1,41 +1,24 @@
-// Rows of a worksheet written through the .xls driver: values matched to columns by name
-// and written as typed cells.
+// Rows of a worksheet written through the .xls driver: values taken by position and
+// written as typed cells.
 #include "excel/xls/dao_recordset.h"
-
-#include <algorithm>
-#include <cmath>
 
 #include "excel/xls/dao_database.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
 
 namespace {
 
-constexpr int max_exact_digits = 15;      // Excel keeps 15 significant digits
-constexpr double first_excel_day = 2;     // OLE number of 1900-01-01
-constexpr double excel_leap_bug_end = 61; // OLE number of 1900-03-01: Excel counts a 1900-02-29
-constexpr double after_last_excel_day = 2958466;  // OLE number of 10000-01-01
-constexpr std::string_view binary_placeholder = "<Binary Field>";
-
 const char* const count_mismatch = "The structures of data source does not conform to the destination table.";
 
-int integer_digits(std::uint64_t value) {
-    if (value == 0) return 0;
-    while (value % 10 == 0) value /= 10;  // trailing zeros survive in a double
-    int digits = 0;
-    for (; value > 0; value /= 10) ++digits;
-    return digits;
-}
-
-// Significant digits of a plain decimal text such as "-00123.4500" (here 5).
-int text_digits(std::string_view text) {
-    std::string digits;
-    for (const char c : text)
-        if (c >= '0' && c <= '9') digits.push_back(c);
-    const auto first = digits.find_first_not_of('0');
-    if (first == std::string::npos) return 0;
-    // trailing zeros, of the fraction or of a whole number, cost a double no precision
-    return static_cast<int>(digits.find_last_not_of('0') + 1 - first);
+biff_date_kind date_kind_of(cell_date_style style) noexcept {
+    switch (style) {
+    case cell_date_style::date: return biff_date_kind::date;
+    case cell_date_style::date_time:
+    case cell_date_style::date_time_ms: return biff_date_kind::date_time;
+    case cell_date_style::time: return biff_date_kind::time;
+    }
+    return biff_date_kind::date;
 }
 
 }  // namespace
@@ -58,13 +41,9 @@ void dao_recordset::append_record(udb_record& record) {
     // Everything that can fail happens before the row starts, so a refused record leaves
     // no half-written row behind. Values are read where they are; only those that change
     // are copied.
-    std::fill(row_.begin(), row_.end(), nullptr);
-    for (std::size_t position = 0; position < record.size(); ++position) {
-        udb_field& field = record[position];
-        const std::int32_t column = column_of(position, field.name());
-        if (column < 0 || row_[column] != nullptr) throw tk_exception(count_mismatch, tk_level_recoverable);
+    for (std::size_t column = 0; column < record.size(); ++column) {
         const t_ftd& descriptor = schema_[column];
-        const ole_variant& value = field.value();
+        const ole_variant& value = record[column].value();
         row_[column] = &value;
         if (value.is_empty_or_null()) {
             if (descriptor.b_not_null) {
@@ -93,94 +72,14 @@ void dao_recordset::append_record(udb_record& record) {
     TK_LOG(1, "Commit new record into database");
 }
 
-// Rows are refilled in place, so a field usually has the name it had in the last row: the
-// exact comparison saves the case-insensitive lookup per cell.
-std::int32_t dao_recordset::column_of(std::size_t position, const std::string& name) {
-    if (position < field_names_.size() && field_names_[position] == name) return field_columns_[position];
-    const std::int32_t column = schema_.get_field_idx(name);
-    if (position >= field_names_.size()) {
-        field_names_.resize(position + 1);
-        field_columns_.resize(position + 1, -1);
-    }
-    field_names_[position] = name;
-    field_columns_[position] = column;
-    return column;
-}
-
 void dao_recordset::put_value(std::uint16_t column, const ole_variant& value) {
     biff_sheet_writer& sheet = *sheet_.sheet;
-    switch (value.get_type()) {
-        case VT_BOOL: sheet.put_bool(column, value.get_bool()); return;
-        case VT_I1:
-            TK_LOG(1, "Converting VT_I1 value to short");
-            sheet.put_number(column, value.get_i1());
-            return;
-        case VT_UI1: sheet.put_number(column, value.get_ui1()); return;
-        case VT_I2: sheet.put_number(column, value.get_i2()); return;
-        case VT_UI2:
-            TK_LOG(1, "Converting VT_UI2 value to integer");
-            sheet.put_number(column, value.get_ui2());
-            return;
-        case VT_I4:
-        case VT_INT: sheet.put_number(column, value.get_i4()); return;
-        case VT_UI4:
-        case VT_UINT:
-            TK_LOG(1, "Converting VT_UI4 value to double");
-            sheet.put_number(column, value.get_ui4());
-            return;
-        case VT_I8:
-        case VT_UI8: {
-            TK_LOG(1, "Converting BIGINT value to double");
-            const bool negative = value.get_type() == VT_I8 && value.get_i8() < 0;
-            const std::uint64_t magnitude = value.get_type() == VT_UI8 ? value.get_ui8()
-                                            : negative ? 0 - static_cast<std::uint64_t>(value.get_i8())
-                                                       : static_cast<std::uint64_t>(value.get_i8());
-            // more digits than a double keeps: text, so no digit is lost
-            if (integer_digits(magnitude) > max_exact_digits) sheet.put_text(column, value.to_string());
-            else sheet.put_number(column, negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude));
-            return;
-        }
-        case VT_R4:
-        case VT_R8:
-        case VT_CY: {
-            const double number = value.get_type() == VT_CY
-                                      ? static_cast<double>(value.get_cy().value) / ole_currency_scale
-                                      : value.to_double();
-            if (std::isfinite(number)) sheet.put_number(column, number);
-            else sheet.put_text(column, value.to_string());
-            return;
-        }
-        case VT_DECIMAL: {
-            const std::string text = value.to_string();
-            if (text_digits(text) > max_exact_digits) sheet.put_text(column, text);
-            else sheet.put_number(column, value.to_double());
-            return;
-        }
-        case VT_DATE: put_date(column, value); return;
-        case VT_BSTR:
-        case VT_LPSTR:
-        case VT_LPWSTR: sheet.put_text(column, value.get_text()); return;
-        default:
-            if (value.is_binary()) sheet.put_text(column, binary_placeholder);
-            else TK_LOG(1, "Skipped a value of type %d in column %u", value.get_type(), column);
-            return;
+    const cell_form& cell = cells_.decide(value);
+    switch (cell.kind) {
+    case cell_kind::empty: return;
+    case cell_kind::number: sheet.put_number(column, cell.number); return;
+    case cell_kind::text: sheet.put_text(column, cell.text); return;
+    case cell_kind::boolean: sheet.put_bool(column, cell.boolean); return;
+    case cell_kind::date: sheet.put_date(column, cell.number, date_kind_of(cell.date_style)); return;
     }
-}
-
-// Dates are day numbers with a date format; one that Excel cannot show as a date is
-// written as its canonical text instead.
-void dao_recordset::put_date(std::uint16_t column, const ole_variant& value) {
-    biff_sheet_writer& sheet = *sheet_.sheet;
-    double serial = value.has_date_number() ? value.get_date_number() : -1;
-    const bool time_only = serial >= 0 && serial < 1;
-    if (!time_only && (serial < first_excel_day || serial >= after_last_excel_day)) {
-        sheet.put_text(column, value.to_string());
-        return;
-    }
-    if (serial >= first_excel_day && serial < excel_leap_bug_end) serial -= 1;
-    const bool whole_day = serial == std::floor(serial);
-    sheet.put_date(column, serial,
-                   time_only   ? biff_date_kind::time
-                   : whole_day ? biff_date_kind::date
-                               : biff_date_kind::date_time);
 }

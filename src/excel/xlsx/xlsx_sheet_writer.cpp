@@ -19,7 +19,6 @@ namespace {
 // Upper bounds of the bytes one cell and one row take in the part, to know beforehand
 // whether the entry can outgrow 4 GiB: the longest reference, style, type and value.
 constexpr std::uint64_t max_cell_bytes = 96;
-constexpr std::size_t max_number_characters = 40;  // a DECIMAL's text has at most 31
 constexpr std::uint64_t max_row_bytes = 32;
 constexpr std::uint64_t max_sheet_overhead = 4096;
 constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
@@ -155,47 +154,9 @@ void CWorksheet::write_text_cell(std::string_view text, bool is_header) {
 }
 
 void CWorksheet::add_number(double value) {
-    if (!std::isfinite(value)) {
-        add_text(std::isnan(value) ? "NaN" : value > 0 ? "Infinity" : "-Infinity");
-        return;
-    }
+    TK_ASSERT(std::isfinite(value));  // cell_decider makes NaN and the infinities text
     char digits[32];
     const std::string_view text = number_text(digits, value);
-    write_value_cell(text, data_style(wrap_text_), text.size());
-}
-
-void CWorksheet::add_single(float value) {
-    if (!std::isfinite(value)) {
-        add_number(value);
-        return;
-    }
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    const std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
-    write_value_cell(text, data_style(wrap_text_), text.size());
-}
-
-void CWorksheet::add_integer(std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    add_decimal(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-}
-
-void CWorksheet::add_unsigned(std::uint64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    add_decimal(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-}
-
-void CWorksheet::add_decimal(std::string_view text) {
-    const int digits = significant_digits(text);
-    // Excel would round away what lies past 15 digits; as text nothing is lost. Very long
-    // texts with few digits (many zeros) go the same way, so a cell's size stays bounded.
-    if (digits < 0 || digits > xlsx_max_significant_digits || text.size() > max_number_characters) {
-        add_text(text);
-        return;
-    }
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     write_value_cell(text, data_style(wrap_text_), text.size());
 }
 
@@ -205,23 +166,16 @@ void CWorksheet::add_boolean(bool value) {
     write_value_cell(value ? "1" : "0", wrap_text_ ? " s=\"2\" t=\"b\"" : " t=\"b\"", 5);  // TRUE / FALSE
 }
 
-bool CWorksheet::add_date(const xlsx_date_time& value) {
-    double serial = 0;
-    if (!excel_serial(value, serial)) return false;
-    const bool has_time = value.hour != 0 || value.minute != 0 || value.second != 0 || value.millisecond != 0;
-    const xlsx_style style = value.millisecond != 0 ? xlsx_style::date_time_ms
-                             : has_time             ? xlsx_style::date_time
-                                                    : xlsx_style::date;
-    const char* attribute = style == xlsx_style::date      ? " s=\"3\""
-                            : style == xlsx_style::date_time ? " s=\"4\""
-                                                             : " s=\"5\"";
+void CWorksheet::add_date(double serial, cell_date_style style) {
+    const char* attribute = style == cell_date_style::date           ? " s=\"3\""
+                            : style == cell_date_style::date_time_ms ? " s=\"5\""
+                                                                     : " s=\"4\"";
+    const std::size_t characters = style == cell_date_style::date           ? xlsx_date_format.size()
+                                   : style == cell_date_style::date_time_ms ? xlsx_date_time_ms_format.size()
+                                                                            : xlsx_date_time_format.size();
     char digits[32];
     const std::string_view text = number_text(digits, serial);
-    const std::size_t characters = style == xlsx_style::date        ? xlsx_date_format.size()
-                                   : style == xlsx_style::date_time ? xlsx_date_time_format.size()
-                                                                    : xlsx_date_time_ms_format.size();
     write_value_cell(text, attribute, characters);
-    return true;
 }
 
 void CWorksheet::compute_widths() {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "excel/cells/cell_form.h"
 #include "excel/xlsx/xlsx_cell_values.h"
 #include "excel/xlsx/xlsx_package_parts.h"
 #include "excel/xlsx/xml_writer.h"
@@ -28,19 +29,13 @@ public:
     // full sheet makes begin_row throw (level 0) before anything is written.
     void begin_row();
     void add_empty() { ++column_; }  // a NULL: the cell is left out, the next keeps its letter
-    void add_number(double value);   // NaN and infinities have no cell form: written as text
-    // The shortest text of the float itself, so 0.1f reads as 0.1 and not 0.100000001490116.
-    void add_single(float value);
-    void add_integer(std::int64_t value);
-    void add_unsigned(std::uint64_t value);
-    // A plain decimal text ([-]digits[.digits]) kept exactly, as a number when Excel can
-    // hold all its digits, else as text.
-    void add_decimal(std::string_view text);
+    // A finite number, written in the shortest text that reads back as the same double.
+    void add_number(double value);
     // text must be valid UTF-8. An empty text leaves the cell out, like a NULL.
     void add_text(std::string_view text);
     void add_boolean(bool value);
-    // False, adding nothing, when value lies outside Excel's dates.
-    bool add_date(const xlsx_date_time& value);
+    // A date's serial number, shown in the style's date format.
+    void add_date(double serial, cell_date_style style);
     void end_row();
 
     // Closes the sheet's part; no row can follow. Done by the workbook when the next sheet

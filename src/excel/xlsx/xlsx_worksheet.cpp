@@ -7,11 +7,8 @@
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
-#include "values/currency.h"
-#include "values/decimal.h"
 
 using SimpleXlsx::CWorksheet;
-using SimpleXlsx::xlsx_date_time;
 
 xlsx_worksheet::xlsx_worksheet(std::shared_ptr<SimpleXlsx::CWorkbook> workbook, CWorksheet& sheet,
                                const udb_schema& schema)
@@ -53,37 +50,13 @@ void xlsx_worksheet::append_record(udb_record& record) {
 }
 
 void xlsx_worksheet::write_value(const ole_variant& value) {
-    switch (value.get_type()) {
-    case VT_BSTR:
-    case VT_LPSTR:
-    case VT_LPWSTR: sheet_->add_text(value.get_text()); return;
-    case VT_R8: sheet_->add_number(value.get_r8()); return;
-    case VT_R4: sheet_->add_single(value.get_r4()); return;
-    case VT_I1: sheet_->add_integer(value.get_i1()); return;
-    case VT_UI1: sheet_->add_integer(value.get_ui1()); return;
-    case VT_I2: sheet_->add_integer(value.get_i2()); return;
-    case VT_UI2: sheet_->add_integer(value.get_ui2()); return;
-    case VT_I4:
-    case VT_INT: sheet_->add_integer(value.get_i4()); return;
-    case VT_UI4:
-    case VT_UINT: sheet_->add_integer(value.get_ui4()); return;
-    case VT_I8: sheet_->add_integer(value.get_i8()); return;
-    case VT_UI8: sheet_->add_unsigned(value.get_ui8()); return;
-    case VT_BOOL: sheet_->add_boolean(value.get_bool()); return;
-    case VT_CY: sheet_->add_decimal(currency_to_string(value.get_cy())); return;
-    case VT_DECIMAL: sheet_->add_decimal(decimal_to_string(value.get_decimal())); return;
-    case VT_DATE: {
-        const ole_systemtime& time = value.get_date();
-        const xlsx_date_time date{time.year, time.month, time.day, time.hour, time.minute, time.second,
-                                  time.milliseconds};
-        // Outside Excel's calendar the date keeps its canonical text.
-        if (!sheet_->add_date(date)) sheet_->add_text(value.to_string());
-        return;
-    }
-    case VT_EMPTY:
-    case VT_NULL:
-    case VT_ERROR: sheet_->add_empty(); return;
-    default: sheet_->add_text(value.to_string()); return;  // byte arrays as their hexadecimal text
+    const cell_form& cell = cells_.decide(value);
+    switch (cell.kind) {
+    case cell_kind::empty: sheet_->add_empty(); return;
+    case cell_kind::number: sheet_->add_number(cell.number); return;
+    case cell_kind::text: sheet_->add_text(cell.text); return;
+    case cell_kind::boolean: sheet_->add_boolean(cell.boolean); return;
+    case cell_kind::date: sheet_->add_date(cell.number, cell.date_style); return;
     }
 }
 

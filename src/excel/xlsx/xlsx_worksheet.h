@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "excel/cells/cell_form.h"
 #include "records/udb_recordset.h"
 
 namespace SimpleXlsx {
@@ -20,12 +21,9 @@ public:
                    const udb_schema& schema);
     ~xlsx_worksheet() override;
 
-    // One row: its fields in column order become cells of the type of their values:
-    // numbers as number cells, DECIMAL and CY with their exact digits, integers and
-    // decimals of more than 15 significant digits as text, dates as date cells (as their
-    // text outside 1900-01-01 .. 9999-12-31), booleans as TRUE/FALSE cells, text as shared
-    // strings (never a formula, even with a leading "="), byte arrays as their hexadecimal
-    // text. NULL and empty text leave the cell out.
+    // One row: its fields in column order become cells in the form cell_decider gives
+    // them (text as shared strings, never a formula). NULL and empty text leave the cell
+    // out.
     // Throws, writing nothing, when the record has more fields than the sheet has columns,
     // or holds text that is not UTF-8 or longer than a cell holds (level 0). The first row
     // past the sheet's limit throws a level-0 error naming the sheet and the limit; later
@@ -46,4 +44,5 @@ private:
     std::shared_ptr<SimpleXlsx::CWorkbook> workbook_;
     SimpleXlsx::CWorksheet* sheet_;  // owned by the workbook
     std::uint64_t skipped_rows_ = 0;
+    cell_decider cells_;
 };
