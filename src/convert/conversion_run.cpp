@@ -176,9 +176,10 @@ void xls_converter::do_convert(udb_database& source) {
         check_stop(*this);
         set_current_name(name);
         TK_LOG(1, "Processing '%s'", name.c_str());
-        std::string sheet_name = name;
-        if (!validator.is_acceptable(name) || used_sheets.count(fold_case(name)) != 0)
-            sheet_name = validator.get_safe_name(name);
+        // Excel 5.0 stores names in code page 1252: check the name it will store.
+        std::string sheet_name = format_version == format_excel_50 ? biff5_sheet_name(name) : name;
+        if (!validator.is_acceptable(sheet_name) || used_sheets.count(fold_case(sheet_name)) != 0)
+            sheet_name = validator.get_safe_name(sheet_name);
         TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
         try {
             convert_item(source, books, name, text, sheet_name);

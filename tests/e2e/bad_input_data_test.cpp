@@ -97,10 +97,10 @@ TEST_P(odd_data, quoted_and_bracketed_names_keep_their_rows) {
 }
 
 TEST_P(odd_data, long_and_non_latin_names) {
-    const auto sheets = convert({"A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS", "ТАБЛИЦА_数据"},
+    const auto sheets = convert({"A_TABLE_NAME_OF_EXACTLY_FORTY_CHARACTERS", "ТАБЛИЦА_数据", "ТАБЛИЦА_资料"},
                                 {{"Query [1] of 'ours'", "SELECT \"ИМЯ\" FROM \"ТАБЛИЦА_数据\""}});
     EXPECT_EQ(result_.exit_code, 0) << result_.err;
-    ASSERT_EQ(sheets.size(), 3u);
+    ASSERT_EQ(sheets.size(), 4u);
     // A sheet name is cut to fit; a column name is not.
     const read_sheet* forty_sheet = nullptr;
     for (const auto& sheet : sheets)
@@ -109,11 +109,16 @@ TEST_P(odd_data, long_and_non_latin_names) {
     EXPECT_LE(utf16_length(forty_sheet->name), 31u);
     const std::vector<std::vector<std::string>> forty = {{"s:A_COLUMN_NAME_OF_EXACTLY_FORTY_CHARACTER"}, {"n:40"}};
     EXPECT_EQ(forty_sheet->rows, forty);
+    const std::vector<std::vector<std::string>> other = {{"s:N"}, {"n:8"}};
     if (excel_50()) {
-        // 8-bit text in code page 1252: what it cannot hold becomes "?"
+        // 8-bit text in code page 1252: what it cannot hold becomes "?" in cells and "_" in
+        // sheet names ("?" is no sheet-name character), and names that became the same
+        // are numbered apart.
         const std::vector<std::vector<std::string>> rows = {{"s:???", "s:??"}, {"s:Ünïcødé ?", "n:7"}};
-        EXPECT_EQ(sheet_named(sheets, "???????_??").rows, rows);
+        EXPECT_EQ(sheet_named(sheets, "__________").rows, rows);
+        EXPECT_EQ(sheet_named(sheets, "__________00000").rows, other);
     } else {
+        EXPECT_EQ(sheet_named(sheets, "ТАБЛИЦА_资料").rows, other);
         const std::vector<std::vector<std::string>> rows = {{"s:ИМЯ", "s:名前"}, {"s:Ünïcødé ✓", "n:7"}};
         EXPECT_EQ(sheet_named(sheets, "ТАБЛИЦА_数据").rows, rows);
     }

@@ -107,3 +107,14 @@ std::string biff_from_code_page_1252(std::string_view bytes) {
     }
     return to_utf8(units);
 }
+
+std::string biff5_sheet_name(std::string_view utf8) {
+    if (!is_valid_utf8(utf8)) return std::string(utf8);
+    std::size_t replaced = 0;
+    std::string stored = biff_to_code_page_1252(utf8, replaced);
+    if (replaced == 0) return std::string(utf8);
+    // The name's own "?" would be refused anyway; every "?" is replaced alike.
+    for (char& c : stored)
+        if (c == '?') c = '_';
+    return biff_from_code_page_1252(stored);
+}
