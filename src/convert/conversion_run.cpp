@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr const char* binary_placeholder = "<Binary Field>";
 constexpr const char* too_many_columns_text = "Table will be truncated up to 256 columns.";
 constexpr int xls_max_columns = 255;
 constexpr int xlsx_max_columns = 16384;
@@ -331,7 +330,7 @@ void xls_converter::fill_row(udb_record& row, const udb_record& source, const ud
             target = ole_variant(normalize_cell_text(value.get_text(), excel_50, cut));
             if (cut) ++cut_texts;
         } else if (value.is_binary() || value.get_type() == VT_BLOB) {
-            target = ole_variant(binary_placeholder);
+            target = ole_variant(cell_binary_placeholder);
         } else if (value.get_type() == VT_DATE && schema[i].vartype == VT_BSTR) {
             target = ole_variant(date_value_text(value.get_date()));  // never a widened year
         } else {
