@@ -63,6 +63,8 @@ bool exact_integer(const number_text& parts, std::int64_t& out) {
     return true;
 }
 
+bool is_integer_tag(vartype tag) { return tag == VT_I1 || tag == VT_I2 || tag == VT_I4 || tag == VT_I8; }
+
 bool fits_integer_tag(std::int64_t value, vartype tag) {
     switch (tag) {
     case VT_I1: return value >= std::numeric_limits<std::int8_t>::min() && value <= std::numeric_limits<std::int8_t>::max();
@@ -198,7 +200,7 @@ void ora_number::to_variant(ole_variant& value) {
         return;
     }
     std::int64_t integer = 0;
-    if (fits_integer_tag(0, refined_) && exact_integer(parts, integer) && fits_integer_tag(integer, refined_)) {
+    if (is_integer_tag(refined_) && exact_integer(parts, integer) && fits_integer_tag(integer, refined_)) {
         value.from_string(text, refined_);
     } else if (!parts.inexact && parts.digits.size() <= double_exact_digits && refined_ != VT_DECIMAL) {
         value = ole_variant(std::strtod(text.c_str(), nullptr));
