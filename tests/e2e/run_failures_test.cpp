@@ -64,6 +64,22 @@ TEST(failures, a_query_without_a_name_is_refused_when_the_profile_is_loaded) {
     EXPECT_FALSE(std::filesystem::exists(job.dest));
 }
 
+TEST(failures, an_xlsx_sheet_that_cannot_be_created_costs_its_item_and_the_run_goes_on) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS"};
+    job.queries = {{"a\x01b", "SELECT 1 AS X FROM DUAL"}};  // a control character no sheet name may hold
+    job.dest = folder.file("sheets.xlsx");
+    job.write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(result.exit_code, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("is not valid: a sheet name cannot contain"), std::string::npos) << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+}
+
 TEST(failures, a_wrong_password_stops_before_anything_is_written) {
     temp_folder folder;
     job_profile job;
