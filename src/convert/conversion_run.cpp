@@ -274,6 +274,42 @@ void xls_converter::report_outcome(const std::string& name, const table_outcome&
     if (user_interface::is_initialized()) user_interface::instance().write_log(line + "\n");
 }
 
+void xls_converter::report_row(const tk_exception& error) {
+    error_handler& handler = error_handler::instance();
+    handler.set_context(current_name(), record_current.load() + 1);
+    handler.handle(source_error(error), false);  // may stop the run
+}
+
+// The next source row. An error the server reports for one row, or a value that cannot be
+// converted, costs that row while the cursor still answers; a lost session or cursor ends
+// the item as cut short.
+xls_converter::fetch_result xls_converter::fetch_next(udb_recordset& recordset, const udb_record*& row,
+                                                      table_outcome& outcome) {
+    const auto skip = [&](const tk_exception& error) {
+        report_row(error);
+        ++outcome.failed;
+        ++record_current;
+        recordset.next();
+        return fetch_result::row_failed;
+    };
+    try {
+        if (recordset.is_eof()) return fetch_result::end;
+    } catch (const tk_exception& error) {
+        const auto* oracle = dynamic_cast<const ora_exception*>(&error);
+        if (oracle != nullptr && !oracle->ends_the_cursor()) return skip(error);
+        report_row(error);
+        outcome.cut_short = "the source stopped answering";
+        return fetch_result::end;
+    }
+    try {
+        row = recordset.get_item();
+    } catch (const tk_exception& error) {
+        if (error.level() == tk_level_internal) throw;
+        return skip(error);
+    }
+    return row == nullptr ? fetch_result::end : fetch_result::row;
+}
+
 table_outcome xls_converter::convert_table(run_workbooks& books, udb_recordset& recordset,
                                            const std::string& sheet_name, const udb_schema& schema) {
     const std::string name = current_name();
@@ -281,11 +317,6 @@ table_outcome xls_converter::convert_table(run_workbooks& books, udb_recordset& 
     const bool excel_50 = format_version == format_excel_50;
     const std::uint32_t sheet_rows = output_format().max_rows();
     error_handler& handler = error_handler::instance();
-    // A row is reported with its table, record number and reason; the run goes on.
-    const auto report_row = [&](const tk_exception& error) {
-        handler.set_context(name, record_current.load() + 1);
-        handler.handle(source_error(error), false);
-    };
 
     int part = 0;
     b_splitted = false;
@@ -322,25 +353,10 @@ table_outcome xls_converter::convert_table(run_workbooks& books, udb_recordset& 
         recordset.move_first();
         for (;;) {
             check_stop(*this);
-            // The fetch: an error the server reports for one row costs that row while the
-            // cursor still answers; a lost session or cursor ends the item.
-            bool has_row = false;
-            try {
-                has_row = !recordset.is_eof();
-            } catch (const tk_exception& error) {
-                const auto* oracle = dynamic_cast<const ora_exception*>(&error);
-                if (oracle == nullptr || oracle->ends_the_cursor()) {
-                    report_row(error);
-                    outcome.cut_short = "the source stopped answering";
-                    break;
-                }
-                report_row(error);
-                ++outcome.failed;
-                ++record_current;
-                recordset.next();
-                continue;
-            }
-            if (!has_row) break;
+            const udb_record* source_row = nullptr;
+            const fetch_result fetched = fetch_next(recordset, source_row, outcome);
+            if (fetched == fetch_result::end) break;
+            if (fetched == fetch_result::row_failed) continue;
 
             if (rows_in_sheet == sheet_rows) {
                 if (!split_data) {
@@ -359,19 +375,6 @@ table_outcome xls_converter::convert_table(run_workbooks& books, udb_recordset& 
             }
 
             TK_LOG(1, "Converting %lld record", static_cast<long long>(record_current.load()));
-            const udb_record* source_row = nullptr;
-            try {
-                source_row = recordset.get_item();
-            } catch (const tk_exception& error) {
-                // a value that cannot be converted costs its row, not the rest of the table
-                if (error.level() == tk_level_internal) throw;
-                report_row(error);
-                ++outcome.failed;
-                ++record_current;
-                recordset.next();
-                continue;
-            }
-            if (source_row == nullptr) break;
             try {
                 fill_row(row, *source_row, schema, excel_50, cut_texts);
                 sheet->append_record(row);

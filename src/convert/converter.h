@@ -21,6 +21,7 @@ class udb_record;
 class udb_recordset;
 class udb_schema;
 class xls_engine;
+class tk_exception;
 struct table_outcome;
 
 // Fields shared by every converter: where from, where to, and the log.
@@ -115,6 +116,9 @@ private:
     table_outcome convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,
                                 const udb_schema& schema);
     void report_outcome(const std::string& name, const table_outcome& outcome);
+    enum class fetch_result { row, row_failed, end };
+    fetch_result fetch_next(udb_recordset& recordset, const udb_record*& row, table_outcome& outcome);
+    void report_row(const tk_exception& error);  // "table, record #n: reason"; the run goes on
     udb_schema destination_schema(const udb_recordset& source, std::size_t columns) const;
     void fill_row(udb_record& row, const udb_record& source, const udb_schema& schema, bool excel_50,
                   std::vector<std::uint64_t>& cut_texts) const;
