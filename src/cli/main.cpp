@@ -101,16 +101,20 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
     worker.join();
     face.end_progress();
 
-    const auto errors = face.error_texts();
-    if (!errors.empty()) {
-        std::fprintf(stderr, "\n%zu error%s during the run%s:\n", errors.size(), errors.size() == 1 ? "" : "s",
-                     errors.size() == user_interface::max_error_texts ? " (only the first are listed)" : "");
-        for (const std::string& text : errors) std::fprintf(stderr, "  %s\n", text.c_str());
+    const run_error_list& errors = converter.errors;
+    if (errors.total() != 0) {
+        std::fprintf(stderr, "\n%s\n", errors.summary().c_str());
+        for (const std::string& text : errors.listed()) std::fprintf(stderr, "  %s\n", text.c_str());
     }
+    if (error_handler::instance().had_internal_error()) {
+        std::fprintf(stderr, "The run ended with an internal error; no workbook was written.\n");
+        return exit_could_not_run;
+    }
+    std::error_code ignored;
+    const bool written = std::filesystem::exists(converter.dest, ignored);
     if (converter.stopped.load()) {
         // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
-        std::error_code ignored;
-        if (std::filesystem::exists(converter.dest, ignored))
+        if (written)
             std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
                          interrupted ? " (interrupted)" : "", converter.dest.c_str());
         else
@@ -118,14 +122,16 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
                          interrupted ? " (interrupted)" : "");
         return exit_could_not_run;
     }
-    std::error_code ignored;
-    if (!std::filesystem::exists(converter.dest, ignored)) {
-        // every item failed: there was nothing to put in a workbook
-        std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.\n");
-        return exit_with_errors;
+    if (converter.items_converted.load() == 0) {
+        if (written)
+            std::fprintf(stderr, "No selected table or query was converted completely; %s holds what could be read.\n",
+                         converter.dest.c_str());
+        else
+            std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.\n");
+        return exit_could_not_run;
     }
     std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
-    return face.error_count() == 0 && errors.empty() ? exit_clean : exit_with_errors;
+    return face.error_count() == 0 && errors.total() == 0 ? exit_clean : exit_with_errors;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <exception>
 #include <unordered_set>
 #include <filesystem>
 
@@ -11,12 +12,14 @@
 #include "convert/sprandel_convertor.h"
 #include "oracle/ora_database.h"
 #include "oracle/ora_engine.h"
+#include "oracle/ora_exception.h"
 #include "convert/error_handler.h"
 #include "convert/user_interface.h"
 #include "excel/cells/cell_form.h"
 #include "excel/xls/biff_string_table.h"
 #include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
+#include "excel/xlsx/xlsx_error.h"
 #include "records/name_validators.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
@@ -56,6 +59,41 @@ tk_exception source_error(const tk_exception& error) {
     return copy;
 }
 
+// The destination refused one sheet (name, columns) but can take the next.
+bool is_sheet_error(const tk_exception& error) {
+    if (error.level() == tk_level_recoverable) return true;
+    switch (static_cast<xlsx_error>(error.code() - xlsx_error_code_base)) {
+    case xlsx_error::sheet_name_empty:
+    case xlsx_error::sheet_name_too_long:
+    case xlsx_error::sheet_name_invalid:
+    case xlsx_error::sheet_name_duplicate:
+    case xlsx_error::too_many_columns:
+        return true;
+    case xlsx_error::cannot_create_file:
+    case xlsx_error::cannot_write_file:
+    case xlsx_error::cannot_finish_file:
+    case xlsx_error::cannot_rename_file:
+    case xlsx_error::too_many_rows:
+    case xlsx_error::text_not_utf8:
+    case xlsx_error::text_too_long:
+        return false;
+    }
+    return false;
+}
+
+// True for an internal error on its way, or one the error handler has shown already (its
+// exit hook may unwind with an exception of its own).
+bool is_internal_error(const std::exception_ptr& thrown) {
+    if (error_handler::instance().had_internal_error()) return true;
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const tk_exception& error) {
+        return error.level() == tk_level_internal;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 void udb_converter::set_current_name(std::string name) {
@@ -71,8 +109,8 @@ std::string udb_converter::current_name() const {
 int udb_converter::percent_done() const noexcept {
     const int tables = table_count.load();
     const int index = table_index.load();
-    const int total = record_total.load();
-    const int current = record_current.load();
+    const std::int64_t total = record_total.load();
+    const std::int64_t current = record_current.load();
     if (tables == 0) return 0;
     long long percent = static_cast<long long>(index) * 100 / tables;
     if (total != 0) percent += static_cast<long long>(current) * 100 / total / tables;
@@ -170,33 +208,39 @@ void xls_converter::do_convert(udb_database& source) {
     xls_tn_validator validator(tables, source.get_tables());
     std::unordered_set<std::string> used_sheets;  // case-folded
     run_workbooks books(dest, format_version, output_format(), is_xlsx ? nullptr : &dao_engine::instance(), wrap_text);
-
-    for (const auto& [name, text] : selected) {
-        check_stop(*this);
-        set_current_name(name);
-        TK_LOG(1, "Processing '%s'", name.c_str());
-        // Excel 5.0 stores names in code page 1252: check the name it will store.
-        std::string sheet_name = format_version == format_excel_50 ? biff5_sheet_name(name) : name;
-        if (!validator.is_acceptable(sheet_name) || used_sheets.count(fold_case(sheet_name)) != 0)
-            sheet_name = validator.get_safe_name(sheet_name);
-        TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
-        try {
-            convert_item(source, books, name, text, sheet_name);
-        } catch (const tk_exception& error) {
-            error_handler::instance().set_context(name);
-            error_handler::instance().handle(error, false);  // may stop the run
+    try {
+        for (const auto& [name, text] : selected) {
+            check_stop(*this);
+            set_current_name(name);
+            TK_LOG(1, "Processing '%s'", name.c_str());
+            // Excel 5.0 stores names in code page 1252: check the name it will store.
+            std::string sheet_name = format_version == format_excel_50 ? biff5_sheet_name(name) : name;
+            if (!validator.is_acceptable(sheet_name) || used_sheets.count(fold_case(sheet_name)) != 0)
+                sheet_name = validator.get_safe_name(sheet_name);
+            TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
+            try {
+                convert_item(source, books, name, text, sheet_name);
+            } catch (const tk_exception& error) {
+                error_handler::instance().set_context(name);
+                error_handler::instance().handle(error, false);  // may stop the run
+            }
+            if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
+            validator.add_existing_name(sheet_name);
+            used_sheets.insert(fold_case(sheet_name));
+            record_total = 0;
+            record_current = 0;
+            ++table_index;
         }
-        if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
-        validator.add_existing_name(sheet_name);
-        used_sheets.insert(fold_case(sheet_name));
-        record_total = 0;
-        record_current = 0;
-        ++table_index;
-    }
 
-    TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
-    const std::vector<std::string> written = books.close_all();
-    do_patch(written);
+        TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
+        const std::vector<std::string> written = books.close_all();
+        do_patch(written);
+    } catch (...) {
+        // After an internal error the state of the run is unknown: no workbook of it may
+        // appear, not even the items finished before.
+        if (is_internal_error(std::current_exception())) books.abandon_all();
+        throw;
+    }
     finished = true;
 }
 
@@ -216,31 +260,97 @@ void xls_converter::convert_item(udb_database& source, run_workbooks& books, con
         user_interface& face = user_interface::instance();
         if (!face.continue_or_abort(face.title() + " Error", too_many_columns_text).continue_run)
             throw tk_final_exception();
+        errors.add(name + ": " + too_many_columns_text);
         columns = static_cast<std::size_t>(max_columns);
     }
     const udb_schema schema = destination_schema(*recordset, columns);
-    convert_table(books, *recordset, sheet_name, schema);
-
-    std::string line = "Table '" + name + "' (" + std::to_string(record_current.load()) + " records) is converted\n";
-    TK_LOG(3, "%s", line.c_str());
-    if (user_interface::is_initialized()) user_interface::instance().write_log(line);
+    report_outcome(name, convert_table(books, *recordset, sheet_name, schema));
 }
 
-void xls_converter::convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,
-                                  const udb_schema& schema) {
+// The item's line in the log: converted (with the rows left out counted), or cut short,
+// which the run's error list repeats so that a partial sheet is never taken for a whole one.
+void xls_converter::report_outcome(const std::string& name, const table_outcome& outcome) {
+    std::string line;
+    if (outcome.cut_short.empty()) {
+        ++items_converted;
+        line = outcome.failed == 0 ? "Table '" + name + "' (" + std::to_string(outcome.written) + " records) is converted"
+                                   : "Table '" + name + "' is converted: " + std::to_string(outcome.written) +
+                                         " records written, " + std::to_string(outcome.failed) + " not (listed)";
+    } else {
+        const std::string count = outcome.expected >= outcome.read
+                                      ? std::to_string(outcome.written) + " of " + std::to_string(outcome.expected) +
+                                            " records written"
+                                      : std::to_string(outcome.written) +
+                                            " records written; the table's size is unknown, it grew while it was read";
+        line = "Table '" + name + "' is not complete: " + count + "; " + outcome.cut_short;
+        errors.add(name + ": not complete: " + count + "; " + outcome.cut_short);
+    }
+    TK_LOG(3, "%s", line.c_str());
+    if (user_interface::is_initialized()) user_interface::instance().write_log(line + "\n");
+}
+
+void xls_converter::report_row(const tk_exception& error) {
+    error_handler& handler = error_handler::instance();
+    handler.set_context(current_name(), record_current.load() + 1);
+    handler.handle(source_error(error), false);  // may stop the run
+}
+
+// The next source row. An error the server reports for one row, or a value that cannot be
+// converted, costs that row while the cursor still answers; a lost session or cursor ends
+// the item as cut short.
+xls_converter::fetch_result xls_converter::fetch_next(udb_recordset& recordset, const udb_record*& row,
+                                                      table_outcome& outcome) {
+    const auto skip = [&](const tk_exception& error) {
+        report_row(error);
+        ++outcome.failed;
+        ++record_current;
+        recordset.next();
+        return fetch_result::row_failed;
+    };
+    try {
+        if (recordset.is_eof()) return fetch_result::end;
+    } catch (const tk_exception& error) {
+        const auto* oracle = dynamic_cast<const ora_exception*>(&error);
+        if (oracle != nullptr && !oracle->ends_the_cursor()) return skip(error);
+        report_row(error);
+        outcome.cut_short = "the source stopped answering";
+        return fetch_result::end;
+    }
+    try {
+        row = recordset.get_item();
+    } catch (const tk_exception& error) {
+        if (error.level() == tk_level_internal) throw;
+        return skip(error);
+    }
+    return row == nullptr ? fetch_result::end : fetch_result::row;
+}
+
+table_outcome xls_converter::convert_table(run_workbooks& books, udb_recordset& recordset,
+                                           const std::string& sheet_name, const udb_schema& schema) {
     const std::string name = current_name();
     TK_LOG(2, "xls_converter::convert_table(%s)", sheet_name.c_str());
     const bool excel_50 = format_version == format_excel_50;
     const std::uint32_t sheet_rows = output_format().max_rows();
+    error_handler& handler = error_handler::instance();
 
     int part = 0;
     b_splitted = false;
     udb_indexes ignored_indexes;
-    std::unique_ptr<udb_recordset> sheet = books.workbook(part).create_table(sheet_name, schema, ignored_indexes);
+    std::unique_ptr<udb_recordset> sheet;
+    try {
+        sheet = books.workbook(part).create_table(sheet_name, schema, ignored_indexes);
+    } catch (const tk_exception& error) {
+        // a sheet that cannot be created (its name, its columns) costs its item, not the run;
+        // a workbook that cannot be written stops it
+        if (!is_sheet_error(error)) throw;
+        throw source_error(error);
+    }
     std::uint32_t rows_in_sheet = 0;
 
+    table_outcome outcome;
+    outcome.expected = recordset.records_count();
     record_total = recordset.records_count();
-    TK_LOG(3, "Converting table %s (%d records)", name.c_str(), record_total.load());
+    TK_LOG(3, "Converting table %s (%lld records)", name.c_str(), static_cast<long long>(record_total.load()));
 
     // One record is built once and refilled row after row: names, sizes and flags stay. A
     // column the workbook had to rename (quotes, brackets, a repeated name) is filled under
@@ -252,75 +362,90 @@ void xls_converter::convert_table(run_workbooks& books, udb_recordset& recordset
         row.add_field(renamed.get_fn_mapped_name(sheet_name, schema[i].name, true),
                       static_cast<std::int32_t>(schema[i].size), ole_variant(), schema[i].b_not_null);
 
-    std::uint64_t cut_texts = 0;
+    std::vector<std::uint64_t> cut_texts(schema.size(), 0);
     std::uint64_t rows_left_out = 0;
-    recordset.move_first();
-    for (;;) {
-        check_stop(*this);
-        const udb_record* source_row = nullptr;
-        try {
-            if (recordset.is_eof()) break;
-            source_row = recordset.get_item();
-        } catch (const tk_exception& error) {
-            // The cursor cannot be trusted after a failed fetch: report the row, end the item.
-            error_handler::instance().set_context(name, record_current.load() + 1);
-            error_handler::instance().handle(source_error(error), false);
-            break;
-        }
-        if (source_row == nullptr) break;
+    try {
+        recordset.move_first();
+        for (;;) {
+            check_stop(*this);
+            const udb_record* source_row = nullptr;
+            const fetch_result fetched = fetch_next(recordset, source_row, outcome);
+            if (fetched == fetch_result::end) break;
+            if (fetched == fetch_result::row_failed) continue;
 
-        if (rows_in_sheet == sheet_rows) {
-            if (!split_data) {
-                rows_left_out = record_total.load() > record_current.load()
-                                    ? static_cast<std::uint64_t>(record_total.load() - record_current.load())
-                                    : 1;
-                break;
+            if (rows_in_sheet == sheet_rows) {
+                if (!split_data) {
+                    rows_left_out = record_total.load() > record_current.load()
+                                        ? static_cast<std::uint64_t>(record_total.load() - record_current.load())
+                                        : 1;
+                    break;
+                }
+                books.finish_sheet(part, *sheet);
+                sheet.reset();
+                ++part;
+                b_splitted = true;
+                TK_LOG(3, "Table %s continues in part %d", name.c_str(), part);
+                sheet = books.workbook(part).create_table(sheet_name, schema, ignored_indexes);
+                rows_in_sheet = 0;
             }
-            books.finish_sheet(part, *sheet);
-            sheet.reset();
-            ++part;
-            b_splitted = true;
-            TK_LOG(3, "Table %s continues in part %d", name.c_str(), part);
-            sheet = books.workbook(part).create_table(sheet_name, schema, ignored_indexes);
-            rows_in_sheet = 0;
-        }
 
-        TK_LOG(1, "Converting %d record", record_current.load());
-        try {
-            fill_row(row, *source_row, schema, excel_50, cut_texts);
-            sheet->append_record(row);
-            ++rows_in_sheet;
-        } catch (const tk_exception& error) {
-            if (error.level() != tk_level_recoverable) throw;  // the item's guard reports it
-            error_handler::instance().set_context(name, record_current.load() + 1);
-            error_handler::instance().handle(error, false);
-        }
-        ++record_current;
-        try {
+            TK_LOG(1, "Converting %lld record", static_cast<long long>(record_current.load()));
+            try {
+                fill_row(row, *source_row, schema, excel_50, cut_texts);
+                sheet->append_record(row);
+                ++rows_in_sheet;
+                ++outcome.written;
+            } catch (const tk_exception& error) {
+                if (error.level() != tk_level_recoverable) throw;  // the item's guard reports it
+                report_row(error);
+                ++outcome.failed;
+            }
+            ++record_current;
             recordset.next();
-        } catch (const tk_exception& error) {
-            error_handler::instance().set_context(name, record_current.load() + 1);
-            error_handler::instance().handle(source_error(error), false);
-            break;
         }
+        books.finish_sheet(part, *sheet);
+    } catch (const tk_final_exception&) {
+        // A stopped item leaves no sheet in an .xls workbook, which keeps only the items
+        // finished before the stop; an .xlsx package is then not saved at all.
+        sheet.reset();
+        books.drop_sheet(sheet_name);
+        outcome.read = record_current.load();
+        outcome.cut_short = "the run was stopped; the sheet is left out";
+        report_outcome(name, outcome);
+        throw;
+    } catch (...) {
+        outcome.read = record_current.load();
+        outcome.cut_short = "an error ended it";
+        report_outcome(name, outcome);
+        throw;
     }
-    books.finish_sheet(part, *sheet);
-    if (cut_texts != 0)
-        TK_LOG(3, "%llu texts of table %s were cut to the cell limit of the format",
-               static_cast<unsigned long long>(cut_texts), name.c_str());
+    outcome.read = record_current.load();
+    for (std::size_t i = 0; i < cut_texts.size(); ++i) {
+        if (cut_texts[i] == 0) continue;
+        const std::string limit = excel_50 ? "254" : "32,766";
+        tk_exception cut(
+            "Column '" + schema[i].name + "': " + std::to_string(cut_texts[i]) +
+                (cut_texts[i] == 1 ? " text was" : " texts were") + " cut to " + limit +
+                " characters, the most a cell of this format holds.",
+            tk_level_recoverable);
+        handler.set_context(name);
+        handler.handle(cut, false);
+    }
     if (rows_left_out != 0) {
+        outcome.failed += static_cast<std::int64_t>(rows_left_out);
         tk_exception error("Table '" + name + "' has more rows than a worksheet of this format holds (" +
                                std::to_string(sheet_rows) + "); the rows after that were not written. Choose " +
                                "\"Split data into multiple spreadsheets\" to keep them.",
                            tk_level_recoverable);
-        error_handler::instance().set_context(name);
-        error_handler::instance().handle(error, false);
+        handler.set_context(name);
+        handler.handle(error, false);
     }
     TK_LOG(2, "xls_converter::convert_table - END");
+    return outcome;
 }
 
 void xls_converter::fill_row(udb_record& row, const udb_record& source, const udb_schema& schema, bool excel_50,
-                             std::uint64_t& cut_texts) const {
+                             std::vector<std::uint64_t>& cut_texts) const {
     const std::size_t count = std::min(row.size(), source.size());
     for (std::size_t i = 0; i < count; ++i) {
         const ole_variant& value = source[i];
@@ -328,7 +453,7 @@ void xls_converter::fill_row(udb_record& row, const udb_record& source, const ud
         if (value.is_text()) {
             bool cut = false;
             target = ole_variant(normalize_cell_text(value.get_text(), excel_50, cut));
-            if (cut) ++cut_texts;
+            if (cut) ++cut_texts[i];
         } else if (value.is_binary() || value.get_type() == VT_BLOB) {
             target = ole_variant(cell_binary_placeholder);
         } else if (value.get_type() == VT_DATE && schema[i].vartype == VT_BSTR) {
@@ -346,6 +471,19 @@ void sprandel_convertor::operator()() {
     table_index = 0;
     record_total = 0;
     record_current = 0;
+    items_converted = 0;
+    stopped = false;
+    errors.clear();
+    error_handler::instance().collect_into(&errors);
+    // The handler's exit hook may unwind this thread with an exception of its own.
+    struct run_bracket {
+        sprandel_convertor& run;
+        ~run_bracket() {
+            error_handler::instance().collect_into(nullptr);
+            TK_LOG(3, "Conversion ended on %s\n", local_time_text().c_str());
+            run.finished = true;
+        }
+    } bracket{*this};
     TK_LOG(3, "Conversion started on %s\n", local_time_text().c_str());
     try {
         TK_ASSERT(database != nullptr);
@@ -361,7 +499,8 @@ void sprandel_convertor::operator()() {
     } catch (const std::exception& error) {
         stopped = true;
         if (user_interface::is_initialized()) user_interface::instance().error(error.what());
+    } catch (...) {
+        stopped = true;
+        throw;
     }
-    TK_LOG(3, "Conversion ended on %s\n", local_time_text().c_str());
-    finished = true;
 }

@@ -31,8 +31,14 @@ public:
     // Writes every open workbook; throws for the first that cannot be written, after trying
     // the others. Returns the paths written, main workbook first.
     std::vector<std::string> close_all();
-    // Drops every workbook unwritten.
+    // Ends the run early: an .xls workbook keeps the sheets finished so far and is written
+    // (one left without sheets is not); an unsaved .xlsx package is dropped.
     void discard_all() noexcept;
+    // Leaves the sheet of that name out of every open .xls workbook (an .xlsx sheet streams
+    // into its package and stays; a stopped package is not saved anyway).
+    void drop_sheet(const std::string& sheet_name) noexcept;
+    // Writes nothing at all: after an internal error no workbook may appear.
+    void abandon_all() noexcept;
 
     // Part n's path: the destination's file name followed by "(n)", same folder and extension.
     static std::string part_path(const std::string& destination, int part);
@@ -46,6 +52,15 @@ private:
     dao_engine* driver_;
     bool wrap_text_;
     std::vector<std::unique_ptr<udb_database>> books_;  // index = part number
+};
+
+// What became of one table or query's rows.
+struct table_outcome {
+    std::int64_t expected = 0;  // the source's count when the item was opened
+    std::int64_t read = 0;      // rows fetched or attempted
+    std::int64_t written = 0;   // rows in the workbook
+    std::int64_t failed = 0;    // rows reported and left out
+    std::string cut_short;      // why reading ended before the last row; empty when it did not
 };
 
 // The text a cell of the given format can hold: line breaks made "\n" alone, then cut to

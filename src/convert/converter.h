@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/run_errors.h"
 #include "toolkit/thread.h"
 
 class udb_profile;
@@ -20,6 +21,8 @@ class udb_record;
 class udb_recordset;
 class udb_schema;
 class xls_engine;
+class tk_exception;
+struct table_outcome;
 
 // Fields shared by every converter: where from, where to, and the log.
 class tk_converter : public tk_thread_functor {
@@ -57,11 +60,13 @@ public:
     void set_current_name(std::string name);
     std::string current_name() const;  // the table or query being converted
     int percent_done() const noexcept;
-    std::atomic<int> record_total{0};    // records of the current item
-    std::atomic<int> record_current{0};  // records of the current item processed so far
+    std::atomic<std::int64_t> record_total{0};    // records of the current item
+    std::atomic<std::int64_t> record_current{0};  // records of the current item processed so far
     std::atomic<int> table_count{0};     // tables selected when the run started
     std::atomic<int> table_index{0};     // items finished
     std::atomic<bool> stopped{false};    // the run ended before its last item
+    std::atomic<int> items_converted{0};  // items whose every row was read (failed rows are listed)
+    run_error_list errors;               // the run's result for the console's list or the finish page
     int max_columns = 255;
     bool xlsx_option = false;
     bool b_splitted = false;  // the current item's rows went on in part workbooks
@@ -108,11 +113,15 @@ public:
 private:
     void convert_item(udb_database& source, run_workbooks& books, const std::string& name, const std::string& text,
                       const std::string& sheet_name);
-    void convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,
-                       const udb_schema& schema);
+    table_outcome convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,
+                                const udb_schema& schema);
+    void report_outcome(const std::string& name, const table_outcome& outcome);
+    enum class fetch_result { row, row_failed, end };
+    fetch_result fetch_next(udb_recordset& recordset, const udb_record*& row, table_outcome& outcome);
+    void report_row(const tk_exception& error);  // "table, record #n: reason"; the run goes on
     udb_schema destination_schema(const udb_recordset& source, std::size_t columns) const;
     void fill_row(udb_record& row, const udb_record& source, const udb_schema& schema, bool excel_50,
-                  std::uint64_t& cut_texts) const;
+                  std::vector<std::uint64_t>& cut_texts) const;
 
     std::array<std::unique_ptr<xls_engine>, 3> formats_;
     std::unique_ptr<dao_engine> dao_;  // the .xls driver, loaded by the first .xls run

@@ -12,6 +12,7 @@
 #include "records/udb_profile.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
 
 namespace {
 
@@ -52,6 +53,13 @@ bool udb_converter::store_profile(udb_profile& profile) const {
 
 bool udb_converter::load_profile(const udb_profile& profile) {
     TK_LOG(2, "udb_converter::load_profile");
+    // A query without a name would have no name for its worksheet; refused before anything changes.
+    for (const std::string& section : {udb_profile::selected_tables_section, udb_profile::available_queries_section})
+        for (const auto& [name, sql] : profile.get_section(section))
+            if (!sql.empty() && trim(name).empty())
+                throw tk_exception("The profile's query \"" + name + "=" + sql + "\" in [" + section +
+                                       "] has no name; give it one (the name becomes its worksheet's name).",
+                                   tk_level_serious);
     if (const std::string name = profile.get_value(generic, "logfile"); !name.empty()) {
         TK_LOG(1, "Logfile=%s", name.c_str());
         set_logfile(name);
@@ -138,7 +146,7 @@ bool sprandel_convertor::load_profile_file(const std::string& path) {
 
 void sprandel_convertor::check_dest() {
     TK_LOG(2, "sprandel_convertor::check_dest(%s)", dest.c_str());
-    common_check_dest(dest);
+    common_check_dest(dest, format_version);
     // The check above leaves only a writable file or nothing under this name.
     if (std::error_code error; !std::filesystem::exists(dest, error)) return;
     TK_LOG(1, "Destination already exists");

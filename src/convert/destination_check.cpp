@@ -9,6 +9,13 @@
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
+
+namespace {
+
+constexpr const char* format_names[] = {"Excel 5.0", "Excel 2000", "Excel 2010"};
+
+}  // namespace
 
 void common_check_dest(const std::string& path) {
     TK_LOG(2, "common_check_dest(%s)", path.c_str());
@@ -29,4 +36,18 @@ void common_check_dest(const std::string& path) {
     // destination in such a folder fails to be removed before the run starts.)
     if (!exists && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
         throw tk_exception_ex(errno, "Cannot write into the destination folder " + folder + ": ", tk_level_serious);
+}
+
+void common_check_dest(const std::string& path, int format_version) {
+    TK_ASSERT(format_version >= 0 && format_version <= 2);
+    common_check_dest(path);
+    const std::string extension = tk_file_name(path).ext;
+    const bool is_xls = iequals(extension, ".xls"), is_xlsx = iequals(extension, ".xlsx");
+    const bool excel_2010 = format_version == 2;
+    if ((is_xls && excel_2010) || (is_xlsx && !excel_2010))
+        throw tk_exception("The destination " + path + " has the extension " + extension + ", but the format " +
+                               format_names[format_version] + " writes " + (excel_2010 ? ".xlsx" : ".xls") +
+                               " workbooks.\nChoose a name ending in " + (excel_2010 ? ".xlsx" : ".xls") +
+                               " or another format.",
+                           tk_level_serious);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "convert/run_errors.h"
 #include "convert/user_interface.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
@@ -60,7 +61,7 @@ void error_handler::handle(const tk_exception& error, bool top) {
     std::string text = error_text(error);
     TK_LOG(3, "Error:\n%s", text.c_str());
     replace_all(text, "\n", " ");
-    if (user_interface::is_initialized()) user_interface::instance().add_error_text(text);
+    if (run_error_list* list = errors_.load()) list->add(text);
     if (error.level() == tk_level_serious) handle_serious(text, top);
     else handle_recoverable(text, top);
 }
@@ -78,6 +79,7 @@ std::string error_handler::dialog_title() const {
 
 void error_handler::handle_internal(const tk_exception& error, bool top) {
     TK_LOG(3, "Internal error:\n%s", error.what());
+    internal_error_seen_.store(true);
     if (user_interface::is_initialized()) user_interface::instance().internal_error(dialog_title(), error.message());
     if (exit_hook) exit_hook(internal_error_exit_code);
     else std::_Exit(internal_error_exit_code);

@@ -13,6 +13,8 @@
 #include "toolkit/exception.h"
 #include "toolkit/singleton.h"
 
+class run_error_list;
+
 // One friendly text for a native error code.
 struct tk_error_entry {
     std::int32_t code;
@@ -54,6 +56,13 @@ public:
     // level-1 errors are only logged and listed.
     bool is_suppressed() const noexcept { return suppress_.load(); }
 
+    // Where the texts of handled errors are counted and kept: the running job's result,
+    // or null between runs.
+    void collect_into(run_error_list* list) noexcept { errors_.store(list); }
+
+    // True once an internal error was handled in this process.
+    bool had_internal_error() const noexcept { return internal_error_seen_.load(); }
+
     // Ends the process after an internal error; tests replace it to watch the exit code.
     // The default leaves at once, without running destructors that could write half-done
     // state (the settings of the session are not stored).
@@ -73,4 +82,6 @@ private:
     mutable std::mutex context_mutex_;  // the run's worker and the pages both set it
     std::string context_;
     std::atomic<bool> suppress_{false};
+    std::atomic<run_error_list*> errors_{nullptr};
+    std::atomic<bool> internal_error_seen_{false};
 };

@@ -68,7 +68,27 @@ std::vector<std::string> run_workbooks::close_all() {
 void run_workbooks::discard_all() noexcept {
     // An unsaved .xlsx package removes its temporary file; an .xls workbook that was not
     // closed is written by its destructor, which is what a stopped .xls run keeps.
-    for (auto& book : books_) book.reset();
+    for (auto& book : books_) {
+        if (book && format_version_ != 2) {
+            auto& workbook = static_cast<dao_database&>(*book);
+            if (workbook.sheet_count() == 0) workbook.abandon();
+        }
+        book.reset();
+    }
+    books_.clear();
+}
+
+void run_workbooks::drop_sheet(const std::string& sheet_name) noexcept {
+    if (format_version_ == 2) return;
+    for (auto& book : books_)
+        if (book) static_cast<dao_database&>(*book).drop_table(sheet_name);
+}
+
+void run_workbooks::abandon_all() noexcept {
+    for (auto& book : books_) {
+        if (book && format_version_ != 2) static_cast<dao_database&>(*book).abandon();
+        book.reset();
+    }
     books_.clear();
 }
 

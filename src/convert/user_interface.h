@@ -2,10 +2,7 @@
 // register their own implementation.
 #pragma once
 
-#include <cstddef>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "toolkit/singleton.h"
 
@@ -17,8 +14,6 @@ struct continue_choice {
 
 class user_interface : public tk_singleton<user_interface> {
 public:
-    static constexpr std::size_t max_error_texts = 20;
-
     virtual ~user_interface() = default;
 
     // The program's title ("Sprandel 4.1"), used in dialog titles and bug reports.
@@ -34,27 +29,6 @@ public:
     // One line of the run's visible log.
     virtual void write_log(const std::string& line) = 0;
 
-    // The error texts of a run, for the finish page; at most max_error_texts are kept.
-    // Returns false when the list is full and the text was not added.
-    bool add_error_text(std::string text) {
-        std::lock_guard lock(errors_mutex_);
-        if (error_texts_.size() >= max_error_texts) return false;
-        error_texts_.push_back(std::move(text));
-        return true;
-    }
-    std::vector<std::string> error_texts() const {
-        std::lock_guard lock(errors_mutex_);
-        return error_texts_;
-    }
-    void clear_error_texts() {
-        std::lock_guard lock(errors_mutex_);
-        error_texts_.clear();
-    }
-
 protected:
     user_interface() = default;
-
-private:
-    mutable std::mutex errors_mutex_;  // the run's worker adds while the face reads
-    std::vector<std::string> error_texts_;
 };

@@ -85,6 +85,16 @@ ora_column_info ora_engine::describe_column(OCIStmt* statement, ub4 position) {
     // descriptor goes.
     if (name != nullptr)
         info.name = to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(name), name_bytes / 2));
+    // An object column says which type it holds: only XMLTYPE can be read as text.
+    if (info.data_type == SQLT_NTY) {
+        OraText* type_name = nullptr;
+        ub4 type_name_bytes = 0;
+        check_err(fn_->OCIAttrGet(param, OCI_DTYPE_PARAM, &type_name, &type_name_bytes, OCI_ATTR_TYPE_NAME, error_),
+                  "read a column's type name");
+        if (type_name != nullptr)
+            info.type_name =
+                to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(type_name), type_name_bytes / 2));
+    }
     fn_->OCIDescriptorFree(param, OCI_DTYPE_PARAM);
     TK_LOG(1, "column #%u '%s': type=%u size=%u precision=%d scale=%d nullable=%d form=%u", position,
            info.name.c_str(), info.data_type, info.data_size, info.precision, info.scale, info.nullable ? 1 : 0,

@@ -230,18 +230,21 @@ std::string ora_engine::safe_name(std::string_view table_name, bool owned_by_use
     return quote_identifier(table_name.substr(0, point)) + "." + quote_identifier(table_name.substr(point + 1));
 }
 
-std::int32_t ora_engine::get_records_cnt(std::string_view text, bool is_query) {
+std::int64_t ora_engine::get_records_cnt(std::string_view text, bool is_query) {
     TK_LOG(2, "ora_engine::get_records_cnt(%.*s)", static_cast<int>(text.size()), text.data());
+    return select_number(is_query ? "SELECT COUNT(*) FROM (" + std::string(text) + ")"
+                                  : "SELECT COUNT(*) FROM " + get_safe_name(text));
+}
+
+std::int64_t ora_engine::select_number(const std::string& sql) {
     TK_ASSERT(session_begun_);
     ora_stmt statement;
-    const std::string sql = is_query ? "SELECT COUNT(*) FROM (" + std::string(text) + ")"
-                                     : "SELECT COUNT(*) FROM " + get_safe_name(text);
     prepare(statement.get(), sql);
-    sb4 count = 0;
-    define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
+    sb8 number = 0;
+    define(statement.get(), 1, &number, sizeof number, SQLT_INT, nullptr, nullptr);
     const sword status = execute(statement.get(), 1, OCI_DEFAULT);
     TK_ASSERT(status != OCI_NO_DATA);
-    return count;
+    return number;
 }
 
 std::uint32_t ora_engine::get_version() {

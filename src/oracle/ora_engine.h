@@ -25,6 +25,7 @@ struct ora_column_info {
     sb1 scale = 0;
     bool nullable = true;
     ub1 charset_form = 0;
+    std::string type_name;  // of an object column (SQLT_NTY): XMLTYPE, SDO_GEOMETRY ...
 };
 
 // The date and time parts of a fetched date-time descriptor.
@@ -85,7 +86,10 @@ public:
     static std::string quote_literal(std::string_view text);
 
     // Rows of a table, or of a query when is_query is set.
-    std::int32_t get_records_cnt(std::string_view text, bool is_query = false);
+    std::int64_t get_records_cnt(std::string_view text, bool is_query = false);
+    // The number in the first column of the first row of a query, read as 8 bytes: a count
+    // past 2^31 would fail a 4-byte define with ORA-01455.
+    std::int64_t select_number(const std::string& sql);
     // The server version as major << 16 | minor << 8 | release; 0 when it cannot be found.
     std::uint32_t get_version();
     // The version packed from the first blank-separated word of a banner that reads as

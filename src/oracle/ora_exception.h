@@ -16,4 +16,8 @@ public:
 
     // The ORA number, e.g. 1017 for ORA-01017.
     int oracle_number() const noexcept { return code_ & 0xFFFF; }
+    // True when the error leaves nothing to fetch from: the session or connection is gone
+    // (ORA-03113, ORA-03114, ORA-03135, ORA-01012, ORA-00028, ORA-02396, TNS losses) or the
+    // cursor is (ORA-01001, ORA-01002, ORA-24338). Other fetch errors cost one row.
+    bool ends_the_cursor() const noexcept;
 };

@@ -29,7 +29,7 @@ ora_table::ora_table(ora_database& database, const std::string& name, int mode)
     }
     init_indexes(mode);
     records_count_ = ora_engine::instance().get_records_cnt(name_);
-    TK_LOG(1, "Got %d records", records_count_);
+    TK_LOG(1, "Got %lld records", static_cast<long long>(records_count_));
 }
 
 ora_table::ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode)
@@ -41,7 +41,7 @@ ora_table::ora_table(ora_database& database, const std::string& name, const std:
         return;
     }
     records_count_ = ora_engine::instance().get_records_cnt(query_text_, true);
-    TK_LOG(1, "Got %d records", records_count_);
+    TK_LOG(1, "Got %lld records", static_cast<long long>(records_count_));
 }
 
 ora_table::~ora_table() { TK_LOG(2, "ora_table::dtor"); }
@@ -79,10 +79,12 @@ std::int32_t ora_table::get_columns_cnt() {
 std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
     TK_LOG(2, "ora_table::get_safe_select_query");
     ora_engine& engine = ora_engine::instance();
+    // The dictionary returns rows in no promised order: the select list must keep the table's.
     ora_query_results columns(2, "SELECT COLUMN_NAME, DATA_TYPE FROM " + engine.get_columns_view() + " WHERE " +
-                                     engine.get_table_condition(name_));
+                                     engine.get_table_condition(name_) + " ORDER BY COLUMN_ID");
     std::string select_list;
     bool skipped = false;
+    bool has_xml = false;
     while (!columns.is_eof()) {
         const udb_record* row = columns.get_item();
         if (row == nullptr) break;
@@ -90,7 +92,14 @@ std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
         TK_LOG(1, "GOT field '%s' with type '%s'", column.c_str(), type.c_str());
         if (ora_engine::is_supported_type(type)) {
             if (!select_list.empty()) select_list += ",";
-            select_list += ora_engine::quote_identifier(column);
+            const std::string quoted = ora_engine::quote_identifier(column);
+            // As text an XMLTYPE fails past 4000 bytes (ORA-19011); as a CLOB it arrives whole.
+            if (type == "XMLTYPE") {
+                select_list += "XMLSERIALIZE(CONTENT " + quoted + " AS CLOB) AS " + quoted;
+                has_xml = true;
+            } else {
+                select_list += quoted;
+            }
             continue;
         }
         TK_LOG(3, "Table '%s': column '%s' has unsupported type '%s', skip it", name_.c_str(), column.c_str(),
@@ -98,7 +107,7 @@ std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
         skipped = true;
         if (column_count > 0) --column_count;
     }
-    if (!skipped) return "SELECT * FROM " + engine.get_safe_name(name_);
+    if (!skipped && !has_xml) return "SELECT * FROM " + engine.get_safe_name(name_);
     if (select_list.empty()) return {};
     return "SELECT " + select_list + " FROM " + engine.get_safe_name(name_);
 }
@@ -166,7 +175,7 @@ ole_variant ora_table::get_def_value(vartype type, std::string_view text) {
 }
 
 bool ora_table::is_eof() {
-    TK_LOG(2, "ora_table::is_eof(%d,%d)", position_, records_count_);
+    TK_LOG(2, "ora_table::is_eof(%lld,%lld)", static_cast<long long>(position_), static_cast<long long>(records_count_));
     if (position_ >= records_count_) return true;
     TK_ASSERT(initialized_);
     // Rows deleted since the count end the read early.

@@ -39,7 +39,7 @@ private:
     std::string read_primary_key();  // the key's name, empty when there is none
     void read_indexes(const std::string& primary_key);
 
-    std::int32_t position_ = 0;
+    std::int64_t position_ = 0;
     ora_database& database_;
     int mode_;
     std::string select_text_;

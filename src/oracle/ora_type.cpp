@@ -132,7 +132,11 @@ std::unique_ptr<ora_type> gen_co_by_type(const ora_column_info& column) {
     case SQLT_CHR: case SQLT_STR: case SQLT_AFC: return std::make_unique<ora_string>(column);
     case SQLT_NUM: case SQLT_INT: case SQLT_FLT: case SQLT_VNU: case SQLT_PDN: return std::make_unique<ora_number>(column);
     case SQLT_IBFLOAT: case SQLT_IBDOUBLE: return std::make_unique<ora_float>(column);
-    case SQLT_LNG: case SQLT_LBI: case SQLT_NTY:
+    case SQLT_NTY:
+        // other object types cannot be defined as text (ORA-00932): their cells get the placeholder
+        if (column.type_name != "XMLTYPE") return std::make_unique<ora_dummy>(column);
+        return std::make_unique<ora_str_repr>(column);
+    case SQLT_LNG: case SQLT_LBI:
     case SQLT_RID: case SQLT_RDD: case 105:
     case 182: case SQLT_INTERVAL_YM: case SQLT_INTERVAL_DS: return std::make_unique<ora_str_repr>(column);
     case SQLT_DAT: case SQLT_TIMESTAMP: case SQLT_TIMESTAMP_TZ: case 231: case SQLT_TIMESTAMP_LTZ:

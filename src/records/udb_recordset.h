@@ -54,8 +54,9 @@ public:
     const udb_schema& schema() const noexcept { return schema_; }
     const udb_indexes& indexes() const noexcept { return indexes_; }
     // Number of rows, as the concrete class counts it when opened (0 until then).
-    std::int32_t records_count() const noexcept { return records_count_; }
-    void set_records_count(std::int32_t count) noexcept { records_count_ = count; }
+    // 64-bit: a table may hold more rows than a 4-byte integer counts.
+    std::int64_t records_count() const noexcept { return records_count_; }
+    void set_records_count(std::int64_t count) noexcept { records_count_ = count; }
     // Position in indexes() of the first primary or unique index, or -1.
     std::int32_t primary_key_position() const noexcept { return primary_key_position_; }
 
@@ -64,6 +65,6 @@ protected:
     std::string name_;
     udb_schema schema_;
     udb_indexes indexes_;
-    std::int32_t records_count_ = 0;
+    std::int64_t records_count_ = 0;
     std::int32_t primary_key_position_ = -1;
 };

@@ -3,8 +3,70 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/error_handler.h"
+#include "convert/error_tables.h"
 #include "convert/sprandel_convertor.h"
+#include "records/udb_database.h"
+#include "../support/scripted_user_interface.h"
 #include "../support/temp_folder.h"
+
+namespace {
+
+// Two rows of one number; the rows of a failing table end in an internal error.
+class scripted_rows : public udb_recordset {
+public:
+    explicit scripted_rows(bool fails) : udb_recordset("T", false), fails_(fails) {
+        schema_.add(t_ftd(4, "ID", VT_I4));
+        records_count_ = 2;
+        row_.add_field("ID", 4, ole_variant(7));
+    }
+    void append_record(udb_record&) override {}
+    bool is_eof() override { return position_ >= 2; }
+    udb_record* get_item() override {
+        if (fails_) TK_FAIL();
+        return &row_;
+    }
+    void next() override { ++position_; }
+
+private:
+    bool fails_;
+    int position_ = 0;
+    udb_record row_;
+};
+
+class scripted_source : public udb_database {
+public:
+    scripted_source() : udb_database("source", 0, false) { tables_ = {"A_GOOD", "B_BROKEN"}; }
+    std::unique_ptr<udb_recordset> create_table(const std::string&, const udb_schema&, udb_indexes&) override {
+        TK_FAIL();
+    }
+    std::unique_ptr<udb_recordset> get_query(const std::string&, const std::string&, int) override { TK_FAIL(); }
+    std::unique_ptr<udb_recordset> get_table(const std::string& table, int) override {
+        return std::make_unique<scripted_rows>(table == "B_BROKEN");
+    }
+    bool test_query(const std::string&) override { return false; }
+};
+
+}  // namespace
+
+TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished_before) {
+    temp_folder folder;
+    scripted_user_interface face;
+    const auto handler = create_error_handler();
+    handler->exit_hook = [](int) {};  // comes back, so the run must stop by itself
+    sprandel_convertor converter(folder.path() / "settings.conf");
+    converter.dest = folder.file("out.xls");
+    converter.format_version = xls_converter::format_excel_2000;
+    converter.tables = {"A_GOOD", "B_BROKEN"};
+    scripted_source source;
+    EXPECT_THROW(converter.do_convert(source), tk_final_exception);
+    EXPECT_TRUE(handler->had_internal_error());
+    ASSERT_EQ(face.shown.size(), 1u);
+    EXPECT_EQ(face.shown[0].rfind("internal: ", 0), 0u) << face.shown[0];
+    EXPECT_FALSE(std::filesystem::exists(converter.dest));
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        EXPECT_EQ(entry.path().filename(), "settings.conf") << "left behind";
+}
 
 TEST(cell_text, line_breaks_become_line_feeds) {
     bool cut = true;

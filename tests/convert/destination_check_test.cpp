@@ -56,6 +56,24 @@ TEST_F(destination_check, the_folder_must_exist) {
     EXPECT_FALSE(std::filesystem::exists(folder_.file("out.xlsx")));  // checking creates nothing
 }
 
+TEST_F(destination_check, an_extension_that_contradicts_the_format_is_refused_naming_both) {
+    const std::string xls = folder_.file("report.xls"), xlsx = folder_.file("report.XLSX");
+    try {
+        common_check_dest(xls, 2);
+        ADD_FAILURE() << "an .xls name was accepted for Excel 2010";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "The destination " + xls + " has the extension .xls, but the format Excel 2010 " +
+                                       "writes .xlsx workbooks.\nChoose a name ending in .xlsx or another format.");
+        EXPECT_EQ(error.level(), 1);
+    }
+    for (const int excel_97_or_older : {0, 1})
+        EXPECT_THROW(common_check_dest(xlsx, excel_97_or_older), tk_exception) << excel_97_or_older;
+    EXPECT_NO_THROW(common_check_dest(xls, 0));
+    EXPECT_NO_THROW(common_check_dest(xls, 1));
+    EXPECT_NO_THROW(common_check_dest(xlsx, 2));
+    EXPECT_NO_THROW(common_check_dest(folder_.file("report"), 2));  // no extension contradicts nothing
+}
+
 namespace {
 
 class converter_destination : public destination_check {

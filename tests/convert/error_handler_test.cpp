@@ -7,6 +7,7 @@
 
 #include "../support/scripted_user_interface.h"
 #include "convert/error_tables.h"
+#include "convert/run_errors.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ class error_handling : public ::testing::Test {
 protected:
     error_handling() {
         handler_->exit_hook = [this](int code) { exit_code_ = code; };
+        handler_->collect_into(&errors_);
     }
 
     std::vector<std::string> continue_dialogs() const {
@@ -35,6 +37,7 @@ protected:
     scripted_user_interface ui_;
     std::unique_ptr<error_handler> handler_ = create_error_handler();
     std::optional<int> exit_code_;
+    run_error_list errors_;
 };
 
 }  // namespace
@@ -82,7 +85,7 @@ TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
               std::vector<std::string>{
                   "continue: Sprandel 4.1 Error | EMP, record #7: Cannot recognize MS Access database format. "
                   "See 'Troubleshooting' article of the product documentation for solution."});
-    EXPECT_EQ(ui_.error_texts().at(0),
+    EXPECT_EQ(errors_.listed().at(0),
               "EMP, record #7: Cannot recognize MS Access database format. See 'Troubleshooting' article "
               "of the product documentation for solution.");
     EXPECT_FALSE(handler_->is_suppressed());
@@ -121,7 +124,7 @@ TEST_F(error_handling, continue_with_the_check_box_silences_the_rest_of_the_proc
     EXPECT_NO_THROW(handler_->handle(coded(0, 0, "later item"), false));
     EXPECT_THROW(handler_->handle(coded(0, 1, "serious"), false), tk_final_exception);
     EXPECT_EQ(ui_.shown, std::vector<std::string>{"continue: Sprandel 4.1 Error | EMP, record #1: row one"});
-    EXPECT_EQ(ui_.error_texts(),
+    EXPECT_EQ(errors_.listed(),
               (std::vector<std::string>{"EMP, record #1: row one", "EMP, record #2: row two",
                                         "DEPT, record #1: later item", "DEPT, record #1: serious"}));
 }
@@ -149,7 +152,7 @@ TEST_F(error_handling, unknown_levels_are_row_errors) {
 TEST_F(error_handling, list_keeps_the_first_twenty_texts) {
     ui_.continue_answers.assign(25, continue_choice{true, false});
     for (int i = 1; i <= 21; ++i) handler_->handle(coded(0, 0, ("error " + std::to_string(i)).c_str()), false);
-    const auto texts = ui_.error_texts();
+    const auto texts = errors_.listed();
     ASSERT_EQ(texts.size(), 20u);
     EXPECT_EQ(texts.front(), "error 1");
     EXPECT_EQ(texts.back(), "error 20");
@@ -167,7 +170,7 @@ TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one
         EXPECT_TRUE(ui_.shown[0].find("Internal error: \ncode=") != std::string::npos);
     }
     EXPECT_EQ(exit_code_, -1);
-    EXPECT_TRUE(ui_.error_texts().empty());  // no context, no list entry: the process is ending
+    EXPECT_TRUE(errors_.listed().empty());  // no context, no list entry: the process is ending
 }
 
 TEST_F(error_handling, internal_error_from_the_outermost_handler_returns_after_the_hook) {

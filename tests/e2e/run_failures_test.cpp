@@ -27,6 +27,59 @@ TEST(failures, a_lost_connection_names_the_table_and_record_and_the_run_goes_on)
     EXPECT_EQ(sheets[1].rows.size(), 101u);
 }
 
+TEST(failures, the_summary_counts_every_error_and_a_run_that_converted_nothing_could_not_run) {
+    temp_folder folder;
+    job_profile job;
+    for (int i = 1; i <= 25; ++i) job.tables.push_back("MISSING_" + std::to_string(100 + i));
+    job.dest = folder.file("missing.xlsx");
+    job.write(folder.file("job.spr"));
+    const cli_result nothing = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(nothing.exit_code, 2) << nothing.out << nothing.err;
+    EXPECT_NE(nothing.err.find("\n25 errors during the run; the first 20 are listed:\n"), std::string::npos)
+        << nothing.err;
+    const std::string listed = nothing.err.substr(nothing.err.find("the first 20 are listed:"));
+    EXPECT_NE(listed.find("  MISSING_120: The table does not exist"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("  MISSING_121: The table does not exist"), std::string::npos) << listed;
+    EXPECT_FALSE(std::filesystem::exists(job.dest));
+
+    job.tables.push_back("DEPARTMENTS");
+    job.write(folder.file("job.spr"));
+    const cli_result some = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(some.exit_code, 1) << some.out << some.err;
+    EXPECT_NE(some.out.find("Table 'DEPARTMENTS' (7 records) is converted"), std::string::npos) << some.out;
+}
+
+TEST(failures, a_query_without_a_name_is_refused_when_the_profile_is_loaded) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS"};
+    job.queries = {{"", "SELECT * FROM DEPARTMENTS"}};
+    job.dest = folder.file("unnamed.xlsx");
+    job.write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_NE(result.err.find("The profile's query \"=SELECT * FROM DEPARTMENTS\" in [Selected Tables] has no name"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(job.dest));
+}
+
+TEST(failures, an_xlsx_sheet_that_cannot_be_created_costs_its_item_and_the_run_goes_on) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS"};
+    job.queries = {{"a\x01b", "SELECT 1 AS X FROM DUAL"}};  // a control character no sheet name may hold
+    job.dest = folder.file("sheets.xlsx");
+    job.write(folder.file("job.spr"));
+    const cli_result result = run_cli({folder.file("job.spr")});
+    EXPECT_EQ(result.exit_code, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("is not valid: a sheet name cannot contain"), std::string::npos) << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+}
+
 TEST(failures, a_wrong_password_stops_before_anything_is_written) {
     temp_folder folder;
     job_profile job;
@@ -86,4 +139,27 @@ TEST(cancellation, ctrl_c_mid_table_leaves_no_xlsx_and_no_temporary_file) {
     EXPECT_NE(result.err.find("did not complete"), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(job.dest));
     EXPECT_TRUE(stray_files(folder.path(), {"job.spr"}).empty());
+}
+
+TEST(cancellation, ctrl_c_mid_table_keeps_only_the_finished_items_of_an_xls_run) {
+    temp_folder folder;
+    job_profile job;
+    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
+    job.dest = folder.file("stopped.xls");
+    job.format_version = 1;
+    job.write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["OCIEMU_RTT_US"] = "400000";
+    options.interrupt_when_output_has = "Table 'DEPARTMENTS'";
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_NE(result.out.find("Table 'ORDER_LINES' is not complete: "), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find(" of 2000 records written; the run was stopped; the sheet is left out"),
+              std::string::npos)
+        << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+    EXPECT_TRUE(stray_files(folder.path(), {"job.spr", "stopped.xls"}).empty());
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <stdlib.h>
+
 #include <cstring>
 
 using namespace ociemu_test;
@@ -64,6 +67,21 @@ TEST_F(connect_test, a_locked_account_gives_28000_only_with_the_right_password) 
     connection wrong;
     EXPECT_EQ(wrong.connect("ORCL", "blocked", "other"), OCI_ERROR);
     EXPECT_EQ(wrong.error_code(), 1017);
+}
+
+TEST_F(connect_test, a_database_another_process_holds_locked_is_busy_not_a_wrong_password) {
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open((data_.path() / "orcl.db").c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ::setenv("OCIEMU_BUSY_TIMEOUT_MS", "50", 1);
+    connection conn;
+    EXPECT_EQ(conn.connect("ORCL", "DEMO", "demo"), OCI_ERROR);
+    EXPECT_EQ(conn.error_text(), "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired");
+    ::unsetenv("OCIEMU_BUSY_TIMEOUT_MS");
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    connection again;
+    EXPECT_EQ(again.connect("ORCL", "DEMO", "demo"), OCI_SUCCESS) << again.error_text();
 }
 
 TEST_F(connect_test, a_utf8_environment_connects_with_byte_texts) {

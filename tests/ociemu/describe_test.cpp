@@ -201,17 +201,48 @@ TEST_F(describe_test, non_queries_need_an_iteration_and_report_changed_rows) {
 
 namespace {
 
-TEST_F(describe_test, xmltype_columns_name_their_type_and_schema) {
-    statement stmt(conn_, "SELECT C_XML FROM ALL_TYPES");
+TEST_F(describe_test, object_columns_name_their_type_and_schema_and_only_xmltype_reads_as_text) {
+    data_.create_database("OBJ", "CREATE TABLE SHAPES (ID NUMBER(4), GEO \"MDSYS.SDO_GEOMETRY\", DOC XMLTYPE);\n"
+                                 "INSERT INTO SHAPES VALUES (1, 'POINT(1 2)', '<a>' || printf('%.5000c', 'x') || '</a>');");
+    connection conn;
+    conn.connect_or_fail("OBJ");
+    statement stmt(conn, "SELECT GEO, DOC FROM SHAPES");
     ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
-    void* param = nullptr;
-    ASSERT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_SUCCESS);
-    const char16_t* text = nullptr;
-    ub4 bytes = 0;
-    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_TYPE_NAME, conn_.err), OCI_SUCCESS);
-    EXPECT_EQ(std::u16string(text, bytes / 2), u"XMLTYPE");
-    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_SCHEMA_NAME, conn_.err), OCI_SUCCESS);
-    EXPECT_EQ(std::u16string(text, bytes / 2), u"SYS");
+    const std::pair<std::u16string, std::u16string> names[] = {{u"SDO_GEOMETRY", u"MDSYS"}, {u"XMLTYPE", u"SYS"}};
+    for (ub4 position = 1; position <= 2; ++position) {
+        EXPECT_EQ(describe_column(stmt, position).type, SQLT_NTY);
+        void* param = nullptr;
+        ASSERT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn.err, &param, position), OCI_SUCCESS);
+        const char16_t* text = nullptr;
+        ub4 bytes = 0;
+        ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_TYPE_NAME, conn.err), OCI_SUCCESS);
+        EXPECT_EQ(std::u16string(text, bytes / 2), names[position - 1].first);
+        ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &text, &bytes, OCI_ATTR_SCHEMA_NAME, conn.err), OCI_SUCCESS);
+        EXPECT_EQ(std::u16string(text, bytes / 2), names[position - 1].second);
+        EXPECT_EQ(oci().descriptor_free(param, OCI_DTYPE_PARAM), OCI_SUCCESS);
+    }
+    // As text the object fails as on a server, and so does an XMLTYPE past 4000 bytes.
+    const std::pair<const char*, const char*> refusals[] = {
+        {"SELECT GEO FROM SHAPES", "ORA-00932: inconsistent datatypes: expected CHAR got MDSYS.SDO_GEOMETRY"},
+        {"SELECT DOC FROM SHAPES", "ORA-19011: Character string buffer too small"}};
+    for (const auto& [sql, error] : refusals) {
+        statement text_define(conn, sql);
+        std::u16string buffer(8000, u'\0');
+        OCIDefine* define = nullptr;
+        ASSERT_EQ(oci().define_by_pos(text_define.handle, &define, conn.err, 1, buffer.data(),
+                                      static_cast<sb4>(buffer.size() * 2), SQLT_STR, nullptr, nullptr, nullptr,
+                                      OCI_DEFAULT),
+                  OCI_SUCCESS);
+        EXPECT_EQ(text_define.execute(1), OCI_ERROR) << sql;
+        EXPECT_EQ(conn.error_text(), error);
+    }
+    // Serialised to a CLOB the document arrives whole.
+    statement serialised(conn, "SELECT XMLSERIALIZE(CONTENT DOC AS CLOB) AS DOC FROM SHAPES");
+    ASSERT_EQ(serialised.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS) << conn.error_text();
+    EXPECT_EQ(describe_column(serialised, 1).type, SQLT_CLOB);
+    EXPECT_EQ(describe_column(serialised, 1).name, "DOC");
+    EXPECT_EQ(query_text(conn, "SELECT XMLSERIALIZE(CONTENT DOC AS CLOB) AS DOC FROM SHAPES", 6000),
+              (text_rows{{"<a>" + std::string(5000, 'x') + "</a>"}}));
 }
 
 }  // namespace

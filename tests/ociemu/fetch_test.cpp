@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +27,8 @@ INSERT INTO TIMES VALUES (1, '2005-12-31 23:59:58', '2020-02-29 13:14:15.1234567
 CREATE TABLE SERIES (ID NUMBER(6));
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 250) INSERT INTO SERIES SELECT i FROM n;
 CREATE TABLE EMPTY_TABLE (ID NUMBER);
+CREATE TABLE SPECIAL (ID NUMBER(4), C CHAR(5), NC NCHAR(3), CB CHAR(4), BD BINARY_DOUBLE);
+INSERT INTO SPECIAL VALUES (1, 'ab', 'é', 'é', 'NaN'), (2, 'abcde', NULL, 'x', '-Inf');
 )sql";
 
 class fetch_test : public ::testing::Test {
@@ -44,6 +47,24 @@ TEST_F(fetch_test, numbers_arrive_as_oracle_prints_them) {
                          {"-12.75", "7", "0", "85", "-2.5E-001"},
                          {"100", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
                          {"1999.99", "-3", "2.5", ".00001", "1.0E+010"}}));
+}
+
+TEST_F(fetch_test, char_values_are_blank_padded_in_characters_or_bytes_as_declared) {
+    // NCHAR counts characters; CHAR(4) counts bytes, and 'é' takes two of them
+    EXPECT_EQ(query_text(conn_, "SELECT C, NC, CB FROM SPECIAL ORDER BY ID"),
+              (text_rows{{"ab   ", "é  ", "é  "}, {"abcde", std::nullopt, "x   "}}));
+}
+
+TEST_F(fetch_test, a_binary_double_nan_arrives_as_nan_in_text_and_as_a_double) {
+    EXPECT_EQ(query_text(conn_, "SELECT BD FROM SPECIAL ORDER BY ID"), (text_rows{{"Nan"}, {"-Inf"}}));
+    statement stmt(conn_, "SELECT BD FROM SPECIAL WHERE ID = 1");
+    double value = 0;
+    OCIDefine* define = nullptr;
+    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 1, &value, sizeof value, SQLT_BDOUBLE, nullptr,
+                                  nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << conn_.error_text();
+    EXPECT_TRUE(std::isnan(value));
 }
 
 TEST_F(fetch_test, the_numeric_characters_setting_and_alter_session_choose_the_decimal_comma) {

@@ -139,3 +139,11 @@ TEST(recordsets, query_runs_a_statement_without_rows) {
     session.database().query("INSERT INTO EMP VALUES (5)");
     EXPECT_EQ(session.engine().get_records_cnt("EMP"), 1);
 }
+
+TEST(recordsets, counts_are_read_as_eight_bytes_past_two_to_the_31) {
+    // a table of 3,000,000,000 rows failed with ORA-01455 when its count was read into 4 bytes
+    emulator_database database("COUNTDB", listing_schema);
+    emulator_session session("COUNTDB");
+    EXPECT_EQ(session.engine().select_number("SELECT 3000000000 FROM DUAL"), 3'000'000'000LL);
+    EXPECT_EQ(session.engine().select_number("SELECT -9223372036854775807 FROM DUAL"), -9'223'372'036'854'775'807LL);
+}

@@ -1,6 +1,9 @@
 // Fills the data dictionary tables from sqlite_master and the table pragmas.
 #include "catalogue.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "database_session.h"
 #include "oracle_types.h"
 #include "sql_statement.h"
@@ -188,16 +191,26 @@ std::vector<column_info> view_columns(sqlite3* db, const std::string& view) {
     return columns;
 }
 
+// With OCIEMU_SHUFFLE_DICTIONARY set, a table's column rows are stored last column first, so
+// a dictionary query without ORDER BY sees them out of COLUMN_ID order, as a server may.
+bool shuffles_dictionary() {
+    const char* value = std::getenv("OCIEMU_SHUFFLE_DICTIONARY");
+    return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
 void add_columns(row_inserter& out, const std::string& owner, const std::string& table,
                  const std::vector<column_info>& columns) {
-    long long position = 0;
-    for (const auto& c : columns) {
+    const bool reversed = shuffles_dictionary();
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const std::size_t index = reversed ? columns.size() - 1 - k : k;
+        const column_info& c = columns[index];
+        const long long column_id = static_cast<long long>(index) + 1;
         const oracle_type type = type_from_declaration(c.declared);
         const bool character = type.charset_form != 0 && !is_lob_kind(type.kind) && type.kind != value_kind::long_text;
         out.insert({owner, table, c.name, type.catalogue_name,
-                    type.kind == value_kind::xml ? cell(std::string("SYS")) : cell(std::monostate{}),
+                    type.type_schema.empty() ? cell(std::monostate{}) : cell(type.type_schema),
                     static_cast<long long>(type.catalogue_length), optional_number(type.catalogue_precision),
-                    optional_number(type.catalogue_scale), std::string(c.not_null ? "N" : "Y"), ++position,
+                    optional_number(type.catalogue_scale), std::string(c.not_null ? "N" : "Y"), column_id,
                     c.default_text, character ? cell(static_cast<long long>(type.char_size)) : cell(0LL),
                     character ? cell(std::string(type.char_used ? "C" : "B")) : cell(std::monostate{})});
     }

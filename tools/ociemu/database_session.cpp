@@ -35,6 +35,11 @@ void nvl_function(sqlite3_context* context, int, sqlite3_value** args) {
     sqlite3_result_value(context, sqlite3_value_type(args[0]) == SQLITE_NULL ? args[1] : args[0]);
 }
 
+// XMLSERIALIZE(CONTENT x AS CLOB): the document's text, unchanged.
+void xml_serialize_function(sqlite3_context* context, int, sqlite3_value** args) {
+    sqlite3_result_value(context, args[0]);
+}
+
 std::string local_time_text(bool with_fraction) {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -68,6 +73,7 @@ void register_functions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "concat", 2, flags, nullptr, concat_function, nullptr, nullptr);
     sqlite3_create_function(db, "nvl", 2, flags, nullptr, nvl_function, nullptr, nullptr);
+    sqlite3_create_function(db, "ociemu_xmlserialize", 1, flags, nullptr, xml_serialize_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_sysdate", 0, SQLITE_UTF8, nullptr, sysdate_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_systimestamp", 0, SQLITE_UTF8, nullptr, systimestamp_function, nullptr, nullptr);
 }
@@ -90,6 +96,11 @@ long long pragma_value(sqlite3* db, const char* sql) {
 
 }  // namespace
 
+void throw_if_busy(sqlite3* db) {
+    const int code = sqlite3_errcode(db);
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) throw make_error(ora::resource_busy);
+}
+
 database_session::database_session(const std::filesystem::path& file) {
     int status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (status != SQLITE_OK) {  // a database on read-only storage still serves queries
@@ -103,7 +114,9 @@ database_session::database_session(const std::filesystem::path& file) {
         db_ = nullptr;
         throw make_error(ora::internal_error, "cannot open " + file.string() + ": " + reason);
     }
-    sqlite3_busy_timeout(db_, 5000);
+    // Another process writing the database holds it locked; wait as a server waits for a lock.
+    const char* wait = std::getenv("OCIEMU_BUSY_TIMEOUT_MS");
+    sqlite3_busy_timeout(db_, wait != nullptr ? std::atoi(wait) : 5000);
     register_functions(db_);
 }
 
@@ -114,11 +127,13 @@ std::string database_session::authenticate(std::string_view user, std::string_vi
     const char* sql = "SELECT USERNAME, PASSWORD, LOCKED FROM OCIEMU_USERS";
     if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement);
+        throw_if_busy(db_);
         throw make_error(ora::invalid_credentials);  // a database without users admits nobody
     }
     bool known = false;
     bool locked = false;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
         const auto* name = sqlite3_column_text(statement, 0);
         const auto* secret = sqlite3_column_text(statement, 1);
         if (name && secret && equals_ignoring_case(reinterpret_cast<const char*>(name), user) &&
@@ -129,6 +144,7 @@ std::string database_session::authenticate(std::string_view user, std::string_vi
         }
     }
     sqlite3_finalize(statement);
+    if (!known && status != SQLITE_DONE) throw_if_busy(db_);
     if (!known || user.empty()) throw make_error(ora::invalid_credentials);
     if (locked) throw make_error(ora::account_locked);
     return to_upper_ascii(user);

@@ -21,7 +21,8 @@ public:
     sqlite3* handle() const { return db_; }
 
     // Checks a user name (any case) and password (exact) against OCIEMU_USERS and returns the
-    // user in upper case. Throws ORA-01017 for a wrong pair, ORA-28000 for a locked account.
+    // user in upper case. Throws ORA-01017 for a wrong pair, ORA-28000 for a locked account,
+    // ORA-00054 when another process holds the database locked past the busy timeout.
     std::string authenticate(std::string_view user, std::string_view password);
 
     // The v$version banner: OCIEMU_SETTINGS row BANNER, or a 19c banner.
@@ -36,6 +37,9 @@ private:
     long long catalogue_changes_ = -1;
     std::string catalogue_owner_;
 };
+
+// ORA-00054 when the last SQLite call failed on a lock that another connection holds.
+void throw_if_busy(sqlite3* db);
 
 // $OCIEMU_DATA, or the `data` folder beside this library.
 std::filesystem::path data_folder();

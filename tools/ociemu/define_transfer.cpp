@@ -3,6 +3,8 @@
 
 #include "text_codec.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -31,7 +33,13 @@ slot slot_of(define_handle& define, std::size_t index) {
     return {data, define.indicators ? define.indicators + index : nullptr, define.lengths ? define.lengths + index : nullptr};
 }
 
-const char* oracle_name_of(const column_description& column) { return column.type.catalogue_name.c_str(); }
+std::string oracle_name_of(const column_description& column) {
+    if (column.type.kind == value_kind::object) return column.type.type_schema + "." + column.type.catalogue_name;
+    return column.type.catalogue_name;
+}
+
+// An XMLTYPE converted to character data has the limit of a VARCHAR2; a CLOB has none.
+constexpr std::size_t xml_text_limit = 4000;
 
 [[noreturn]] void inconsistent(const char* expected, const column_description& column) {
     throw make_error(ora::inconsistent_datatypes, std::string("expected ") + expected + " got " + oracle_name_of(column));
@@ -64,6 +72,25 @@ std::string decimal_of(const stored_value& value) {
     if (const auto* real = std::get_if<double>(&value)) return format_real(*real, '.');
     if (auto decimal = normalise_decimal(stored_text(value))) return *decimal;
     throw make_error(ora::invalid_number);
+}
+
+bool is_binary_number_kind(value_kind kind) {
+    return kind == value_kind::binary_float || kind == value_kind::binary_double;
+}
+
+// SQLite cannot store a NaN (it becomes NULL), so a BINARY_FLOAT / BINARY_DOUBLE column
+// holds the special values as text, spelled as Oracle prints them: 'Nan', 'Inf', '-Inf'
+// (any case; 'NaN' too).
+double binary_number_of(const stored_value& value) {
+    if (const auto* real = std::get_if<double>(&value)) return *real;
+    if (std::get_if<std::string>(&value) != nullptr || std::get_if<std::vector<std::uint8_t>>(&value) != nullptr) {
+        std::string text = stored_text(value);
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (text == "nan") return std::numeric_limits<double>::quiet_NaN();
+        if (text == "inf" || text == "+inf") return std::numeric_limits<double>::infinity();
+        if (text == "-inf") return -std::numeric_limits<double>::infinity();
+    }
+    return std::strtod(decimal_of(value).c_str(), nullptr);
 }
 
 // BINARY_FLOAT / BINARY_DOUBLE print in Oracle's scientific form, e.g. 1.5E+000.
@@ -117,6 +144,17 @@ std::vector<std::uint8_t> bytes_of(const stored_value& value, const column_descr
         return out;
     }
     return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// CHAR and NCHAR values come back blank-padded to the declared length, in characters with
+// character semantics (and always for NCHAR), else in bytes; SQLite keeps what was inserted.
+std::string blank_padded(std::string text, const oracle_type& type) {
+    std::size_t length = text.size();
+    if (type.char_used != 0 || type.charset_form == 2)
+        length = static_cast<std::size_t>(
+            std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    if (length < type.char_size) text.append(type.char_size - length, ' ');
+    return text;
 }
 
 // Copies `bytes` into the slot, cut to what fits; returns the return code.
@@ -174,7 +212,9 @@ ub2 place_integer(define_handle& define, const slot& target, const stored_value&
 
 ub2 place_float(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {
     if (!is_number_kind(column.type.kind) && !is_character_kind(column.type.kind)) inconsistent("NUMBER", column);
-    const double number = std::get_if<double>(&value) ? std::get<double>(value) : std::strtod(decimal_of(value).c_str(), nullptr);
+    const double number = is_binary_number_kind(column.type.kind) || std::get_if<double>(&value)
+                              ? binary_number_of(value)
+                              : std::strtod(decimal_of(value).c_str(), nullptr);
     if (target.data) {
         if (define.value_size == 4) { const auto v = static_cast<float>(number); std::memcpy(target.data, &v, 4); }
         else if (define.value_size == 8) std::memcpy(target.data, &number, 8);
@@ -275,7 +315,7 @@ std::string value_as_text(const stored_value& value, const column_description& c
     }
     case value_kind::binary_float:
     case value_kind::binary_double:
-        return binary_number_text(std::strtod(decimal_of(value).c_str(), nullptr), kind == value_kind::binary_float,
+        return binary_number_text(binary_number_of(value), kind == value_kind::binary_float,
                                   settings.decimal_separator);
     case value_kind::date: return format_date_default(datetime_of(value, column));
     case value_kind::timestamp:
@@ -289,8 +329,14 @@ std::string value_as_text(const stored_value& value, const column_description& c
     case value_kind::raw:
     case value_kind::long_raw:
     case value_kind::blob: return to_hex(bytes_of(value, column));
-    case value_kind::bfile: inconsistent("CHAR", column);
-    default: return stored_text(value);
+    case value_kind::bfile:
+    case value_kind::object: inconsistent("CHAR", column);
+    case value_kind::xml: {
+        std::string text = stored_text(value);
+        if (text.size() > xml_text_limit) throw make_error(ora::character_buffer_too_small);
+        return text;
+    }
+    default: return column.type.code == 96 ? blank_padded(stored_text(value), column.type) : stored_text(value);
     }
 }
 

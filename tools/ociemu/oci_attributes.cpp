@@ -43,10 +43,10 @@ void get_param(param_descriptor& param, void* target, ub4* size, ub4 attribute) 
         param.encoded_name = param.env->encode(param.column.name);
         return put_text(param.encoded_name, target, size);
     case OCI_ATTR_TYPE_NAME:
-        param.encoded_type_name = param.env->encode(type.kind == value_kind::xml ? "XMLTYPE" : "");
+        param.encoded_type_name = param.env->encode(type.type_schema.empty() ? "" : type.catalogue_name);
         return put_text(param.encoded_type_name, target, size);
     case OCI_ATTR_SCHEMA_NAME:
-        param.encoded_schema_name = param.env->encode(type.kind == value_kind::xml ? "SYS" : "");
+        param.encoded_schema_name = param.env->encode(type.type_schema);
         return put_text(param.encoded_schema_name, target, size);
     default: illegal_attribute();
     }

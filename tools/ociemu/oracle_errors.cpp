@@ -11,6 +11,7 @@ const char* message_template(int code) {
     switch (code) {
     case 600: return "internal error code, arguments: [%s]";
     case 4030: return "%s";
+    case 54: return "resource busy and acquire with NOWAIT specified or timeout expired";
     case 900: return "invalid SQL statement";
     case 903: return "invalid table name";
     case 904: return "%s: invalid identifier";
@@ -38,6 +39,7 @@ const char* message_template(int code) {
     case 12162: return "TNS:net service name is incorrectly specified";
     case 12514: return "TNS:listener does not currently know of service requested in connect descriptor";
     case 12545: return "Connect failed because target host or object does not exist";
+    case 19011: return "Character string buffer too small";
     case 22275: return "invalid LOB locator specified";
     case 24300: return "bad value for mode";
     case 24312: return "illegal parameters specified for allocating user memory";

@@ -24,6 +24,7 @@ std::string oracle_message(int code, std::string_view detail = {});
 oracle_error make_error(int code, std::string_view detail = {});
 
 namespace ora {  // the numbers used by name in the emulator
+inline constexpr int resource_busy = 54;
 inline constexpr int internal_error = 600;
 inline constexpr int invalid_sql_statement = 900;
 inline constexpr int invalid_table_name = 903;
@@ -48,6 +49,7 @@ inline constexpr int literal_does_not_match = 1861;
 inline constexpr int end_of_file_on_channel = 3113;
 inline constexpr int not_connected = 3114;
 inline constexpr int invalid_lob_locator = 22275;
+inline constexpr int character_buffer_too_small = 19011;
 inline constexpr int illegal_lob_parameter = 24801;
 inline constexpr int datetime_internal = 1891;
 inline constexpr int bad_mode = 24300;

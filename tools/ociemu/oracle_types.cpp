@@ -190,7 +190,9 @@ oracle_type type_from_words(const declaration& d) {
     if (first == "ROWID") return make(value_kind::rowid, 104, 10, "ROWID");
     if (first == "UROWID") return make(value_kind::rowid, 104, 4000, "UROWID");
     if (first == "XMLTYPE" || (first == "SYS" && second == "XMLTYPE")) {
-        return make(value_kind::xml, 108, 2000, "XMLTYPE");
+        oracle_type t = make(value_kind::xml, 108, 2000, "XMLTYPE");
+        t.type_schema = "SYS";
+        return t;
     }
     return text_expression_type(4000);  // SQLite's TEXT and other unknown names: character data
 }
@@ -200,6 +202,12 @@ oracle_type type_from_words(const declaration& d) {
 oracle_type type_from_declaration(std::string_view declared) {
     const declaration d = split_declaration(declared);
     if (d.words.empty()) return text_expression_type(4000);
+    // A qualified name such as MDSYS.SDO_GEOMETRY is an object type of that owner.
+    if (d.words.size() == 2 && declared.find('.') != std::string_view::npos && !(d.words[0] == "SYS" && d.words[1] == "XMLTYPE")) {
+        oracle_type t = make(value_kind::object, 108, 0, d.words[1]);
+        t.type_schema = d.words[0];
+        return t;
+    }
     return type_from_words(d);
 }
 
@@ -220,6 +228,8 @@ oracle_type char_literal_type(std::uint16_t length) {
 }
 
 oracle_type date_expression_type() { return make(value_kind::date, 12, 7, "DATE"); }
+
+oracle_type clob_expression_type() { return lob_type(value_kind::clob, 112, 1, "CLOB"); }
 
 bool is_character_kind(value_kind kind) {
     return kind == value_kind::text || kind == value_kind::national_text || kind == value_kind::long_text ||

@@ -12,7 +12,7 @@ namespace ociemu {
 enum class value_kind {
     text, national_text, number, binary_float, binary_double, date, timestamp, timestamp_tz,
     timestamp_ltz, interval_ym, interval_ds, clob, nclob, blob, bfile, raw, long_text, long_raw,
-    rowid, xml
+    rowid, xml, object  // object: a user-defined type, which no define can take
 };
 
 struct oracle_type {
@@ -27,6 +27,7 @@ struct oracle_type {
     std::uint8_t fs_precision = 0;   // fraction digits of timestamps and intervals
     std::uint8_t lf_precision = 0;   // leading field digits of intervals
     std::string catalogue_name;      // DATA_TYPE as USER_TAB_COLUMNS spells it
+    std::string type_schema;         // owner of an object type (SYS for XMLTYPE), else empty
     std::uint32_t catalogue_length = 0;  // DATA_LENGTH
     std::optional<int> catalogue_precision;  // DATA_PRECISION (null when Oracle shows none)
     std::optional<int> catalogue_scale;      // DATA_SCALE
@@ -41,6 +42,7 @@ oracle_type number_expression_type();
 oracle_type text_expression_type(std::uint16_t length);
 oracle_type char_literal_type(std::uint16_t length);
 oracle_type date_expression_type();
+oracle_type clob_expression_type();  // XMLSERIALIZE(... AS CLOB)
 
 bool is_character_kind(value_kind kind);
 bool is_lob_kind(value_kind kind);

@@ -1,6 +1,8 @@
 // Describes SQLite results as Oracle select lists and reads their rows.
 #include "result_cursor.h"
 
+#include "database_session.h"
+
 #include "oracle_errors.h"
 
 #include <sqlite3.h>
@@ -9,6 +11,7 @@ namespace ociemu {
 namespace {
 
 [[noreturn]] void raise_sqlite_failure(sqlite3* db, const analysed_statement& statement) {
+    throw_if_busy(db);
     sqlite_failure failure{sqlite3_errmsg(db), sqlite3_error_offset(db)};
     std::string detail;
     const int code = oracle_code_for(failure, statement, detail);
@@ -93,6 +96,7 @@ oracle_type result_cursor::expression_type(const select_item& item) const {
     case expression_class::text: return text_expression_type(4000);
     case expression_class::char_literal: return char_literal_type(static_cast<std::uint16_t>(item.literal_length));
     case expression_class::date: return date_expression_type();
+    case expression_class::clob: return clob_expression_type();
     case expression_class::like_argument: {
         // MIN(col), MAX(col), NVL(col, ..) take the type of their argument: describe it alone.
         const std::string probe = "SELECT " + item.argument + " " + analysis_.sqlite_sql.substr(analysis_.select_list_end);

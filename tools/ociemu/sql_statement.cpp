@@ -121,9 +121,23 @@ std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& t
         out.append(with);
         copied = end;
     };
+    bool in_serialize = false;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const token& t = tokens[i];
         const bool after_dot = i > 0 && is_symbol(tokens[i - 1], ".");
+        // XMLSERIALIZE(CONTENT x AS CLOB) is the document's text, described as a CLOB
+        if (is_word(t, "XMLSERIALIZE") && i + 2 < tokens.size() && is_symbol(tokens[i + 1], "(") &&
+            (is_word(tokens[i + 2], "CONTENT") || is_word(tokens[i + 2], "DOCUMENT"))) {
+            replace(t.begin, tokens[i + 2].end, "ociemu_xmlserialize(");
+            i += 2;
+            in_serialize = true;
+            continue;
+        }
+        if (in_serialize && is_word(t, "CLOB") && is_word(tokens[i - 1], "AS")) {
+            replace(tokens[i - 1].begin, t.end, "");
+            in_serialize = false;
+            continue;
+        }
         if ((t.kind == token_kind::word || t.kind == token_kind::quoted_identifier) && !after_dot &&
             i + 2 < tokens.size() && is_symbol(tokens[i + 1], ".") &&
             (tokens[i + 2].kind == token_kind::word || tokens[i + 2].kind == token_kind::quoted_identifier) &&
@@ -237,6 +251,8 @@ select_item classify_item(std::string_view sql, std::vector<token> item) {
         out.kind = expression_class::text;
     } else if (is_date_function(first)) {
         out.kind = expression_class::date;
+    } else if (call && first == "OCIEMU_XMLSERIALIZE") {
+        out.kind = expression_class::clob;
     } else if (call && item.size() > 3 && (first == "MIN" || first == "MAX" || first == "NVL" || first == "COALESCE")) {
         out.kind = expression_class::like_argument;
         out.argument = first_argument(sql, item);

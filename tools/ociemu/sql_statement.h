@@ -22,7 +22,7 @@ struct token {
 std::vector<token> tokenize(std::string_view sql);
 
 // What an expression in the select list describes as when SQLite knows no declared type for it.
-enum class expression_class { column, number, text, char_literal, date, like_argument };
+enum class expression_class { column, number, text, char_literal, date, like_argument, clob };
 
 struct select_item {
     std::string name;         // the column name Oracle reports (alias, column or normalised text)

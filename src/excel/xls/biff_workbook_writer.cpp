@@ -50,6 +50,11 @@ biff_sheet_writer* biff_workbook_writer::find_sheet(std::string_view name) {
     return nullptr;
 }
 
+void biff_workbook_writer::remove_sheet(std::string_view name) noexcept {
+    // its texts may stay in the shared string table: unused strings do no harm
+    std::erase_if(sheets_, [&](const auto& sheet) { return iequals(sheet->name(), name); });
+}
+
 biff_buffer biff_workbook_writer::globals(std::vector<std::size_t>& sheet_offset_fields) const {
     biff_buffer out;
     write_bof(out, version_, biff_bof_globals);

@@ -30,6 +30,10 @@ public:
     std::size_t sheet_count() const noexcept { return sheets_.size(); }
 
     void close();  // throws naming the file; the workbook is complete only after it
+    // Forgets the sheet of that name and everything spooled for it (nothing when absent).
+    void remove_sheet(std::string_view name) noexcept;
+    // Ends the workbook without writing it: nothing appears under its name.
+    void abandon() noexcept { closed_ = true; }
     bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
     std::size_t replaced_characters() const noexcept { return replaced_; }

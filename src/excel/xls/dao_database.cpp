@@ -38,6 +38,12 @@ void dao_database::close() {
     }
 }
 
+void dao_database::drop_table(const std::string& name) noexcept {
+    sheets_.erase(name);
+    std::erase_if(tables_, [&](const std::string& table) { return iequals(table, name); });
+    writer_.remove_sheet(name);
+}
+
 void dao_database::load_existing() {
     TK_ASSERT(writer_.sheet_count() == 0);
     for (const biff_loaded_sheet& loaded : biff_load_workbook(name_, writer_)) {

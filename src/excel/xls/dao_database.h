@@ -39,6 +39,11 @@ public:
     // database must not be used afterwards.
     void close();
     bool is_closed() const noexcept { return writer_.is_closed(); }
+    // Leaves the sheet of that table out of the workbook; its recordsets must be gone.
+    void drop_table(const std::string& name) noexcept;
+    // Ends without writing anything under the workbook's name.
+    void abandon() noexcept { writer_.abandon(); }
+    std::size_t sheet_count() const noexcept { return writer_.sheet_count(); }
     int mode() const noexcept { return engine_; }
     biff_version version() const noexcept { return writer_.version(); }
     // Characters of Excel 5.0 texts that became "?".

@@ -26,8 +26,8 @@ biff_date_kind date_kind_of(cell_date_style style) noexcept {
 dao_recordset::dao_recordset(const std::string& name, dao_sheet& sheet) : udb_recordset(name, true), sheet_(sheet) {
     TK_LOG(2, "dao_recordset::dao_recordset(%s)", name.c_str());
     schema_ = sheet.columns;
-    records_count_ = sheet.sheet->row_count() > 0 ? static_cast<std::int32_t>(sheet.sheet->row_count() - 1) : 0;
-    TK_LOG(1, "Got records count: %d", records_count_);
+    records_count_ = sheet.sheet->row_count() > 0 ? static_cast<std::int64_t>(sheet.sheet->row_count() - 1) : 0;
+    TK_LOG(1, "Got records count: %lld", static_cast<long long>(records_count_));
     row_.resize(schema_.size());
     changed_.resize(schema_.size());
     TK_LOG(2, "dao_recordset::dao_recordset - END");
