@@ -42,12 +42,15 @@ private:
     sprandel_convertor& converter_;
 };
 
-void install_interrupt_handlers() {
+void install_signal_handlers() {
     struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Past a file-size limit (ulimit -f) a write must fail with EFBIG and be reported, not
+    // end the process without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Everything up to the start of the run: profile, log, connection, table list, destination.
@@ -107,21 +110,26 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
                      errors.size() == user_interface::max_error_texts ? " (only the first are listed)" : "");
         for (const std::string& text : errors) std::fprintf(stderr, "  %s\n", text.c_str());
     }
+    // Nothing reaches the destination unless a run put it there; say when an earlier
+    // workbook was kept.
+    std::error_code ignored;
+    const std::string kept = converter.written_workbooks.empty() && std::filesystem::exists(converter.dest, ignored)
+                                 ? " " + converter.dest + " was left as it was."
+                                 : "";
     if (converter.stopped.load()) {
         // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
-        std::error_code ignored;
-        if (std::filesystem::exists(converter.dest, ignored))
+        if (!converter.written_workbooks.empty())
             std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
                          interrupted ? " (interrupted)" : "", converter.dest.c_str());
         else
-            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.\n",
-                         interrupted ? " (interrupted)" : "");
+            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.%s\n",
+                         interrupted ? " (interrupted)" : "", kept.c_str());
         return exit_could_not_run;
     }
-    std::error_code ignored;
-    if (!std::filesystem::exists(converter.dest, ignored)) {
+    if (converter.written_workbooks.empty()) {
         // every item failed: there was nothing to put in a workbook
-        std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.\n");
+        std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.%s\n",
+                     kept.c_str());
         return exit_with_errors;
     }
     std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
@@ -146,7 +154,7 @@ int main(int argc, char** argv) {
         return exit_clean;
     }
 
-    install_interrupt_handlers();  // Ctrl-C while connecting must not kill the process either
+    install_signal_handlers();  // Ctrl-C while connecting must not kill the process either
     console_user_interface face(stdout, stderr, options.abort_on_error);
     try {
         const auto handler = create_error_handler();

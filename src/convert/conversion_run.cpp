@@ -94,34 +94,14 @@ xls_engine& xls_converter::format(int version) {
     return *formats_[version];
 }
 
-void xls_converter::clean_if_exists() {
-    TK_LOG(2, "xls_converter::clean_if_exists");
-    const auto remove = [](const std::string& path) {
-        TK_LOG(3, "Delete file '%s'", path.c_str());
-        std::error_code error;
-        std::filesystem::remove(path, error);
-        if (error)
-            throw tk_exception_ex(error.value(), "Cannot delete the earlier workbook " + path + ": ",
-                                  tk_level_serious);
-    };
-    std::error_code error;
-    if (std::filesystem::exists(dest, error)) remove(dest);
-    if (!split_data) return;
-    for (int part = 1;; ++part) {
-        const std::string path = run_workbooks::part_path(dest, part);
-        if (!std::filesystem::exists(path, error)) break;  // parts are numbered without gaps
-        remove(path);
-    }
-}
-
-void xls_converter::do_patch(const std::vector<std::string>& written) {
+void xls_converter::do_patch(const std::vector<std::string>& completed) {
     TK_LOG(2, "xls_converter::do_patch");
     if (format_version == format_excel_2010) return;
     // Queries-only runs are patched too: their header rows deserve the same look.
-    for (const std::string& path : written) {
+    for (const std::string& path : completed) {
         if (!formats_[format_version]->patch(path))
-            throw tk_exception("The workbook " + path + " was written but its header row could not be formatted.",
-                               tk_level_recoverable);
+            throw tk_exception("The workbook " + dest + " could not be completed: its header row could not be formatted.",
+                               tk_level_serious);
     }
 }
 
@@ -142,7 +122,7 @@ udb_schema xls_converter::destination_schema(const udb_recordset& source, std::s
 
 void xls_converter::do_convert(udb_database& source) {
     TK_LOG(2, "xls_converter::do_convert");
-    clean_if_exists();
+    written_workbooks.clear();
     const bool is_xlsx = format_version == format_excel_2010;
     if (!is_xlsx && !dao_ && !dao_engine::is_initialized()) dao_ = std::make_unique<dao_engine>();
     if (!is_xlsx && !dao_engine::instance().set_version_if(0))
@@ -157,31 +137,42 @@ void xls_converter::do_convert(udb_database& source) {
     std::unordered_set<std::string> used_sheets;  // case-folded
     run_workbooks books(dest, format_version, output_format(), is_xlsx ? nullptr : &dao_engine::instance(), wrap_text);
 
-    for (const auto& [name, text] : selected) {
-        check_stop(*this);
-        set_current_name(name);
-        TK_LOG(1, "Processing '%s'", name.c_str());
-        std::string sheet_name = name;
-        if (!validator.is_acceptable(name) || used_sheets.count(fold_case(name)) != 0)
-            sheet_name = validator.get_safe_name(name);
-        TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
-        try {
-            convert_item(source, books, name, text, sheet_name);
-        } catch (const tk_exception& error) {
-            error_handler::instance().set_context(name);
-            error_handler::instance().handle(error, false);  // may stop the run
+    try {
+        for (const auto& [name, text] : selected) {
+            check_stop(*this);
+            set_current_name(name);
+            TK_LOG(1, "Processing '%s'", name.c_str());
+            std::string sheet_name = name;
+            if (!validator.is_acceptable(name) || used_sheets.count(fold_case(name)) != 0)
+                sheet_name = validator.get_safe_name(name);
+            TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
+            try {
+                convert_item(source, books, name, text, sheet_name);
+            } catch (const tk_exception& error) {
+                error_handler::instance().set_context(name);
+                error_handler::instance().handle(error, false);  // may stop the run
+            }
+            if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
+            validator.add_existing_name(sheet_name);
+            used_sheets.insert(fold_case(sheet_name));
+            record_total = 0;
+            record_current = 0;
+            ++table_index;
         }
-        if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
-        validator.add_existing_name(sheet_name);
-        used_sheets.insert(fold_case(sheet_name));
-        record_total = 0;
-        record_current = 0;
-        ++table_index;
+    } catch (const tk_final_exception&) {
+        // A stop keeps what the format keeps: an .xls run its finished items (unpatched, as
+        // the run did not end), an .xlsx run nothing, so the earlier workbook stays.
+        if (!is_xlsx) {
+            books.complete_all();
+            written_workbooks = books.publish();
+        }
+        throw;
     }
 
     TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
-    const std::vector<std::string> written = books.close_all();
-    do_patch(written);
+    // The header patch goes into the complete files before they take the destination's name.
+    do_patch(books.complete_all());
+    written_workbooks = books.publish();
     finished = true;
 }
 

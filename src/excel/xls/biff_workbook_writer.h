@@ -14,6 +14,9 @@
 #include "excel/xls/biff_sheet_writer.h"
 #include "excel/xls/biff_string_table.h"
 
+// The compound-file stream that holds a workbook's origin text (UTF-8).
+inline constexpr std::u16string_view origin_stream_name = u"SprandelOrigin";
+
 class biff_workbook_writer {
 public:
     biff_workbook_writer(std::filesystem::path destination, biff_version version);
@@ -29,6 +32,9 @@ public:
     biff_sheet_writer* find_sheet(std::string_view name);  // ignoring case; null when absent
     std::size_t sheet_count() const noexcept { return sheets_.size(); }
 
+    // A text stored in a stream of its own (origin_stream_name), so the workbook can be
+    // recognised later; readers of the workbook stream never see it.
+    void set_origin(std::string origin) { origin_ = std::move(origin); }
     void close();  // throws naming the file; the workbook is complete only after it
     bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
@@ -42,5 +48,6 @@ private:
     biff_string_table strings_;
     std::vector<std::unique_ptr<biff_sheet_writer>> sheets_;
     std::size_t replaced_ = 0;
+    std::string origin_;
     bool closed_ = false;
 };

@@ -39,6 +39,8 @@ public:
     // database must not be used afterwards.
     void close();
     bool is_closed() const noexcept { return writer_.is_closed(); }
+    // A text the workbook carries so it can be recognised later (see biff_workbook_writer).
+    void set_origin(std::string origin) { writer_.set_origin(std::move(origin)); }
     int mode() const noexcept { return engine_; }
     biff_version version() const noexcept { return writer_.version(); }
     // Characters of Excel 5.0 texts that became "?".

@@ -36,6 +36,9 @@ public:
     // when the file cannot be written; nothing is left under that name then.
     void save();
 
+    // A text every workbook of this database carries as a custom document property.
+    void set_origin(std::string origin) { origin_ = std::move(origin); }
+
     bool is_file_per_table() const noexcept { return file_per_table_; }
     bool is_wrap_text() const noexcept { return wrap_text_; }
 
@@ -44,5 +47,6 @@ private:
 
     bool file_per_table_;
     bool wrap_text_;
+    std::string origin_;
     std::shared_ptr<SimpleXlsx::CWorkbook> workbook_;  // shared with its worksheets
 };
