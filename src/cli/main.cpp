@@ -1,6 +1,7 @@
 // sprandel-cli: runs a saved job unattended, for servers and cron.
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
 #include "convert/sprandel_convertor.h"
+#include "oracle/ora_engine.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 
@@ -40,6 +42,33 @@ protected:
 
 private:
     sprandel_convertor& converter_;
+};
+
+// While the main thread waits on the server (connecting, reading the catalogue), a signal
+// handler cannot reach the client safely; this thread notices Ctrl-C or SIGTERM and breaks
+// the call off, so the wait ends within about one round trip.
+class interrupt_watch {
+public:
+    explicit interrupt_watch(ora_engine& engine) : engine_(engine), thread_([this] { watch(); }) {}
+    ~interrupt_watch() {
+        done_ = true;
+        thread_.join();
+    }
+    interrupt_watch(const interrupt_watch&) = delete;
+    interrupt_watch& operator=(const interrupt_watch&) = delete;
+
+private:
+    void watch() {
+        while (!done_) {
+            // Again and again: a break that lands between two calls reaches no call.
+            if (interrupted) engine_.break_calls();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    ora_engine& engine_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;  // last: it starts once everything it uses is there
 };
 
 void install_signal_handlers() {
@@ -72,18 +101,22 @@ bool prepare(sprandel_convertor& converter, const command_line& options, console
             return false;
         }
         TK_LOG(3, "QUICK LAUNCH: profile=%s", options.profile.c_str());
-        converter.connect_oracle_server(converter.src);
-        converter.get_all_tables();
+        converter.check_dest();  // before the server is asked anything
+        {
+            const interrupt_watch watch(converter.oracle_engine());
+            converter.connect_oracle_server(converter.src);
+            converter.get_all_tables();
+        }
+        if (interrupted) throw tk_final_exception();
+        return true;
+    } catch (const std::exception& error) {
         if (interrupted) {
             face.message("Stopped before the conversion began; nothing was changed.");
-            return false;
+        } else if (const auto* known = dynamic_cast<const tk_exception*>(&error)) {
+            error_handler::instance().handle(*known, true);
+        } else {
+            face.error(error.what());
         }
-        converter.check_dest();
-        return true;
-    } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
-    } catch (const std::exception& error) {
-        face.error(error.what());
     }
     return false;
 }
@@ -98,6 +131,8 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
             converter.request_stop();
             stop_sent = true;
         }
+        // a call waiting on the server is broken off too, so the stop comes within a round trip
+        if (interrupted) converter.oracle_engine().break_calls();
         face.draw_progress(converter.percent_done(), converter.current_name());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
