@@ -57,15 +57,19 @@ std::string run_workbooks::origin_mark(const std::string& destination, int part)
 }
 
 std::unique_ptr<udb_database> run_workbooks::open(const std::string& path, int part) {
-    TK_LOG(2, "xls_converter::get_xls_base(%s)", part_path(destination_, part).c_str());
+    // The workbook keeps its own name for every message; only its bytes go to path.
+    const std::string name = part_path(destination_, part);
+    TK_LOG(2, "xls_converter::get_xls_base(%s)", name.c_str());
     if (format_version_ == 2) {
-        auto book = std::make_unique<xlsx_database>(path, false, wrap_text_);
+        auto book = std::make_unique<xlsx_database>(name, false, wrap_text_);
         book->set_origin(origin_mark(destination_, part));
+        book->set_output_path(path);
         return book;
     }
     TK_ASSERT(driver_ != nullptr);
-    auto book = driver_->create_dao_src(path, format_.connect_string());
+    auto book = driver_->create_dao_src(name, format_.connect_string());
     book->set_origin(origin_mark(destination_, part));
+    book->set_output_path(path);
     return book;
 }
 

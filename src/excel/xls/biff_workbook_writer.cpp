@@ -125,7 +125,7 @@ void biff_workbook_writer::close() {
         const auto* text = reinterpret_cast<const std::byte*>(origin_.data());
         container.add_stream(origin_stream_name, std::vector<std::byte>(text, text + origin_.size()));
     }
-    temporary_output_file file(destination_);
+    temporary_output_file file(destination_, output_path_);
     container.write(file);
     file.commit();
     closed_ = true;

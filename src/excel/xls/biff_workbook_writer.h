@@ -35,6 +35,8 @@ public:
     // A text stored in a stream of its own (origin_stream_name), so the workbook can be
     // recognised later; readers of the workbook stream never see it.
     void set_origin(std::string origin) { origin_ = std::move(origin); }
+    // Where close() puts the file instead of the destination (see temporary_output_file).
+    void set_output_path(std::filesystem::path path) { output_path_ = std::move(path); }
     void close();  // throws naming the file; the workbook is complete only after it
     bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
@@ -49,5 +51,6 @@ private:
     std::vector<std::unique_ptr<biff_sheet_writer>> sheets_;
     std::size_t replaced_ = 0;
     std::string origin_;
+    std::filesystem::path output_path_;
     bool closed_ = false;
 };

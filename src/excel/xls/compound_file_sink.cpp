@@ -23,8 +23,8 @@ void memory_sink::write(std::span<const std::byte> bytes) {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
 }
 
-temporary_output_file::temporary_output_file(std::filesystem::path destination)
-    : destination_(std::move(destination)) {
+temporary_output_file::temporary_output_file(std::filesystem::path destination, std::filesystem::path output)
+    : destination_(std::move(destination)), output_(output.empty() ? destination_ : std::move(output)) {
     temporary_ = tk_create_temporary_beside(destination_.string());
     file_ = std::fopen(temporary_.c_str(), "wb");
     if (file_ == nullptr) {
@@ -65,7 +65,7 @@ void temporary_output_file::commit() {
                               tk_level_serious);
     }
     try {
-        tk_replace_file(temporary_.string(), destination_.string());
+        tk_replace_file(temporary_.string(), output_.string());
     } catch (const tk_exception&) {
         std::error_code ignored;  // the rename's error is the one to report
         std::filesystem::remove(temporary_, ignored);

@@ -41,6 +41,7 @@ std::unique_ptr<udb_recordset> xlsx_database::create_table(const std::string& na
     if (workbook_ == nullptr || file_per_table_) {
         workbook_ = std::make_shared<SimpleXlsx::CWorkbook>(workbook_path(name), wrap_text_);
         workbook_->set_origin(origin_);
+        if (!output_path_.empty() && !file_per_table_) workbook_->set_output_path(output_path_);
     }
     SimpleXlsx::CWorksheet& sheet = workbook_->add_sheet(name, header);
     tables_.push_back(name);

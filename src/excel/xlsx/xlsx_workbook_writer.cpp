@@ -103,6 +103,7 @@ void CWorkbook::save() {
 }
 
 void CWorkbook::set_origin(std::string origin) { impl_->origin = std::move(origin); }
+void CWorkbook::set_output_path(std::string path) { impl_->zip.set_output_path(std::move(path)); }
 
 bool CWorkbook::is_saved() const noexcept { return impl_->is_saved; }
 std::size_t CWorkbook::sheet_count() const noexcept { return impl_->sheets.size(); }

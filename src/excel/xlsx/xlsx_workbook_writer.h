@@ -27,6 +27,8 @@ public:
     CWorksheet& add_sheet(std::string_view title, std::span<const std::string> column_names);
     // A text written as a custom document property, so the workbook can be recognised later.
     void set_origin(std::string origin);
+    // Where save() puts the file instead of the destination (see zip_package).
+    void set_output_path(std::string path);
     // Finishes the last sheet, writes the remaining parts and puts the file in place.
     void save();
 

@@ -52,6 +52,7 @@ int saved_errno_or(int fallback) { return errno != 0 ? errno : fallback; }
 struct zip_package::impl {
     std::string destination;
     std::string temporary;
+    std::string output;  // where commit() renames the file; the destination unless set
     zipFile zip = nullptr;
     zip_fileinfo info{};
     bool is_entry_open = false;
@@ -69,6 +70,7 @@ struct zip_package::impl {
 zip_package::zip_package(std::string destination) : impl_(std::make_unique<impl>()) {
     TK_LOG(2, "zip_package::ctor(%s)", destination.c_str());
     impl_->destination = std::move(destination);
+    impl_->output = impl_->destination;
     impl_->temporary = create_temporary_file(impl_->destination);
     impl_->info = entry_info(std::time(nullptr));
     errno = 0;
@@ -138,14 +140,16 @@ void zip_package::commit() {
     const int sync_errno = errno;
     ::close(fd);
     if (sync_status != 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
-    if (std::rename(impl_->temporary.c_str(), impl_->destination.c_str()) != 0)
+    if (std::rename(impl_->temporary.c_str(), impl_->output.c_str()) != 0)
         throw_xlsx_system_error(xlsx_error::cannot_rename_file, impl_->destination, errno);
     impl_->is_committed = true;
     // the new name is only safe from a power cut once the folder is on the disk too
-    const std::filesystem::path folder = std::filesystem::path(impl_->destination).parent_path();
+    const std::filesystem::path folder = std::filesystem::path(impl_->output).parent_path();
     if (!tk_sync_folder(folder.string()))
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
 }
+
+void zip_package::set_output_path(std::string path) { impl_->output = std::move(path); }
 
 const std::string& zip_package::destination() const noexcept { return impl_->destination; }
 const std::string& zip_package::temporary_path() const noexcept { return impl_->temporary; }
