@@ -133,32 +133,9 @@ void xls_converter::do_convert(udb_database& source) {
     for (const std::string& table : tables) selected.emplace(table, std::string());
     max_columns = is_xlsx ? xlsx_max_columns : xls_max_columns;
 
-    xls_tn_validator validator(tables, source.get_tables());
-    std::unordered_set<std::string> used_sheets;  // case-folded
     run_workbooks books(dest, format_version, output_format(), is_xlsx ? nullptr : &dao_engine::instance(), wrap_text);
-
     try {
-        for (const auto& [name, text] : selected) {
-            check_stop(*this);
-            set_current_name(name);
-            TK_LOG(1, "Processing '%s'", name.c_str());
-            std::string sheet_name = name;
-            if (!validator.is_acceptable(name) || used_sheets.count(fold_case(name)) != 0)
-                sheet_name = validator.get_safe_name(name);
-            TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
-            try {
-                convert_item(source, books, name, text, sheet_name);
-            } catch (const tk_exception& error) {
-                error_handler::instance().set_context(name);
-                error_handler::instance().handle(error, false);  // may stop the run
-            }
-            if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
-            validator.add_existing_name(sheet_name);
-            used_sheets.insert(fold_case(sheet_name));
-            record_total = 0;
-            record_current = 0;
-            ++table_index;
-        }
+        convert_all(source, books);
     } catch (const tk_final_exception&) {
         // A stop keeps what the format keeps: an .xls run its finished items (unpatched, as
         // the run did not end), an .xlsx run nothing, so the earlier workbook stays.
@@ -174,6 +151,33 @@ void xls_converter::do_convert(udb_database& source) {
     do_patch(books.complete_all());
     written_workbooks = books.publish();
     finished = true;
+}
+
+void xls_converter::convert_all(udb_database& source, run_workbooks& books) {
+    xls_tn_validator validator(tables, source.get_tables());
+    std::unordered_set<std::string> used_sheets;  // case-folded
+
+    for (const auto& [name, text] : selected) {
+        check_stop(*this);
+        set_current_name(name);
+        TK_LOG(1, "Processing '%s'", name.c_str());
+        std::string sheet_name = name;
+        if (!validator.is_acceptable(name) || used_sheets.count(fold_case(name)) != 0)
+            sheet_name = validator.get_safe_name(name);
+        TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
+        try {
+            convert_item(source, books, name, text, sheet_name);
+        } catch (const tk_exception& error) {
+            error_handler::instance().set_context(name);
+            error_handler::instance().handle(error, false);  // may stop the run
+        }
+        if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
+        validator.add_existing_name(sheet_name);
+        used_sheets.insert(fold_case(sheet_name));
+        record_total = 0;
+        record_current = 0;
+        ++table_index;
+    }
 }
 
 void xls_converter::convert_item(udb_database& source, run_workbooks& books, const std::string& name,

@@ -109,6 +109,8 @@ public:
     std::vector<std::string> written_workbooks;
 
 private:
+    // Every selected item, one sheet each; a failed item is reported and the next follows.
+    void convert_all(udb_database& source, run_workbooks& books);
     void convert_item(udb_database& source, run_workbooks& books, const std::string& name, const std::string& text,
                       const std::string& sheet_name);
     void convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,

@@ -133,7 +133,11 @@ TEST_P(stopped_connection, ends_the_call_under_way_and_changes_nothing) {
 
 INSTANTIATE_TEST_SUITE_P(signals, stopped_connection,
                          ::testing::Values(std::make_tuple(SIGINT, "Connecting to Oracle data source"),
-                                           std::make_tuple(SIGTERM, "sprandel_convertor::get_all_tables")));
+                                           std::make_tuple(SIGTERM, "sprandel_convertor::get_all_tables")),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) == SIGINT ? "ctrl_c_while_logging_on"
+                                                                      : "sigterm_while_reading_the_catalogue";
+                         });
 
 class size_limited_run : public ::testing::TestWithParam<int> {};
 
