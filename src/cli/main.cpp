@@ -1,6 +1,7 @@
 // sprandel-cli: runs a saved job unattended, for servers and cron.
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
 #include "convert/sprandel_convertor.h"
+#include "oracle/ora_engine.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 
@@ -42,12 +44,42 @@ private:
     sprandel_convertor& converter_;
 };
 
-void install_interrupt_handlers() {
+// While the main thread waits on the server (connecting, reading the catalogue), a signal
+// handler cannot reach the client safely; this thread notices Ctrl-C or SIGTERM and breaks
+// the call off, so the wait ends within about one round trip.
+class interrupt_watch {
+public:
+    explicit interrupt_watch(ora_engine& engine) : engine_(engine), thread_([this] { watch(); }) {}
+    ~interrupt_watch() {
+        done_ = true;
+        thread_.join();
+    }
+    interrupt_watch(const interrupt_watch&) = delete;
+    interrupt_watch& operator=(const interrupt_watch&) = delete;
+
+private:
+    void watch() {
+        while (!done_) {
+            // Again and again: a break that lands between two calls reaches no call.
+            if (interrupted) engine_.break_calls();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    ora_engine& engine_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;  // last: it starts once everything it uses is there
+};
+
+void install_signal_handlers() {
     struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Past a file-size limit (ulimit -f) a write must fail with EFBIG and be reported, not
+    // end the process without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Everything up to the start of the run: profile, log, connection, table list, destination.
@@ -69,18 +101,22 @@ bool prepare(sprandel_convertor& converter, const command_line& options, console
             return false;
         }
         TK_LOG(3, "QUICK LAUNCH: profile=%s", options.profile.c_str());
-        converter.connect_oracle_server(converter.src);
-        converter.get_all_tables();
+        converter.check_dest();  // before the server is asked anything
+        {
+            const interrupt_watch watch(converter.oracle_engine());
+            converter.connect_oracle_server(converter.src);
+            converter.get_all_tables();
+        }
+        if (interrupted) throw tk_final_exception();
+        return true;
+    } catch (const std::exception& error) {
         if (interrupted) {
             face.message("Stopped before the conversion began; nothing was changed.");
-            return false;
+        } else if (const auto* known = dynamic_cast<const tk_exception*>(&error)) {
+            error_handler::instance().handle(*known, true);
+        } else {
+            face.error(error.what());
         }
-        converter.check_dest();
-        return true;
-    } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
-    } catch (const std::exception& error) {
-        face.error(error.what());
     }
     return false;
 }
@@ -95,6 +131,8 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
             converter.request_stop();
             stop_sent = true;
         }
+        // a call waiting on the server is broken off too, so the stop comes within a round trip
+        if (interrupted) converter.oracle_engine().break_calls();
         face.draw_progress(converter.percent_done(), converter.current_name());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
@@ -110,16 +148,21 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
         std::fprintf(stderr, "The run ended with an internal error; no workbook was written.\n");
         return exit_could_not_run;
     }
+    // Nothing reaches the destination unless a run put it there; say when an earlier
+    // workbook was kept.
     std::error_code ignored;
-    const bool written = std::filesystem::exists(converter.dest, ignored);
+    const bool written = !converter.written_workbooks.empty();
+    const std::string kept = !written && std::filesystem::exists(converter.dest, ignored)
+                                 ? " " + converter.dest + " was left as it was."
+                                 : "";
     if (converter.stopped.load()) {
         // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
         if (written)
             std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
                          interrupted ? " (interrupted)" : "", converter.dest.c_str());
         else
-            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.\n",
-                         interrupted ? " (interrupted)" : "");
+            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.%s\n",
+                         interrupted ? " (interrupted)" : "", kept.c_str());
         return exit_could_not_run;
     }
     if (converter.items_converted.load() == 0) {
@@ -127,7 +170,8 @@ int run(sprandel_convertor& converter, console_user_interface& face) {
             std::fprintf(stderr, "No selected table or query was converted completely; %s holds what could be read.\n",
                          converter.dest.c_str());
         else
-            std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.\n");
+            std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.%s\n",
+                         kept.c_str());
         return exit_could_not_run;
     }
     std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
@@ -152,7 +196,7 @@ int main(int argc, char** argv) {
         return exit_clean;
     }
 
-    install_interrupt_handlers();  // Ctrl-C while connecting must not kill the process either
+    install_signal_handlers();  // Ctrl-C while connecting must not kill the process either
     console_user_interface face(stdout, stderr, options.abort_on_error);
     try {
         const auto handler = create_error_handler();

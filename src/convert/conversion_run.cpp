@@ -133,36 +133,16 @@ xls_engine& xls_converter::format(int version) {
     return *formats_[version];
 }
 
-void xls_converter::clean_if_exists() {
-    TK_LOG(2, "xls_converter::clean_if_exists");
-    const auto remove = [](const std::string& path) {
-        TK_LOG(3, "Delete file '%s'", path.c_str());
-        std::error_code error;
-        std::filesystem::remove(path, error);
-        if (error)
-            throw tk_exception_ex(error.value(), "Cannot delete the earlier workbook " + path + ": ",
-                                  tk_level_serious);
-    };
-    std::error_code error;
-    if (std::filesystem::exists(dest, error)) remove(dest);
-    if (!split_data) return;
-    for (int part = 1;; ++part) {
-        const std::string path = run_workbooks::part_path(dest, part);
-        if (!std::filesystem::exists(path, error)) break;  // parts are numbered without gaps
-        remove(path);
-    }
-}
-
-void xls_converter::do_patch(const std::vector<std::string>& written) {
+void xls_converter::do_patch(const std::vector<std::string>& completed) {
     TK_LOG(2, "xls_converter::do_patch");
     if (format_version == format_excel_2010) return;
     // The patch sets the data cells' wrapping, so it takes the run's setting, as .xlsx does.
     formats_[format_version]->b_wrap_text = wrap_text;
     // Queries-only runs are patched too: their header rows deserve the same look.
-    for (const std::string& path : written) {
+    for (const std::string& path : completed) {
         if (!formats_[format_version]->patch(path))
-            throw tk_exception("The workbook " + path + " was written but its header row could not be formatted.",
-                               tk_level_recoverable);
+            throw tk_exception("The workbook " + dest + " could not be completed: its header row could not be formatted.",
+                               tk_level_serious);
     }
 }
 
@@ -194,7 +174,7 @@ udb_schema xls_converter::destination_schema(const udb_recordset& source, std::s
 
 void xls_converter::do_convert(udb_database& source) {
     TK_LOG(2, "xls_converter::do_convert");
-    clean_if_exists();
+    written_workbooks.clear();
     const bool is_xlsx = format_version == format_excel_2010;
     if (!is_xlsx && !dao_ && !dao_engine::is_initialized()) dao_ = std::make_unique<dao_engine>();
     if (!is_xlsx && !dao_engine::instance().set_version_if(0))
@@ -205,43 +185,59 @@ void xls_converter::do_convert(udb_database& source) {
     for (const std::string& table : tables) selected.emplace(table, std::string());
     max_columns = is_xlsx ? xlsx_max_columns : xls_max_columns;
 
-    xls_tn_validator validator(tables, source.get_tables());
-    std::unordered_set<std::string> used_sheets;  // case-folded
     run_workbooks books(dest, format_version, output_format(), is_xlsx ? nullptr : &dao_engine::instance(), wrap_text);
     try {
-        for (const auto& [name, text] : selected) {
-            check_stop(*this);
-            set_current_name(name);
-            TK_LOG(1, "Processing '%s'", name.c_str());
-            // Excel 5.0 stores names in code page 1252: check the name it will store.
-            std::string sheet_name = format_version == format_excel_50 ? biff5_sheet_name(name) : name;
-            if (!validator.is_acceptable(sheet_name) || used_sheets.count(fold_case(sheet_name)) != 0)
-                sheet_name = validator.get_safe_name(sheet_name);
-            TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
-            try {
-                convert_item(source, books, name, text, sheet_name);
-            } catch (const tk_exception& error) {
-                error_handler::instance().set_context(name);
-                error_handler::instance().handle(error, false);  // may stop the run
-            }
-            if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
-            validator.add_existing_name(sheet_name);
-            used_sheets.insert(fold_case(sheet_name));
-            record_total = 0;
-            record_current = 0;
-            ++table_index;
+        convert_all(source, books);
+    } catch (const tk_final_exception&) {
+        // A stop keeps what the format keeps: an .xls run its finished items (unpatched, as
+        // the run did not end), an .xlsx run nothing, so the earlier workbook stays.
+        if (error_handler::instance().had_internal_error()) {
+            books.abandon_all();  // the stop that follows an internal error keeps nothing
+        } else if (!is_xlsx) {
+            books.complete_all();
+            written_workbooks = books.publish();
         }
-
-        TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
-        const std::vector<std::string> written = books.close_all();
-        do_patch(written);
+        throw;
     } catch (...) {
         // After an internal error the state of the run is unknown: no workbook of it may
         // appear, not even the items finished before.
         if (is_internal_error(std::current_exception())) books.abandon_all();
         throw;
     }
+
+    TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
+    // The header patch goes into the complete files before they take the destination's name.
+    do_patch(books.complete_all());
+    written_workbooks = books.publish();
     finished = true;
+}
+
+void xls_converter::convert_all(udb_database& source, run_workbooks& books) {
+    xls_tn_validator validator(tables, source.get_tables());
+    std::unordered_set<std::string> used_sheets;  // case-folded
+
+    for (const auto& [name, text] : selected) {
+        check_stop(*this);
+        set_current_name(name);
+        TK_LOG(1, "Processing '%s'", name.c_str());
+        // Excel 5.0 stores names in code page 1252: check the name it will store.
+        std::string sheet_name = format_version == format_excel_50 ? biff5_sheet_name(name) : name;
+        if (!validator.is_acceptable(sheet_name) || used_sheets.count(fold_case(sheet_name)) != 0)
+            sheet_name = validator.get_safe_name(sheet_name);
+        TK_LOG(1, "pi.tab_name='%s', new_tab_name='%s'", name.c_str(), sheet_name.c_str());
+        try {
+            convert_item(source, books, name, text, sheet_name);
+        } catch (const tk_exception& error) {
+            error_handler::instance().set_context(name);
+            error_handler::instance().handle(error, false);  // may stop the run
+        }
+        if (sheet_name != name) TK_LOG(1, "Store generated table name '%s'", sheet_name.c_str());
+        validator.add_existing_name(sheet_name);
+        used_sheets.insert(fold_case(sheet_name));
+        record_total = 0;
+        record_current = 0;
+        ++table_index;
+    }
 }
 
 void xls_converter::convert_item(udb_database& source, run_workbooks& books, const std::string& name,
@@ -252,6 +248,13 @@ void xls_converter::convert_item(udb_database& source, run_workbooks& books, con
         throw tk_exception("The table does not exist in the source database.", tk_level_recoverable);
     try {
         recordset = text.empty() ? source.get_table(name, 1) : source.get_query(name, text, 1);
+    } catch (const tk_final_exception&) {
+        // a stop that broke off the opening call: the item was begun, so it is reported
+        table_outcome outcome;
+        outcome.expected = -1;
+        outcome.cut_short = "the run was stopped before its rows were read";
+        report_outcome(name, outcome);
+        throw;
     } catch (const tk_exception& error) {
         throw source_error(error);
     }
@@ -277,7 +280,8 @@ void xls_converter::report_outcome(const std::string& name, const table_outcome&
                                    : "Table '" + name + "' is converted: " + std::to_string(outcome.written) +
                                          " records written, " + std::to_string(outcome.failed) + " not (listed)";
     } else {
-        const std::string count = outcome.expected >= outcome.read
+        const std::string count = outcome.expected < 0 ? std::to_string(outcome.written) + " records written"
+                                  : outcome.expected >= outcome.read
                                       ? std::to_string(outcome.written) + " of " + std::to_string(outcome.expected) +
                                             " records written"
                                       : std::to_string(outcome.written) +

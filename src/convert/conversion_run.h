@@ -12,14 +12,17 @@
 class dao_engine;
 class xls_engine;
 
-// Opens workbooks of one format and completes them at the end of the run. Every workbook is
-// written to a temporary file and renamed into place when it is complete, so one that is
-// dropped (cancel, abort) leaves nothing under its name.
+// Opens workbooks of one format and puts them in place at the end of the run. Every
+// workbook is written under a temporary name in the destination's folder; the earlier
+// destination and its part workbooks stay untouched until publish() renames the new ones
+// over them, so a run that fails or dies changes nothing at the destination.
 class run_workbooks {
 public:
-    // format_version 0/1: .xls through the driver engine; 2: .xlsx.
+    // format_version 0/1: .xls through the driver engine; 2: .xlsx. Removes the temporary
+    // files that dead runs left in the destination's folder.
     run_workbooks(std::string destination, int format_version, const xls_engine& format,
                   dao_engine* driver, bool wrap_text);
+    // Removes every file not published.
     ~run_workbooks();
     run_workbooks(const run_workbooks&) = delete;
     run_workbooks& operator=(const run_workbooks&) = delete;
@@ -28,30 +31,41 @@ public:
     udb_database& workbook(int part);
     // Completes the sheet just filled (the .xlsx sheets are finished one by one).
     void finish_sheet(int part, udb_recordset& sheet);
-    // Writes every open workbook; throws for the first that cannot be written, after trying
-    // the others. Returns the paths written, main workbook first.
-    std::vector<std::string> close_all();
-    // Ends the run early: an .xls workbook keeps the sheets finished so far and is written
-    // (one left without sheets is not); an unsaved .xlsx package is dropped.
-    void discard_all() noexcept;
+    // Writes every open workbook, still under its temporary name; throws for the first that
+    // cannot be written, after trying the others. Returns the temporary files, main first.
+    std::vector<std::string> complete_all();
+    // Renames the completed workbooks over their destinations, parts first and the main
+    // workbook last, then removes the part workbooks of an earlier run of this destination
+    // that this run did not write again (only files marked as such). Returns the paths
+    // written, main workbook first.
+    std::vector<std::string> publish();
     // Leaves the sheet of that name out of every open .xls workbook (an .xlsx sheet streams
-    // into its package and stays; a stopped package is not saved anyway).
+    // into its package, and a stopped package is not saved anyway).
     void drop_sheet(const std::string& sheet_name) noexcept;
-    // Writes nothing at all: after an internal error no workbook may appear.
+    // Writes nothing at all: after an internal error no workbook of the run may appear.
     void abandon_all() noexcept;
 
     // Part n's path: the destination's file name followed by "(n)", same folder and extension.
     static std::string part_path(const std::string& destination, int part);
+    // The origin mark of part n of destination: it names the program, the destination's file
+    // name and the part, so only this destination's own parts are ever recognised.
+    static std::string origin_mark(const std::string& destination, int part);
 
 private:
-    std::unique_ptr<udb_database> open(const std::string& path);
+    struct staged_workbook {
+        std::string temporary;  // created empty when opened; the writer fills it
+        std::unique_ptr<udb_database> book;
+        bool is_complete = false;
+    };
+    std::unique_ptr<udb_database> open(const std::string& path, int part);
+    void remove_earlier_parts(int first_part) const noexcept;
 
     std::string destination_;
     int format_version_;
     const xls_engine& format_;
     dao_engine* driver_;
     bool wrap_text_;
-    std::vector<std::unique_ptr<udb_database>> books_;  // index = part number
+    std::vector<staged_workbook> books_;  // index = part number
 };
 
 // What became of one table or query's rows.

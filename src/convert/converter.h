@@ -28,13 +28,15 @@ struct table_outcome;
 class tk_converter : public tk_thread_functor {
 public:
     // Validates and applies a log file name; an empty name leaves logging as it was.
-    // Throws tk_exception (level 1) for a folder, a read-only file or a missing folder.
+    // Throws tk_exception (level 1) for a folder, a read-only file, a missing folder, the
+    // profile or the destination.
     void set_logfile(const std::string& name);
 
     std::atomic<bool> finished{false};  // set by the run when it ends
     std::string src;                    // Oracle database or service name
     std::string dest;                   // destination workbook path
     std::string logfile;
+    std::string profile_file;  // the profile the job was loaded from, if any
 };
 
 // The selection of a job: tables and named queries.
@@ -91,11 +93,9 @@ public:
 
     // The run over the source: every selected table and query into the destination.
     void do_convert(udb_database& source);
-    // Deletes an earlier destination and, with split data, its parts name(1).ext ... up to
-    // the first missing one.
-    void clean_if_exists();
-    // Gives the written .xls workbooks their formatted header rows.
-    void do_patch(const std::vector<std::string>& written);
+    // Gives the completed .xls workbooks (still under their temporary names) their
+    // formatted header rows.
+    void do_patch(const std::vector<std::string>& completed);
 
     // The workbook settings to and from a profile.
     bool store_profile(udb_profile& profile) const;
@@ -109,8 +109,13 @@ public:
     bool split_data = false;
     bool wrap_text = true;
     bool dates_to_strings = false;
+    // The workbooks the last run put in place, main workbook first; empty when it wrote
+    // none and the destination was left as it was.
+    std::vector<std::string> written_workbooks;
 
 private:
+    // Every selected item, one sheet each; a failed item is reported and the next follows.
+    void convert_all(udb_database& source, run_workbooks& books);
     void convert_item(udb_database& source, run_workbooks& books, const std::string& name, const std::string& text,
                       const std::string& sheet_name);
     table_outcome convert_table(run_workbooks& books, udb_recordset& recordset, const std::string& sheet_name,

@@ -1,8 +1,5 @@
 // The converter's parts of a profile file, and the destination check before a run.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +8,7 @@
 #include "convert/sprandel_convertor.h"
 #include "records/udb_profile.h"
 #include "toolkit/exception.h"
+#include "toolkit/files.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
@@ -60,6 +58,7 @@ bool udb_converter::load_profile(const udb_profile& profile) {
                 throw tk_exception("The profile's query \"" + name + "=" + sql + "\" in [" + section +
                                        "] has no name; give it one (the name becomes its worksheet's name).",
                                    tk_level_serious);
+    take_text(profile, generic, "dest", dest);  // first, so the log file is checked against it
     if (const std::string name = profile.get_value(generic, "logfile"); !name.empty()) {
         TK_LOG(1, "Logfile=%s", name.c_str());
         set_logfile(name);
@@ -74,7 +73,6 @@ bool udb_converter::load_profile(const udb_profile& profile) {
     for (const auto& [name, sql] : profile.get_section(udb_profile::available_queries_section))
         available_queries.emplace(name, sql);
     take_text(profile, generic, "src", src);
-    take_text(profile, generic, "dest", dest);
     // Generic switches are on for anything but "0".
     if (const std::string value = profile.get_value(generic, "only definitions"); !value.empty())
         only_definitions = value != "0";
@@ -140,6 +138,7 @@ bool sprandel_convertor::load_profile_file(const std::string& path) {
     TK_LOG(2, "sprandel_convertor::load_profile_file(%s)", path.c_str());
     udb_profile profile;
     if (!profile.load(path)) return false;
+    profile_file = path;
     return udb_converter::load_profile(profile) && xls_converter::load_profile(profile) &&
            oracle_converter_impl::load_profile(profile);
 }
@@ -147,12 +146,11 @@ bool sprandel_convertor::load_profile_file(const std::string& path) {
 void sprandel_convertor::check_dest() {
     TK_LOG(2, "sprandel_convertor::check_dest(%s)", dest.c_str());
     common_check_dest(dest, format_version);
-    // The check above leaves only a writable file or nothing under this name.
-    if (std::error_code error; !std::filesystem::exists(dest, error)) return;
-    TK_LOG(1, "Destination already exists");
-    if (::unlink(dest.c_str()) != 0) {
-        const int error_number = errno;
-        throw tk_exception_ex(error_number, "Cannot delete the old destination file " + dest + ": ",
-                              tk_level_serious);
-    }
+    // The log and the job are files of their own; a run must never write over them.
+    if (!logfile.empty() && tk_is_same_file(dest, logfile))
+        throw tk_exception("Destination name specifies the log file.", tk_level_serious);
+    if (!profile_file.empty() && tk_is_same_file(dest, profile_file))
+        throw tk_exception("Destination name specifies the profile.", tk_level_serious);
+    // An existing workbook stays until the run has a complete new one to put in its place.
+    if (std::error_code error; std::filesystem::exists(dest, error)) TK_LOG(1, "Destination already exists");
 }

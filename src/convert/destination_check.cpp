@@ -32,10 +32,14 @@ void common_check_dest(const std::string& path) {
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.",
                            tk_level_serious);
     // The workbook is written beside its destination and renamed into place: a folder that
-    // takes no new file would fail only after every table had been read. (An existing
-    // destination in such a folder fails to be removed before the run starts.)
-    if (!exists && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
-        throw tk_exception_ex(errno, "Cannot write into the destination folder " + folder + ": ", tk_level_serious);
+    // takes no new file would fail only after every table had been read. Trying is the one
+    // sure test (permissions, read-only mounts, access rules all have their say).
+    int error_number = 0;
+    const std::string probe = tk_try_create_temporary_beside(path, error_number);
+    if (probe.empty())
+        throw tk_exception_ex(error_number, "Cannot write into the destination folder " + folder + ": ",
+                              tk_level_serious);
+    ::unlink(probe.c_str());
 }
 
 void common_check_dest(const std::string& path, int format_version) {

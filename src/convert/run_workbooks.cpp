@@ -1,6 +1,14 @@
 // The run's destination workbooks: main workbook and split parts.
 #include "convert/conversion_run.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "excel/workbook_origin.h"
 #include "excel/xls/dao_database.h"
 #include "excel/xls/dao_engine.h"
 #include "excel/xls_engine.h"
@@ -10,15 +18,33 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
+namespace {
+
+std::string folder_of(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+}  // namespace
+
 run_workbooks::run_workbooks(std::string destination, int format_version, const xls_engine& format,
                              dao_engine* driver, bool wrap_text)
     : destination_(std::move(destination)),
       format_version_(format_version),
       format_(format),
       driver_(driver),
-      wrap_text_(wrap_text) {}
+      wrap_text_(wrap_text) {
+    tk_remove_dead_temporaries(folder_of(destination_));
+}
 
-run_workbooks::~run_workbooks() { discard_all(); }
+run_workbooks::~run_workbooks() {
+    for (auto& staged : books_) {
+        // an .xls workbook that was never completed writes itself here, only to be removed
+        staged.book.reset();
+        if (!staged.temporary.empty() && ::unlink(staged.temporary.c_str()) != 0 && errno != ENOENT)
+            TK_LOG(3, "Cannot remove the temporary file %s: %s", staged.temporary.c_str(), std::strerror(errno));
+    }
+}
 
 std::string run_workbooks::part_path(const std::string& destination, int part) {
     if (part == 0) return destination;
@@ -26,19 +52,37 @@ std::string run_workbooks::part_path(const std::string& destination, int part) {
     return name.folder() + name.fname + "(" + std::to_string(part) + ")" + name.ext;
 }
 
-std::unique_ptr<udb_database> run_workbooks::open(const std::string& path) {
-    TK_LOG(2, "xls_converter::get_xls_base(%s)", path.c_str());
-    if (format_version_ == 2) return std::make_unique<xlsx_database>(path, false, wrap_text_);
+std::string run_workbooks::origin_mark(const std::string& destination, int part) {
+    return "Sprandel: " + std::filesystem::path(destination).filename().string() + " part " + std::to_string(part);
+}
+
+std::unique_ptr<udb_database> run_workbooks::open(const std::string& path, int part) {
+    // The workbook keeps its own name for every message; only its bytes go to path.
+    const std::string name = part_path(destination_, part);
+    TK_LOG(2, "xls_converter::get_xls_base(%s)", name.c_str());
+    if (format_version_ == 2) {
+        auto book = std::make_unique<xlsx_database>(name, false, wrap_text_);
+        book->set_origin(origin_mark(destination_, part));
+        book->set_output_path(path);
+        return book;
+    }
     TK_ASSERT(driver_ != nullptr);
-    return driver_->create_dao_src(path, format_.connect_string());
+    auto book = driver_->create_dao_src(name, format_.connect_string());
+    book->set_origin(origin_mark(destination_, part));
+    book->set_output_path(path);
+    return book;
 }
 
 udb_database& run_workbooks::workbook(int part) {
     TK_ASSERT(part >= 0);
     if (books_.size() <= static_cast<std::size_t>(part)) books_.resize(part + 1);
-    auto& book = books_[part];
-    if (!book) book = open(part_path(destination_, part));
-    return *book;
+    staged_workbook& staged = books_[part];
+    if (!staged.book) {
+        TK_ASSERT(!staged.is_complete);
+        if (staged.temporary.empty()) staged.temporary = tk_create_temporary_beside(destination_);
+        staged.book = open(staged.temporary, part);
+    }
+    return *staged.book;
 }
 
 void run_workbooks::finish_sheet(int part, udb_recordset& sheet) {
@@ -47,49 +91,86 @@ void run_workbooks::finish_sheet(int part, udb_recordset& sheet) {
     static_cast<xlsx_database&>(workbook(part)).save_table(sheet);
 }
 
-std::vector<std::string> run_workbooks::close_all() {
-    std::vector<std::string> written;
+std::vector<std::string> run_workbooks::complete_all() {
+    std::vector<std::string> completed;
     std::unique_ptr<tk_exception> first_error;
-    for (std::size_t part = 0; part < books_.size(); ++part) {
-        if (!books_[part]) continue;
+    for (staged_workbook& staged : books_) {
+        if (!staged.book) continue;
+        if (format_version_ != 2 && static_cast<dao_database&>(*staged.book).sheet_count() == 0) {
+            // a stop left this workbook without a sheet: there is nothing to put in its place
+            static_cast<dao_database&>(*staged.book).abandon();
+            staged.book.reset();
+            continue;
+        }
         try {
-            if (format_version_ == 2) static_cast<xlsx_database&>(*books_[part]).save();
-            else static_cast<dao_database&>(*books_[part]).close();
-            written.push_back(part_path(destination_, static_cast<int>(part)));
+            if (format_version_ == 2) static_cast<xlsx_database&>(*staged.book).save();
+            else static_cast<dao_database&>(*staged.book).close();
+            staged.is_complete = true;
+            completed.push_back(staged.temporary);
         } catch (const tk_exception& error) {
             if (!first_error) first_error = std::make_unique<tk_exception>(error);
         }
-        books_[part].reset();
+        staged.book.reset();
     }
     if (first_error) throw *first_error;
+    return completed;
+}
+
+std::vector<std::string> run_workbooks::publish() {
+    std::vector<std::string> written;
+    // Every file is on the disk before any name changes, so a power cut in between leaves
+    // either the old or the new workbook under each name.
+    for (std::size_t part = 0; part < books_.size(); ++part) {
+        if (books_[part].is_complete)
+            tk_sync_file(books_[part].temporary, part_path(destination_, static_cast<int>(part)));
+    }
+    for (std::size_t part = books_.size(); part-- > 0;) {
+        staged_workbook& staged = books_[part];
+        if (!staged.is_complete) continue;
+        const std::string path = part_path(destination_, static_cast<int>(part));
+        tk_replace_file(staged.temporary, path);
+        staged.temporary.clear();
+        written.insert(written.begin(), path);
+    }
+    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(books_.size()));
+    books_.clear();
     return written;
 }
 
-void run_workbooks::discard_all() noexcept {
-    // An unsaved .xlsx package removes its temporary file; an .xls workbook that was not
-    // closed is written by its destructor, which is what a stopped .xls run keeps.
-    for (auto& book : books_) {
-        if (book && format_version_ != 2) {
-            auto& workbook = static_cast<dao_database&>(*book);
-            if (workbook.sheet_count() == 0) workbook.abandon();
-        }
-        book.reset();
-    }
-    books_.clear();
-}
-
 void run_workbooks::drop_sheet(const std::string& sheet_name) noexcept {
-    if (format_version_ == 2) return;
-    for (auto& book : books_)
-        if (book) static_cast<dao_database&>(*book).drop_table(sheet_name);
+    if (format_version_ == 2) return;  // an .xlsx sheet streams into its package, which a stop never saves
+    for (auto& staged : books_)
+        if (staged.book) static_cast<dao_database&>(*staged.book).drop_table(sheet_name);
 }
 
 void run_workbooks::abandon_all() noexcept {
-    for (auto& book : books_) {
-        if (book && format_version_ != 2) static_cast<dao_database&>(*book).abandon();
-        book.reset();
+    // The temporary files go with the destructor; an .xls workbook is not even written to its own.
+    for (auto& staged : books_) {
+        if (staged.book && format_version_ != 2) static_cast<dao_database&>(*staged.book).abandon();
+        staged.book.reset();
     }
-    books_.clear();
+}
+
+void run_workbooks::remove_earlier_parts(int first_part) const noexcept {
+    // Parts are numbered without gaps, so the first missing one ends the earlier run's parts.
+    for (int part = first_part;; ++part) {
+        std::string path;
+        try {
+            path = part_path(destination_, part);
+        } catch (const std::exception&) {
+            break;
+        }
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) break;
+        if (read_workbook_origin(path) != origin_mark(destination_, part)) {
+            TK_LOG(3, "Kept %s: not a part workbook written for this destination", path.c_str());
+            continue;
+        }
+        TK_LOG(3, "Delete file '%s'", path.c_str());
+        if (::unlink(path.c_str()) != 0)
+            TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(), std::strerror(errno));
+    }
+    tk_sync_folder(folder_of(destination_));
 }
 
 std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut) {

@@ -82,8 +82,9 @@ public:
     // then nothing is applied. Throws tk_exception for a missing file or text that is not
     // UTF-8.
     bool load_profile_file(const std::string& path);
-    // Checks the destination and removes an old workbook of that name so the run can write
-    // it anew. Throws tk_exception (level 1) when the destination cannot be used.
+    // Checks the destination before a run: it must be usable (common_check_dest) and be
+    // neither the log file nor the profile. An existing workbook is kept; the run replaces
+    // it only once the new one is complete. Throws tk_exception (level 1).
     void check_dest();
 
     // The Oracle engine, created with the first connection so that a machine without an

@@ -23,6 +23,7 @@
     X(OCIServerDetach)            \
     X(OCISessionBegin)            \
     X(OCISessionEnd)              \
+    X(OCIBreak)                   \
     X(OCIStmtPrepare)             \
     X(OCIStmtExecute)             \
     X(OCIStmtFetch2)              \

@@ -40,11 +40,13 @@ void ora_engine::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
 }
 
 sword ora_engine::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
+    refuse_if_broken_off();
     return check_err(fn_->OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
                      "execute a statement");
 }
 
 sword ora_engine::fetch(OCIStmt* statement) {
+    refuse_if_broken_off();
     return check_err(fn_->OCIStmtFetch2(statement, error_, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), "fetch a row");
 }
 
@@ -129,6 +131,7 @@ void ora_engine::free_descriptor(void* descriptor, ub4 type) noexcept {
 
 ub4 ora_engine::lob_length(OCILobLocator* locator) {
     ub4 length = 0;
+    refuse_if_broken_off();
     check_err(fn_->OCILobGetLength(service_, error_, locator, &length), "read a LOB length");
     return length;
 }
@@ -143,6 +146,7 @@ ub1 ora_engine::lob_charset_form(OCILobLocator* locator) {
 sword ora_engine::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                            ub2 charset_id, ub1 charset_form) {
     TK_LOG(2, "ora_lob::read_lob(%u,%u)", offset, *amount);
+    refuse_if_broken_off();
     return check_err(fn_->OCILobRead(service_, error_, locator, amount, offset, buffer, buffer_bytes, nullptr,
                                      nullptr, charset_id, charset_form),
                      "read a LOB");

@@ -261,6 +261,10 @@ typedef sword (*OCISessionEnd_fn)(OCISvcCtx *svchp, OCIError *errhp, OCISession 
 typedef sword (*OCIServerVersion_fn)(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz,
                                      ub1 hndltype);
 typedef sword (*OCIPing_fn)(OCISvcCtx *svchp, OCIError *errhp, ub4 mode);
+/* hndlp: the service context or the server handle; callable from another thread while a
+   call on that connection blocks, which then fails with ORA-01013 */
+typedef sword (*OCIBreak_fn)(void *hndlp, OCIError *errhp);
+typedef sword (*OCIReset_fn)(void *hndlp, OCIError *errhp);
 typedef sword (*OCIStmtPrepare_fn)(OCIStmt *stmtp, OCIError *errhp, const OraText *stmt, ub4 stmt_len,
                                    ub4 language, ub4 mode);
 typedef sword (*OCIStmtPrepare2_fn)(OCISvcCtx *svchp, OCIStmt **stmtp, OCIError *errhp,
@@ -323,6 +327,8 @@ sword OCISessionBegin(OCISvcCtx *svchp, OCIError *errhp, OCISession *usrhp, ub4 
 sword OCISessionEnd(OCISvcCtx *svchp, OCIError *errhp, OCISession *usrhp, ub4 mode);
 sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype);
 sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4 mode);
+sword OCIBreak(void *hndlp, OCIError *errhp);
+sword OCIReset(void *hndlp, OCIError *errhp);
 sword OCIStmtPrepare(OCIStmt *stmtp, OCIError *errhp, const OraText *stmt, ub4 stmt_len, ub4 language,
                      ub4 mode);
 sword OCIStmtPrepare2(OCISvcCtx *svchp, OCIStmt **stmtp, OCIError *errhp, const OraText *stmt,

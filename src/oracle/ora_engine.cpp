@@ -77,6 +77,7 @@ void ora_engine::initialize() {
         throw tk_exception("The Oracle client environment cannot be created.", tk_level_serious);
     }
     alloc_handle(reinterpret_cast<void**>(&error_), OCI_HTYPE_ERROR, "allocate error handle");
+    alloc_handle(reinterpret_cast<void**>(&break_error_), OCI_HTYPE_ERROR, "allocate error handle");
     alloc_handle(reinterpret_cast<void**>(&server_), OCI_HTYPE_SERVER, "allocate server handle");
     alloc_handle(reinterpret_cast<void**>(&session_), OCI_HTYPE_SESSION, "allocate session handle");
     alloc_handle(reinterpret_cast<void**>(&service_), OCI_HTYPE_SVCCTX, "allocate service context");
@@ -113,6 +114,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::string& connect_str
 void ora_engine::connect(const std::string& connect_string, const std::string& user,
                          const std::string& password) {
     TK_LOG(3, "Connecting to Oracle data source '%s'", connect_string.c_str());
+    refuse_if_broken_off();
     end_session();
     // The texts describe the live session only; a failed attempt leaves none.
     connect_string_.clear();
@@ -140,6 +142,7 @@ void ora_engine::connect(const std::string& connect_string, const std::string& u
                               static_cast<ub4>(wide_password.size() * 2), OCI_ATTR_PASSWORD, error_),
               "set password");
     TK_LOG(1, "Just before OCISessionBegin");
+    refuse_if_broken_off();
     check_err(fn_->OCISessionBegin(service_, error_, session_, OCI_CRED_RDBMS, OCI_DEFAULT), "begin session");
     session_begun_ = true;
     TK_LOG(2, "The connection has been established");
@@ -152,8 +155,21 @@ void ora_engine::connect(const std::string& connect_string, const std::string& u
 
 void ora_engine::end_session() noexcept {
     if (!session_begun_) return;
-    fn_->OCISessionEnd(service_, error_, session_, OCI_DEFAULT);  // the session is being dropped anyway
+    // After a break no round trip more: the server ends a session whose line goes away.
+    if (!is_broken_off_) fn_->OCISessionEnd(service_, error_, session_, OCI_DEFAULT);
     session_begun_ = false;
+}
+
+void ora_engine::break_calls() noexcept {
+    is_broken_off_ = true;
+    if (fn_ == nullptr || server_ == nullptr || break_error_ == nullptr) return;
+    TK_LOG(3, "Breaking off the call to the server");
+    // The server handle exists from the start, so even an attach in progress is reached.
+    fn_->OCIBreak(server_, break_error_);
+}
+
+void ora_engine::refuse_if_broken_off() const {
+    if (is_broken_off_) throw tk_final_exception();
 }
 
 void ora_engine::clean() noexcept {
@@ -166,11 +182,13 @@ void ora_engine::clean() noexcept {
     if (server_ != nullptr) fn_->OCIHandleFree(server_, OCI_HTYPE_SERVER);
     if (service_ != nullptr) fn_->OCIHandleFree(service_, OCI_HTYPE_SVCCTX);
     if (error_ != nullptr) fn_->OCIHandleFree(error_, OCI_HTYPE_ERROR);
+    if (break_error_ != nullptr) fn_->OCIHandleFree(break_error_, OCI_HTYPE_ERROR);
     if (session_ != nullptr) fn_->OCIHandleFree(session_, OCI_HTYPE_SESSION);
     if (environment_ != nullptr) fn_->OCIHandleFree(environment_, OCI_HTYPE_ENV);
     server_ = nullptr;
     service_ = nullptr;
     error_ = nullptr;
+    break_error_ = nullptr;
     session_ = nullptr;
     environment_ = nullptr;
 }
@@ -180,6 +198,11 @@ sword ora_engine::check_err(sword status, const char* action) {
     switch (status) {
     case OCI_ERROR:
         TK_LOG(1, "status == OCI_ERROR");
+        // the break's own ORA-01013, or whatever a half-finished call reported after it
+        if (is_broken_off_) {
+            TK_LOG(3, "The call to %s was broken off", action);
+            throw tk_final_exception();
+        }
         throw_oracle_error(error_, OCI_HTYPE_ERROR, action);
     case OCI_INVALID_HANDLE:
         TK_LOG(3, "ERROR: Invalid handle (%s)", action);

@@ -2,6 +2,7 @@
 // small catalogue services the database and table classes build on.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -60,6 +61,16 @@ public:
     void connect(const std::string& connect_string, const std::string& user, const std::string& password);
     // Ends the session and frees the handles; the engine is unusable afterwards.
     void clean() noexcept;
+
+    // For the thread that noticed a stop (Ctrl-C, SIGTERM, a Cancel button) while another
+    // thread waits on the server: the call under way is broken off through the client
+    // (OCIBreak) and ends with tk_final_exception, as does every later call, so the waiting
+    // thread is free within about one round trip. A break that lands between two calls
+    // is caught by the next one; calling again is harmless.
+    void break_calls() noexcept;
+    bool is_broken_off() const noexcept { return is_broken_off_.load(); }
+    // Lets calls run again after a break (a new connection attempt).
+    void allow_calls() noexcept { is_broken_off_ = false; }
 
     bool is_connected() const noexcept { return session_begun_; }
     const std::string& connect_string() const noexcept { return connect_string_; }
@@ -137,16 +148,19 @@ private:
     void initialize();
     void alloc_handle(void** handle, ub4 type, const char* action);
     void end_session() noexcept;
+    void refuse_if_broken_off() const;
     [[noreturn]] void throw_oracle_error(void* handle, ub4 handle_type, const char* action);
 
     bool owned_by_user_ = true;
     bool attached_ = false;
     bool session_begun_ = false;
     bool indexes_off_ = false;
+    std::atomic<bool> is_broken_off_{false};
     std::unique_ptr<oci_client_library> library_;
     const oci_functions* fn_ = nullptr;
     OCIEnv* environment_ = nullptr;
     OCIError* error_ = nullptr;
+    OCIError* break_error_ = nullptr;  // the stopping thread's own: error handles are not shared
     OCIServer* server_ = nullptr;
     OCISession* session_ = nullptr;
     OCISvcCtx* service_ = nullptr;

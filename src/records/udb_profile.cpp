@@ -1,13 +1,14 @@
 // Reading and writing profile files.
 #include "records/udb_profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 #include "toolkit/exception.h"
@@ -194,18 +195,58 @@ udb_profile::udb_profile() {
     add_section(generic_settings_section);
 }
 
+namespace {
+
+// What a path that is not a regular file is, in the words of the refusal.
+const char* kind_of_file(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+[[noreturn]] void refuse_unreadable(const std::string& path, int error_number) {
+    throw tk_exception_ex(error_number, "The profile " + path + " cannot be read: ", tk_level_serious);
+}
+
+}  // namespace
+
 bool udb_profile::load(const std::string& path) {
     TK_LOG(2, "udb_profile::load(%s)", path.c_str());
-    if (!tk_is_file_exist(path))
-        throw tk_exception("Profile does not exist. Please verify the correct path/name was given.",
-                           tk_level_serious);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        TK_LOG(3, "Cannot read the profile %s", path.c_str());
-        return false;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR || path.empty())
+            throw tk_exception("Profile does not exist. Please verify the correct path/name was given.",
+                               tk_level_serious);
+        refuse_unreadable(path, errno);
     }
+    // Refused at once: reading a FIFO would wait for a writer forever, a device never ends.
+    if (!S_ISREG(info.st_mode))
+        throw tk_exception("The profile " + path + " is " + kind_of_file(info.st_mode) + ", not a profile file.",
+                           tk_level_serious);
+    // O_NONBLOCK: the name may have become a FIFO since the check above
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) refuse_unreadable(path, errno);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw tk_exception("The profile " + path + " is " + kind_of_file(info.st_mode) + ", not a profile file.",
+                           tk_level_serious);
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error_number = errno;
+            ::close(fd);
+            refuse_unreadable(path, error_number);
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
     return read_text(text);
 }
 

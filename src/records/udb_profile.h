@@ -23,8 +23,9 @@ public:
     udb_profile();
 
     // Reads a profile file into this one; keys already present keep their values. Throws
-    // tk_exception (level 1) when the file does not exist or a line is not valid UTF-8.
-    // False when a key or list line comes before any section, or the file cannot be read.
+    // tk_exception (level 1) when the file does not exist, is not a regular file (a folder,
+    // a FIFO, a device), cannot be read (with the system's reason), or a line is not valid
+    // UTF-8. False when a key or list line comes before any section.
     bool load(const std::string& path);
     // Writes the profile: a new file of mode 0600 beside the target, renamed into place when
     // complete, so a failed write leaves any earlier file as it was. False when the file

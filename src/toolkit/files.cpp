@@ -2,10 +2,15 @@
 #include "toolkit/files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "toolkit/exception.h"
@@ -68,4 +73,125 @@ std::string current_dir() {
     const fs::path here = fs::current_path(error);
     if (error) throw tk_exception_ex(error.value(), "Cannot read the current folder: ", tk_level_serious);
     return here.string();
+}
+
+namespace {
+
+constexpr std::string_view temporary_prefix = ".sprandel-";
+constexpr std::string_view temporary_suffix = ".tmp";
+
+std::string folder_of(const std::string& path) {
+    const fs::path parent = fs::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+// The process id of a temporary file's name, or 0 when the name is not one of ours.
+pid_t temporary_owner(std::string_view name) {
+    if (!name.starts_with(temporary_prefix) || !name.ends_with(temporary_suffix)) return 0;
+    name.remove_prefix(temporary_prefix.size());
+    name.remove_suffix(temporary_suffix.size());
+    const auto dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size()) return 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (i != dash && (name[i] < '0' || name[i] > '9')) return 0;
+    if (dash > 9) return 0;  // pid_t holds nine digits
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+bool is_process_alive(pid_t pid) {
+    // EPERM: the process exists but belongs to someone else
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+std::string tk_try_create_temporary_beside(const std::string& destination, int& error_number) noexcept {
+    static std::atomic<unsigned> counter{0};  // two runs in one process never pick one name
+    try {
+        const std::string folder = folder_of(destination);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            const std::string name = folder + "/" + std::string(temporary_prefix) + std::to_string(::getpid()) +
+                                     "-" + std::to_string(++counter) + std::string(temporary_suffix);
+            const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666 & ~mask);
+            if (fd >= 0) {
+                ::close(fd);
+                return name;
+            }
+            if (errno != EEXIST) break;
+        }
+        error_number = errno;
+    } catch (const std::bad_alloc&) {
+        error_number = ENOMEM;
+    }
+    return {};
+}
+
+std::string tk_create_temporary_beside(const std::string& destination) {
+    int error_number = 0;
+    std::string name = tk_try_create_temporary_beside(destination, error_number);
+    if (name.empty())
+        throw tk_exception_ex(error_number, "Cannot create a temporary file beside " + destination + ": ",
+                              tk_level_serious);
+    return name;
+}
+
+int tk_remove_dead_temporaries(const std::string& folder) noexcept {
+    int removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const pid_t owner = temporary_owner(name);
+        if (owner <= 0 || is_process_alive(owner)) continue;
+        struct stat info {};
+        // only plain files: a link or a folder of that name is not something a run wrote
+        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::unlink(it->path().c_str()) == 0) {
+            ++removed;
+            TK_LOG(3, "Removed %s, left by an earlier run that ended without finishing", it->path().c_str());
+        } else {
+            TK_LOG(3, "Cannot remove %s, left by an earlier run: %s", it->path().c_str(), std::strerror(errno));
+        }
+    }
+    return removed;
+}
+
+void tk_sync_file(const std::string& path, const std::string& what) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw tk_exception_ex(errno, "Failed to write into " + what + ": ", tk_level_serious);
+    const int status = ::fsync(fd);
+    const int error_number = errno;
+    ::close(fd);
+    if (status != 0) throw tk_exception_ex(error_number, "Failed to write into " + what + ": ", tk_level_serious);
+}
+
+bool tk_sync_folder(const std::string& folder) noexcept {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error_number = errno;
+    ::close(fd);
+    errno = error_number;
+    return synced;
+}
+
+void tk_replace_file(const std::string& temporary, const std::string& destination) {
+    if (::rename(temporary.c_str(), destination.c_str()) != 0)
+        throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
+    if (!tk_sync_folder(folder_of(destination)))
+        throw tk_exception_ex(errno, "Cannot save " + destination + " (its folder could not be flushed to disk): ",
+                              tk_level_serious);
+}
+
+bool tk_is_same_file(const std::string& first, const std::string& second) {
+    struct stat a {}, b {};
+    const bool has_first = ::stat(first.c_str(), &a) == 0, has_second = ::stat(second.c_str(), &b) == 0;
+    if (has_first && has_second) return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    if (has_first || has_second) return false;
+    std::error_code error_a, error_b;
+    const fs::path full_a = fs::weakly_canonical(fs::absolute(first), error_a);
+    const fs::path full_b = fs::weakly_canonical(fs::absolute(second), error_b);
+    return !error_a && !error_b && full_a == full_b;
 }

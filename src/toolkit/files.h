@@ -29,3 +29,24 @@ bool tk_is_path_exist(const std::string& path);
 // The program's own file name, from /proc/self/exe.
 std::string module_path();
 std::string current_dir();
+
+// Files of a run in the destination's folder, named ".sprandel-PID-N.tmp": short, so a
+// destination name of any legal length leaves room for them, and with the writing
+// process's id, so a later run can tell a dead run's leftovers from a live run's file.
+// Creates a new empty temporary file beside destination, exclusively (never an existing
+// file), mode 0666 less the umask; returns its path. Throws tk_exception_ex naming the folder.
+std::string tk_create_temporary_beside(const std::string& destination);
+// The same without throwing: an empty path and error_number set on failure.
+std::string tk_try_create_temporary_beside(const std::string& destination, int& error_number) noexcept;
+// Removes the temporary files in folder whose writing process no longer exists; files of
+// live processes (this one too) stay. Returns how many were removed; failures are logged.
+int tk_remove_dead_temporaries(const std::string& folder) noexcept;
+// Flushes a complete file to the disk; throws tk_exception_ex naming what with the reason.
+void tk_sync_file(const std::string& path, const std::string& what);
+// Renames temporary over destination in one step and flushes the folder so the new name
+// survives a power cut. Throws tk_exception_ex naming destination.
+void tk_replace_file(const std::string& temporary, const std::string& destination);
+// Flushes a folder's entries (new, renamed and removed names) to the disk; false on failure.
+bool tk_sync_folder(const std::string& folder) noexcept;
+// True when both names lead to one existing file, or, when neither exists, to one path.
+bool tk_is_same_file(const std::string& first, const std::string& second);

@@ -121,23 +121,3 @@ TEST(progress, percentage_combines_items_and_records) {
     converter.table_index = 4;               // queries come on top of the counted tables
     EXPECT_EQ(converter.percent_done(), 100);
 }
-
-TEST(clean_up, earlier_parts_are_removed_up_to_the_first_gap) {
-    temp_folder folder;
-    sprandel_convertor converter(folder.path() / "settings.conf");
-    converter.dest = folder.file("out.xls");
-    converter.split_data = true;
-    for (const char* name : {"out.xls", "out(1).xls", "out(2).xls", "out(4).xls"}) write_file(folder.file(name), "x");
-    converter.clean_if_exists();
-    EXPECT_FALSE(std::filesystem::exists(folder.file("out.xls")));
-    EXPECT_FALSE(std::filesystem::exists(folder.file("out(1).xls")));
-    EXPECT_FALSE(std::filesystem::exists(folder.file("out(2).xls")));
-    EXPECT_TRUE(std::filesystem::exists(folder.file("out(4).xls")));
-
-    converter.split_data = false;
-    write_file(folder.file("out.xls"), "x");
-    write_file(folder.file("out(1).xls"), "x");
-    converter.clean_if_exists();
-    EXPECT_FALSE(std::filesystem::exists(folder.file("out.xls")));
-    EXPECT_TRUE(std::filesystem::exists(folder.file("out(1).xls")));  // parts are only touched when splitting
-}

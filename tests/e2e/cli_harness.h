@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -31,6 +32,9 @@ struct cli_options {
     int kill_after_ms = -1;                           // send SIGKILL this long after the start
     std::string interrupt_when_output_has;            // send SIGINT once stdout holds this text
     std::string kill_when_output_has;                 // send SIGKILL once stdout holds this text
+    std::function<bool()> interrupt_when;             // send interrupt_signal once this holds
+    int interrupt_signal = SIGINT;
+    std::function<bool()> kill_when;                  // send SIGKILL once this holds
 };
 
 // Runs the program with the emulator first on LD_LIBRARY_PATH; stdout and stderr are kept.
@@ -67,6 +71,14 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
             interrupted = true;
         }
         if (!killed && options.kill_after_ms >= 0 && elapsed >= options.kill_after_ms) {
+            ::kill(child, SIGKILL);
+            killed = true;
+        }
+        if (!interrupted && options.interrupt_when && options.interrupt_when()) {
+            ::kill(child, options.interrupt_signal);
+            interrupted = true;
+        }
+        if (!killed && options.kill_when && options.kill_when()) {
             ::kill(child, SIGKILL);
             killed = true;
         }

@@ -1,9 +1,9 @@
-// Faults of the destination during a run: a full disk, a file-size limit, the folder
-// removed while the run writes, a read-only folder. Each ends with a message, a failing
-// exit status and nothing under the destination's name but a complete workbook.
+// Faults of the destination during a run: a full disk, the folder removed while the run
+// writes, a read-only folder (a file-size limit: fault_durability_test.cpp). Each ends with
+// a message, a failing exit status and nothing under the destination's name but a complete
+// workbook.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 
 #include <atomic>
 #include <cerrno>
@@ -38,29 +38,6 @@ public:
 private:
     temp_folder folder_;
     std::string reason_;
-};
-
-// Keeps the file-size limit of this process (and so of the child it starts) at bytes, and
-// lets a write past it fail with EFBIG instead of ending the process.
-class file_size_limit {
-public:
-    explicit file_size_limit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~file_size_limit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-    file_size_limit(const file_size_limit&) = delete;
-    file_size_limit& operator=(const file_size_limit&) = delete;
-
-private:
-    rlimit saved_{};
-    sighandler_t previous_ = nullptr;
 };
 
 // The demo job of two tables into dest in the given format: 7 rows, then 2000.
@@ -101,22 +78,6 @@ TEST_P(full_disk, a_full_file_system_is_reported_and_leaves_nothing_behind) {
     EXPECT_TRUE(reports(result, dest, "No space left on device"));
     EXPECT_FALSE(std::filesystem::exists(dest));
     EXPECT_TRUE(stray_files(disk.path(), {}).empty());
-}
-
-TEST_P(full_disk, a_file_size_limit_is_reported_and_leaves_nothing_behind) {
-    temp_folder folder;
-    const std::string dest = folder.file(std::string("limited.") + extensions[GetParam()]);
-    big_job(dest, GetParam()).write(folder.file("job.spr"));
-    cli_result result;
-    {
-        const file_size_limit limit(16 * 1024);
-        result = run_cli({folder.file("job.spr")});
-    }
-    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
-    // .xls sheet data is spooled first, so the limit strikes there
-    EXPECT_TRUE(reports(result, GetParam() == 2 ? dest : "sheet data into a temporary file", "File too large"));
-    EXPECT_FALSE(std::filesystem::exists(dest));
-    EXPECT_TRUE(stray_files(folder.path(), {"job.spr"}).empty());
 }
 
 TEST_P(full_disk, the_same_job_fits_on_a_larger_file_system) {

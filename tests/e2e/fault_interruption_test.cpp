@@ -1,5 +1,5 @@
-// Runs cut short from outside: the connection lost in the middle of a table in the .xls
-// formats, and the process killed in the middle of a table in every format.
+// Runs cut short from outside: the connection lost in the middle of a table. (A killed run:
+// fault_durability_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "cli_harness.h"
@@ -75,34 +75,3 @@ TEST_P(lost_connection, abort_on_error_keeps_no_workbook) {
 }
 
 INSTANTIATE_TEST_SUITE_P(formats, lost_connection, ::testing::Values(0, 1, 2));
-
-class killed_run : public ::testing::TestWithParam<int> {};
-
-// After SIGKILL nothing can clean up: a temporary file may remain beside the destination,
-// but the destination's name never holds a partial workbook.
-TEST_P(killed_run, a_killed_run_leaves_no_partial_workbook_under_the_destination_name) {
-    temp_folder folder;
-    job_profile job;
-    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
-    job.dest = folder.file(std::string("killed.") + extensions[GetParam()]);
-    job.format_version = GetParam();
-    job.write(folder.file("job.spr"));
-    cli_options options;
-    options.environment["OCIEMU_RTT_US"] = "300000";  // ORDER_LINES is still being read when the kill lands
-    options.kill_when_output_has = "Table 'DEPARTMENTS'";
-    const cli_result result = run_cli({folder.file("job.spr")}, options);
-    ASSERT_EQ(result.signal, SIGKILL) << "the run ended before it was killed\n" << result.out << result.err;
-    EXPECT_FALSE(std::filesystem::exists(job.dest));
-    // What may be left is a hidden temporary file, never a file a user would take for
-    // the workbook.
-    for (const auto& name : stray_files(folder.path(), {"job.spr"})) EXPECT_EQ(name[0], '.') << name;
-
-    // the same job run again afterwards completes and replaces nothing it should not
-    const cli_result again = run_cli({folder.file("job.spr")});
-    EXPECT_EQ(again.exit_code, 0) << again.err;
-    const auto sheets = read_workbook(job.dest);
-    ASSERT_EQ(sheets.size(), 2u);
-    EXPECT_EQ(sheets[1].rows.size(), 2001u);
-}
-
-INSTANTIATE_TEST_SUITE_P(formats, killed_run, ::testing::Values(0, 1, 2));

@@ -1,9 +1,13 @@
-// File-name splitting and existence tests.
+// File-name splitting, existence tests and the runs' temporary files.
 #include "toolkit/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "../support/temp_folder.h"
 
@@ -57,4 +61,35 @@ TEST(existence, a_file_that_cannot_be_written_fails_the_read_write_test) {
     // A running program cannot be opened for writing, even by root.
     EXPECT_TRUE(tk_is_file_exist(module_path()));
     EXPECT_FALSE(tk_is_file_exist(module_path(), 1));
+}
+
+// Only plain files named by a run whose process is gone: never a live run's, never a
+// user's file that merely looks alike.
+TEST(temporaries, only_dead_runs_files_are_removed) {
+    temp_folder folder;
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child), live = std::to_string(::getpid());
+    const std::vector<std::string> kept = {".sprandel-" + live + "-1.tmp", ".sprandel-x" + dead + "-1.tmp",
+                                           ".sprandel-" + dead + "-1.tmp.bak", ".sprandel-" + dead + ".tmp",
+                                           ".sprandel-" + dead + "-.tmp", "sprandel-" + dead + "-1.tmp"};
+    for (const auto& name : kept) write_file(folder.file(name), "x");
+    write_file(folder.file(".sprandel-" + dead + "-1.tmp"), "x");
+    std::filesystem::create_directory(folder.file(".sprandel-" + dead + "-2.tmp"));
+    std::filesystem::create_symlink(folder.file("target"), folder.file(".sprandel-" + dead + "-3.tmp"));
+
+    EXPECT_EQ(tk_remove_dead_temporaries(folder.path().string()), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.file(".sprandel-" + dead + "-1.tmp")));
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(folder.file(name))) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file(".sprandel-" + dead + "-2.tmp")));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file(".sprandel-" + dead + "-3.tmp")));
+
+    // a new temporary file is short, hidden, carries this process's id and is never an old one
+    const std::string first = tk_create_temporary_beside(folder.file(std::string(250, 'n') + ".xlsx"));
+    const std::string second = tk_create_temporary_beside(folder.file("other.xlsx"));
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(std::filesystem::path(first).filename().string().starts_with(".sprandel-" + live + "-"));
+    EXPECT_EQ(std::filesystem::path(first).parent_path(), folder.path());
+    EXPECT_EQ(tk_remove_dead_temporaries(folder.path().string()), 0);  // ours stay
 }

@@ -8,9 +8,11 @@
 #define OCI_DECLARE_PROTOTYPES
 #include "oracle/oci_declarations.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <variant>
@@ -71,6 +73,12 @@ struct server_handle : handle_base {
     bool broken = false;                        // the simulated line dropped (ORA-03113)
     long long fail_after_rows = -1;             // OCIEMU_FAIL_AFTER_ROWS at attach time
     std::string encoded_banner;
+    // The simulated line: OCIBreak, called from another thread, cuts short the round trip
+    // under way on it.
+    std::mutex line_mutex;
+    std::condition_variable line_wakeup;
+    bool is_in_round_trip = false;
+    bool is_break_requested = false;
 };
 
 struct session_handle : handle_base {

@@ -26,7 +26,7 @@ char decimal_separator_setting() {
 
 void attach(server_handle& server, const std::string& connect_string) {
     const connect_target target = parse_connect_string(connect_string);
-    count_round_trip();
+    count_round_trip(server);
     if (target.form != connect_form::alias && !is_local_host(target.host)) throw make_error(ora::host_unknown);
     const auto file = find_service_database(target.service);
     if (!file) throw make_error(target.form == connect_form::alias ? ora::alias_not_resolved : ora::service_unknown);
@@ -90,7 +90,7 @@ OCIEMU_EXPORT sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISessio
         if (credt != OCI_CRED_RDBMS && credt != OCI_CRED_EXT) throw make_error(ora::bad_mode);
         if (session->authenticated) throw make_error(ora::user_already_authenticated);
         server_handle& server = connected_server(*service);
-        count_round_trip();
+        count_round_trip(server);
         if (credt == OCI_CRED_EXT) throw make_error(ora::invalid_credentials);  // no OS accounts here
         session->user = server.database->authenticate(session->user_name, session->password);
         session->authenticated = true;
@@ -109,7 +109,7 @@ OCIEMU_EXPORT sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession*
     if (!session) return OCI_INVALID_HANDLE;
     return guarded(error->diag, [&] {
         if (!session->authenticated) throw make_error(ora::not_logged_on);
-        count_round_trip();
+        if (session->server) count_round_trip(*session->server);
         session->authenticated = false;
         session->server = nullptr;
         if (service->session == session) service->session = nullptr;
@@ -128,7 +128,7 @@ OCIEMU_EXPORT sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp
         else throw make_error(ora::illegal_handle_type);
         if (!server->database) throw make_error(ora::not_connected);
         if (server->broken) throw make_error(ora::end_of_file_on_channel);
-        count_round_trip();
+        count_round_trip(*server);
         write_banner(*handle->env, server->database->banner(), bufp, bufsz);
         return OCI_SUCCESS;
     });
@@ -139,8 +139,33 @@ OCIEMU_EXPORT sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4) {
     error_handle* error = error_of(errhp);
     if (!service || !error) return OCI_INVALID_HANDLE;
     return guarded(error->diag, [&] {
-        connected_server(*service);
-        count_round_trip();
+        count_round_trip(connected_server(*service));
         return OCI_SUCCESS;
     });
+}
+
+OCIEMU_EXPORT sword OCIBreak(void* hndlp, OCIError* errhp) {
+    error_handle* error = error_of(errhp);
+    handle_base* handle = find_handle(hndlp);
+    if (!error || !handle || (handle->type != OCI_HTYPE_SVCCTX && handle->type != OCI_HTYPE_SERVER))
+        return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        // Either handle names the line: a service context through its server.
+        server_handle* server = handle->type == OCI_HTYPE_SERVER ? static_cast<server_handle*>(handle)
+                                                                 : static_cast<service_context*>(handle)->server;
+        if (!server || !find_handle_of<server_handle>(server, OCI_HTYPE_SERVER)) throw make_error(ora::not_connected);
+        break_round_trip(*server);
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCIReset(void* hndlp, OCIError* errhp) {
+    // Only non-blocking connections need a reset after a break; the emulator's are blocking,
+    // so there is nothing to reset.
+    error_handle* error = error_of(errhp);
+    handle_base* handle = find_handle(hndlp);
+    if (!error || !handle || (handle->type != OCI_HTYPE_SVCCTX && handle->type != OCI_HTYPE_SERVER))
+        return OCI_INVALID_HANDLE;
+    error->diag.clear();
+    return OCI_SUCCESS;
 }

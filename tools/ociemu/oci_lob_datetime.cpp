@@ -17,12 +17,14 @@ const lob_value& contents_of(const lob_locator& locator) {
 
 std::uint64_t length_of(const lob_value& value) { return value.character ? value.text.size() : value.bytes.size(); }
 
-void require_live_service(OCISvcCtx* svchp) {
+// The line of a service context that is connected and not broken.
+server_handle& require_live_service(OCISvcCtx* svchp) {
     auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
     if (!service || !service->server || !find_handle_of<server_handle>(service->server, OCI_HTYPE_SERVER) ||
         !service->server->database)
         throw make_error(ora::not_connected);
     if (service->server->broken) throw make_error(ora::end_of_file_on_channel);
+    return *service->server;
 }
 
 struct piece {
@@ -108,9 +110,9 @@ OCIEMU_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator*
     auto* locator = static_cast<lob_locator*>(find_handle(locp));
     if (!error || !locator || (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE)) return OCI_INVALID_HANDLE;
     return guarded(error->diag, [&]() -> sword {
-        require_live_service(svchp);
+        server_handle& server = require_live_service(svchp);
         if (!amtp || !bufp) throw make_error(ora::illegal_lob_parameter);
-        count_round_trip();
+        count_round_trip(server);
         read_request request{offset, *amtp, bufp, bufl, wants_utf16(*locator, csid), locator->stream_offset != 0};
         if (!cbfp) {
             const read_result result = read_once(*locator, request);
@@ -143,7 +145,7 @@ OCIEMU_EXPORT sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
     auto* locator = static_cast<lob_locator*>(find_handle(locp));
     if (!error || !locator || (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE)) return OCI_INVALID_HANDLE;
     return guarded(error->diag, [&]() -> sword {
-        require_live_service(svchp);
+        server_handle& server = require_live_service(svchp);
         if (!bufp || !byte_amtp) throw make_error(ora::illegal_lob_parameter);
         if (cbfp) throw make_error(ora::illegal_lob_parameter, "");
         const lob_value& value = contents_of(*locator);
@@ -152,7 +154,7 @@ OCIEMU_EXPORT sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
         std::uint64_t amount = *byte_amtp;
         if (value.character)
             amount = char_amtp && *char_amtp ? *char_amtp : (utf16 ? *byte_amtp / 2 : *byte_amtp);
-        count_round_trip();
+        count_round_trip(server);
         const bool continuing = piece_kind == OCI_NEXT_PIECE && locator->stream_offset != 0;
         const read_result result = read_once(*locator, {offset, amount, bufp, bufl, utf16, continuing});
         *byte_amtp = result.copied.bytes;
@@ -179,9 +181,9 @@ OCIEMU_EXPORT sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
     auto* locator = static_cast<lob_locator*>(find_handle(locp));
     if (!error || !locator || (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE)) return OCI_INVALID_HANDLE;
     return guarded(error->diag, [&] {
-        require_live_service(svchp);
+        server_handle& server = require_live_service(svchp);
         if (!lenp) throw make_error(ora::illegal_lob_parameter);
-        count_round_trip();
+        count_round_trip(server);
         *lenp = length_of(contents_of(*locator));
         return OCI_SUCCESS;
     });

@@ -26,6 +26,7 @@ const char* message_template(int code) {
     case 1007: return "variable not in select list";
     case 1008: return "not all variables bound";
     case 1012: return "not logged on";
+    case 1013: return "user requested cancel of current operation";
     case 1017: return "invalid username/password; logon denied";
     case 1403: return "no data found";
     case 1405: return "fetched column value is NULL";

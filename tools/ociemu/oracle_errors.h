@@ -39,6 +39,7 @@ inline constexpr int table_does_not_exist = 942;
 inline constexpr int variable_not_in_select_list = 1007;
 inline constexpr int variables_not_bound = 1008;
 inline constexpr int not_logged_on = 1012;
+inline constexpr int user_requested_cancel = 1013;
 inline constexpr int invalid_credentials = 1017;
 inline constexpr int no_data_found = 1403;
 inline constexpr int null_fetched = 1405;

@@ -1,10 +1,11 @@
 // The round-trip counter behind ociemu_round_trips() and the OCIEMU_RTT_US latency.
 #include "round_trips.h"
 
+#include "handles.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace ociemu {
 namespace {
@@ -21,10 +22,28 @@ long latency_microseconds() {
 
 }  // namespace
 
-void count_round_trip() {
+void count_round_trip(server_handle& server) {
     counter.fetch_add(1, std::memory_order_relaxed);
-    if (const long latency = latency_microseconds(); latency > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(latency));
+    const long latency = latency_microseconds();
+    std::unique_lock lock(server.line_mutex);
+    server.is_in_round_trip = true;
+    server.is_break_requested = false;
+    if (latency > 0)
+        server.line_wakeup.wait_for(lock, std::chrono::microseconds(latency), [&] { return server.is_break_requested; });
+    server.is_in_round_trip = false;
+    if (server.is_break_requested) {
+        server.is_break_requested = false;
+        throw make_error(ora::user_requested_cancel);
+    }
+}
+
+void break_round_trip(server_handle& server) {
+    {
+        std::lock_guard lock(server.line_mutex);
+        if (!server.is_in_round_trip) return;
+        server.is_break_requested = true;
+    }
+    server.line_wakeup.notify_all();
 }
 
 std::uint64_t round_trips_so_far() { return counter.load(std::memory_order_relaxed); }

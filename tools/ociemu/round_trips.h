@@ -5,8 +5,16 @@
 
 namespace ociemu {
 
-// One round trip to the "server": counted, then delayed by OCIEMU_RTT_US microseconds.
-void count_round_trip();
+struct server_handle;
+
+// One round trip to the "server" over the line of server: counted, then delayed by
+// OCIEMU_RTT_US microseconds. An OCIBreak on that line during the delay ends it at once
+// with ORA-01013.
+void count_round_trip(server_handle& server);
+
+// OCIBreak's effect: the round trip under way on the line, if any, ends with ORA-01013.
+// With none under way nothing happens.
+void break_round_trip(server_handle& server);
 
 std::uint64_t round_trips_so_far();
 

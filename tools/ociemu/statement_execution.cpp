@@ -80,7 +80,7 @@ sword deliver_rows(statement_handle& statement, diagnostics& diag, ub4 rows) {
     while (placed < rows) {
         if (statement.buffered.empty()) {
             if (statement.server_done) break;
-            count_round_trip();
+            count_round_trip(*statement.service->server);
             receive_rows(statement, std::max<std::size_t>(rows - placed, prefetch_rows(statement)), true);
             continue;
         }
@@ -144,7 +144,7 @@ sword execute_statement(service_context& service, statement_handle& statement, d
     session_handle& session = live_session(service);
     reset_results(statement);
     statement.service = &service;
-    count_round_trip();  // parse, execute and the first rows travel together
+    count_round_trip(*service.server);  // parse, execute and the first rows travel together
     const analysed_statement analysis = analyse_statement(statement.text, session.user);
     if (analysis.command != session_command::none) return run_session_command(service, analysis);
     database_session& database = *service.server->database;

@@ -126,7 +126,11 @@ void biff_workbook_writer::close() {
                                  sheets_[k]->write_stream(out, offsets[k], k == 0);
                              out.write_zeros(padding);
                          });
-    temporary_output_file file(destination_);
+    if (!origin_.empty()) {
+        const auto* text = reinterpret_cast<const std::byte*>(origin_.data());
+        container.add_stream(origin_stream_name, std::vector<std::byte>(text, text + origin_.size()));
+    }
+    temporary_output_file file(destination_, output_path_);
     container.write(file);
     file.commit();
     closed_ = true;

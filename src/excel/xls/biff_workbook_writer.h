@@ -14,6 +14,9 @@
 #include "excel/xls/biff_sheet_writer.h"
 #include "excel/xls/biff_string_table.h"
 
+// The compound-file stream that holds a workbook's origin text (UTF-8).
+inline constexpr std::u16string_view origin_stream_name = u"SprandelOrigin";
+
 class biff_workbook_writer {
 public:
     biff_workbook_writer(std::filesystem::path destination, biff_version version);
@@ -29,6 +32,11 @@ public:
     biff_sheet_writer* find_sheet(std::string_view name);  // ignoring case; null when absent
     std::size_t sheet_count() const noexcept { return sheets_.size(); }
 
+    // A text stored in a stream of its own (origin_stream_name), so the workbook can be
+    // recognised later; readers of the workbook stream never see it.
+    void set_origin(std::string origin) { origin_ = std::move(origin); }
+    // Where close() puts the file instead of the destination (see temporary_output_file).
+    void set_output_path(std::filesystem::path path) { output_path_ = std::move(path); }
     void close();  // throws naming the file; the workbook is complete only after it
     // Forgets the sheet of that name and everything spooled for it (nothing when absent).
     void remove_sheet(std::string_view name) noexcept;
@@ -46,5 +54,7 @@ private:
     biff_string_table strings_;
     std::vector<std::unique_ptr<biff_sheet_writer>> sheets_;
     std::size_t replaced_ = 0;
+    std::string origin_;
+    std::filesystem::path output_path_;
     bool closed_ = false;
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "toolkit/exception.h"
+#include "toolkit/files.h"
 #include "toolkit/log.h"
 
 void byte_sink::write_zeros(std::uint64_t count) {
@@ -22,27 +23,14 @@ void memory_sink::write(std::span<const std::byte> bytes) {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
 }
 
-temporary_output_file::temporary_output_file(std::filesystem::path destination)
-    : destination_(std::move(destination)) {
-    std::filesystem::path folder = destination_.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string hidden_name = ".";  // appended, not concatenated: GCC 12 warns falsely on the latter
-    hidden_name += destination_.filename().string();
-    hidden_name += ".XXXXXX";
-    std::string pattern = (folder / hidden_name).string();
-    const int descriptor = ::mkstemp(pattern.data());
-    if (descriptor < 0)
-        throw tk_exception_ex("Cannot create a temporary file beside " + destination_.string() + ": ");
-    temporary_ = pattern;
-    // mkstemp makes the file private; a saved workbook gets the usual permissions
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(descriptor, 0666 & ~mask);
-    file_ = ::fdopen(descriptor, "wb");
+temporary_output_file::temporary_output_file(std::filesystem::path destination, std::filesystem::path output)
+    : destination_(std::move(destination)), output_(output.empty() ? destination_ : std::move(output)) {
+    temporary_ = tk_create_temporary_beside(destination_.string());
+    file_ = std::fopen(temporary_.c_str(), "wb");
     if (file_ == nullptr) {
         const int saved = errno;
-        ::close(descriptor);
-        std::filesystem::remove(temporary_);
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
         throw tk_exception_ex(saved, "Cannot open " + temporary_.string() + ": ", tk_level_serious);
     }
 }
@@ -76,12 +64,12 @@ void temporary_output_file::commit() {
         throw tk_exception_ex(flushed ? errno : saved, "Failed to write into " + destination_.string() + ": ",
                               tk_level_serious);
     }
-    std::error_code error;
-    std::filesystem::rename(temporary_, destination_, error);
-    if (error) {
+    try {
+        tk_replace_file(temporary_.string(), output_.string());
+    } catch (const tk_exception&) {
         std::error_code ignored;  // the rename's error is the one to report
         std::filesystem::remove(temporary_, ignored);
-        throw tk_exception("Cannot save " + destination_.string() + ": " + error.message(), tk_level_serious);
+        throw;
     }
 }
 

@@ -30,11 +30,13 @@ private:
 };
 
 // "Undone unless committed": the bytes go to a hidden temporary file in the destination's
-// folder, and commit() renames it over the destination. Destroyed without commit(), the
-// temporary file is removed, so a failed save never leaves a partial workbook behind.
+// folder, and commit() renames it over the destination (or over output, when given: a
+// caller that publishes several files together names its own file there; messages keep
+// naming the destination). Destroyed without commit(), the temporary file is removed, so
+// a failed save never leaves a partial workbook behind.
 class temporary_output_file : public byte_sink {
 public:
-    explicit temporary_output_file(std::filesystem::path destination);
+    explicit temporary_output_file(std::filesystem::path destination, std::filesystem::path output = {});
     ~temporary_output_file() override;
     temporary_output_file(const temporary_output_file&) = delete;
     temporary_output_file& operator=(const temporary_output_file&) = delete;
@@ -46,6 +48,7 @@ public:
 
 private:
     std::filesystem::path destination_;
+    std::filesystem::path output_;
     std::filesystem::path temporary_;
     std::FILE* file_ = nullptr;
     std::uint64_t written_ = 0;

@@ -44,6 +44,11 @@ public:
     // Ends without writing anything under the workbook's name.
     void abandon() noexcept { writer_.abandon(); }
     std::size_t sheet_count() const noexcept { return writer_.sheet_count(); }
+    // A text the workbook carries so it can be recognised later (see biff_workbook_writer).
+    void set_origin(std::string origin) { writer_.set_origin(std::move(origin)); }
+    // Where close() puts the workbook instead of its name: the run's temporary file, renamed
+    // by the run once every workbook is complete. Messages keep naming the workbook.
+    void set_output_path(std::string path) { writer_.set_output_path(std::move(path)); }
     int mode() const noexcept { return engine_; }
     biff_version version() const noexcept { return writer_.version(); }
     // Characters of Excel 5.0 texts that became "?".

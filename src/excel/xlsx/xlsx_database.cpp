@@ -38,8 +38,11 @@ std::unique_ptr<udb_recordset> xlsx_database::create_table(const std::string& na
     std::vector<std::string> header;
     header.reserve(schema.size());
     for (const auto& descriptor : schema) header.push_back(descriptor->name);
-    if (workbook_ == nullptr || file_per_table_)
+    if (workbook_ == nullptr || file_per_table_) {
         workbook_ = std::make_shared<SimpleXlsx::CWorkbook>(workbook_path(name), wrap_text_);
+        workbook_->set_origin(origin_);
+        if (!output_path_.empty() && !file_per_table_) workbook_->set_output_path(output_path_);
+    }
     SimpleXlsx::CWorksheet& sheet = workbook_->add_sheet(name, header);
     tables_.push_back(name);
     return std::make_unique<xlsx_worksheet>(workbook_, sheet, schema);

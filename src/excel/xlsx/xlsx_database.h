@@ -36,6 +36,12 @@ public:
     // when the file cannot be written; nothing is left under that name then.
     void save();
 
+    // A text every workbook of this database carries as a custom document property.
+    void set_origin(std::string origin) { origin_ = std::move(origin); }
+    // Where save() puts the workbook instead of its destination: the run's temporary name,
+    // renamed by the run once every workbook is complete. Messages keep naming the destination.
+    void set_output_path(std::string path) { output_path_ = std::move(path); }
+
     bool is_file_per_table() const noexcept { return file_per_table_; }
     bool is_wrap_text() const noexcept { return wrap_text_; }
 
@@ -44,5 +50,7 @@ private:
 
     bool file_per_table_;
     bool wrap_text_;
+    std::string origin_;
+    std::string output_path_;
     std::shared_ptr<SimpleXlsx::CWorkbook> workbook_;  // shared with its worksheets
 };

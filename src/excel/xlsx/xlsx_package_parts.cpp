@@ -220,6 +220,8 @@ void write_content_types(XmlWriter& writer, const package_contents& contents) {
     write_override(writer, "/xl/styles.xml", std::string(office) + "spreadsheetml.styles+xml");
     write_override(writer, "/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml");
     write_override(writer, "/docProps/app.xml", std::string(office) + "extended-properties+xml");
+    if (!contents.origin.empty())
+        write_override(writer, "/docProps/custom.xml", std::string(office) + "custom-properties+xml");
     if (contents.has_shared_strings)
         write_override(writer, "/xl/sharedStrings.xml", std::string(office) + "spreadsheetml.sharedStrings+xml");
     for (std::size_t i = 0; i < contents.sheets.size(); ++i)
@@ -228,10 +230,11 @@ void write_content_types(XmlWriter& writer, const package_contents& contents) {
     writer.end();
 }
 
-void write_package_relationships(XmlWriter& writer) {
+void write_package_relationships(XmlWriter& writer, const package_contents& contents) {
     writer.prolog();
     writer.start("Relationships");
     writer.attribute("xmlns", relationships_namespace);
+    if (!contents.origin.empty()) write_office_relationship(writer, 4, "custom-properties", "docProps/custom.xml");
     write_office_relationship(writer, 3, "extended-properties", "docProps/app.xml");
     write_relationship(writer, relationship_id(2),
                        "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
@@ -353,6 +356,21 @@ void write_theme(XmlWriter& writer) {
     writer.end();
     write_empty(writer, "a:objectDefaults");
     write_empty(writer, "a:extraClrSchemeLst");
+    writer.end();
+}
+
+void write_custom_properties(XmlWriter& writer, const package_contents& contents) {
+    writer.prolog();
+    writer.start("Properties");
+    writer.attribute("xmlns", "http://schemas.openxmlformats.org/officeDocument/2006/custom-properties");
+    writer.attribute("xmlns:vt", "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes");
+    writer.start("property");
+    // the format id of user-defined properties; ids start at 2
+    writer.attribute("fmtid", "{D5CDD505-2E9C-101B-9397-08002B2CF9AE}");
+    writer.attribute("pid", 2);
+    writer.attribute("name", origin_property_name);
+    writer.element("vt:lpwstr", contents.origin);
+    writer.end();
     writer.end();
 }
 

@@ -22,6 +22,7 @@ struct sheet_entry {
 struct package_contents {
     std::vector<sheet_entry> sheets;
     bool has_shared_strings = false;
+    std::string origin;  // the custom property that marks who wrote the workbook; none when empty
 };
 
 // Part names inside the package.
@@ -29,12 +30,17 @@ std::string worksheet_part_name(std::size_t position);  // 0 -> "xl/worksheets/s
 
 // Each writes a whole part, prolog included.
 void write_content_types(XmlWriter& writer, const package_contents& contents);
-void write_package_relationships(XmlWriter& writer);
+void write_package_relationships(XmlWriter& writer, const package_contents& contents);
 void write_workbook_relationships(XmlWriter& writer, const package_contents& contents);
 void write_workbook(XmlWriter& writer, const package_contents& contents);
 void write_core_properties(XmlWriter& writer, const std::string& creator, std::time_t saved_at);
 void write_app_properties(XmlWriter& writer, const package_contents& contents);
 void write_theme(XmlWriter& writer);
+// docProps/custom.xml with one text property: origin_property_name = contents.origin.
+void write_custom_properties(XmlWriter& writer, const package_contents& contents);
+
+// The custom document property a run writes into each of its workbooks.
+inline constexpr const char* origin_property_name = "Sprandel workbook of";
 
 // The creator named in the document properties: the USERNAME variable, else "Unknown".
 std::string document_creator();

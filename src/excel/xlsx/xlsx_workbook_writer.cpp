@@ -41,6 +41,7 @@ struct CWorkbook::impl {
     std::vector<std::unique_ptr<CWorksheet>> sheets;
     bool wrap_text;
     bool is_saved = false;
+    std::string origin;
 
     void write_part(const std::string& name, const std::function<void(XmlWriter&)>& write) {
         zip.open_entry(name);
@@ -54,6 +55,7 @@ struct CWorkbook::impl {
         package_contents result;
         for (const auto& sheet : sheets) result.sheets.push_back(sheet->entry());
         result.has_shared_strings = !strings.empty();
+        result.origin = origin;
         return result;
     }
 };
@@ -92,11 +94,16 @@ void CWorkbook::save() {
     impl_->write_part("docProps/app.xml", [&](XmlWriter& w) { write_app_properties(w, contents); });
     impl_->write_part("docProps/core.xml",
                       [&](XmlWriter& w) { write_core_properties(w, document_creator(), std::time(nullptr)); });
-    impl_->write_part("_rels/.rels", [](XmlWriter& w) { write_package_relationships(w); });
+    if (!contents.origin.empty())
+        impl_->write_part("docProps/custom.xml", [&](XmlWriter& w) { write_custom_properties(w, contents); });
+    impl_->write_part("_rels/.rels", [&](XmlWriter& w) { write_package_relationships(w, contents); });
     impl_->write_part("[Content_Types].xml", [&](XmlWriter& w) { write_content_types(w, contents); });
     impl_->zip.commit();  // the package is not done until the central directory is on disk
     impl_->is_saved = true;
 }
+
+void CWorkbook::set_origin(std::string origin) { impl_->origin = std::move(origin); }
+void CWorkbook::set_output_path(std::string path) { impl_->zip.set_output_path(std::move(path)); }
 
 bool CWorkbook::is_saved() const noexcept { return impl_->is_saved; }
 std::size_t CWorkbook::sheet_count() const noexcept { return impl_->sheets.size(); }

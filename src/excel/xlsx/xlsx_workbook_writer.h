@@ -25,6 +25,10 @@ public:
     // written at a time. The title must be a valid sheet name not yet in the workbook;
     // a rejected title changes nothing.
     CWorksheet& add_sheet(std::string_view title, std::span<const std::string> column_names);
+    // A text written as a custom document property, so the workbook can be recognised later.
+    void set_origin(std::string origin);
+    // Where save() puts the file instead of the destination (see zip_package).
+    void set_output_path(std::string path);
     // Finishes the last sheet, writes the remaining parts and puts the file in place.
     void save();
 

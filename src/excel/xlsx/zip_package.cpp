@@ -7,7 +7,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -17,6 +16,7 @@
 
 #include "excel/xlsx/xlsx_error.h"
 #include "toolkit/exception.h"
+#include "toolkit/files.h"
 #include "toolkit/log.h"
 
 namespace SimpleXlsx {
@@ -26,21 +26,10 @@ constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
 
 // A fresh name beside the destination, created exclusively so no other file is touched.
 std::string create_temporary_file(const std::string& destination) {
-    const std::filesystem::path target(destination);
-    const std::string stem = target.filename().string();
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    static std::atomic<unsigned> counter{0};  // two runs on two threads never pick one name
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = (folder / ("." + stem + "." + std::to_string(::getpid()) + "." +
-                                            std::to_string(++counter) + ".tmp")).string();
-        const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        if (errno != EEXIST) throw_xlsx_system_error(xlsx_error::cannot_create_file, destination, errno);
-    }
-    throw_xlsx_error(xlsx_error::cannot_create_file, destination, "no free temporary name");
+    int error_number = 0;
+    std::string name = tk_try_create_temporary_beside(destination, error_number);
+    if (name.empty()) throw_xlsx_system_error(xlsx_error::cannot_create_file, destination, error_number);
+    return name;
 }
 
 zip_fileinfo entry_info(std::time_t now) {
@@ -63,6 +52,7 @@ int saved_errno_or(int fallback) { return errno != 0 ? errno : fallback; }
 struct zip_package::impl {
     std::string destination;
     std::string temporary;
+    std::string output;  // where commit() renames the file; the destination unless set
     zipFile zip = nullptr;
     zip_fileinfo info{};
     bool is_entry_open = false;
@@ -80,6 +70,7 @@ struct zip_package::impl {
 zip_package::zip_package(std::string destination) : impl_(std::make_unique<impl>()) {
     TK_LOG(2, "zip_package::ctor(%s)", destination.c_str());
     impl_->destination = std::move(destination);
+    impl_->output = impl_->destination;
     impl_->temporary = create_temporary_file(impl_->destination);
     impl_->info = entry_info(std::time(nullptr));
     errno = 0;
@@ -149,10 +140,16 @@ void zip_package::commit() {
     const int sync_errno = errno;
     ::close(fd);
     if (sync_status != 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
-    if (std::rename(impl_->temporary.c_str(), impl_->destination.c_str()) != 0)
+    if (std::rename(impl_->temporary.c_str(), impl_->output.c_str()) != 0)
         throw_xlsx_system_error(xlsx_error::cannot_rename_file, impl_->destination, errno);
     impl_->is_committed = true;
+    // the new name is only safe from a power cut once the folder is on the disk too
+    const std::filesystem::path folder = std::filesystem::path(impl_->output).parent_path();
+    if (!tk_sync_folder(folder.string()))
+        throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
 }
+
+void zip_package::set_output_path(std::string path) { impl_->output = std::move(path); }
 
 const std::string& zip_package::destination() const noexcept { return impl_->destination; }
 const std::string& zip_package::temporary_path() const noexcept { return impl_->temporary; }

@@ -28,6 +28,10 @@ public:
     void close_entry();
     // Writes the central directory, flushes the file to disk and renames it into place.
     void commit();
+    // Where commit() puts the file instead of the destination: a caller that publishes
+    // several files together names its own temporary file here. Messages keep naming the
+    // destination.
+    void set_output_path(std::string path);
 
     const std::string& destination() const noexcept;
     const std::string& temporary_path() const noexcept;
