@@ -16,7 +16,9 @@
 
 class biff_workbook_writer {
 public:
-    biff_workbook_writer(std::filesystem::path destination, biff_version version);
+    // string_budget: memory the shared-string lookup may take (BIFF8).
+    biff_workbook_writer(std::filesystem::path destination, biff_version version,
+                         std::size_t string_budget = biff_string_table::default_budget);
     biff_workbook_writer(const biff_workbook_writer&) = delete;
     biff_workbook_writer& operator=(const biff_workbook_writer&) = delete;
 
@@ -30,6 +32,10 @@ public:
     std::size_t sheet_count() const noexcept { return sheets_.size(); }
 
     void close();  // throws naming the file; the workbook is complete only after it
+    // The run has moved past this workbook for now (a part workbook): its sheets so far
+    // are finished and the shared-string lookup is given back. Later sheets still work;
+    // their texts are LABEL records.
+    void release_memory();
     bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
     std::size_t replaced_characters() const noexcept { return replaced_; }

@@ -35,6 +35,9 @@ public:
     // Completes the workbook and puts it in place under the destination's name. Throws
     // when the file cannot be written; nothing is left under that name then.
     void save();
+    // The run has moved past this workbook for now (a part workbook): its shared strings
+    // are written and their memory given back. Later sheets still work.
+    void release_memory();
 
     bool is_file_per_table() const noexcept { return file_per_table_; }
     bool is_wrap_text() const noexcept { return wrap_text_; }
