@@ -335,6 +335,7 @@ void sprandel_convertor::operator()() {
     try {
         TK_ASSERT(database != nullptr);
         oracle_engine().set_indexes_off(true);
+        oracle_engine().set_binary_values_off(true);  // they are shown as "<Binary Field>"
         table_count = static_cast<int>(tables.size());
         TK_LOG(3, "Converting database %s (%d tables)", src.c_str(), table_count.load());
         do_convert(*database);
