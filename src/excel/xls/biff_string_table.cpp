@@ -33,9 +33,9 @@ biff_string_table::biff_string_table(std::size_t budget) : budget_(budget) {}
 std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
     const std::size_t cost = text.size() * 2 + entry_overhead;
     const bool fits = !is_released_ && used_ + cost <= budget_;
-    if (!is_released_) {
-        // a lookup without building a key: most texts of a big table are already known
-        if (const auto found = index_.find(text); found != index_.end()) {
+    const std::size_t hash = is_released_ ? 0 : text_hash{}(text);
+    if (!is_released_ && filter_.may_contain(hash)) {
+        if (const auto found = index_.find(hashed_text{text, hash}); found != index_.end()) {
             ++total_;
             return found->second;
         }
@@ -47,6 +47,7 @@ std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
     texts_.append(scratch_.view());
     if (fits) {
         used_ += cost;
+        filter_.add(hash);
         index_.emplace(std::u16string(text), count_);
     }
     ++total_;
@@ -56,6 +57,7 @@ std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
 void biff_string_table::release_lookup() noexcept {
     is_released_ = true;
     decltype(index_)().swap(index_);
+    filter_.release();
 }
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include "excel/xls/biff_buffer.h"
 #include "excel/xls/compound_file_sink.h"
+#include "toolkit/hash_filter.h"
 
 class biff_string_table {
 public:
@@ -43,11 +44,24 @@ public:
     std::uint64_t size();
 
 private:
+    // A text with its hash, so a lookup hashes it once for the filter and the map.
+    struct hashed_text {
+        std::u16string_view text;
+        std::size_t hash;
+    };
     struct text_hash {
         using is_transparent = void;
         std::size_t operator()(std::u16string_view text) const noexcept { return std::hash<std::u16string_view>{}(text); }
+        std::size_t operator()(const hashed_text& key) const noexcept { return key.hash; }
     };
-    std::unordered_map<std::u16string, std::uint32_t, text_hash, std::equal_to<>> index_;
+    struct text_equal {
+        using is_transparent = void;
+        bool operator()(const std::u16string& a, const std::u16string& b) const noexcept { return a == b; }
+        bool operator()(const hashed_text& a, const std::u16string& b) const noexcept { return a.text == b; }
+        bool operator()(const std::u16string& a, const hashed_text& b) const noexcept { return a == b.text; }
+    };
+    std::unordered_map<std::u16string, std::uint32_t, text_hash, text_equal> index_;
+    hash_filter filter_;
     spool_file texts_;  // per entry: UTF-16 unit count, then the units, little-endian
     biff_buffer scratch_;
     std::size_t budget_;

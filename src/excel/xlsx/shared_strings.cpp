@@ -14,15 +14,19 @@ shared_strings::shared_strings(std::size_t budget) : budget_(budget) { indexes_.
 
 std::optional<std::uint32_t> shared_strings::index_of(std::string_view text, bool must_share) {
     if (is_closed_) return std::nullopt;
-    if (const auto found = indexes_.find(text); found != indexes_.end()) {
-        ++use_count_;
-        return found->second;
+    const std::size_t hash = text_hash{}(text);
+    if (filter_.may_contain(hash)) {
+        if (const auto found = indexes_.find(hashed_text{text, hash}); found != indexes_.end()) {
+            ++use_count_;
+            return found->second;
+        }
     }
     const std::size_t cost = text.size() + entry_overhead;
     if (used_ + cost > budget_ && !must_share) return std::nullopt;
     used_ += cost;
     ++use_count_;
     const auto index = static_cast<std::uint32_t>(in_order_.size());
+    filter_.add(hash);
     const auto inserted = indexes_.emplace(std::string(text), index).first;
     in_order_.push_back(&inserted->first);
     return index;
@@ -52,6 +56,7 @@ void shared_strings::close() noexcept {
     closed_size_ = in_order_.size();
     decltype(indexes_)().swap(indexes_);
     decltype(in_order_)().swap(in_order_);
+    filter_.release();
 }
 
 }  // namespace SimpleXlsx

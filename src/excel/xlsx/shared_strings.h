@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "toolkit/hash_filter.h"
+
 namespace SimpleXlsx {
 
 class XmlWriter;
@@ -43,11 +45,24 @@ public:
     void close() noexcept;
 
 private:
+    // A text with its hash, so a lookup hashes it once for the filter and the map.
+    struct hashed_text {
+        std::string_view text;
+        std::size_t hash;
+    };
     struct text_hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+        std::size_t operator()(const hashed_text& key) const noexcept { return key.hash; }
     };
-    std::unordered_map<std::string, std::uint32_t, text_hash, std::equal_to<>> indexes_;
+    struct text_equal {
+        using is_transparent = void;
+        bool operator()(const std::string& a, const std::string& b) const noexcept { return a == b; }
+        bool operator()(const hashed_text& a, const std::string& b) const noexcept { return a.text == b; }
+        bool operator()(const std::string& a, const hashed_text& b) const noexcept { return a == b.text; }
+    };
+    std::unordered_map<std::string, std::uint32_t, text_hash, text_equal> indexes_;
+    hash_filter filter_;
     // Keys of indexes_ by index; node-based maps never move their keys.
     std::vector<const std::string*> in_order_;
     std::uint64_t use_count_ = 0;
