@@ -6,7 +6,7 @@
 ora_record::~ora_record() = default;
 
 void ora_record::fill(const std::vector<std::unique_ptr<ora_type>>& columns) {
-    TK_LOG(2, "ora_record::ctor");
+    TK_LOG(1, "ora_record::ctor");
     if (size() != columns.size()) {
         clear();
         reserve(columns.size());

@@ -14,11 +14,6 @@ tk_log& tk_log::instance() noexcept {
     return log;
 }
 
-tk_log::~tk_log() {
-    std::lock_guard lock(mutex_);
-    close_file();
-}
-
 void tk_log::close_file() noexcept {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;

@@ -39,8 +39,9 @@ public:
     static constexpr std::size_t wide_buffer_chars = 10240;
 
 private:
+    // No destructor of its own: objects destroyed at exit may still log, and exit closes
+    // the file after flushing it anyway.
     tk_log() = default;
-    ~tk_log();
     // Empties the file on the first message; false when level is below the minimum.
     bool accepts(int level) noexcept;
     void write_text(const char* text, std::size_t size) noexcept;
