@@ -205,7 +205,7 @@ void xls_converter::do_convert(udb_database& source) {
         throw;
     }
 
-    TK_LOG(1, "xls_converter::save(active_idx=%d)", format_version);
+    TK_LOG(2, "xls_converter::save(active_idx=%d)", format_version);  // once a run, the moment the workbooks are completed
     // The header patch goes into the complete files before they take the destination's name.
     do_patch(books.complete_all());
     written_workbooks = books.publish();
@@ -492,6 +492,7 @@ void sprandel_convertor::operator()() {
     try {
         TK_ASSERT(database != nullptr);
         oracle_engine().set_indexes_off(true);
+        oracle_engine().set_binary_values_off(true);  // they are shown as "<Binary Field>"
         table_count = static_cast<int>(tables.size());
         TK_LOG(3, "Converting database %s (%d tables)", src.c_str(), table_count.load());
         do_convert(*database);

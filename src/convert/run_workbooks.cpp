@@ -87,8 +87,15 @@ udb_database& run_workbooks::workbook(int part) {
 
 void run_workbooks::finish_sheet(int part, udb_recordset& sheet) {
     TK_LOG(1, "xls_converter::save_table(active_idx=%d)", format_version_);
-    if (format_version_ != 2) return;  // .xls sheets are completed with their workbook
-    static_cast<xlsx_database&>(workbook(part)).save_table(sheet);
+    // A part workbook is left for good unless a later table grows as long: what it holds
+    // in memory is given back now, so a split run stays as small as one part.
+    if (format_version_ != 2) {
+        if (part > 0) static_cast<dao_database&>(workbook(part)).release_memory();
+        return;  // .xls sheets are completed with their workbook
+    }
+    auto& book = static_cast<xlsx_database&>(workbook(part));
+    book.save_table(sheet);
+    if (part > 0) book.release_memory();
 }
 
 std::vector<std::string> run_workbooks::complete_all() {

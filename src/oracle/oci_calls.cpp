@@ -105,10 +105,10 @@ ora_column_info ora_engine::describe_column(OCIStmt* statement, ub4 position) {
 }
 
 OCIDefine* ora_engine::define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
-                              sb2* indicator, ub2* returned_length) {
+                              sb2* indicator, ub2* returned_length, ub2* return_code) {
     OCIDefine* handle = nullptr;
     check_err(fn_->OCIDefineByPos(statement, &handle, error_, position, value, value_size, type, indicator,
-                                  returned_length, nullptr, OCI_DEFAULT),
+                                  returned_length, return_code, OCI_DEFAULT),
               "define a fetch buffer");
     return handle;
 }
@@ -145,7 +145,7 @@ ub1 ora_engine::lob_charset_form(OCILobLocator* locator) {
 
 sword ora_engine::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                            ub2 charset_id, ub1 charset_form) {
-    TK_LOG(2, "ora_lob::read_lob(%u,%u)", offset, *amount);
+    TK_LOG(1, "ora_lob::read_lob(%u,%u)", offset, *amount);
     refuse_if_broken_off();
     return check_err(fn_->OCILobRead(service_, error_, locator, amount, offset, buffer, buffer_bytes, nullptr,
                                      nullptr, charset_id, charset_form),

@@ -31,7 +31,7 @@ void ora_date::define(OCIStmt* statement, ub4 position) {
 }
 
 void ora_date::to_variant(ole_variant& value) {
-    TK_LOG(2, "ora_date::to_variant");
+    TK_LOG(1, "ora_date::to_variant");
     const ora_datetime_parts parts = ora_engine::instance().datetime_parts(descriptor_);
     TK_LOG(1, "Got time: %02d:%02d:%02d.%u", parts.hour, parts.minute, parts.second, parts.nanoseconds);
     if (parts.year < 1) {
@@ -66,7 +66,11 @@ void ora_lob::define(OCIStmt* statement, ub4 position) {
 }
 
 void ora_lob::to_variant(ole_variant& value) {
-    TK_LOG(2, "ora_lob::to_variant");
+    TK_LOG(1, "ora_lob::to_variant");
+    if (ctype_ == SQLT_BLOB && ora_engine::instance().binary_values_off()) {
+        value.attach_binary(ole_variant::byte_array());  // the locator says the value is there
+        return;
+    }
     const ub4 length = ora_engine::instance().lob_length(locator_);
     if (ctype_ == SQLT_CLOB) read_text(value, length);
     else read_bytes(value, length);

@@ -194,7 +194,7 @@ void ora_engine::clean() noexcept {
 }
 
 sword ora_engine::check_err(sword status, const char* action) {
-    TK_LOG(2, "ora_engine::check_err(status=%08X)", static_cast<unsigned>(status));
+    TK_LOG(1, "ora_engine::check_err(status=%08X)", static_cast<unsigned>(status));
     switch (status) {
     case OCI_ERROR:
         TK_LOG(1, "status == OCI_ERROR");

@@ -83,6 +83,11 @@ public:
     // Set by the conversion run before it opens tables: tables then do not read their indexes.
     bool indexes_off() const noexcept { return indexes_off_; }
     void set_indexes_off(bool on) noexcept { indexes_off_ = on; }
+    // Set by the conversion run, which shows every binary value as a placeholder: BLOB and
+    // LONG RAW columns then fetch only whether a value is there, and a value arrives as an
+    // empty byte array.
+    bool binary_values_off() const noexcept { return binary_values_off_; }
+    void set_binary_values_off(bool on) noexcept { binary_values_off_ = on; }
 
     // Turns an OCI_ERROR status into ora_exception with Oracle's code and text; an invalid
     // handle is a failure too. Other statuses are returned for the caller to test.
@@ -132,7 +137,7 @@ public:
     ub4 param_count(OCIStmt* statement);
     ora_column_info describe_column(OCIStmt* statement, ub4 position);
     OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
-                      sb2* indicator, ub2* returned_length);
+                      sb2* indicator, ub2* returned_length, ub2* return_code = nullptr);
     void set_define_charset(OCIDefine* define_handle, ub2 charset_id);
     void* alloc_descriptor(ub4 type);
     void free_descriptor(void* descriptor, ub4 type) noexcept;
@@ -156,6 +161,7 @@ private:
     bool session_begun_ = false;
     bool indexes_off_ = false;
     std::atomic<bool> is_broken_off_{false};
+    bool binary_values_off_ = false;
     std::unique_ptr<oci_client_library> library_;
     const oci_functions* fn_ = nullptr;
     OCIEnv* environment_ = nullptr;

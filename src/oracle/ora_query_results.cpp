@@ -6,7 +6,7 @@
 ora_record::~ora_record() = default;
 
 void ora_record::fill(const std::vector<std::unique_ptr<ora_type>>& columns) {
-    TK_LOG(2, "ora_record::ctor");
+    TK_LOG(1, "ora_record::ctor");
     if (size() != columns.size()) {
         clear();
         reserve(columns.size());
@@ -64,7 +64,7 @@ void ora_query_results::initialize(std::int32_t column_count, const std::string&
 }
 
 void ora_query_results::append_record(udb_record&) {
-    TK_LOG(2, "ora_query_results::append_record");
+    TK_LOG(1, "ora_query_results::append_record");
     TK_FAIL();
 }
 
@@ -75,13 +75,13 @@ bool ora_query_results::fetch_row() {
 }
 
 bool ora_query_results::is_eof() {
-    TK_LOG(2, "ora_query_results::is_eof");
+    TK_LOG(1, "ora_query_results::is_eof");
     TK_ASSERT(initialized_);
     return !fetch_row();
 }
 
 udb_record* ora_query_results::get_item() {
-    TK_LOG(2, "ora_query_results::get_item");
+    TK_LOG(1, "ora_query_results::get_item");
     TK_ASSERT(initialized_);
     if (!fetched_) {
         TK_LOG(1, "fetch wasn't called yet");
@@ -89,7 +89,7 @@ udb_record* ora_query_results::get_item() {
     }
     fetched_ = false;
     if (at_end_) {
-        TK_LOG(2, "status == OCI_NO_DATA!");
+        TK_LOG(1, "status == OCI_NO_DATA!");
         return nullptr;
     }
     record_.fill(columns_);

@@ -175,7 +175,7 @@ ole_variant ora_table::get_def_value(vartype type, std::string_view text) {
 }
 
 bool ora_table::is_eof() {
-    TK_LOG(2, "ora_table::is_eof(%lld,%lld)", static_cast<long long>(position_), static_cast<long long>(records_count_));
+    TK_LOG(1, "ora_table::is_eof(%lld,%lld)", static_cast<long long>(position_), static_cast<long long>(records_count_));
     if (position_ >= records_count_) return true;
     TK_ASSERT(initialized_);
     // Rows deleted since the count end the read early.
@@ -183,6 +183,6 @@ bool ora_table::is_eof() {
 }
 
 void ora_table::next() {
-    TK_LOG(2, "ora_table::next");
+    TK_LOG(1, "ora_table::next");
     ++position_;
 }

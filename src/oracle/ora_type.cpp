@@ -197,7 +197,7 @@ void ora_number::define(OCIStmt* statement, ub4 position) {
 // holds every digit. What no tag holds exactly stays the server's text.
 void ora_number::to_variant(ole_variant& value) {
     const std::string text = normalised_number(to_utf8(terminated(buffer_, std::size(buffer_))));
-    TK_LOG(2, "ora_number::to_variant(buf=%s)", text.c_str());
+    TK_LOG(1, "ora_number::to_variant(buf=%s)", text.c_str());
     number_text parts;
     if (!read_number_text(text, parts)) {
         value.attach_string(text);
@@ -214,7 +214,7 @@ void ora_number::to_variant(ole_variant& value) {
         value.clear();
     }
     if (!value.is_empty()) return;
-    TK_LOG(3, "Column '%s': number %s kept as text", name_.c_str(), text.c_str());
+    TK_LOG(1, "Column '%s': number %s kept as text", name_.c_str(), text.c_str());
     value.attach_string(text);
 }
 
@@ -249,9 +249,11 @@ ora_str_repr::ora_str_repr(const ora_column_info& column) : ora_type(column, col
     case SQLT_RID: case SQLT_RDD: case 105: size_ = rowid_chars; break;
     default: size_ = interval_chars; break;
     }
+    is_presence_only_ = ctype_ == SQLT_LBI && ora_engine::is_initialized() && ora_engine::instance().binary_values_off();
     // LONG RAW arrives as two hexadecimal digits per byte.
-    const std::size_t units = ctype_ == SQLT_LBI ? static_cast<std::size_t>(size_) * 2 + 1
-                                                 : static_cast<std::size_t>(size_) + 1;
+    const std::size_t units = is_presence_only_ ? 1
+                              : ctype_ == SQLT_LBI ? static_cast<std::size_t>(size_) * 2 + 1
+                                                   : static_cast<std::size_t>(size_) + 1;
     buffer_.assign(units, u'\0');
 }
 
@@ -259,15 +261,19 @@ void ora_str_repr::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_str_repr::define(%u)", position);
     ora_engine& engine = ora_engine::instance();
     define_ = engine.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR,
-                            &indicator_, nullptr);
+                            &indicator_, nullptr, is_presence_only_ ? &return_code_ : nullptr);
     if (ctype_ != SQLT_LBI) engine.set_define_charset(define_, OCI_UTF16ID);
 }
 
 void ora_str_repr::to_variant(ole_variant& value) {
     const std::u16string_view text = terminated(buffer_.data(), buffer_.size());
-    TK_LOG(2, "ora_str_repr::to_variant (len=%zu)", text.size());
+    TK_LOG(1, "ora_str_repr::to_variant (len=%zu)", text.size());
     if (ctype_ != SQLT_LBI) {
         value.attach_string(fetched_text(text, name_));
+        return;
+    }
+    if (is_presence_only_) {
+        value.attach_binary(ole_variant::byte_array());
         return;
     }
     auto digit = [](char16_t c) -> int {

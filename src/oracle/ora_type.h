@@ -99,6 +99,10 @@ public:
 
 private:
     std::u16string buffer_;
+    // A LONG RAW whose value is not wanted: a buffer too small for any value, whose
+    // truncation the return code accepts, so only the indicator tells NULL from not NULL.
+    bool is_presence_only_ = false;
+    ub2 return_code_ = 0;
 };
 
 // DATE and every TIMESTAMP kind, through a date-time descriptor; a time zone is dropped.

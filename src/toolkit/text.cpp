@@ -107,7 +107,12 @@ std::string to_utf8(std::u16string_view text) {
 
 std::u16string to_unicode(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
+    append_utf16(out, text);
+    return out;
+}
+
+void append_utf16(std::u16string& out, std::string_view text) {
+    out.reserve(out.size() + text.size());
     for (std::size_t pos = 0; pos < text.size();) {
         char32_t c = 0;
         const std::size_t length = decode_utf8(text, pos, c);
@@ -124,7 +129,6 @@ std::u16string to_unicode(std::string_view text) {
         }
         pos += length;
     }
-    return out;
 }
 
 bool is_valid_utf8(std::string_view text) noexcept {

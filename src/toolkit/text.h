@@ -14,6 +14,8 @@ std::string to_utf8(std::u16string_view text);
 // UTF-8 -> UTF-16. Invalid UTF-8 throws tk_exception
 // "Cannot convert to UNICODE string: ..." naming the byte offset.
 std::u16string to_unicode(std::string_view text);
+// The same, appended to out: a caller converting cell after cell reuses one buffer.
+void append_utf16(std::u16string& out, std::string_view text);
 
 // Appends one code point as UTF-8; a value that is no Unicode scalar value becomes U+FFFD.
 void append_utf8(std::string& out, char32_t c);

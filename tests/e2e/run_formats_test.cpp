@@ -105,8 +105,16 @@ TEST_P(demo_job, every_table_and_a_query_arrive_whole) {
     // The profile's "wrap text" reaches the data cells in every format.
     EXPECT_EQ(data_cell_wraps(job.dest, "DEPARTMENTS"), "True\n");
 
-    // Binary columns keep their placeholder; nothing is left beside the workbook.
-    EXPECT_EQ(find_sheet(sheets, "DOCUMENTS")->rows[1][3], "s:<Binary Field>");
+
+    // Binary columns (LONG RAW, BLOB) keep their placeholder, and NULLs their empty cell,
+    // though the values are no longer fetched; nothing is left beside the workbook.
+    const read_sheet& documents = *find_sheet(sheets, "DOCUMENTS");
+    EXPECT_EQ(documents.rows[1][3], "s:<Binary Field>");
+    EXPECT_EQ(documents.rows[2][3], "e:");
+    EXPECT_EQ(documents.rows[3][3], "s:<Binary Field>");
+    const read_sheet& products = *find_sheet(sheets, "PRODUCTS");
+    EXPECT_EQ(products.rows[1][10], "s:<Binary Field>");
+    EXPECT_EQ(products.rows[9][10], "e:");
     EXPECT_TRUE(stray_files(folder_.path(), {"job.spr", "demo" + extension(GetParam())}).empty());
 }
 

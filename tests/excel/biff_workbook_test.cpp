@@ -256,3 +256,47 @@ TEST(biff_workbook_errors, failed_close_leaves_no_file) {
     EXPECT_FALSE(fs::exists(folder / "missing"));
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
+
+// Past the lookup's budget a text becomes a LABEL record (a text too long for one still goes
+// to the table); a released workbook keeps working with LABEL records only. xlrd reads every
+// cell the same either way.
+TEST(biff_workbook_shared_strings, texts_past_the_budget_and_after_release_are_labels_that_read_back_the_same) {
+    temporary_folder folder;
+    const std::string long_text(300, 'L');  // more than a LABEL record holds
+    const std::vector<std::string> texts = {"first", "Привет 😀", "first", "a\"b'<c>&", " spaced ",
+                                            long_text, "late", "Привет 😀", long_text};
+    {
+        biff_workbook_writer book(folder / "budget.xls", biff_version::biff8, 2 * 64 + 2 * 14 + 10);
+        biff_sheet_writer& sheet = book.add_sheet("S");
+        for (const std::string& text : texts) {
+            sheet.start_row();
+            sheet.put_text(0, text);
+            sheet.end_row();
+        }
+        book.release_memory();
+        biff_sheet_writer& later = book.add_sheet("Later");
+        for (const char* text : {"first", "late"}) {
+            later.start_row();
+            later.put_text(0, text);
+            later.end_row();
+        }
+        book.close();
+    }
+    EXPECT_EQ(dump(folder / "budget.xls"), "sheet\tS\t9\t1\nR\ts:first\nR\ts:Привет 😀\nR\ts:first\nR\ts:a\"b'<c>&\n"
+                                           "R\ts: spaced \nR\ts:" + long_text + "\nR\ts:late\nR\ts:Привет 😀\nR\ts:" +
+                                               long_text + "\n"
+                                           "sheet\tLater\t2\t1\nR\ts:first\nR\ts:late\n");
+    const auto stream = workbook_stream(folder / "budget.xls");
+    const auto globals = records_from(stream, 0);
+    for (const auto& r : globals) {
+        if (r.type != biff_type::sst) continue;
+        EXPECT_EQ(cfb::get_u32(r.body, 0), 6u) << "uses: first, Привет and the long text twice each";
+        EXPECT_EQ(cfb::get_u32(r.body, 4), 4u) << "the long text past the budget is not looked up";
+    }
+    const auto data = records_from(stream, globals.back().offset + 4);
+    EXPECT_EQ(count(data, biff_type::label_sst), 6u);
+    EXPECT_EQ(count(data, biff_type::label), 3u);  // the quotes, the spaces and "late"
+    const auto later = records_from(stream, data.back().offset + 4);
+    EXPECT_EQ(count(later, biff_type::label), 2u) << "a released workbook shares nothing more";
+    EXPECT_EQ(count(later, biff_type::label_sst), 0u);
+}

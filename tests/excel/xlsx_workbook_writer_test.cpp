@@ -450,3 +450,44 @@ TEST(xlsx_sheets, only_sheets_wide_enough_to_pass_4_gib_use_zip64_sizes) {
     EXPECT_EQ(dump_workbook(path)[2], "sheet\tWide\t1\t100");
 }
 
+// Past the table's budget a text goes into its cell; once the table is closed (a part
+// workbook the run has left) every text does, and the part is written once. openpyxl reads
+// every cell the same either way.
+TEST(xlsx_cells, texts_past_the_budget_and_after_closing_are_inline_and_read_back_the_same) {
+    temp_folder folder;
+    const std::string path = folder.file("budget.xlsx");
+    const std::string hostile = "<a>&amp; _x0041_";
+    {
+        CWorkbook book(path, false, 2 * 64 + 4 + 5);  // the header "Text" and "first"
+        CWorksheet& sheet = book.add_sheet("S", std::vector<std::string>{"Text"});
+        for (const std::string& text : {std::string("first"), hostile, std::string(" padded "), std::string("first"),
+                                        std::string("東京 😀"), std::string("line\r\nbreak")}) {
+            sheet.begin_row();
+            sheet.add_text(text);
+            sheet.end_row();
+        }
+        book.close_shared_strings();
+        CWorksheet& later = book.add_sheet("Later", std::vector<std::string>{"Text"});
+        later.begin_row();
+        later.add_text("first");
+        later.end_row();
+        book.save();
+    }
+    // openpyxl decodes the _xHHHH_ escape of an underscore in shared strings only; Excel
+    // decodes it in inline strings too, so the XML below is what proves the text.
+    EXPECT_EQ(dump_workbook(path), (lines{"sheet\tS\t7\t1", "R\ts:Text", "R\ts:first", "R\ts:<a>&amp; _x005F_x0041_", "R\ts: padded ",
+                                          "R\ts:first", "R\ts:東京 😀", "R\ts:line\\r\\nbreak", "sheet\tLater\t2\t1",
+                                          "R\ts:Text", "R\ts:first"}));
+    const std::string strings = zip_entry(path, "xl/sharedStrings.xml");
+    EXPECT_NE(strings.find("count=\"3\" uniqueCount=\"2\""), std::string::npos) << strings;
+    const std::string sheet = zip_entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"A3\" t=\"inlineStr\"><is><t>&lt;a&gt;&amp;amp; _x005F_x0041_</t></is></c>"),
+              std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"A4\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> padded </t></is></c>"),
+              std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"A5\" t=\"s\"><v>1</v></c>"), std::string::npos);
+    const std::string later = zip_entry(path, "xl/worksheets/sheet2.xml");
+    EXPECT_EQ(later.find("t=\"s\""), std::string::npos) << "a closed table shares nothing more";
+    const auto names = xlsx_test::zip_entry_names(path);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "xl/sharedStrings.xml"), 1);
+}

@@ -60,6 +60,9 @@ public:
     std::size_t size() const noexcept { return bytes_.size(); }
     std::span<const std::byte> view() const noexcept { return bytes_; }
     void clear() noexcept { bytes_.clear(); }
+    // clear() keeps the memory for the next record; this gives it back.
+    void release() noexcept { std::vector<std::byte>().swap(bytes_); }
+    std::size_t capacity() const noexcept { return bytes_.capacity(); }
 
 private:
     static constexpr std::size_t none = static_cast<std::size_t>(-1);

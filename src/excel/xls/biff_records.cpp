@@ -395,6 +395,15 @@ void write_label(biff_buffer& out, std::uint32_t row, std::uint16_t column, std:
     out.end();
 }
 
+void write_label_unicode(biff_buffer& out, std::uint32_t row, std::uint16_t column, std::uint16_t xf,
+                         std::u16string_view text) {
+    TK_ASSERT(text.size() <= 255);
+    out.begin(biff_type::label);
+    write_cell_start(out, row, column, xf);
+    write_unicode(out, text);
+    out.end();
+}
+
 void write_bool(biff_buffer& out, std::uint32_t row, std::uint16_t column, std::uint16_t xf, bool value) {
     out.begin(biff_type::bool_err);
     write_cell_start(out, row, column, xf);

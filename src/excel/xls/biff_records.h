@@ -148,4 +148,7 @@ void write_label_sst(biff_buffer& out, std::uint32_t row, std::uint16_t column, 
                      std::uint32_t string_index);
 void write_label(biff_buffer& out, std::uint32_t row, std::uint16_t column, std::uint16_t xf,
                  std::string_view single_byte_text);
+// BIFF8 LABEL: the text in the cell itself, at most 255 characters.
+void write_label_unicode(biff_buffer& out, std::uint32_t row, std::uint16_t column, std::uint16_t xf,
+                         std::u16string_view text);
 void write_bool(biff_buffer& out, std::uint32_t row, std::uint16_t column, std::uint16_t xf, bool value);

@@ -14,6 +14,7 @@ constexpr std::uint32_t biff5_max_rows = 16384;
 constexpr std::uint16_t max_columns = 256;
 constexpr std::size_t biff8_max_text_units = 32767;
 constexpr std::size_t biff5_max_text_bytes = 255;
+constexpr std::size_t max_kept_block_bytes = 1u << 20;
 
 // The longest prefix of at most max_units UTF-16 units that does not split a surrogate pair.
 std::u16string_view cut_units(std::u16string_view text, std::size_t max_units) {
@@ -80,10 +81,13 @@ void biff_sheet_writer::put_bool(std::uint16_t column, bool value, std::uint16_t
 void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8, std::uint16_t xf) {
     put_cell_start(column);
     if (version_ == biff_version::biff8) {
-        std::u16string units = to_unicode(utf8);
-        units.resize(cut_units(units, biff8_max_text_units).size());
-        const std::uint32_t index = strings_->add(std::move(units));
-        write_label_sst(cells_, next_row_, column, xf, index);
+        text_units_.clear();
+        append_utf16(text_units_, utf8);
+        const std::u16string_view text = cut_units(text_units_, biff8_max_text_units);
+        if (const std::optional<std::uint32_t> index = strings_->add(text))
+            write_label_sst(cells_, next_row_, column, xf, *index);
+        else
+            write_label_unicode(cells_, next_row_, column, xf, text);
     } else {
         std::string text = biff_to_code_page_1252(utf8, replaced_);
         if (text.size() > biff5_max_text_bytes) text.resize(biff5_max_text_bytes);
@@ -127,6 +131,11 @@ void biff_sheet_writer::flush_block() {
     spool_.append(scratch_.view());
     block_.clear();
     cells_.clear();
+    // a block of long texts must not keep its size for the rest of the run
+    if (cells_.capacity() > max_kept_block_bytes) {
+        cells_.release();
+        scratch_.release();
+    }
 }
 
 void biff_sheet_writer::finish() {
@@ -134,6 +143,9 @@ void biff_sheet_writer::finish() {
     if (finished_) return;
     flush_block();
     finished_ = true;
+    cells_.release();
+    scratch_.release();
+    std::u16string().swap(text_units_);
     TK_LOG(1, "Sheet '%s': %u rows, %zu row blocks", name_.c_str(), next_row_, dbcells_.size());
 }
 

@@ -64,6 +64,7 @@ private:
     std::vector<row_entry> block_;
     biff_buffer cells_;
     biff_buffer scratch_;
+    std::u16string text_units_;  // the current text cell's UTF-16, reused cell after cell
     std::vector<std::uint32_t> dbcells_;  // positions relative to the start of the row area
     std::uint32_t next_row_ = 0;
     bool in_row_ = false;

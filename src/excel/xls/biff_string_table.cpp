@@ -2,6 +2,7 @@
 #include "excel/xls/biff_string_table.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "excel/xls/biff_records.h"
 #include "toolkit/text.h"
@@ -27,62 +28,150 @@ char to_1252(char16_t unit, std::size_t& replaced) {
 
 }  // namespace
 
-std::uint32_t biff_string_table::add(std::u16string text) {
+biff_string_table::biff_string_table(std::size_t budget) : budget_(budget) {}
+
+std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
+    const std::size_t cost = text.size() * 2 + entry_overhead;
+    const bool fits = !is_released_ && used_ + cost <= budget_;
+    const std::size_t hash = is_released_ ? 0 : text_hash{}(text);
+    if (!is_released_ && filter_.may_contain(hash)) {
+        if (const auto found = index_.find(hashed_text{text, hash}); found != index_.end()) {
+            ++total_;
+            return found->second;
+        }
+    }
+    if (!fits && text.size() <= max_label_units) return std::nullopt;
+    scratch_.clear();
+    scratch_.u16(static_cast<std::uint32_t>(text.size()));
+    for (const char16_t unit : text) scratch_.u16(unit);
+    texts_.append(scratch_.view());
+    if (fits) {
+        used_ += cost;
+        filter_.add(hash);
+        index_.emplace(std::u16string(text), count_);
+    }
     ++total_;
-    const auto [where, added] = index_.try_emplace(std::move(text), static_cast<std::uint32_t>(order_.size()));
-    if (added) order_.push_back(&where->first);
-    return where->second;
+    return count_++;
 }
 
-void biff_string_table::write(biff_buffer& out, std::uint32_t stream_offset) const {
-    const std::uint32_t per_bucket =
-        std::max(min_strings_per_bucket, (unique_count() + max_buckets - 1) / max_buckets);
-    struct bucket { std::uint32_t position; std::uint32_t offset_in_record; };
-    std::vector<bucket> buckets;
+void biff_string_table::release_lookup() noexcept {
+    is_released_ = true;
+    decltype(index_)().swap(index_);
+    filter_.release();
+}
 
-    out.begin(biff_type::sst);
-    std::size_t record_at = out.size() - 4;
-    out.u32(total_);
-    out.u32(unique_count());
-    auto next_record = [&out, &record_at] {
-        out.end();
-        record_at = out.size();
-        out.begin(biff_type::continue_record);
+namespace {
+
+// Reads the spooled entries back one text at a time, whatever pieces the spool hands out.
+class text_reader : public byte_sink {
+public:
+    explicit text_reader(std::function<void(std::u16string_view)> take) : take_(std::move(take)) {}
+    void write(std::span<const std::byte> bytes) override {
+        for (const std::byte b : bytes) {
+            const auto byte = std::to_integer<unsigned>(b);
+            if (!has_low_) {
+                low_ = byte;
+                has_low_ = true;
+                continue;
+            }
+            has_low_ = false;
+            const auto unit = static_cast<char16_t>(low_ | byte << 8);
+            if (left_ < 0) {
+                left_ = unit;
+            } else {
+                text_.push_back(unit);
+                --left_;
+            }
+            if (left_ == 0) {
+                take_(text_);
+                text_.clear();
+                left_ = -1;
+            }
+        }
+        position_ += bytes.size();
+    }
+    std::uint64_t position() const override { return position_; }
+
+private:
+    std::function<void(std::u16string_view)> take_;
+    std::u16string text_;
+    long left_ = -1;  // units still to come of the current text; -1 before its count
+    unsigned low_ = 0;
+    bool has_low_ = false;
+    std::uint64_t position_ = 0;
+};
+
+// Counts what would be written.
+class size_sink : public byte_sink {
+public:
+    void write(std::span<const std::byte> bytes) override { size_ += bytes.size(); }
+    std::uint64_t position() const override { return size_; }
+
+private:
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
+std::uint64_t biff_string_table::size() {
+    size_sink counted;
+    return write(counted, 0);
+}
+
+// Records are built one at a time and leave for out as soon as they are complete.
+std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offset) {
+    const std::uint32_t per_bucket = std::max(min_strings_per_bucket, (count_ + max_buckets - 1) / max_buckets);
+    struct bucket { std::uint64_t position; std::uint32_t offset_in_record; };
+    std::vector<bucket> buckets;
+    std::uint64_t written = 0;
+    biff_buffer record;
+    auto next_record = [&] {
+        record.end();
+        out.write(record.view());
+        written += record.size();
+        record.clear();
+        record.begin(biff_type::continue_record);
     };
-    for (std::uint32_t i = 0; i < order_.size(); ++i) {
-        const std::u16string& text = *order_[i];
+
+    record.begin(biff_type::sst);
+    record.u32(total_);
+    record.u32(count_);
+    std::uint32_t i = 0;
+    text_reader reader([&](std::u16string_view text) {
         const bool compressed = biff_fits_in_bytes(text);
         const std::size_t char_size = compressed ? 1 : 2;
         // the count and flags never part from the first character
-        if (out.open_body_size() + 3 + (text.empty() ? 0 : char_size) > biff_max_record_body) next_record();
-        if (i % per_bucket == 0)
-            buckets.push_back({stream_offset + static_cast<std::uint32_t>(out.size()),
-                               static_cast<std::uint32_t>(out.size() - record_at)});
-        out.u16(static_cast<std::uint32_t>(text.size()));
-        out.u8(compressed ? 0 : 1);
+        if (record.open_body_size() + 3 + (text.empty() ? 0 : char_size) > biff_max_record_body) next_record();
+        if (i++ % per_bucket == 0)
+            buckets.push_back({stream_offset + written + record.size(), static_cast<std::uint32_t>(record.size())});
+        record.u16(static_cast<std::uint32_t>(text.size()));
+        record.u8(compressed ? 0 : 1);
         std::size_t done = 0;
         while (done < text.size()) {
-            const std::size_t room = (biff_max_record_body - out.open_body_size()) / char_size;
+            const std::size_t room = (biff_max_record_body - record.open_body_size()) / char_size;
             if (room == 0) {
                 next_record();
-                out.u8(compressed ? 0 : 1);  // a continued string repeats its flags
+                record.u8(compressed ? 0 : 1);  // a continued string repeats its flags
                 continue;
             }
             const std::size_t piece = std::min(room, text.size() - done);
-            write_unicode_chars(out, std::u16string_view(text).substr(done, piece), compressed);
+            write_unicode_chars(record, text.substr(done, piece), compressed);
             done += piece;
         }
-    }
-    out.end();
+    });
+    texts_.copy_to(reader);
+    record.end();
 
-    out.begin(biff_type::ext_sst);
-    out.u16(per_bucket);
+    record.begin(biff_type::ext_sst);
+    record.u16(per_bucket);
     for (const bucket& b : buckets) {
-        out.u32(b.position);
-        out.u16(b.offset_in_record);
-        out.u16(0);
+        record.u32(static_cast<std::uint32_t>(b.position));
+        record.u16(b.offset_in_record);
+        record.u16(0);
     }
-    out.end();
+    record.end();
+    out.write(record.view());
+    return written + record.size();
 }
 
 std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced) {

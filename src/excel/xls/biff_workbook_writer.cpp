@@ -15,8 +15,9 @@ constexpr std::string_view forbidden_in_sheet_names = ":\\/?*[]";
 
 }  // namespace
 
-biff_workbook_writer::biff_workbook_writer(std::filesystem::path destination, biff_version version)
-    : destination_(std::move(destination)), version_(version) {}
+biff_workbook_writer::biff_workbook_writer(std::filesystem::path destination, biff_version version,
+                                           std::size_t string_budget)
+    : destination_(std::move(destination)), version_(version), strings_(string_budget) {}
 
 biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
     TK_ASSERT(!closed_);
@@ -94,10 +95,14 @@ biff_buffer biff_workbook_writer::globals(std::vector<std::size_t>& sheet_offset
         out.u16(1);
         out.u16(1);
         out.end();
-        strings_.write(out, 0);  // the globals start the stream
     }
-    write_eof(out);
-    return out;
+    return out;  // the shared strings and EOF follow; they are streamed by close()
+}
+
+void biff_workbook_writer::release_memory() {
+    TK_ASSERT(!closed_);
+    strings_.release_lookup();
+    for (const auto& sheet : sheets_) sheet->finish();
 }
 
 void biff_workbook_writer::close() {
@@ -106,7 +111,10 @@ void biff_workbook_writer::close() {
     for (const auto& sheet : sheets_) sheet->finish();
     std::vector<std::size_t> offset_fields;
     biff_buffer head = globals(offset_fields);
-    std::uint64_t total = head.size();
+    biff_buffer eof;
+    write_eof(eof);
+    const std::uint64_t strings_size = version_ == biff_version::biff8 ? strings_.size() : 0;
+    std::uint64_t total = head.size() + strings_size + eof.size();
     std::vector<std::uint32_t> offsets;
     for (std::size_t k = 0; k < sheets_.size(); ++k) {
         if (total > 0x7FFFFFFF) break;
@@ -122,6 +130,8 @@ void biff_workbook_writer::close() {
     container.add_stream(version_ == biff_version::biff8 ? u"Workbook" : u"Book", total + padding,
                          [&](byte_sink& out) {
                              out.write(head.view());
+                             if (version_ == biff_version::biff8) strings_.write(out, head.size());
+                             out.write(eof.view());
                              for (std::size_t k = 0; k < sheets_.size(); ++k)
                                  sheets_[k]->write_stream(out, offsets[k], k == 0);
                              out.write_zeros(padding);

@@ -19,7 +19,9 @@ inline constexpr std::u16string_view origin_stream_name = u"SprandelOrigin";
 
 class biff_workbook_writer {
 public:
-    biff_workbook_writer(std::filesystem::path destination, biff_version version);
+    // string_budget: memory the shared-string lookup may take (BIFF8).
+    biff_workbook_writer(std::filesystem::path destination, biff_version version,
+                         std::size_t string_budget = biff_string_table::default_budget);
     biff_workbook_writer(const biff_workbook_writer&) = delete;
     biff_workbook_writer& operator=(const biff_workbook_writer&) = delete;
 
@@ -42,6 +44,10 @@ public:
     void remove_sheet(std::string_view name) noexcept;
     // Ends the workbook without writing it: nothing appears under its name.
     void abandon() noexcept { closed_ = true; }
+    // The run has moved past this workbook for now (a part workbook): its sheets so far
+    // are finished and the shared-string lookup is given back. Later sheets still work;
+    // their texts are LABEL records.
+    void release_memory();
     bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
     std::size_t replaced_characters() const noexcept { return replaced_; }

@@ -38,6 +38,9 @@ public:
     // Writes the workbook under its name; throws naming the file. Recordsets of this
     // database must not be used afterwards.
     void close();
+    // The run has moved past this workbook for now (a part workbook): see
+    // biff_workbook_writer::release_memory.
+    void release_memory() { writer_.release_memory(); }
     bool is_closed() const noexcept { return writer_.is_closed(); }
     // Leaves the sheet of that table out of the workbook; its recordsets must be gone.
     void drop_table(const std::string& name) noexcept;

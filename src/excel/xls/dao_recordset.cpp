@@ -36,7 +36,7 @@ dao_recordset::dao_recordset(const std::string& name, dao_sheet& sheet) : udb_re
 dao_recordset::~dao_recordset() { TK_LOG(2, "dao_recordset::dtor"); }
 
 void dao_recordset::append_record(udb_record& record) {
-    TK_LOG(2, "dao_recordset::append_record");
+    TK_LOG(1, "dao_recordset::append_record");
     if (record.size() != schema_.size()) throw tk_exception(count_mismatch, tk_level_recoverable);
     // Everything that can fail happens before the row starts, so a refused record leaves
     // no half-written row behind. Values are read where they are; only those that change

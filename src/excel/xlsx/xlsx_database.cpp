@@ -66,6 +66,10 @@ void xlsx_database::save_table(udb_recordset& table) {
     }
 }
 
+void xlsx_database::release_memory() {
+    if (workbook_ != nullptr) workbook_->close_shared_strings();
+}
+
 void xlsx_database::save() {
     TK_LOG(2, "xlsx_database::save(%s)", name_.c_str());
     if (file_per_table_ || workbook_ == nullptr) return;

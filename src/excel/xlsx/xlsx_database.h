@@ -35,6 +35,9 @@ public:
     // Completes the workbook and puts it in place under the destination's name. Throws
     // when the file cannot be written; nothing is left under that name then.
     void save();
+    // The run has moved past this workbook for now (a part workbook): its shared strings
+    // are written and their memory given back. Later sheets still work.
+    void release_memory();
 
     // A text every workbook of this database carries as a custom document property.
     void set_origin(std::string origin) { origin_ = std::move(origin); }

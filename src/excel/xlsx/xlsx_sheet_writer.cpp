@@ -22,6 +22,9 @@ constexpr std::uint64_t max_cell_bytes = 96;
 constexpr std::uint64_t max_row_bytes = 32;
 constexpr std::uint64_t max_sheet_overhead = 4096;
 constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
+// Rows held for the column widths stop being sampled early when their texts are long,
+// so a sheet of huge texts does not hold 100 rows of them.
+constexpr std::size_t max_held_bytes = 4u << 20;
 
 constexpr double min_column_width = 6;
 constexpr double max_column_width = 60;
@@ -29,10 +32,11 @@ constexpr double max_wrapped_column_width = 40;  // wrapped text grows downwards
 constexpr double cell_padding = 1.5;
 constexpr double header_padding = 3.5;  // room for the bold face and the filter button
 
-bool may_exceed_4gib(std::size_t column_count) {
-    const std::uint64_t bound = max_sheet_overhead + max_cell_bytes * column_count * 2 +
-                                std::uint64_t{xlsx_max_rows} * (max_row_bytes + max_cell_bytes * column_count);
-    return bound >= zip32_limit;
+// The most bytes the part can take when every text is a shared one; texts written into
+// their cells add their own size to it.
+std::uint64_t size_bound(std::size_t column_count) {
+    return max_sheet_overhead + max_cell_bytes * column_count * 2 +
+           std::uint64_t{xlsx_max_rows} * (max_row_bytes + max_cell_bytes * column_count);
 }
 
 // Characters a text takes on screen: East Asian characters count twice.
@@ -69,13 +73,15 @@ CWorksheet::CWorksheet(zip_package& zip, shared_strings& strings, std::string ti
       writer_(zip),
       wrap_text_(wrap_text),
       is_first_sheet_(position == 0),
-      column_count_(static_cast<std::uint32_t>(column_names.size())) {
+      column_count_(static_cast<std::uint32_t>(column_names.size())),
+      size_bound_(size_bound(column_names.size())),
+      is_zip64_(size_bound_ >= zip32_limit) {
     TK_LOG(2, "CWorksheet::ctor(%s)", title_.c_str());
     TK_ASSERT(column_names.size() <= xlsx_max_columns);
     writer_.hold(true);
     sampled_characters_.assign(column_count_, 0);
     header_characters_.assign(column_count_, 0);
-    zip_.open_entry(worksheet_part_name(position), may_exceed_4gib(column_names.size()));
+    zip_.open_entry(worksheet_part_name(position), is_zip64_);
     // The header is row 1; the part's start is written once the widths are known.
     begin_row();
     for (const std::string& name : column_names) write_text_cell(name, true);
@@ -101,7 +107,7 @@ void CWorksheet::begin_row() {
 
 void CWorksheet::end_row() {
     writer_.buffer() += "</row>";
-    if (is_held_ && row_ > width_sample_rows) release_rows();
+    if (is_held_ && (row_ > width_sample_rows || writer_.buffer().size() > max_held_bytes)) release_rows();
     writer_.maybe_flush();
 }
 
@@ -141,12 +147,29 @@ void CWorksheet::write_text_cell(std::string_view text, bool is_header) {
         header_characters_[column_] = display_characters(text);
     else
         note_width(display_characters(text));
-    const std::uint32_t index = strings_.index_of(text);
-    char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
+    std::optional<std::uint32_t> index = strings_.index_of(text);
     start_cell();
     std::string& out = writer_.buffer();
     out += is_header ? " s=\"1\"" : data_style(wrap_text_);
+    if (!index) {
+        // Past the table's budget the text goes into its cell, so memory stays flat.
+        const std::size_t cell_at = out.size();
+        out += has_outer_space(text) ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
+        append_escaped_text(out, text);
+        out += "</t></is></c>";
+        const std::size_t cell_bytes = out.size() - cell_at;
+        if (is_zip64_ || size_bound_ + cell_bytes < zip32_limit) {
+            size_bound_ += cell_bytes;
+            ++column_;
+            return;
+        }
+        // The entry was opened without ZIP64 sizes: this cell shares the text instead.
+        out.resize(cell_at);
+        index = strings_.index_of(text, true);
+        if (!index) throw_xlsx_error(xlsx_error::too_many_rows, title_);
+    }
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, *index).ptr;
     out += " t=\"s\"><v>";
     out.append(digits, end);
     out += "</v></c>";
@@ -270,6 +293,7 @@ void CWorksheet::finish() {
     writer_.flush();
     zip_.close_entry();
     is_finished_ = true;
+    writer_.release();  // a workbook of many sheets keeps no buffer per finished sheet
 }
 
 }  // namespace SimpleXlsx

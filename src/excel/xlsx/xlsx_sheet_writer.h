@@ -76,6 +76,8 @@ private:
     bool is_held_ = true;  // rows wait in memory until the widths are known
     bool is_finished_ = false;
     std::uint32_t column_count_;
+    std::uint64_t size_bound_;  // bytes the part can reach, known to stay below 4 GiB or not
+    bool is_zip64_;
     std::uint32_t row_ = 0;  // 1-based number of the current row
     std::uint32_t column_ = 0;
     char row_text_[12] = {};

@@ -34,7 +34,8 @@ void check_sheet_title(std::string_view title) {
 }
 
 struct CWorkbook::impl {
-    impl(std::string destination, bool wrap) : zip(std::move(destination)), wrap_text(wrap) {}
+    impl(std::string destination, bool wrap, std::size_t string_budget)
+        : zip(std::move(destination)), strings(string_budget), wrap_text(wrap) {}
 
     zip_package zip;
     shared_strings strings;
@@ -60,8 +61,8 @@ struct CWorkbook::impl {
     }
 };
 
-CWorkbook::CWorkbook(std::string destination, bool wrap_text)
-    : impl_(std::make_unique<impl>(std::move(destination), wrap_text)) {
+CWorkbook::CWorkbook(std::string destination, bool wrap_text, std::size_t string_budget)
+    : impl_(std::make_unique<impl>(std::move(destination), wrap_text, string_budget)) {
     TK_LOG(2, "CWorkbook::ctor(%s)", impl_->zip.destination().c_str());
 }
 
@@ -85,7 +86,7 @@ void CWorkbook::save() {
     TK_ASSERT(!impl_->is_saved && !impl_->sheets.empty());
     impl_->sheets.back()->finish();
     const package_contents contents = impl_->contents();
-    if (contents.has_shared_strings)
+    if (contents.has_shared_strings && !impl_->strings.is_closed())
         impl_->write_part("xl/sharedStrings.xml", [&](XmlWriter& w) { impl_->strings.write_part(w); });
     impl_->write_part("xl/styles.xml", [](XmlWriter& w) { write_styles_part(w); });
     impl_->write_part("xl/theme/theme1.xml", [](XmlWriter& w) { write_theme(w); });
@@ -104,6 +105,13 @@ void CWorkbook::save() {
 
 void CWorkbook::set_origin(std::string origin) { impl_->origin = std::move(origin); }
 void CWorkbook::set_output_path(std::string path) { impl_->zip.set_output_path(std::move(path)); }
+void CWorkbook::close_shared_strings() {
+    TK_ASSERT(!impl_->is_saved);
+    if (impl_->strings.is_closed()) return;
+    if (!impl_->sheets.empty()) impl_->sheets.back()->finish();
+    if (impl_->strings.empty()) impl_->strings.close();
+    else impl_->write_part("xl/sharedStrings.xml", [&](XmlWriter& w) { impl_->strings.write_part(w); });
+}
 
 bool CWorkbook::is_saved() const noexcept { return impl_->is_saved; }
 std::size_t CWorkbook::sheet_count() const noexcept { return impl_->sheets.size(); }

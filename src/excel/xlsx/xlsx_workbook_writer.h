@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "excel/xlsx/shared_strings.h"
+
 namespace SimpleXlsx {
 
 class CWorksheet;
@@ -15,7 +17,9 @@ class CWorksheet;
 class CWorkbook {
 public:
     // Creates the temporary file beside destination; throws when it cannot.
-    explicit CWorkbook(std::string destination, bool wrap_text = false);
+    // string_budget: memory the shared-string table may take.
+    explicit CWorkbook(std::string destination, bool wrap_text = false,
+                       std::size_t string_budget = shared_strings::default_budget);
     // A workbook not saved leaves nothing behind.
     ~CWorkbook();
     CWorkbook(const CWorkbook&) = delete;
@@ -31,6 +35,9 @@ public:
     void set_output_path(std::string path);
     // Finishes the last sheet, writes the remaining parts and puts the file in place.
     void save();
+    // Writes the shared strings now and gives their memory back; texts of later sheets go
+    // into their cells. For a part workbook the run has moved past. Finishes the last sheet.
+    void close_shared_strings();
 
     bool is_saved() const noexcept;
     std::size_t sheet_count() const noexcept;

@@ -55,6 +55,8 @@ public:
     void flush();
     // While held, nothing goes to the sink, so the caller can put other bytes first.
     void hold(bool is_held) { is_held_ = is_held; }
+    // Gives the buffer's memory back once nothing more will be written.
+    void release() noexcept { std::string().swap(buffer_); }
 
     std::size_t depth() const noexcept { return open_.size(); }
     // The buffer for callers that format hot-path XML themselves; call close_start_tag

@@ -1,10 +1,16 @@
-// Writes a benchmark database: ociemu_bench_db OUTPUT.db ROWS  (table BENCH_ROWS, user BENCH/bench).
+// Writes a benchmark database, user BENCH/bench:
+//   ociemu_bench_db OUTPUT.db ROWS                 table BENCH_ROWS, 10 mixed columns
+//   ociemu_bench_db OUTPUT.db ROWS wide|pooled     table WIDE_ROWS, 20 columns: 10 texts (all
+//                                                  different, or repeating from small pools),
+//                                                  8 NUMBER(12,2), 2 DATE
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "wide_rows.h"
 
 namespace {
 
@@ -22,6 +28,18 @@ CREATE TABLE BENCH_ROWS (
     CODE CHAR(4),
     NOTE NVARCHAR2(100),
     ACTIVE NUMBER(1)
+);
+)sql";
+
+constexpr const char* wide_schema = R"sql(
+CREATE TABLE OCIEMU_USERS (USERNAME TEXT NOT NULL, PASSWORD TEXT NOT NULL, LOCKED TEXT DEFAULT 'N');
+INSERT INTO OCIEMU_USERS VALUES ('BENCH', 'bench', 'N');
+CREATE TABLE WIDE_ROWS (
+    T01 VARCHAR2(40), T02 VARCHAR2(40), T03 VARCHAR2(40), T04 VARCHAR2(40), T05 VARCHAR2(40),
+    T06 VARCHAR2(40), T07 VARCHAR2(40), T08 VARCHAR2(40), T09 VARCHAR2(40), T10 VARCHAR2(40),
+    N01 NUMBER(12,2), N02 NUMBER(12,2), N03 NUMBER(12,2), N04 NUMBER(12,2),
+    N05 NUMBER(12,2), N06 NUMBER(12,2), N07 NUMBER(12,2), N08 NUMBER(12,2),
+    D01 DATE, D02 DATE
 );
 )sql";
 
@@ -65,13 +83,40 @@ bool insert_rows(sqlite3* db, long long rows) {
     return ok;
 }
 
+// The wide table of the memory benchmark (values in wide_rows.h).
+bool insert_wide_rows(sqlite3* db, long long rows, bool pooled) {
+    sqlite3_stmt* insert = nullptr;
+    const char* sql = "INSERT INTO WIDE_ROWS VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    if (!check(db, sqlite3_prepare_v2(db, sql, -1, &insert, nullptr), "prepare insert")) return false;
+    bool ok = true;
+    char text[64];
+    for (long long i = 1; ok && i <= rows; ++i) {
+        for (int c = 0; c < wide_rows::text_columns; ++c) {
+            wide_rows::text(text, i, c, pooled);
+            sqlite3_bind_text(insert, c + 1, text, -1, SQLITE_TRANSIENT);
+        }
+        for (int c = 0; c < wide_rows::number_columns; ++c)
+            sqlite3_bind_double(insert, 11 + c, wide_rows::number(i, c));
+        for (int c = 0; c < wide_rows::date_columns; ++c) {
+            const wide_rows::date day = wide_rows::day_of(i, c);
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d 00:00:00", day.year, day.month, day.day);
+            sqlite3_bind_text(insert, 19 + c, text, -1, SQLITE_TRANSIENT);
+        }
+        ok = check(db, sqlite3_step(insert), "insert row");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     char* end = nullptr;
-    const long long rows = argc == 3 ? std::strtoll(argv[2], &end, 10) : -1;
-    if (argc != 3 || !end || *end != '\0' || rows < 0) {
-        std::fprintf(stderr, "usage: ociemu_bench_db OUTPUT.db ROWS\n");
+    const long long rows = argc == 3 || argc == 4 ? std::strtoll(argv[2], &end, 10) : -1;
+    const std::string kind = argc == 4 ? argv[3] : "";
+    if (!end || *end != '\0' || rows < 0 || (kind != "" && kind != "wide" && kind != "pooled")) {
+        std::fprintf(stderr, "usage: ociemu_bench_db OUTPUT.db ROWS [wide|pooled]\n");
         return 2;
     }
     const std::filesystem::path output = argv[1];
@@ -80,8 +125,10 @@ int main(int argc, char** argv) {
     std::filesystem::remove(partial, ignored);
     sqlite3* db = nullptr;
     bool ok = check(db, sqlite3_open(partial.c_str(), &db), "create database") &&
-              check(db, sqlite3_exec(db, schema, nullptr, nullptr, nullptr), "create schema") &&
-              check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin") && insert_rows(db, rows) &&
+              check(db, sqlite3_exec(db, kind.empty() ? schema : wide_schema, nullptr, nullptr, nullptr),
+                    "create schema") &&
+              check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin") &&
+              (kind.empty() ? insert_rows(db, rows) : insert_wide_rows(db, rows, kind == "pooled")) &&
               check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
     if (sqlite3_close(db) != SQLITE_OK) ok = false;
     std::error_code error;
