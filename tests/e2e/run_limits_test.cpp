@@ -9,8 +9,12 @@ namespace {
 std::string wide_table_sql() {
     std::string columns, values;
     for (int i = 1; i <= 300; ++i) {
-        columns += (i > 1 ? ", " : "") + std::string("C") + std::to_string(i) + " NUMBER(6)";
-        values += (i > 1 ? ", " : "") + std::to_string(i);
+        if (i > 1) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns.append("C").append(std::to_string(i)).append(" NUMBER(6)");
+        values += std::to_string(i);
     }
     return "CREATE TABLE WIDE (" + columns + ");\nINSERT INTO WIDE VALUES (" + values + ");\nINSERT INTO WIDE VALUES (" +
            values + ");\nINSERT INTO WIDE VALUES (" + values + ");\n";

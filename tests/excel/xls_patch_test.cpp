@@ -366,7 +366,7 @@ TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place)
         biff_workbook_writer book(path, biff_version::biff8);
         biff_sheet_writer& sheet = book.add_sheet("Big");
         sheet.start_row();
-        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, "h" + std::to_string(c));
+        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, std::string(1, 'h').append(std::to_string(c)));
         sheet.end_row();
         for (std::uint32_t r = 1; r < 50000; ++r) {
             sheet.start_row();
