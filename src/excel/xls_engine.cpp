@@ -1,7 +1,6 @@
 // The format objects and the patch of finished .xls files.
 #include "excel/xls_engine.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "excel/xls/compound_file_reader.h"
@@ -16,17 +15,6 @@ xls_engine::xls_engine(std::string version_name, std::string connect_string, std
       description_(std::move(description)),
       max_rows_(max_rows) {
     TK_LOG(2, "xls_engine::ctor(%s, %s)", version_name_.c_str(), connect_string_.c_str());
-}
-
-void xls_engine::write_empty_xls(const std::string& path) const {
-    TK_LOG(2, "xls_engine::write_empty_xls(%s)", path.c_str());
-    const std::span<const std::byte> bytes = get_template();
-    TK_ASSERT(!bytes.empty());
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) throw tk_exception("Cannot open destination file for writing.", tk_level_serious);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) throw tk_exception("Failed to write into the destination file.", tk_level_serious);
 }
 
 bool xls_engine::patch(const std::string& path) {
@@ -78,7 +66,6 @@ void xls_engine_50::patch_sheet(compound_stream& stream, std::uint32_t offset) {
     xls_patch_sheet(stream, biff_version::biff5, offset);
 }
 
-std::span<const std::byte> xls_engine_50::get_template() const { return xls_template_biff5(); }
 
 xls_engine_80::xls_engine_80()
     : xls_engine("Excel 2000", "Excel 8.0;",
@@ -99,7 +86,6 @@ void xls_engine_80::patch_sheet(compound_stream& stream, std::uint32_t offset) {
     xls_patch_sheet(stream, biff_version::biff8, offset);
 }
 
-std::span<const std::byte> xls_engine_80::get_template() const { return xls_template_biff8(); }
 
 xls_engine_2010::xls_engine_2010()
     : xls_engine("Excel 2010", "Excel 12.0;",
@@ -110,5 +96,3 @@ xls_engine_2010::xls_engine_2010()
 }
 
 void xls_engine_2010::do_patch(compound_stream&) { TK_LOG(2, "xls_engine_2010::do_patch"); }
-
-std::span<const std::byte> xls_engine_2010::get_template() const { return {}; }

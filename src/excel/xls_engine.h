@@ -1,11 +1,8 @@
-// The three output formats: name, connect string, description and row limit of each, the
-// empty-workbook templates of the two .xls formats, and the patch that makes the header
-// row of a finished .xls file bold, centred, framed and shaded.
+// The three output formats: name, connect string, description and row limit of each, and
+// the patch that makes the header row of a finished .xls file bold, centred, framed and shaded.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 
 class compound_stream;
@@ -16,12 +13,7 @@ public:
                std::uint32_t max_rows);
     virtual ~xls_engine() = default;
 
-    // Writes the format's template; "Cannot open destination file for writing." or
-    // "Failed to write into the destination file." on failure.
-    virtual void write_empty_xls(const std::string& path) const;
     virtual void do_patch(compound_stream& stream) = 0;
-    // The embedded empty workbook (13824 bytes); empty for a format without one.
-    virtual std::span<const std::byte> get_template() const = 0;
 
     // Patches the workbook stream of the .xls file in place. False (and the file as it
     // was) when the file is no compound document or holds no workbook stream.
@@ -45,7 +37,6 @@ class xls_engine_50 : public xls_engine {  // MS Excel 5.0, BIFF5
 public:
     xls_engine_50();
     void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
     void patch_sheet(compound_stream& stream, std::uint32_t offset);
 };
 
@@ -53,18 +44,11 @@ class xls_engine_80 : public xls_engine {  // MS Excel 2000, BIFF8
 public:
     xls_engine_80();
     void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
     void patch_sheet(compound_stream& stream, std::uint32_t offset);
 };
 
-class xls_engine_2010 : public xls_engine {  // MS Excel 2010, .xlsx: nothing to patch, no template
+class xls_engine_2010 : public xls_engine {  // MS Excel 2010, .xlsx: nothing to patch
 public:
     xls_engine_2010();
     void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
 };
-
-// The empty workbooks, built once: BIFF5 in a "Book" stream or BIFF8 in "Workbook", with
-// summary-information streams, 4096 bytes each.
-std::span<const std::byte> xls_template_biff5();
-std::span<const std::byte> xls_template_biff8();
