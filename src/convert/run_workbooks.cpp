@@ -28,7 +28,7 @@ std::string run_workbooks::part_path(const std::string& destination, int part) {
 
 std::unique_ptr<udb_database> run_workbooks::open(const std::string& path) {
     TK_LOG(2, "xls_converter::get_xls_base(%s)", path.c_str());
-    if (format_version_ == 2) return std::make_unique<xlsx_database>(path, false, wrap_text_);
+    if (format_version_ == 2) return std::make_unique<xlsx_database>(path, wrap_text_);
     TK_ASSERT(driver_ != nullptr);
     return driver_->create_dao_src(path, format_.connect_string());
 }
