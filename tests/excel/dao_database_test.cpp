@@ -54,31 +54,6 @@ protected:
 
 }  // namespace
 
-TEST(dao_field_types, vartypes_map_to_driver_types_and_back) {
-    const std::pair<vartype, int> expected[] = {
-        {VT_I2, dao_type::integer},        {VT_I1, dao_type::integer},         {VT_I4, dao_type::long_integer},
-        {VT_UI2, dao_type::long_integer},  {VT_R4, dao_type::single},          {VT_R8, dao_type::double_number},
-        {VT_DECIMAL, dao_type::double_number}, {VT_UI4, dao_type::double_number}, {VT_I8, dao_type::double_number},
-        {VT_UI8, dao_type::double_number}, {VT_CY, dao_type::currency},        {VT_DATE, dao_type::date},
-        {VT_BOOL, dao_type::boolean},      {VT_UI1, dao_type::byte}};
-    for (const auto& [type, dao] : expected) EXPECT_EQ(dao_field::get_native_type(t_ftd(4, "c", type)), dao) << type;
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(0, "t", VT_BSTR)), dao_type::memo);
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(1, "t", VT_BSTR)), dao_type::text);
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(255, "t", VT_BSTR)), dao_type::text);
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(256, "t", VT_BSTR)), dao_type::memo);
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(16, "b", VT_BINARY)), dao_type::binary);
-    EXPECT_EQ(dao_field::get_native_type(t_ftd(4000, "b", VT_BLOB)), dao_type::long_binary);
-    EXPECT_THROW(dao_field::get_native_type(t_ftd(4, "v", VT_VARIANT)), ole_type_exception);
-
-    EXPECT_EQ(dao_field::get_vartype(dao_type::boolean), VT_BOOL);
-    EXPECT_EQ(dao_field::get_vartype(dao_type::integer), VT_I2);
-    EXPECT_EQ(dao_field::get_vartype(dao_type::long_integer), VT_I4);
-    EXPECT_EQ(dao_field::get_vartype(20), VT_R8);
-    EXPECT_EQ(dao_field::get_vartype(22), VT_DATE);
-    EXPECT_EQ(dao_field::get_vartype(dao_type::memo), VT_BSTR);
-    EXPECT_EQ(dao_field::get_vartype(dao_type::long_binary), VT_BLOB);
-}
-
 TEST(dao_engine_lifecycle, one_engine_versions_and_connect_strings) {
     dao_engine engine;
     EXPECT_THROW(dao_engine second, tk_mail_assertion);
