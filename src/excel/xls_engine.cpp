@@ -47,45 +47,32 @@ bool xls_engine::patch(const std::string& path) {
     return true;  // written in place: there is nothing to commit
 }
 
-xls_engine_50::xls_engine_50()
-    : xls_engine("Excel 5.0", "Excel 5.0;",
-                 "Destination spreadsheet will be saved in MS Excel 5.0 format.\nAll strings will be cut to "
-                 "255 symbols.",
-                 16383) {
-    TK_LOG(2, "xls_engine_50::ctor");
+namespace {
+
+// What the settings page shows for each .xls format.
+const char* biff_description(biff_version version) {
+    return version == biff_version::biff5
+               ? "Destination spreadsheet will be saved in MS Excel 5.0 format.\nAll strings will be cut to "
+                 "255 symbols."
+               : "Destination spreadsheet will be saved in MS Excel 2000 format.\nEach worksheet can contain "
+                 "not more than 65535 rows.";
 }
 
-void xls_engine_50::do_patch(compound_stream& stream) {
-    TK_LOG(1, "Current position: 0");
-    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff5, b_wrap_text))
-        patch_sheet(stream, offset);
+}  // namespace
+
+xls_engine_biff::xls_engine_biff(biff_version version)
+    : xls_engine(version == biff_version::biff5 ? "Excel 5.0" : "Excel 2000",
+                 version == biff_version::biff5 ? "Excel 5.0;" : "Excel 8.0;", biff_description(version),
+                 version == biff_version::biff5 ? 16383 : 65535),
+      version_(version) {}
+
+void xls_engine_biff::do_patch(compound_stream& stream) {
+    TK_LOG(2, "xls_engine_biff::do_patch(%s)", version_name().c_str());
+    for (const std::uint32_t offset : xls_patch_globals(stream, version_, b_wrap_text)) {
+        TK_LOG(1, "patch sheet at %X", offset);
+        xls_patch_sheet(stream, version_, offset);
+    }
 }
-
-void xls_engine_50::patch_sheet(compound_stream& stream, std::uint32_t offset) {
-    TK_LOG(1, "xls_engine::patch_sheet(%X)", offset);
-    xls_patch_sheet(stream, biff_version::biff5, offset);
-}
-
-
-xls_engine_80::xls_engine_80()
-    : xls_engine("Excel 2000", "Excel 8.0;",
-                 "Destination spreadsheet will be saved in MS Excel 2000 format.\nEach worksheet can contain "
-                 "not more than 65535 rows.",
-                 65535) {
-    TK_LOG(2, "xls_engine_80::ctor");
-}
-
-void xls_engine_80::do_patch(compound_stream& stream) {
-    TK_LOG(2, "xls_engine_80::do_patch");
-    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff8, b_wrap_text))
-        patch_sheet(stream, offset);
-}
-
-void xls_engine_80::patch_sheet(compound_stream& stream, std::uint32_t offset) {
-    TK_LOG(1, "xls_engine_80::patch_sheet(%X)", offset);
-    xls_patch_sheet(stream, biff_version::biff8, offset);
-}
-
 
 xls_engine_2010::xls_engine_2010()
     : xls_engine("Excel 2010", "Excel 12.0;",

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "excel/xls/biff_buffer.h"
+
 class compound_stream;
 
 class xls_engine {
@@ -33,18 +35,16 @@ private:
     std::uint32_t max_rows_;
 };
 
-class xls_engine_50 : public xls_engine {  // MS Excel 5.0, BIFF5
+// MS Excel 5.0 (BIFF5) or MS Excel 2000 (BIFF8): one class, as the two differ only in the
+// record layouts that the writer and the patch already choose by version.
+class xls_engine_biff : public xls_engine {
 public:
-    xls_engine_50();
+    explicit xls_engine_biff(biff_version version);
     void do_patch(compound_stream& stream) override;
-    void patch_sheet(compound_stream& stream, std::uint32_t offset);
-};
+    biff_version version() const noexcept { return version_; }
 
-class xls_engine_80 : public xls_engine {  // MS Excel 2000, BIFF8
-public:
-    xls_engine_80();
-    void do_patch(compound_stream& stream) override;
-    void patch_sheet(compound_stream& stream, std::uint32_t offset);
+private:
+    biff_version version_;
 };
 
 class xls_engine_2010 : public xls_engine {  // MS Excel 2010, .xlsx: nothing to patch

@@ -131,7 +131,7 @@ TEST_F(dao_driver, biff5_text_is_cut_to_255_and_unknown_characters_become_questi
               "sheet\tFive\t2\t7\nR\ts:id\ts:name\ts:born\ts:ok\ts:big\ts:note\ts:amount\n"
               "R\tn:7\ts:?????? €\td:2001-02-03T04:05:06.000\tb:1\tn:42\ts:" +
                   std::string(255, 'q') + "\te:\n");
-    xls_engine_50 format;
+    xls_engine_biff format(biff_version::biff5);
     EXPECT_TRUE(format.patch((folder_ / "five.xls").string()));
     EXPECT_EQ(dump(folder_ / "five.xls").substr(0, 22), "sheet\tFive\t2\t7\nR\ts:id\t");
 }

@@ -66,7 +66,7 @@ std::string expected_formatting(int wrap, const char* dummy_font_bold) {
 TEST(xls_patch_read_back, biff8_header_is_bold_centred_framed_and_shaded) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff8);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(0, "0"));
     EXPECT_EQ(dump(folder / "p.xls"),
@@ -77,7 +77,7 @@ TEST(xls_patch_read_back, biff8_header_is_bold_centred_framed_and_shaded) {
 TEST(xls_patch_read_back, biff5_header_is_bold_centred_framed_and_shaded_with_wrap) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff5);
-    xls_engine_50 engine;
+    xls_engine_biff engine(biff_version::biff5);
     engine.b_wrap_text = true;
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(1, "0"));
@@ -86,7 +86,7 @@ TEST(xls_patch_read_back, biff5_header_is_bold_centred_framed_and_shaded_with_wr
 TEST(xls_patch_read_back, wrap_bit_follows_the_option_at_patch_time) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff8);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     engine.b_wrap_text = true;
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(1, "0"));
@@ -168,8 +168,8 @@ void store_workbook(const fs::path& path, biff_version version, std::vector<std:
 }
 
 bool patch(const fs::path& path, biff_version version, bool wrap = false) {
-    xls_engine_50 five;
-    xls_engine_80 eight;
+    xls_engine_biff five(biff_version::biff5);
+    xls_engine_biff eight(biff_version::biff8);
     xls_engine& engine = version == biff_version::biff8 ? static_cast<xls_engine&>(eight) : five;
     engine.b_wrap_text = wrap;
     return engine.patch(path.string());
@@ -358,7 +358,7 @@ TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place)
     }
     ASSERT_GT(fs::file_size(path), 7'200'000u);
     const auto size = fs::file_size(path);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     ASSERT_TRUE(engine.patch(path.string()));
     EXPECT_EQ(fs::file_size(path), size);
     const char* script =
