@@ -211,12 +211,3 @@ TEST(biff_workbook_errors, sheet_names_and_full_sheets_are_refused_with_reasons)
     const std::string last = dump(folder / "e.xls");
     EXPECT_NE(last.find("R\tn:16383\n"), std::string::npos);
 }
-
-TEST(biff_workbook_errors, failed_close_leaves_no_file) {
-    temporary_folder folder;
-    biff_workbook_writer book(folder / "missing" / "x.xls", biff_version::biff8);
-    book.add_sheet("A");
-    EXPECT_THROW(book.close(), tk_exception);
-    EXPECT_FALSE(fs::exists(folder / "missing"));
-    EXPECT_TRUE(fs::is_empty(folder.path()));
-}
