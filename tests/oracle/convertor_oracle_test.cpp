@@ -36,13 +36,6 @@ TEST_F(convertor_oracle, connecting_keeps_the_database_and_the_server_name) {
     EXPECT_EQ(sorted(converter_.get_all_tables()), (std::vector<std::string>{"DEPT", "EMP"}));
 }
 
-TEST_F(convertor_oracle, a_new_connection_replaces_the_previous_database) {
-    converter_.connect_oracle_server("CONVONE");
-    converter_.connect_oracle_server("CONVTWO");
-    EXPECT_EQ(converter_.server, "CONVTWO");
-    EXPECT_EQ(converter_.get_all_tables(), (std::vector<std::string>{"SALES"}));
-}
-
 TEST_F(convertor_oracle, a_failed_connection_propagates_and_leaves_no_database) {
     converter_.connect_oracle_server("CONVONE");
     converter_.password = "wrong";
