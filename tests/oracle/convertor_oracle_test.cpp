@@ -1,7 +1,10 @@
-// The converter's Oracle side: connecting by database name, listing tables and testing
-// queries, through the emulator.
+// The converter's Oracle side: connecting by database name, listing tables, testing queries,
+// and whole runs in process with scripted answers, through the emulator.
 #include <gtest/gtest.h>
 
+#include "../excel/xlsx_test_support.h"
+#include "../support/scripted_user_interface.h"
+#include "convert/error_tables.h"
 #include "convert/sprandel_convertor.h"
 #include "emulator_support.h"
 #include "oracle/ora_exception.h"
@@ -62,4 +65,56 @@ TEST_F(convertor_oracle, a_query_test_connects_with_the_stored_server_when_neede
     EXPECT_TRUE(converter_.test_query("SELECT ID FROM SALES"));
     ASSERT_NE(converter_.database, nullptr);
     EXPECT_EQ(converter_.database->name(), "CONVTWO");
+}
+
+namespace {
+
+// Text that is not UTF-8 (a lone surrogate) after a good row, in two tables.
+const std::vector<std::string> bad_rows_tables{
+    "CREATE TABLE NOT_TEXT (ID NUMBER(4), T VARCHAR2(10))",
+    "INSERT INTO NOT_TEXT VALUES (1, 'first'), (2, CAST(X'41EDA0805A' AS TEXT))",
+    "CREATE TABLE NOT_TEXT_EITHER (ID NUMBER(4), T VARCHAR2(10))",
+    "INSERT INTO NOT_TEXT_EITHER VALUES (1, CAST(X'EDA080' AS TEXT))",
+};
+
+std::size_t count_starting(const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
+}
+
+}  // namespace
+
+// The run in process, as the console or the wizard drives it, with scripted answers.
+class conversion_run_in_process : public convertor_oracle {
+protected:
+    void run(std::deque<continue_choice> answers) {
+        ui_.continue_answers = std::move(answers);
+        converter_.connect_oracle_server("CONVRUN");
+        converter_.get_all_tables();
+        converter_.tables = {"NOT_TEXT", "NOT_TEXT_EITHER"};
+        converter_.dest = settings_folder_.file("run.xlsx");
+        converter_.format_version = 2;
+        converter_.check_dest();
+        converter_();
+    }
+    emulator_database data_{"CONVRUN", bad_rows_tables};
+    scripted_user_interface ui_;
+    std::unique_ptr<error_handler> handler_ = create_error_handler();
+};
+
+TEST_F(conversion_run_in_process, do_not_show_again_answers_the_later_row_errors_and_the_run_goes_on) {
+    run({{true, true}});
+    EXPECT_FALSE(converter_.stopped.load());
+    ASSERT_EQ(count_starting(ui_.shown, "continue: "), 1u) << "the second table's bad row asks nothing";
+    EXPECT_EQ(ui_.shown[0], "continue: Sprandel 4.1 Error | NOT_TEXT, record #2: Cannot convert to UNICODE string: "
+                            "the value of column 'T' is not valid text.");
+    EXPECT_EQ(xlsx_test::dump_workbook(converter_.dest),
+              (std::vector<std::string>{"sheet\tNOT_TEXT\t2\t2", "R\ts:ID\ts:T", "R\tn:1\ts:first",
+                                        "sheet\tNOT_TEXT_EITHER\t1\t2", "R\ts:ID\ts:T"}));
+}
+
+TEST_F(conversion_run_in_process, continue_asks_again_and_abort_stops_the_run_leaving_no_package) {
+    run({{true, false}, {false, false}});
+    EXPECT_TRUE(converter_.stopped.load());
+    EXPECT_EQ(count_starting(ui_.shown, "continue: "), 2u);
+    EXPECT_FALSE(std::filesystem::exists(converter_.dest)) << "an .xlsx package is written whole or not at all";
 }
