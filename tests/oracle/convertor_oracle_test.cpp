@@ -118,3 +118,27 @@ TEST_F(conversion_run_in_process, continue_asks_again_and_abort_stops_the_run_le
     EXPECT_EQ(count_starting(ui_.shown, "continue: "), 2u);
     EXPECT_FALSE(std::filesystem::exists(converter_.dest)) << "an .xlsx package is written whole or not at all";
 }
+
+TEST_F(conversion_run_in_process, a_table_too_wide_for_an_xls_sheet_is_cut_to_255_columns_after_asking) {
+    std::string columns = "C1 NUMBER(6)", values = "1";
+    for (int i = 2; i <= 300; ++i) {
+        columns.append(", C").append(std::to_string(i)).append(" NUMBER(6)");
+        values.append(", ").append(std::to_string(i));
+    }
+    emulator_database wide("CONVWIDE", {"CREATE TABLE WIDE (" + columns + ")", "INSERT INTO WIDE VALUES (" + values + ")"});
+    converter_.connect_oracle_server("CONVWIDE");
+    converter_.get_all_tables();
+    converter_.tables = {"WIDE"};
+    converter_.dest = settings_folder_.file("wide.xls");
+    converter_.format_version = 1;
+    converter_.check_dest();
+    converter_();
+    EXPECT_EQ(count_starting(ui_.shown, "continue: "), 1u);
+    ASSERT_FALSE(ui_.shown.empty());
+    EXPECT_NE(ui_.shown[0].find("Table will be truncated up to 256 columns."), std::string::npos) << ui_.shown[0];
+    const std::vector<std::string> sheet = xlsx_test::dump_workbook(converter_.dest);
+    ASSERT_EQ(sheet.size(), 3u);
+    EXPECT_EQ(sheet[0], "sheet\tWIDE\t2\t255");
+    EXPECT_TRUE(sheet[1].ends_with("\ts:C254\ts:C255")) << sheet[1];
+    EXPECT_TRUE(sheet[2].ends_with("\tn:254\tn:255")) << sheet[2];
+}
