@@ -142,3 +142,32 @@ TEST_F(conversion_run_in_process, a_table_too_wide_for_an_xls_sheet_is_cut_to_25
     EXPECT_TRUE(sheet[1].ends_with("\ts:C254\ts:C255")) << sheet[1];
     EXPECT_TRUE(sheet[2].ends_with("\tn:254\tn:255")) << sheet[2];
 }
+
+// A user who presses Stop while the first row-error dialog is open.
+class stopping_user_interface : public scripted_user_interface {
+public:
+    explicit stopping_user_interface(sprandel_convertor& converter) : converter_(converter) {}
+    continue_choice continue_or_abort(const std::string& title, const std::string& text) override {
+        converter_.request_stop();
+        return scripted_user_interface::continue_or_abort(title, text);
+    }
+
+private:
+    sprandel_convertor& converter_;
+};
+
+TEST_F(convertor_oracle, stop_mid_item_ends_the_run_at_the_next_row_without_a_package) {
+    emulator_database data("CONVRUN", bad_rows_tables);
+    stopping_user_interface ui(converter_);
+    const auto handler = create_error_handler();
+    converter_.connect_oracle_server("CONVRUN");
+    converter_.get_all_tables();
+    converter_.tables = {"NOT_TEXT", "NOT_TEXT_EITHER"};
+    converter_.dest = settings_folder_.file("run.xlsx");
+    converter_.format_version = 2;
+    converter_.check_dest();
+    converter_();
+    EXPECT_TRUE(converter_.stopped.load());
+    EXPECT_EQ(count_starting(ui.shown, "continue: "), 1u) << "the second table is never reached";
+    EXPECT_FALSE(std::filesystem::exists(converter_.dest));
+}
