@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         book.reset();
 
         const auto patch_start = std::chrono::steady_clock::now();
-        xls_engine_80 format;
+        xls_engine_biff format(biff_version::biff8);
         if (!format.patch(path)) {
             std::fprintf(stderr, "patch failed\n");
             return 1;

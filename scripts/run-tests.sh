@@ -1,6 +1,8 @@
 #!/bin/sh
 # Builds Sprandel and runs the whole test suite three ways:
-#   1. the normal build in build/ and ctest;
+#   1. the normal build in build/ and ctest, built as Release (-O3) with -Werror: the
+#      optimiser's flow analysis finds warnings (-Wrestrict and friends) that the other
+#      build types miss, and here they cannot come back unnoticed;
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in
 #      build-sanitize/; any sanitizer report, also from a child process, fails the run;
 #   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
@@ -12,8 +14,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc)
 
-echo "== normal build and tests"
-SPRANDEL_BUILD_DIR=build sh scripts/build.sh
+echo "== normal build (Release, warnings are errors) and tests"
+SPRANDEL_BUILD_DIR=build sh scripts/build.sh -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror -DCMAKE_C_FLAGS=-Werror
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 if [ "${SPRANDEL_SKIP_SANITIZE:-0}" != 1 ]; then

@@ -118,7 +118,7 @@ int udb_converter::percent_done() const noexcept {
 }
 
 xls_converter::xls_converter()
-    : formats_{std::make_unique<xls_engine_50>(), std::make_unique<xls_engine_80>(),
+    : formats_{std::make_unique<xls_engine_biff>(biff_version::biff5), std::make_unique<xls_engine_biff>(biff_version::biff8),
                std::make_unique<xls_engine_2010>()} {}
 
 xls_converter::~xls_converter() = default;

@@ -61,7 +61,7 @@ std::unique_ptr<udb_database> run_workbooks::open(const std::string& path, int p
     const std::string name = part_path(destination_, part);
     TK_LOG(2, "xls_converter::get_xls_base(%s)", name.c_str());
     if (format_version_ == 2) {
-        auto book = std::make_unique<xlsx_database>(name, false, wrap_text_);
+        auto book = std::make_unique<xlsx_database>(name, wrap_text_);
         book->set_origin(origin_mark(destination_, part));
         book->set_output_path(path);
         return book;

@@ -1,7 +1,6 @@
 // The format objects and the patch of finished .xls files.
 #include "excel/xls_engine.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "excel/xls/compound_file_reader.h"
@@ -16,17 +15,6 @@ xls_engine::xls_engine(std::string version_name, std::string connect_string, std
       description_(std::move(description)),
       max_rows_(max_rows) {
     TK_LOG(2, "xls_engine::ctor(%s, %s)", version_name_.c_str(), connect_string_.c_str());
-}
-
-void xls_engine::write_empty_xls(const std::string& path) const {
-    TK_LOG(2, "xls_engine::write_empty_xls(%s)", path.c_str());
-    const std::span<const std::byte> bytes = get_template();
-    TK_ASSERT(!bytes.empty());
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) throw tk_exception("Cannot open destination file for writing.", tk_level_serious);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) throw tk_exception("Failed to write into the destination file.", tk_level_serious);
 }
 
 bool xls_engine::patch(const std::string& path) {
@@ -59,47 +47,32 @@ bool xls_engine::patch(const std::string& path) {
     return true;  // written in place: there is nothing to commit
 }
 
-xls_engine_50::xls_engine_50()
-    : xls_engine("Excel 5.0", "Excel 5.0;",
-                 "Destination spreadsheet will be saved in MS Excel 5.0 format.\nAll strings will be cut to "
-                 "255 symbols.",
-                 16383) {
-    TK_LOG(2, "xls_engine_50::ctor");
+namespace {
+
+// What the settings page shows for each .xls format.
+const char* biff_description(biff_version version) {
+    return version == biff_version::biff5
+               ? "Destination spreadsheet will be saved in MS Excel 5.0 format.\nAll strings will be cut to "
+                 "255 symbols."
+               : "Destination spreadsheet will be saved in MS Excel 2000 format.\nEach worksheet can contain "
+                 "not more than 65535 rows.";
 }
 
-void xls_engine_50::do_patch(compound_stream& stream) {
-    TK_LOG(1, "Current position: 0");
-    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff5, b_wrap_text))
-        patch_sheet(stream, offset);
+}  // namespace
+
+xls_engine_biff::xls_engine_biff(biff_version version)
+    : xls_engine(version == biff_version::biff5 ? "Excel 5.0" : "Excel 2000",
+                 version == biff_version::biff5 ? "Excel 5.0;" : "Excel 8.0;", biff_description(version),
+                 version == biff_version::biff5 ? 16383 : 65535),
+      version_(version) {}
+
+void xls_engine_biff::do_patch(compound_stream& stream) {
+    TK_LOG(2, "xls_engine_biff::do_patch(%s)", version_name().c_str());
+    for (const std::uint32_t offset : xls_patch_globals(stream, version_, b_wrap_text)) {
+        TK_LOG(1, "patch sheet at %X", offset);
+        xls_patch_sheet(stream, version_, offset);
+    }
 }
-
-void xls_engine_50::patch_sheet(compound_stream& stream, std::uint32_t offset) {
-    TK_LOG(1, "xls_engine::patch_sheet(%X)", offset);
-    xls_patch_sheet(stream, biff_version::biff5, offset);
-}
-
-std::span<const std::byte> xls_engine_50::get_template() const { return xls_template_biff5(); }
-
-xls_engine_80::xls_engine_80()
-    : xls_engine("Excel 2000", "Excel 8.0;",
-                 "Destination spreadsheet will be saved in MS Excel 2000 format.\nEach worksheet can contain "
-                 "not more than 65535 rows.",
-                 65535) {
-    TK_LOG(2, "xls_engine_80::ctor");
-}
-
-void xls_engine_80::do_patch(compound_stream& stream) {
-    TK_LOG(2, "xls_engine_80::do_patch");
-    for (const std::uint32_t offset : xls_patch_globals(stream, biff_version::biff8, b_wrap_text))
-        patch_sheet(stream, offset);
-}
-
-void xls_engine_80::patch_sheet(compound_stream& stream, std::uint32_t offset) {
-    TK_LOG(1, "xls_engine_80::patch_sheet(%X)", offset);
-    xls_patch_sheet(stream, biff_version::biff8, offset);
-}
-
-std::span<const std::byte> xls_engine_80::get_template() const { return xls_template_biff8(); }
 
 xls_engine_2010::xls_engine_2010()
     : xls_engine("Excel 2010", "Excel 12.0;",
@@ -110,5 +83,3 @@ xls_engine_2010::xls_engine_2010()
 }
 
 void xls_engine_2010::do_patch(compound_stream&) { TK_LOG(2, "xls_engine_2010::do_patch"); }
-
-std::span<const std::byte> xls_engine_2010::get_template() const { return {}; }

@@ -1,12 +1,11 @@
-// The three output formats: name, connect string, description and row limit of each, the
-// empty-workbook templates of the two .xls formats, and the patch that makes the header
-// row of a finished .xls file bold, centred, framed and shaded.
+// The three output formats: name, connect string, description and row limit of each, and
+// the patch that makes the header row of a finished .xls file bold, centred, framed and shaded.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
+
+#include "excel/xls/biff_buffer.h"
 
 class compound_stream;
 
@@ -16,12 +15,7 @@ public:
                std::uint32_t max_rows);
     virtual ~xls_engine() = default;
 
-    // Writes the format's template; "Cannot open destination file for writing." or
-    // "Failed to write into the destination file." on failure.
-    virtual void write_empty_xls(const std::string& path) const;
     virtual void do_patch(compound_stream& stream) = 0;
-    // The embedded empty workbook (13824 bytes); empty for a format without one.
-    virtual std::span<const std::byte> get_template() const = 0;
 
     // Patches the workbook stream of the .xls file in place. False (and the file as it
     // was) when the file is no compound document or holds no workbook stream.
@@ -41,30 +35,20 @@ private:
     std::uint32_t max_rows_;
 };
 
-class xls_engine_50 : public xls_engine {  // MS Excel 5.0, BIFF5
+// MS Excel 5.0 (BIFF5) or MS Excel 2000 (BIFF8): one class, as the two differ only in the
+// record layouts that the writer and the patch already choose by version.
+class xls_engine_biff : public xls_engine {
 public:
-    xls_engine_50();
+    explicit xls_engine_biff(biff_version version);
     void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
-    void patch_sheet(compound_stream& stream, std::uint32_t offset);
+    biff_version version() const noexcept { return version_; }
+
+private:
+    biff_version version_;
 };
 
-class xls_engine_80 : public xls_engine {  // MS Excel 2000, BIFF8
-public:
-    xls_engine_80();
-    void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
-    void patch_sheet(compound_stream& stream, std::uint32_t offset);
-};
-
-class xls_engine_2010 : public xls_engine {  // MS Excel 2010, .xlsx: nothing to patch, no template
+class xls_engine_2010 : public xls_engine {  // MS Excel 2010, .xlsx: nothing to patch
 public:
     xls_engine_2010();
     void do_patch(compound_stream& stream) override;
-    std::span<const std::byte> get_template() const override;
 };
-
-// The empty workbooks, built once: BIFF5 in a "Book" stream or BIFF8 in "Workbook", with
-// summary-information streams, 4096 bytes each.
-std::span<const std::byte> xls_template_biff5();
-std::span<const std::byte> xls_template_biff8();

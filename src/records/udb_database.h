@@ -94,10 +94,6 @@ public:
     udb_engine& operator=(const udb_engine&) = delete;
     virtual ~udb_engine() = default;
 
-    // Creates a new database file, owned by the caller.
-    virtual std::unique_ptr<udb_database> create_db(const std::string& path) = 0;
-    // Opens an existing database file, owned by the caller.
-    virtual std::unique_ptr<udb_database> open_db(const std::string& path, int mode) = 0;
     // Deletes the file; throws tk_exception_ex with the system's reason when it cannot.
     virtual void delete_db(const std::string& path);
     // Whether the file exists and opens for reading.

@@ -1,10 +1,9 @@
-// udb_recordset: the base of every row source and sink, and the re-typing of rows.
+// udb_recordset: the base of every row source and sink.
 #include "records/udb_recordset.h"
 
 #include <utility>
 
 #include "toolkit/log.h"
-#include "toolkit/text.h"
 
 udb_recordset::udb_recordset(std::string name, std::string query_text, bool schema_flag)
     : query_text_(std::move(query_text)), name_(std::move(name)), schema_(schema_flag) {}
@@ -21,27 +20,6 @@ bool udb_recordset::is_query() const { return !query_text_.empty(); }
 void udb_recordset::next() {}
 void udb_recordset::reposition() {}
 void udb_recordset::move_first() {}
-
-void udb_recordset::convert_record(udb_record& record) const {
-    for (std::size_t i = 0; i < record.size(); ++i) {
-        udb_field& field = record[i];
-        // Rows usually arrive in the schema's own column order and spelling: take that
-        // column without a search, so a row costs no lookups by name.
-        const t_ftd* column = nullptr;
-        if (i < schema_.size() && schema_[i].name == field.name()) {
-            column = &schema_[i];
-        } else {
-            const std::int32_t index = schema_.get_field_idx(field.name());
-            if (index < 0) {
-                TK_LOG(3, "Field '%s' has no column in '%s'", field.name().c_str(), name_.c_str());
-                throw tk_exception("The structure of data source does not conform to the destination table.",
-                                   tk_level_recoverable);
-            }
-            column = &schema_[static_cast<std::size_t>(index)];
-        }
-        field.change_type(column->vartype);
-    }
-}
 
 void udb_recordset::add_index(const udb_index& index) {
     TK_LOG(2, "udb_recordset::add_index(%s)", index.name.c_str());

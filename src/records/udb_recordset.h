@@ -19,7 +19,7 @@ public:
     udb_recordset& operator=(const udb_recordset&) = delete;
     virtual ~udb_recordset();
 
-    // Writes one row. The record may be re-typed in place on the way (convert_record).
+    // Writes one row.
     virtual void append_record(udb_record& record) = 0;
     // Rewrites the current row; does nothing unless a writer supports it.
     virtual void update(udb_record& record);
@@ -39,11 +39,6 @@ public:
     // Called once before the first is_eof of a read; the base does nothing.
     virtual void move_first();
 
-    // Re-types each field of the record, in place, to the tag of the schema's column of the
-    // same name (case ignored). Throws tk_exception "The structure of data source does not
-    // conform to the destination table." when a field has no such column, and lets the
-    // value's ole_cast_exception through when a value cannot be converted.
-    void convert_record(udb_record& record) const;
     // Adds an index unless one of that name is already there (logged, then ignored); the
     // first primary or unique index becomes the key.
     void add_index(const udb_index& index);

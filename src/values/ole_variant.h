@@ -101,16 +101,6 @@ public:
     // UTF-16 text, converted to UTF-8 first.
     void from_wstring(std::u16string_view text, vartype target);
 
-    // Converts the value in place to tag target. VT_EMPTY and VT_NULL stay as they are.
-    // Throws ole_cast_exception, leaving the value unchanged, when it cannot be converted.
-    // Floats become integers rounded half to even; out-of-range results throw, except that
-    // a 64-bit integer keeps its low bits in a narrower integer tag. A date becomes its
-    // canonical text (the same as to_string), a number its 15 (VT_R4: 7) significant digits.
-    // CY and the 64-bit integers: an integer becomes the same amount of currency (an
-    // amount beyond CY's range throws); a CY becomes the nearest integer, half to even.
-    // Byte arrays only ever become their "0x..." text; other values become their raw bytes.
-    void change_type(vartype target);
-
     // Replaces the value by text.
     void attach_string(std::string_view text);
     void attach_wstring(std::u16string_view text);

@@ -1,6 +1,5 @@
-// ole_variant: reading values from text (from_string) and converting between tags in place
-// (change_type), with the results of the OLE variant services. These run once per cell, so
-// they log only what failed.
+// ole_variant: reading values from text (from_string), with the results of the OLE variant
+// services. These run once per cell, so they log only what failed.
 #include <charconv>
 #include <cfloat>
 #include <cmath>
@@ -36,8 +35,6 @@ bool is_integer_tag(vartype tag) {
         return false;
     }
 }
-
-bool is_binary_target(vartype tag) { return tag == VT_BINARY || tag == VT_BLOB || tag == VT_BLOB_OBJECT; }
 
 bool integer_fits(i128 value, vartype tag) {
     switch (tag) {
@@ -132,9 +129,6 @@ struct ole_variant_access {
     static bool to_integer(const number_value& number, vartype target, ole_variant& out);
     static bool by_table(const ole_variant& source, vartype target, ole_variant& out);
     static bool to_text(const ole_variant& source, ole_variant& out);
-    static bool from_64bit(const ole_variant& source, vartype target, ole_variant& out, bool& handled);
-    static bool to_64bit(const ole_variant& source, vartype target, ole_variant& out);
-    static bool to_binary(const ole_variant& source, ole_variant& out);
     static void from_hex(std::string_view text, ole_variant& out);
     static void from_exact_text(std::string_view text, vartype target, ole_variant& out);
 };
@@ -297,100 +291,6 @@ bool ole_variant_access::by_table(const ole_variant& source, vartype target, ole
     }
 }
 
-// Step one of change_type: what the platform cannot do with 64-bit sources.
-bool ole_variant_access::from_64bit(const ole_variant& source, vartype target, ole_variant& out, bool& handled) {
-    const bool is_signed = source.vt_ == VT_I8;
-    handled = true;
-    switch (target) {
-    case VT_I2: case VT_I4: case VT_INT: case VT_UINT: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4:
-        out = integer(static_cast<i128>(source.ui8_), target);  // the low bits, as documented
-        return true;
-    case VT_BOOL:
-        out = ole_variant(source.ui8_ != 0);  // any non-zero store is true
-        return true;
-    case VT_R4:
-        out = is_signed ? ole_variant(static_cast<float>(source.i8_)) : ole_variant(static_cast<float>(source.ui8_));
-        return true;
-    case VT_R8:
-        out = is_signed ? ole_variant(static_cast<double>(source.i8_)) : ole_variant(static_cast<double>(source.ui8_));
-        return true;
-    case VT_BSTR:
-        out = ole_variant(source.to_string());
-        return true;
-    case VT_DECIMAL:
-        out = ole_variant(is_signed ? decimal_from_int64(source.i8_) : decimal_from_uint64(source.ui8_));
-        return true;
-    case VT_CY: {
-        // An integer becomes the same amount of currency; beyond CY's range it cannot.
-        ole_currency value;
-        const bool done = is_signed ? currency_from_int64(source.i8_, value) : currency_from_uint64(source.ui8_, value);
-        if (done) out = ole_variant(value);
-        return done;
-    }
-    default:
-        handled = false;
-        return false;
-    }
-}
-
-// Step two of change_type: 64-bit targets.
-bool ole_variant_access::to_64bit(const ole_variant& source, vartype target, ole_variant& out) {
-    i128 value = 0;
-    switch (source.vt_) {
-    case VT_I2: case VT_BOOL: value = source.i2_; break;  // sign-extended, also into VT_UI8
-    case VT_I4: case VT_INT: value = source.i4_; break;
-    case VT_I1: value = source.i1_; break;
-    case VT_UI1: value = source.ui1_; break;
-    case VT_UI2: value = source.ui2_; break;
-    case VT_UI4: case VT_UINT: value = source.ui4_; break;
-    case VT_I8: value = source.i8_; break;   // the other 64-bit tag: the same bits
-    case VT_UI8: value = source.ui8_; break;
-    case VT_R4:
-    case VT_R8:
-    case VT_DECIMAL:
-    case VT_CY: {
-        number_value number;
-        read_number(source, target, number);
-        return to_integer(number, target, out);
-    }
-    default:
-        return false;  // VT_DATE, VT_BSTR, VT_ERROR, objects
-    }
-    // Modulo 2^64, as the platform stores it: -1 into VT_UI8 sets every bit.
-    out = integer(value, target);
-    return true;
-}
-
-// Step four of change_type: the raw bytes of the value become a byte array.
-bool ole_variant_access::to_binary(const ole_variant& source, ole_variant& out) {
-    const void* data = &source.i8_;
-    std::size_t size = 0;
-    ole_decimal decimal;
-    switch (source.vt_) {
-    case VT_I2: case VT_BOOL: case VT_UI2: size = 2; break;
-    case VT_I4: case VT_R4: case VT_UI4: case VT_INT: case VT_UINT: size = 4; break;
-    case VT_R8: case VT_CY: case VT_I8: case VT_UI8: size = 8; break;
-    case VT_I1: case VT_UI1: size = 1; break;
-    case VT_DATE: data = &source.date_.time; size = sizeof(ole_systemtime); break;
-    case VT_DECIMAL:
-        // In the platform's VARIANT the decimal's reserved word is the tag itself.
-        decimal = source.decimal_;
-        decimal.reserved = VT_DECIMAL;
-        data = &decimal;
-        size = sizeof(ole_decimal);
-        break;
-    case VT_BSTR:
-    case VT_LPSTR:
-        data = source.text_.data();
-        size = source.text_.size();
-        break;
-    default:
-        return false;
-    }
-    out.attach_binary(data, size);
-    return true;
-}
-
 void ole_variant_access::from_hex(std::string_view text, ole_variant& out) {
     out.clear();
     if (text.empty()) return;  // no bytes at all: left empty
@@ -511,34 +411,4 @@ void ole_variant::from_string(std::string_view text, vartype target) {
         return;
     }
     }
-}
-
-void ole_variant::change_type(vartype target) {
-    if (target == vt_ || is_empty_or_null()) return;
-    ole_variant result;
-    bool done = false;
-    bool handled = false;
-    if (vt_ == VT_I8 || vt_ == VT_UI8) done = ole_variant_access::from_64bit(*this, target, result, handled);
-    if (!handled) {
-        handled = true;
-        if (target == VT_I8 || target == VT_UI8) {
-            done = ole_variant_access::to_64bit(*this, target, result);
-        } else if (is_binary()) {
-            if (target != VT_BSTR) return;  // a byte array only ever becomes its text
-            result = ole_variant(to_string());
-            done = true;
-        } else if (is_binary_target(target)) {
-            done = ole_variant_access::to_binary(*this, result);
-        } else {
-            done = ole_variant_access::by_table(*this, target, result);
-        }
-    }
-    if (!done) {
-        if (tk_log::is_enabled()) {
-            const std::string text = is_text() ? text_ : to_string();
-            TK_LOG(2, "VariantChangeType failed (%d->%d): %s", vt_, target, text.c_str());
-        }
-        throw ole_cast_exception();
-    }
-    *this = std::move(result);
 }

@@ -191,22 +191,6 @@ TEST_F(converter_profile, empty_values_leave_fields_as_they_were) {
     EXPECT_FALSE(tk_log::is_enabled());
 }
 
-TEST_F(converter_profile, blanks_after_the_equals_sign_stay_in_the_value) {
-    write_profile("[Generic settings]\ndest= C:\\a.xls\n[Oracle settings]\n  port = 1522  \n");
-    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
-    EXPECT_EQ(converter_.dest, " C:\\a.xls");
-    EXPECT_EQ(converter_.port, " 1522");
-}
-
-TEST_F(converter_profile, a_good_log_file_is_turned_on) {
-    const std::string log = folder_.file("run.log");
-    write_profile("[Generic settings]\nlogfile=" + log + "\n");
-    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
-    EXPECT_EQ(converter_.logfile, log);
-    EXPECT_TRUE(tk_log::is_enabled());
-    EXPECT_EQ(tk_log::instance().file_name(), log);
-}
-
 TEST_F(converter_profile, a_bad_log_file_stops_the_load_before_anything_changes) {
     write_profile("[Selected Tables]\nEMP\n[Generic settings]\nsrc=XE\nlogfile=" + folder_.file("none/run.log") + "\n");
     try {

@@ -55,29 +55,6 @@ TEST(error_tables, texts_are_found_by_code_and_the_first_table_wins) {
     EXPECT_THROW(converter.load_map(1, nullptr), tk_mail_assertion);
 }
 
-TEST(error_tables, the_three_tables_hold_their_documented_codes) {
-    EXPECT_EQ(dao_error_texts.size(), 9u);
-    EXPECT_EQ(oracle_error_texts.size(), 12u);
-    EXPECT_EQ(date_range_error_texts.size(), 1u);
-    tk_error_converter converter;
-    for (const auto table : {dao_error_texts, oracle_error_texts, date_range_error_texts})
-        converter.load_map(table.size(), table.data());
-    EXPECT_EQ(converter.size(), 22u);  // no code appears twice
-    EXPECT_EQ(converter.convert(0x10D5D),
-              "Data type conversion error. Please contact support@sprandel.invalid\nfor the solution.");
-    EXPECT_NE(converter.convert(0x10D5D).find(support_address), std::string::npos);
-    EXPECT_EQ(converter.convert(0x10C65), converter.convert(0x10D1E));
-    EXPECT_EQ(converter.convert(0x1003F9), "Invalid user name or password.");
-    EXPECT_EQ(converter.convert(0x1030E2),
-              "Cannot resolve Oracle service name. Check to verify the correct name was given.\n");
-    EXPECT_EQ(converter.convert(0x106D60),
-              "Wrong password was entered the maximum number of times or\nthe DBA has locked the account.");
-    EXPECT_EQ(converter.convert(0x10D15),
-              "Date fields of the source database do not fall in the\nrange accepted by MS Excel. Restart "
-              "the program with\n\"Convert dates into strings\" checkbox selected.\n");
-    EXPECT_EQ(converter.convert(0x100001), converter.convert(68558));
-}
-
 TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
     handler_->set_context("EMP", 7);
     EXPECT_NO_THROW(handler_->handle(coded(dao_unrecognized_format, 0), false));

@@ -18,20 +18,6 @@ protected:
 
 }  // namespace
 
-TEST_F(converter_settings, first_run_has_the_documented_defaults) {
-    sprandel_convertor converter(settings());
-    EXPECT_EQ(converter.format_version, 1);
-    EXPECT_EQ(converter.port, "1521");
-    EXPECT_FALSE(converter.dates_to_strings);
-    EXPECT_FALSE(converter.split_data);
-    EXPECT_TRUE(converter.wrap_text);
-    EXPECT_TRUE(converter.open_on_exit);
-    EXPECT_EQ(converter.dest, "");
-    EXPECT_EQ(converter.mode, 0);
-    EXPECT_FALSE(converter.finished.load());
-    EXPECT_FALSE(converter.test_query("SELECT 1 FROM dual"));  // no source yet
-}
-
 TEST_F(converter_settings, settings_survive_to_the_next_run) {
     {
         sprandel_convertor converter(settings());
@@ -56,15 +42,6 @@ TEST_F(converter_settings, settings_survive_to_the_next_run) {
     EXPECT_EQ(converter.user, "scott");
     EXPECT_EQ(converter.password, "tiger");
     EXPECT_EQ(converter.port, "1522");
-}
-
-TEST_F(converter_settings, stored_file_holds_the_eleven_values) {
-    { sprandel_convertor converter(settings()); }
-    const std::string content = read_file(settings());
-    for (const char* name : {"dates to strings=dword:", "dest=sz:", "engine=dword:00000001",
-                             "open on exit=dword:00000001", "oracleh=sz:", "oraclep=sz:", "port=sz:1521",
-                             "src=sz:", "oracleu=sz:", "split=dword:00000000", "wrap text=dword:00000001"})
-        EXPECT_NE(content.find(name), std::string::npos) << name;
 }
 
 TEST_F(converter_settings, missing_values_take_defaults_but_an_empty_port_stays_empty) {

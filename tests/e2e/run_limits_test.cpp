@@ -9,8 +9,12 @@ namespace {
 std::string wide_table_sql() {
     std::string columns, values;
     for (int i = 1; i <= 300; ++i) {
-        columns += (i > 1 ? ", " : "") + std::string("C") + std::to_string(i) + " NUMBER(6)";
-        values += (i > 1 ? ", " : "") + std::to_string(i);
+        if (i > 1) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns.append("C").append(std::to_string(i)).append(" NUMBER(6)");
+        values += std::to_string(i);
     }
     return "CREATE TABLE WIDE (" + columns + ");\nINSERT INTO WIDE VALUES (" + values + ");\nINSERT INTO WIDE VALUES (" +
            values + ");\nINSERT INTO WIDE VALUES (" + values + ");\n";
@@ -39,7 +43,7 @@ protected:
 
 }  // namespace
 
-TEST_F(limits, a_table_wider_than_an_xls_sheet_is_cut_to_255_columns_after_asking) {
+TEST_F(limits, a_table_wider_than_an_xls_sheet_prints_the_question_and_exits_with_1) {
     make_database(data_.path(), "LIMITS", wide_table_sql());
     job_profile job;
     job.format_version = 1;
@@ -51,12 +55,7 @@ TEST_F(limits, a_table_wider_than_an_xls_sheet_is_cut_to_255_columns_after_askin
     EXPECT_NE(result.err.find("\n1 error during the run:\n  WIDE: Table will be truncated up to 256 columns.\n"),
               std::string::npos)
         << result.err;
-    const auto sheets = read_workbook(job.dest);
-    ASSERT_EQ(sheets.size(), 1u);
-    ASSERT_EQ(sheets[0].rows.size(), 4u);
-    EXPECT_EQ(sheets[0].rows[0].size(), 255u);
-    EXPECT_EQ(sheets[0].rows[0][254], "s:C255");
-    EXPECT_EQ(sheets[0].rows[3][254], "n:255");
+    EXPECT_TRUE(std::filesystem::exists(job.dest));  // the cut itself: conversion_run_in_process
 }
 
 TEST_F(limits, aborting_at_the_column_question_ends_the_run_without_a_workbook) {

@@ -65,42 +65,6 @@ TEST(biff_workbook_read_back, biff8_values_types_dates_and_sheet_names) {
               "sheet\tEmpty\t0\t0\n");
 }
 
-TEST(biff_workbook_read_back, biff5_text_is_code_page_1252_and_unknown_characters_become_question_marks) {
-    temporary_folder folder;
-    biff_workbook_writer book(folder / "out.xls", biff_version::biff5);
-    write_sample(book);
-    book.close();
-    EXPECT_EQ(dump(folder / "out.xls"),
-              "sheet\tData\t6\t4\n"
-              "R\ts:id\ts:name\ts:when\ts:flag\n"
-              "R\tn:1\ts:Zoë €5\td:2024-02-29T00:00:00.000\tb:1\n"
-              "R\tn:-2.5\ts:??????\td:2024-02-29T13:45:30.250\tb:0\n"
-              "R\tn:0.1234567890123\te:\td:13:45:30.250\te:\n"
-              "R\te:\te:\te:\te:\n"
-              "R\tn:123456789012\ts:=1+1\te:\te:\n"
-              "sheet\tEmpty\t0\t0\n");
-    EXPECT_EQ(book.replaced_characters(), 6u);
-    compound_file file(folder / "out.xls", compound_file::access::read_only);
-    EXPECT_TRUE(file.has_stream(u"Book"));
-    EXPECT_FALSE(file.has_stream(u"Workbook"));
-}
-
-TEST(biff_workbook_read_back, biff5_text_is_cut_at_255_and_biff8_keeps_long_text_whole) {
-    temporary_folder folder;
-    const std::string long_text(300, 'x');
-    for (const auto version : {biff_version::biff5, biff_version::biff8}) {
-        const fs::path path = folder / (version == biff_version::biff5 ? "five.xls" : "eight.xls");
-        biff_workbook_writer book(path, version);
-        biff_sheet_writer& sheet = book.add_sheet("T");
-        sheet.start_row();
-        sheet.put_text(0, long_text);
-        sheet.end_row();
-        book.close();
-        const std::size_t kept = version == biff_version::biff5 ? 255 : 300;
-        EXPECT_EQ(dump(path), "sheet\tT\t1\t1\nR\ts:" + std::string(kept, 'x') + "\n");
-    }
-}
-
 TEST(biff_workbook_shared_strings, strings_crossing_continue_records_read_back_whole) {
     temporary_folder folder;
     biff_workbook_writer book(folder / "sst.xls", biff_version::biff8);
@@ -247,19 +211,6 @@ TEST(biff_workbook_errors, sheet_names_and_full_sheets_are_refused_with_reasons)
     const std::string last = dump(folder / "e.xls");
     EXPECT_NE(last.find("R\tn:16383\n"), std::string::npos);
 }
-
-TEST(biff_workbook_errors, failed_close_leaves_no_file) {
-    temporary_folder folder;
-    biff_workbook_writer book(folder / "missing" / "x.xls", biff_version::biff8);
-    book.add_sheet("A");
-    EXPECT_THROW(book.close(), tk_exception);
-    EXPECT_FALSE(fs::exists(folder / "missing"));
-    EXPECT_TRUE(fs::is_empty(folder.path()));
-}
-
-// Past the lookup's budget a text becomes a LABEL record (a text too long for one still goes
-// to the table); a released workbook keeps working with LABEL records only. xlrd reads every
-// cell the same either way.
 TEST(biff_workbook_shared_strings, texts_past_the_budget_and_after_release_are_labels_that_read_back_the_same) {
     temporary_folder folder;
     const std::string long_text(300, 'L');  // more than a LABEL record holds
@@ -300,3 +251,4 @@ TEST(biff_workbook_shared_strings, texts_past_the_budget_and_after_release_are_l
     EXPECT_EQ(count(later, biff_type::label), 2u) << "a released workbook shares nothing more";
     EXPECT_EQ(count(later, biff_type::label_sst), 0u);
 }
+

@@ -66,7 +66,7 @@ std::string expected_formatting(int wrap, const char* dummy_font_bold) {
 TEST(xls_patch_read_back, biff8_header_is_bold_centred_framed_and_shaded) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff8);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(0, "0"));
     EXPECT_EQ(dump(folder / "p.xls"),
@@ -77,7 +77,7 @@ TEST(xls_patch_read_back, biff8_header_is_bold_centred_framed_and_shaded) {
 TEST(xls_patch_read_back, biff5_header_is_bold_centred_framed_and_shaded_with_wrap) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff5);
-    xls_engine_50 engine;
+    xls_engine_biff engine(biff_version::biff5);
     engine.b_wrap_text = true;
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(1, "0"));
@@ -86,7 +86,7 @@ TEST(xls_patch_read_back, biff5_header_is_bold_centred_framed_and_shaded_with_wr
 TEST(xls_patch_read_back, wrap_bit_follows_the_option_at_patch_time) {
     temporary_folder folder;
     write_driver_output(folder / "p.xls", biff_version::biff8);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     engine.b_wrap_text = true;
     ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
     EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(1, "0"));
@@ -168,8 +168,8 @@ void store_workbook(const fs::path& path, biff_version version, std::vector<std:
 }
 
 bool patch(const fs::path& path, biff_version version, bool wrap = false) {
-    xls_engine_50 five;
-    xls_engine_80 eight;
+    xls_engine_biff five(biff_version::biff5);
+    xls_engine_biff eight(biff_version::biff8);
     xls_engine& engine = version == biff_version::biff8 ? static_cast<xls_engine&>(eight) : five;
     engine.b_wrap_text = wrap;
     return engine.patch(path.string());
@@ -340,25 +340,6 @@ TEST(xls_patch_damaged, unexpected_records_and_offsets_are_internal_errors) {
     }
 }
 
-TEST(xls_patch_damaged, random_damage_to_a_workbook_stream_gives_errors_never_crashes) {
-    temporary_folder folder;
-    write_driver_output(folder / "good.xls", biff_version::biff8);
-    const auto good = workbook_stream(folder / "good.xls");
-    std::minstd_rand generator(8);
-    int refused = 0;
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        auto stream = good;
-        for (int k = 0; k < 3; ++k) stream[generator() % 1200] = static_cast<std::byte>(generator() & 0xFF);
-        store_workbook(folder / "bad.xls", biff_version::biff8, stream);
-        try {
-            patch(folder / "bad.xls", biff_version::biff8);
-        } catch (const tk_exception&) {
-            ++refused;
-        }
-    }
-    EXPECT_GT(refused, 10) << "damaged offsets and record types are noticed";
-}
-
 TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place) {
     temporary_folder folder;
     const fs::path path = folder / "big.xls";
@@ -366,7 +347,7 @@ TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place)
         biff_workbook_writer book(path, biff_version::biff8);
         biff_sheet_writer& sheet = book.add_sheet("Big");
         sheet.start_row();
-        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, "h" + std::to_string(c));
+        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, std::string(1, 'h').append(std::to_string(c)));
         sheet.end_row();
         for (std::uint32_t r = 1; r < 50000; ++r) {
             sheet.start_row();
@@ -377,7 +358,7 @@ TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place)
     }
     ASSERT_GT(fs::file_size(path), 7'200'000u);
     const auto size = fs::file_size(path);
-    xls_engine_80 engine;
+    xls_engine_biff engine(biff_version::biff8);
     ASSERT_TRUE(engine.patch(path.string()));
     EXPECT_EQ(fs::file_size(path), size);
     const char* script =

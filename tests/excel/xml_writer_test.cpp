@@ -57,47 +57,6 @@ TEST(xml_escaping, white_space_survives_reading_back) {
     EXPECT_EQ(escaped_attribute("a\tb\nc\rd\"e"), "a&#9;b&#10;c&#13;d&quot;e");
 }
 
-TEST(xml_writer, elements_nest_and_empty_ones_close_themselves) {
-    string_sink sink;
-    XmlWriter writer(sink);
-    writer.prolog();
-    writer.start("a");
-    writer.attribute("x", "1 & 2");
-    writer.attribute("n", std::int64_t{-42});
-    writer.start("b");
-    writer.end();
-    writer.element("c", "<text>");
-    writer.element("d", "");
-    writer.end();
-    writer.flush();
-    EXPECT_EQ(sink.text,
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-              "<a x=\"1 &amp; 2\" n=\"-42\"><b/><c>&lt;text&gt;</c><d></d></a>");
-    EXPECT_EQ(writer.depth(), 0u);
-}
-
-TEST(xml_writer, end_all_closes_every_open_element_innermost_first) {
-    string_sink sink;
-    XmlWriter writer(sink);
-    writer.start("a");
-    writer.start("b");
-    writer.text("t");
-    writer.start("c");
-    writer.end_all();
-    writer.flush();
-    EXPECT_EQ(sink.text, "<a><b>t<c/></b></a>");
-}
-
-TEST(xml_writer, raw_markup_closes_the_pending_start_tag) {
-    string_sink sink;
-    XmlWriter writer(sink);
-    writer.start("a");
-    writer.raw("<b/>");
-    writer.end();
-    writer.flush();
-    EXPECT_EQ(sink.text, "<a><b/></a>");
-}
-
 TEST(xml_writer, misuse_is_an_internal_assertion) {
     string_sink sink;
     XmlWriter writer(sink);

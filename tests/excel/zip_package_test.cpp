@@ -60,19 +60,6 @@ TEST(zip_package, entries_read_back_in_order_after_commit) {
     EXPECT_LT(std::filesystem::file_size(destination), 100'000u);  // deflated
 }
 
-TEST(zip_package, commit_replaces_an_older_file) {
-    temp_folder folder;
-    const std::string destination = folder.file("book.xlsx");
-    write_file(destination, "old contents");
-    zip_package zip(destination);
-    zip.open_entry("a.xml");
-    zip.write("new");
-    zip.close_entry();
-    zip.commit();
-    EXPECT_EQ(xlsx_test::zip_entry(destination, "a.xml"), "new");
-    EXPECT_EQ(file_count(folder.path()), 1u);
-}
-
 TEST(zip_package, an_uncommitted_package_leaves_no_file) {
     temp_folder folder;
     {

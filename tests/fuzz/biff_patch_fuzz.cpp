@@ -25,10 +25,10 @@ void patch_with(xls_engine& engine, const std::uint8_t* data, std::size_t size) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    xls_engine_80 biff8;
+    xls_engine_biff biff8(biff_version::biff8);
     biff8.b_wrap_text = size % 2 == 1;
     patch_with(biff8, data, size);
-    xls_engine_50 biff5;
+    xls_engine_biff biff5(biff_version::biff5);
     patch_with(biff5, data, size);
     return 0;
 }

@@ -160,46 +160,6 @@ TEST_F(describe_test, describe_only_reports_parse_errors_with_oracle_numbers_and
     EXPECT_EQ(execute_error(conn_, "SELECT * FROM ALL_TYPES; SELECT 1 FROM DUAL", OCI_DESCRIBE_ONLY).first, 911);
 }
 
-TEST_F(describe_test, describe_only_runs_nothing_and_costs_one_round_trip) {
-    statement stmt(conn_, "DELETE FROM ALL_TYPES");
-    ASSERT_EQ(stmt.execute(1, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
-    EXPECT_EQ(query_text(conn_, "SELECT COUNT(*) FROM ALL_TYPES"), (text_rows{{"0"}}));
-    {
-        statement insert(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('x')");
-        ASSERT_EQ(insert.execute(1), OCI_SUCCESS) << conn_.error_text();
-    }
-    statement query(conn_, "SELECT * FROM ALL_TYPES");
-    const auto before = oci().round_trips();
-    ASSERT_EQ(query.execute(1, OCI_PARSE_ONLY), OCI_SUCCESS);  // the value the product once used
-    EXPECT_EQ(oci().round_trips() - before, 1u);
-    EXPECT_EQ(query.fetch(), OCI_ERROR);  // nothing was executed, so nothing can be fetched
-    EXPECT_EQ(conn_.error_code(), 24338);
-}
-
-TEST_F(describe_test, param_get_outside_the_select_list_is_an_error) {
-    statement stmt(conn_, "SELECT C_DATE FROM ALL_TYPES");
-    void* param = nullptr;
-    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_ERROR);  // not executed yet
-    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
-    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 2), OCI_ERROR);
-    EXPECT_EQ(conn_.error_text(), "ORA-24334: no descriptor for this position");
-}
-
-TEST_F(describe_test, non_queries_need_an_iteration_and_report_changed_rows) {
-    EXPECT_EQ(execute_error(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('x')").second, "ORA-24333: zero iteration count");
-    statement insert(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) SELECT 'a' UNION ALL SELECT 'b'");
-    ASSERT_EQ(insert.execute(1), OCI_SUCCESS) << conn_.error_text();
-    ub4 changed = 0;
-    ASSERT_EQ(oci().attr_get(insert.handle, OCI_HTYPE_STMT, &changed, nullptr, OCI_ATTR_ROW_COUNT, conn_.err), OCI_SUCCESS);
-    EXPECT_EQ(changed, 2u);
-    statement repeated(conn_, "INSERT INTO ALL_TYPES (C_VARCHAR2) VALUES ('r')");
-    ASSERT_EQ(repeated.execute(3), OCI_SUCCESS) << conn_.error_text();
-    EXPECT_EQ(query_text(conn_, "SELECT COUNT(*) FROM ALL_TYPES WHERE C_VARCHAR2 = 'r'"), (text_rows{{"3"}}));
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(describe_test, object_columns_name_their_type_and_schema_and_only_xmltype_reads_as_text) {
     data_.create_database("OBJ", "CREATE TABLE SHAPES (ID NUMBER(4), GEO \"MDSYS.SDO_GEOMETRY\", DOC XMLTYPE);\n"

@@ -67,17 +67,6 @@ TEST_F(fetch_test, a_binary_double_nan_arrives_as_nan_in_text_and_as_a_double) {
     EXPECT_TRUE(std::isnan(value));
 }
 
-TEST_F(fetch_test, the_numeric_characters_setting_and_alter_session_choose_the_decimal_comma) {
-    setenv("OCIEMU_NLS_NUMERIC_CHARACTERS", ",.", 1);
-    connection comma;
-    comma.connect_or_fail("ORCL");
-    unsetenv("OCIEMU_NLS_NUMERIC_CHARACTERS");
-    EXPECT_EQ(query_text(comma, "SELECT N FROM NUMBERS WHERE ID IN (1, 4) ORDER BY ID"), (text_rows{{",5"}, {"1999,99"}}));
-    statement alter(comma, "ALTER SESSION SET NLS_NUMERIC_CHARACTERS = '.,'");
-    ASSERT_EQ(alter.execute(1), OCI_SUCCESS) << comma.error_text();
-    EXPECT_EQ(query_text(comma, "SELECT N FROM NUMBERS WHERE ID = 4"), (text_rows{{"1999.99"}}));
-}
-
 TEST_F(fetch_test, text_of_every_kind_arrives_as_utf16_with_raw_as_hexadecimal_and_empty_as_null) {
     EXPECT_EQ(query_text(conn_, "SELECT T, N, R, L, LT FROM TEXTS ORDER BY ID"),
               (text_rows{{"Привет, мир", "你好", "DEADBEEF", "0A0B", "long text"},
@@ -88,23 +77,6 @@ TEST_F(fetch_test, text_of_every_kind_arrives_as_utf16_with_raw_as_hexadecimal_a
 TEST_F(fetch_test, dates_and_timestamps_print_in_the_default_formats) {
     EXPECT_EQ(query_text(conn_, "SELECT D, TS, TZ FROM TIMES WHERE ID = 1"),
               (text_rows{{"31-DEC-05", "29-FEB-20 01.14.15.123456789 PM", "01-JAN-20 10.00.00.500000 AM +05:00"}}));
-}
-
-TEST_F(fetch_test, integer_defines_take_their_width_from_the_buffer_size) {
-    statement stmt(conn_, "SELECT COUNT(*), SUM(ID) FROM SERIES");
-    sb4 count = 0;
-    sb8 sum = 0;
-    OCIDefine* first = nullptr;
-    OCIDefine* second = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &first, conn_.err, 1, &count, sizeof count, SQLT_INT, nullptr, nullptr,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &second, conn_.err, 2, &sum, sizeof sum, SQLT_INT, nullptr, nullptr, nullptr,
-                                  OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << conn_.error_text();
-    EXPECT_EQ(count, 250);
-    EXPECT_EQ(sum, 31375);
 }
 
 TEST_F(fetch_test, an_empty_result_with_one_iteration_is_no_data_with_ora_01403) {
@@ -180,70 +152,6 @@ TEST_F(fetch_test, with_return_codes_truncation_is_success_with_info_and_24345) 
     EXPECT_EQ(std::u16string(large), u"Ωμέγα");
 }
 
-TEST_F(fetch_test, raw_values_fetch_as_bytes_with_their_length) {
-    statement stmt(conn_, "SELECT R, L FROM TEXTS WHERE ID = 1");
-    unsigned char raw[8] = {}, long_raw[8] = {};
-    ub2 raw_length = 0, long_length = 0;
-    sb2 indicators[2];
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 1, raw, sizeof raw, SQLT_BIN, &indicators[0], &raw_length,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 2, long_raw, sizeof long_raw, SQLT_LBI, &indicators[1],
-                                  &long_length, nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << conn_.error_text();
-    EXPECT_EQ(raw_length, 4);
-    EXPECT_EQ(std::memcmp(raw, "\xDE\xAD\xBE\xEF", 4), 0);
-    EXPECT_EQ(long_length, 2);
-    EXPECT_EQ(long_raw[0], 0x0A);
-    EXPECT_EQ(long_raw[1], 0x0B);
-}
-
-TEST_F(fetch_test, timestamps_fill_datetime_descriptors_with_nanoseconds) {
-    statement stmt(conn_, "SELECT D, TS, TZ FROM TIMES ORDER BY ID");
-    OCIDateTime* values[3] = {};
-    sb2 indicators[3] = {};
-    for (ub4 i = 0; i < 3; ++i) {
-        ASSERT_EQ(oci().descriptor_alloc(conn_.env, reinterpret_cast<void**>(&values[i]), OCI_DTYPE_TIMESTAMP, 0, nullptr),
-                  OCI_SUCCESS);
-        OCIDefine* define = nullptr;
-        ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, i + 1, &values[i], sizeof(void*), SQLT_TIMESTAMP,
-                                      &indicators[i], nullptr, nullptr, OCI_DEFAULT),
-                  OCI_SUCCESS);
-    }
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << conn_.error_text();
-    auto read = [&](int column) {
-        sb2 year = 0;
-        ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
-        ub4 fraction = 0;
-        EXPECT_EQ(oci().datetime_get_date(conn_.env, conn_.err, values[column], &year, &month, &day), OCI_SUCCESS);
-        EXPECT_EQ(oci().datetime_get_time(conn_.env, conn_.err, values[column], &hour, &minute, &second, &fraction), OCI_SUCCESS);
-        char text[64];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d %u", year, month, day, hour, minute, second, fraction);
-        return std::string(text);
-    };
-    EXPECT_EQ(read(0), "2005-12-31 23:59:58 0");
-    EXPECT_EQ(read(1), "2020-02-29 13:14:15 123456789");
-    EXPECT_EQ(read(2), "2020-01-01 10:00:00 500000000");  // the zone is dropped, the local time kept
-    ASSERT_EQ(stmt.fetch(), OCI_SUCCESS);
-    EXPECT_EQ(read(0), "1888-03-12 00:00:00 0");
-    EXPECT_EQ(indicators[2], -1);
-    for (auto* value : values) EXPECT_EQ(oci().descriptor_free(value, OCI_DTYPE_TIMESTAMP), OCI_SUCCESS);
-}
-
-TEST_F(fetch_test, dates_fetch_as_seven_byte_oracle_dates) {
-    statement stmt(conn_, "SELECT D FROM TIMES ORDER BY ID");
-    unsigned char date[7] = {};
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 1, date, sizeof date, SQLT_DAT, nullptr, nullptr, nullptr,
-                                  OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS);
-    const unsigned char expected[7] = {120, 105, 12, 31, 24, 60, 59};
-    EXPECT_EQ(std::memcmp(date, expected, 7), 0);
-}
-
 TEST_F(fetch_test, text_that_is_not_a_number_fails_an_integer_define_with_01722) {
     statement stmt(conn_, "SELECT T FROM TEXTS WHERE ID = 1");
     sb4 value = 0;
@@ -253,24 +161,6 @@ TEST_F(fetch_test, text_that_is_not_a_number_fails_an_integer_define_with_01722)
               OCI_SUCCESS);
     EXPECT_EQ(stmt.execute(1), OCI_ERROR);
     EXPECT_EQ(conn_.error_text(), "ORA-01722: invalid number");
-}
-
-TEST_F(fetch_test, array_fetches_fill_consecutive_slots_and_end_with_no_data) {
-    statement stmt(conn_, "SELECT ID FROM SERIES WHERE ID <= 7 ORDER BY ID");
-    sb4 ids[4] = {};
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 1, ids, sizeof(sb4), SQLT_INT, nullptr, nullptr, nullptr,
-                                  OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
-    ASSERT_EQ(stmt.fetch(4), OCI_SUCCESS);
-    EXPECT_EQ(ids[3], 4);
-    EXPECT_EQ(stmt.fetch(4), OCI_NO_DATA);
-    ub4 fetched = 0;
-    ASSERT_EQ(oci().attr_get(stmt.handle, OCI_HTYPE_STMT, &fetched, nullptr, OCI_ATTR_ROWS_FETCHED, conn_.err), OCI_SUCCESS);
-    EXPECT_EQ(fetched, 3u);
-    EXPECT_EQ(ids[0], 5);
-    EXPECT_EQ(ids[2], 7);
 }
 
 // Round trips: one execute that brings the first batch, then one per further batch, and a
@@ -318,30 +208,6 @@ TEST_F(fetch_test, long_columns_switch_prefetching_off) {
     EXPECT_EQ(oci().round_trips() - before, 5u);  // execute, three rows one by one, the end
 }
 
-TEST_F(fetch_test, fail_after_rows_breaks_the_line_at_the_next_row_with_03113) {
-    setenv("OCIEMU_FAIL_AFTER_ROWS", "5", 1);
-    connection fragile;
-    fragile.connect_or_fail("ORCL");
-    unsetenv("OCIEMU_FAIL_AFTER_ROWS");
-    statement stmt(fragile, "SELECT ID FROM SERIES ORDER BY ID");
-    ub4 prefetch = 3;
-    ASSERT_EQ(oci().attr_set(stmt.handle, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, fragile.err),
-              OCI_SUCCESS);
-    sb4 id = 0;
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, fragile.err, 1, &id, sizeof id, SQLT_INT, nullptr, nullptr, nullptr,
-                                  OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
-    for (int row = 1; row <= 5; ++row) {
-        ASSERT_EQ(stmt.fetch(), OCI_SUCCESS) << row;
-        EXPECT_EQ(id, row);
-    }
-    EXPECT_EQ(stmt.fetch(), OCI_ERROR);
-    EXPECT_EQ(fragile.error_text(), "ORA-03113: end-of-file on communication channel");
-    EXPECT_EQ(execute_error(fragile, "SELECT ID FROM SERIES").first, 3113);  // the session is gone
-}
-
 TEST_F(fetch_test, fetch_zero_rows_cancels_the_cursor) {
     statement stmt(conn_, "SELECT ID FROM SERIES");
     sb4 id = 0;
@@ -356,70 +222,6 @@ TEST_F(fetch_test, fetch_zero_rows_cancels_the_cursor) {
     EXPECT_EQ(conn_.error_code(), 24338);
 }
 
-TEST_F(fetch_test, prepare2_statements_execute_and_are_released) {
-    OCIStmt* stmt = nullptr;
-    const std::string sql = conn_.text("SELECT COUNT(*) FROM SERIES");
-    ASSERT_EQ(oci().stmt_prepare2(conn_.svc, &stmt, conn_.err, reinterpret_cast<const OraText*>(sql.data()),
-                                  static_cast<ub4>(sql.size()), nullptr, 0, OCI_NTV_SYNTAX, OCI_DEFAULT),
-              OCI_SUCCESS);
-    sb4 count = 0;
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt, &define, conn_.err, 1, &count, sizeof count, SQLT_INT, nullptr, nullptr, nullptr,
-                                  OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(oci().stmt_execute(conn_.svc, stmt, conn_.err, 1, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
-    EXPECT_EQ(count, 250);
-    EXPECT_EQ(oci().stmt_release(stmt, conn_.err, nullptr, 0, OCI_DEFAULT), OCI_SUCCESS);
-    EXPECT_EQ(oci().stmt_release(stmt, conn_.err, nullptr, 0, OCI_DEFAULT), OCI_INVALID_HANDLE);
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(fetch_test, a_utf8_environment_receives_utf8_bytes_with_a_one_byte_terminator) {
-    connection narrow(false);
-    narrow.connect_or_fail("ORCL");
-    statement stmt(narrow, "SELECT T FROM TEXTS WHERE ID = 1");
-    char buffer[64];
-    std::memset(buffer, 'x', sizeof buffer);
-    ub2 length = 0;
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, narrow.err, 1, buffer, sizeof buffer, SQLT_STR, nullptr, &length,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS) << narrow.error_text();
-    EXPECT_EQ(std::string(buffer), "Привет, мир");
-    EXPECT_EQ(length, 20);  // nine Cyrillic letters of two bytes, a comma and a blank
-}
-
-TEST_F(fetch_test, redefining_a_position_reuses_its_handle_and_freed_defines_stop_receiving) {
-    statement stmt(conn_, "SELECT ID, T FROM TEXTS ORDER BY ID");
-    sb4 first = 0, second = 0;
-    char16_t text[40];
-    sb2 indicator = 0;
-    OCIDefine* id_define = nullptr;
-    OCIDefine* again = nullptr;
-    OCIDefine* text_define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &id_define, conn_.err, 1, &first, sizeof first, SQLT_INT, nullptr, nullptr,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &again, conn_.err, 1, &second, sizeof second, SQLT_INT, nullptr, nullptr,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    EXPECT_EQ(again, id_define);
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &text_define, conn_.err, 2, text, sizeof text, SQLT_STR, &indicator, nullptr,
-                                  nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    ASSERT_EQ(stmt.execute(1), OCI_SUCCESS);
-    EXPECT_EQ(first, 0);
-    EXPECT_EQ(second, 1);
-    EXPECT_EQ(oci().handle_free(text_define, OCI_HTYPE_DEFINE), OCI_SUCCESS);
-    text[0] = u'#';
-    ASSERT_EQ(stmt.fetch(), OCI_SUCCESS);
-    EXPECT_EQ(second, 2);
-    EXPECT_EQ(text[0], u'#');
-}
 
 TEST_F(fetch_test, a_define_beyond_the_select_list_fails_the_execute_with_01007) {
     statement stmt(conn_, "SELECT ID FROM TEXTS");

@@ -144,26 +144,6 @@ TEST_F(lob_test, a_utf8_character_set_never_splits_a_character) {
     EXPECT_EQ(std::string(buffer, 5), "Жabc");
 }
 
-TEST_F(lob_test, read2_reads_one_piece_with_character_and_byte_amounts) {
-    statement stmt(conn_, "SELECT C, NC, B FROM LOBS WHERE ID = 1");
-    fetch_row(stmt);
-    char16_t text[16] = {};
-    oraub8 bytes = 0, chars = 5;
-    ASSERT_EQ(oci().lob_read2(conn_.svc, conn_.err, locators_[1], &bytes, &chars, 1, text, sizeof text, OCI_ONE_PIECE,
-                              nullptr, nullptr, 0, SQLCS_NCHAR),
-              OCI_SUCCESS);
-    EXPECT_EQ(chars, 5u);
-    EXPECT_EQ(bytes, 10u);
-    EXPECT_EQ(std::u16string(text, 5), u"Ωμέγα");
-    unsigned char raw[32] = {};
-    bytes = 0;
-    ASSERT_EQ(oci().lob_read2(conn_.svc, conn_.err, locators_[2], &bytes, nullptr, 1, raw, sizeof raw, OCI_ONE_PIECE,
-                              nullptr, nullptr, 0, 0),
-              OCI_SUCCESS);
-    EXPECT_EQ(bytes, 11u);
-    EXPECT_EQ(raw[10], 0x0A);
-}
-
 TEST_F(lob_test, empty_lobs_have_length_zero_and_null_lobs_set_the_indicator) {
     statement empty(conn_, "SELECT C, NC, B FROM LOBS WHERE ID = 2");
     fetch_row(empty);
@@ -181,38 +161,6 @@ TEST_F(lob_test, empty_lobs_have_length_zero_and_null_lobs_set_the_indicator) {
     ub4 length = 0;
     EXPECT_EQ(oci().lob_get_length(conn_.svc, conn_.err, locators_[0], &length), OCI_ERROR);
     EXPECT_EQ(conn_.error_text(), "ORA-22275: invalid LOB locator specified");
-}
-
-TEST_F(lob_test, a_lob_define_on_a_character_column_is_inconsistent) {
-    statement stmt(conn_, "SELECT V FROM LOBS WHERE ID = 1");
-    OCIDefine* define = nullptr;
-    ASSERT_EQ(oci().define_by_pos(stmt.handle, &define, conn_.err, 1, &locators_[0], sizeof(void*), SQLT_CLOB, nullptr,
-                                  nullptr, nullptr, OCI_DEFAULT),
-              OCI_SUCCESS);
-    EXPECT_EQ(stmt.execute(1), OCI_ERROR);
-    EXPECT_EQ(conn_.error_text(), "ORA-00932: inconsistent datatypes: expected CLOB got VARCHAR2");
-}
-
-TEST_F(lob_test, a_callback_read_hands_every_piece_to_the_callback) {
-    statement stmt(conn_, "SELECT C, NC, B FROM LOBS WHERE ID = 4");
-    fetch_row(stmt);
-    struct collector {
-        std::vector<ub1> kinds;
-        std::size_t bytes = 0;
-    } seen;
-    auto callback = [](void* context, const void*, ub4 length, ub1 piece) -> sb4 {
-        auto* out = static_cast<collector*>(context);
-        out->kinds.push_back(piece);
-        out->bytes += length;
-        return OCI_CONTINUE;
-    };
-    unsigned char buffer[30000];
-    ub4 amount = 0;
-    ASSERT_EQ(oci().lob_read(conn_.svc, conn_.err, locators_[2], &amount, 1, buffer, sizeof buffer, &seen, callback, 0, 0),
-              OCI_SUCCESS);
-    EXPECT_EQ(amount, 70000u);
-    EXPECT_EQ(seen.bytes, 70000u);
-    EXPECT_EQ(seen.kinds, (std::vector<ub1>{OCI_FIRST_PIECE, OCI_NEXT_PIECE, OCI_LAST_PIECE}));
 }
 
 }  // namespace

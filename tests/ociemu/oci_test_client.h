@@ -1,7 +1,7 @@
 // A minimal OCI client for the emulator's tests: loads libclntsh.so with dlopen and wraps the calls.
 #pragma once
 
-#include "oracle/oci_declarations.h"
+#include "oci_api.h"  // the emulator's own declarations, not the product's
 
 #include <filesystem>
 #include <optional>
@@ -12,36 +12,36 @@ namespace ociemu_test {
 
 // The functions of the emulated client library, resolved once per test program.
 struct oci_functions {
-    OCIEnvNlsCreate_fn env_create;
-    OCIHandleAlloc_fn handle_alloc;
-    OCIHandleFree_fn handle_free;
-    OCIDescriptorAlloc_fn descriptor_alloc;
-    OCIDescriptorFree_fn descriptor_free;
-    OCIAttrGet_fn attr_get;
-    OCIAttrSet_fn attr_set;
-    OCIParamGet_fn param_get;
-    OCIErrorGet_fn error_get;
-    OCIClientVersion_fn client_version;
-    OCIServerAttach_fn server_attach;
-    OCIServerDetach_fn server_detach;
-    OCISessionBegin_fn session_begin;
-    OCISessionEnd_fn session_end;
-    OCIServerVersion_fn server_version;
-    OCIPing_fn ping;
-    OCIStmtPrepare_fn stmt_prepare;
-    OCIStmtPrepare2_fn stmt_prepare2;
-    OCIStmtRelease_fn stmt_release;
-    OCIStmtExecute_fn stmt_execute;
-    OCIStmtFetch_fn stmt_fetch;
-    OCIStmtFetch2_fn stmt_fetch2;
-    OCIDefineByPos_fn define_by_pos;
-    OCILobRead_fn lob_read;
-    OCILobRead2_fn lob_read2;
-    OCILobCharSetForm_fn lob_charset_form;
-    OCILobGetLength_fn lob_get_length;
-    OCILobGetLength2_fn lob_get_length2;
-    OCIDateTimeGetDate_fn datetime_get_date;
-    OCIDateTimeGetTime_fn datetime_get_time;
+    decltype(&OCIEnvNlsCreate) env_create;
+    decltype(&OCIHandleAlloc) handle_alloc;
+    decltype(&OCIHandleFree) handle_free;
+    decltype(&OCIDescriptorAlloc) descriptor_alloc;
+    decltype(&OCIDescriptorFree) descriptor_free;
+    decltype(&OCIAttrGet) attr_get;
+    decltype(&OCIAttrSet) attr_set;
+    decltype(&OCIParamGet) param_get;
+    decltype(&OCIErrorGet) error_get;
+    decltype(&OCIClientVersion) client_version;
+    decltype(&OCIServerAttach) server_attach;
+    decltype(&OCIServerDetach) server_detach;
+    decltype(&OCISessionBegin) session_begin;
+    decltype(&OCISessionEnd) session_end;
+    decltype(&OCIServerVersion) server_version;
+    decltype(&OCIPing) ping;
+    decltype(&OCIStmtPrepare) stmt_prepare;
+    decltype(&OCIStmtPrepare2) stmt_prepare2;
+    decltype(&OCIStmtRelease) stmt_release;
+    decltype(&OCIStmtExecute) stmt_execute;
+    decltype(&OCIStmtFetch) stmt_fetch;
+    decltype(&OCIStmtFetch2) stmt_fetch2;
+    decltype(&OCIDefineByPos) define_by_pos;
+    decltype(&OCILobRead) lob_read;
+    decltype(&OCILobRead2) lob_read2;
+    decltype(&OCILobCharSetForm) lob_charset_form;
+    decltype(&OCILobGetLength) lob_get_length;
+    decltype(&OCILobGetLength2) lob_get_length2;
+    decltype(&OCIDateTimeGetDate) datetime_get_date;
+    decltype(&OCIDateTimeGetTime) datetime_get_time;
     unsigned long long (*round_trips)();
 };
 

@@ -63,17 +63,6 @@ TEST(client_library_places, plain_name_then_oracle_home_then_versioned_names) {
     EXPECT_EQ(oci_client_library::default_candidates(), expected);
 }
 
-TEST(client_library_places, an_unset_or_empty_oracle_home_adds_no_place) {
-    {
-        oracle_home_guard home(nullptr);
-        EXPECT_EQ(oci_client_library::default_candidates().size(), 7u);
-    }
-    oracle_home_guard home("");
-    const auto candidates = oci_client_library::default_candidates();
-    ASSERT_EQ(candidates.size(), 7u);
-    EXPECT_EQ(candidates[1], "libclntsh.so.23.1");
-}
-
 TEST(client_library_refusal, no_library_gives_the_documented_text_and_logs_every_place) {
     std::string message;
     const std::string log = logged_while([&] {

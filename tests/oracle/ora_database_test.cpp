@@ -27,19 +27,6 @@ std::vector<std::string> sorted(std::vector<std::string> names) {
 
 }  // namespace
 
-TEST(table_queries, the_statement_depends_on_scope_and_server_age) {
-    EXPECT_EQ(ora_database::tables_query(true, 0x070304), "select TABLE_NAME from user_tables");
-    EXPECT_EQ(ora_database::tables_query(false, 0x070304), "select OWNER, TABLE_NAME from all_tables");
-    EXPECT_EQ(ora_database::tables_query(true, 0x080000),
-              "select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and NESTED='NO' and IOT_TYPE IS "
-              "NULL OR IOT_TYPE='IOT'");
-    EXPECT_EQ(ora_database::tables_query(false, 0x0B0200),
-              "select OWNER, TABLE_NAME, IOT_TYPE from all_tables where TEMPORARY='N' and NESTED='NO' and "
-              "IOT_TYPE IS NULL OR IOT_TYPE='IOT'");
-    // A server whose version cannot be read counts as old.
-    EXPECT_EQ(ora_database::tables_query(true, 0), "select TABLE_NAME from user_tables");
-}
-
 TEST(table_listing, user_scope_leaves_out_temporary_and_nested_tables_and_keeps_iot) {
     emulator_database database("LISTDB", listing_schema);
     emulator_session session("LISTDB");

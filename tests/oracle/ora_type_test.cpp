@@ -43,30 +43,6 @@ TEST(refined_number_type, integers_by_precision) {
     }
 }
 
-TEST(refined_number_type, a_negative_scale_widens_the_integer) {
-    std::int32_t precision = 2;
-    EXPECT_EQ(get_refined_num_type(precision, -5), VT_I4);  // up to 9,900,000
-    EXPECT_EQ(precision, 7);
-    precision = 18;
-    EXPECT_EQ(get_refined_num_type(precision, -4), VT_DECIMAL);
-    EXPECT_EQ(precision, 22);
-}
-
-TEST(refined_number_type, fractions_unconstrained_and_float) {
-    std::int32_t precision = 10;
-    EXPECT_EQ(get_refined_num_type(precision, 2), VT_DECIMAL);
-    EXPECT_EQ(precision, 10);
-    precision = 5;
-    EXPECT_EQ(get_refined_num_type(precision, 5), VT_DECIMAL);
-    EXPECT_EQ(precision, 6);  // NUMBER(5,5) needs a digit before the point as a decimal
-    precision = 0;
-    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
-    precision = 126;
-    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
-    precision = 10;  // FLOAT(10): binary digits, fractions allowed
-    EXPECT_EQ(get_refined_num_type(precision, -127), VT_R8);
-}
-
 TEST_F(number_columns, each_precision_describes_with_its_refined_tag) {
     ora_query_results query(0, "SELECT * FROM NUMS");
     const udb_schema& schema = query.schema();

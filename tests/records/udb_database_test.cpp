@@ -24,11 +24,7 @@ public:
     std::vector<std::string> created;
 };
 
-class file_engine : public udb_engine {
-public:
-    std::unique_ptr<udb_database> create_db(const std::string&) override { return nullptr; }
-    std::unique_ptr<udb_database> open_db(const std::string&, int) override { return nullptr; }
-};
+class file_engine : public udb_engine {};
 
 // A fresh folder removed with everything in it.
 struct temporary_folder {
@@ -44,15 +40,6 @@ struct temporary_folder {
 
 }  // namespace
 
-TEST(udb_database_tables, compare_exactly_when_case_sensitive) {
-    listed_database database(true);
-    database.get_tables() = {"ABC", "\xc3\x84RGER"};
-    EXPECT_TRUE(database.is_table_exist("ABC"));
-    EXPECT_FALSE(database.is_table_exist("abc"));
-    EXPECT_FALSE(database.delete_tab("abc"));
-    EXPECT_EQ(database.get_tables().size(), 2u);
-}
-
 TEST(udb_database_tables, compare_ignoring_case_otherwise) {
     listed_database database(false);
     database.get_tables() = {"ABC", "\xc3\x84RGER", "abc"};
@@ -62,24 +49,6 @@ TEST(udb_database_tables, compare_ignoring_case_otherwise) {
     EXPECT_TRUE(database.delete_tab("aBc"));  // the first match only
     EXPECT_EQ(database.get_tables(), (std::vector<std::string>{"\xc3\x84RGER", "abc"}));
     EXPECT_FALSE(database.delete_tab("missing"));
-}
-
-TEST(udb_database_defaults, creates_indexes_in_order_and_asserts_on_query) {
-    listed_database database(false);
-    EXPECT_EQ(database.name(), "test.db");
-    EXPECT_EQ(database.engine(), 3);
-    EXPECT_FALSE(database.is_case_sensitive());
-    EXPECT_TRUE(database.views().empty());
-    EXPECT_TRUE(database.names_map().empty());
-    udb_indexes indexes(2);
-    indexes[0].name = "PK";
-    indexes[1].name = "IX";
-    database.create_indexes("T", indexes);
-    EXPECT_EQ(database.created, (std::vector<std::string>{"T.PK", "T.IX"}));
-    EXPECT_THROW(database.query("DELETE FROM T"), tk_mail_assertion);
-    std::vector<std::string> names{"a", "b"};
-    database.clear_names(names);
-    EXPECT_TRUE(names.empty());
 }
 
 TEST(udb_engine_files, reports_existence_and_deletes) {

@@ -62,26 +62,3 @@ public:
 };
 
 }  // namespace
-
-TEST(singletons, one_instance_is_reachable_while_it_lives) {
-    EXPECT_FALSE(process_wide_thing::is_initialized());
-    EXPECT_THROW(process_wide_thing::instance(), tk_mail_assertion);
-    {
-        process_wide_thing thing;
-        EXPECT_TRUE(process_wide_thing::is_initialized());
-        EXPECT_EQ(&process_wide_thing::instance(), &thing);
-        EXPECT_EQ(process_wide_thing::instance().value, 7);
-    }
-    EXPECT_FALSE(process_wide_thing::is_initialized());
-}
-
-TEST(singletons, a_second_instance_is_an_internal_assertion_and_keeps_the_first) {
-    process_wide_thing first;
-    try {
-        process_wide_thing second;
-        FAIL() << "second instance accepted";
-    } catch (const tk_mail_assertion& assertion) {
-        EXPECT_EQ(assertion.level(), 2);
-    }
-    EXPECT_EQ(&process_wide_thing::instance(), &first);
-}

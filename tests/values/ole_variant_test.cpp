@@ -33,37 +33,7 @@ ole_variant read(const char* text, vartype target) {
     return value;
 }
 
-ole_variant changed(ole_variant value, vartype target) {
-    value.change_type(target);
-    return value;
-}
-
 }  // namespace
-
-TEST(ole_variant_construction, gives_each_source_type_its_tag) {
-    EXPECT_EQ(ole_variant().get_type(), VT_EMPTY);
-    EXPECT_EQ(ole_variant(true).get_type(), VT_BOOL);
-    EXPECT_EQ(ole_variant('a').get_type(), VT_I1);
-    EXPECT_EQ(ole_variant(static_cast<unsigned char>(1)).get_type(), VT_UI1);
-    EXPECT_EQ(ole_variant(static_cast<short>(1)).get_type(), VT_I2);
-    EXPECT_EQ(ole_variant(static_cast<unsigned short>(1)).get_type(), VT_UI2);
-    EXPECT_EQ(ole_variant(1).get_type(), VT_I4);
-    EXPECT_EQ(ole_variant(1u).get_type(), VT_UI4);
-    EXPECT_EQ(ole_variant(std::int64_t{1}).get_type(), VT_I8);
-    EXPECT_EQ(ole_variant(std::uint64_t{1}).get_type(), VT_UI8);
-    EXPECT_EQ(ole_variant(1.0f).get_type(), VT_R4);
-    EXPECT_EQ(ole_variant(1.0).get_type(), VT_R8);
-    EXPECT_EQ(ole_variant("text").get_type(), VT_BSTR);
-    EXPECT_EQ(ole_variant(u"text").get_type(), VT_BSTR);
-    EXPECT_EQ(ole_variant(ole_currency{1}).get_type(), VT_CY);
-    EXPECT_EQ(ole_variant(decimal("1.5")).get_type(), VT_DECIMAL);
-    EXPECT_EQ(ole_variant(make_time(2005, 12, 31)).get_type(), VT_DATE);
-    EXPECT_EQ(ole_variant::make_null().get_type(), VT_NULL);
-    EXPECT_EQ(ole_variant::make_error(5).get_i4(), 5);
-    EXPECT_EQ(ole_variant(true).get_bool(), true);
-    EXPECT_EQ(ole_variant(true).to_long(), -1);  // OLE true has every bit set
-    EXPECT_EQ(ole_variant(u"\u00c4rger").get_text(), "\xc3\x84rger");
-}
 
 TEST(ole_variant_construction, keeps_an_impossible_date_without_a_date_number) {
     const ole_variant value(make_time(2005, 2, 30, 10));
@@ -71,45 +41,6 @@ TEST(ole_variant_construction, keeps_an_impossible_date_without_a_date_number) {
     EXPECT_FALSE(value.has_date_number());
     EXPECT_EQ(value.get_date().day, 30);
     EXPECT_EQ(value.to_string(), "2005-02-30 10:00:00");
-}
-
-TEST(ole_variant_copy, copies_every_store_and_owns_its_payload) {
-    const ole_variant date(make_time(2005, 12, 31, 23, 59, 58, 123));
-    ole_variant copy(date);
-    EXPECT_EQ(copy.get_date().milliseconds, 123);
-    EXPECT_EQ(copy.get_date_number(), date.get_date_number());
-
-    const ole_variant big(std::int64_t{-9'000'000'000'000'000'000});
-    ole_variant assigned;
-    assigned = big;
-    EXPECT_EQ(assigned.get_i8(), -9'000'000'000'000'000'000);
-
-    ole_variant text("first");
-    ole_variant other(text);
-    other.attach_string("second");
-    EXPECT_EQ(text.get_text(), "first");
-
-    ole_variant bytes;
-    bytes.attach_binary(ole_variant::byte_array{1, 2, 3});
-    ole_variant bytes_copy;
-    bytes_copy = bytes;
-    bytes.allocate_safe_array(1)[0] = 9;
-    EXPECT_EQ(bytes_copy.to_string(), "0x010203");
-    EXPECT_EQ(bytes.to_string(), "0x09");
-
-    text = text;  // self-assignment keeps the value
-    EXPECT_EQ(text.get_text(), "first");
-}
-
-TEST(ole_variant_copy, moves_leave_the_source_empty) {
-    ole_variant text(std::string(100, 'x'));
-    ole_variant moved(std::move(text));
-    EXPECT_EQ(moved.get_text().size(), 100u);
-    EXPECT_EQ(text.get_type(), VT_EMPTY);  // NOLINT(bugprone-use-after-move): the moved-from state is the subject
-    ole_variant target(5);
-    target = std::move(moved);
-    EXPECT_EQ(target.get_type(), VT_BSTR);
-    EXPECT_EQ(moved.get_type(), VT_EMPTY);  // NOLINT(bugprone-use-after-move)
 }
 
 TEST(ole_variant_text, follows_the_tag_table) {
@@ -173,8 +104,6 @@ TEST(ole_variant_text, ignores_the_process_locale) {
     EXPECT_EQ(ole_variant(0.25f).to_string(), "2.500000e-01");
     EXPECT_EQ(read("1,5", VT_R8).get_r8(), 1.5);
     EXPECT_EQ(read("2.5", VT_R8).get_r8(), 2.5);
-    EXPECT_EQ(changed(ole_variant(0.5), VT_BSTR).get_text(), "0.5");
-    EXPECT_EQ(changed(ole_variant("0.5"), VT_R8).get_r8(), 0.5);
 }
 
 TEST(ole_variant_text, renders_bytes_as_hexadecimal) {
@@ -307,147 +236,6 @@ TEST(ole_variant_from_string, reads_utf16_text) {
     EXPECT_EQ(value.get_cy().value, -72500);
     value.from_wstring(u"\u00c4rger", VT_BSTR);
     EXPECT_EQ(value.to_wstring(), u"\u00c4rger");
-}
-
-TEST(ole_variant_change_type, leaves_same_tag_empty_and_null_alone) {
-    EXPECT_EQ(changed(ole_variant::make_null(), VT_I4).get_type(), VT_NULL);
-    EXPECT_EQ(changed(ole_variant(), VT_BSTR).get_type(), VT_EMPTY);
-    EXPECT_EQ(changed(ole_variant(7), VT_I4).get_i4(), 7);
-}
-
-TEST(ole_variant_change_type, converts_64_bit_sources_by_their_store) {
-    EXPECT_EQ(changed(ole_variant(std::int64_t{-1234567890123}), VT_BSTR).get_text(), "-1234567890123");
-    EXPECT_EQ(changed(ole_variant(std::uint64_t{UINT64_MAX}), VT_BSTR).get_text(), "18446744073709551615");
-    EXPECT_EQ(changed(ole_variant(std::int64_t{0x1'0000'0007}), VT_I4).get_i4(), 7);
-    EXPECT_EQ(changed(ole_variant(std::uint64_t{UINT64_MAX}), VT_R8).get_r8(), 18446744073709551616.0);
-    EXPECT_EQ(changed(ole_variant(std::int64_t{INT64_MIN}), VT_DECIMAL).to_string(), "-9223372036854775808");
-    EXPECT_TRUE(changed(ole_variant(std::int64_t{0x1'0000'0000}), VT_BOOL).get_bool());
-    EXPECT_EQ(changed(ole_variant(std::int64_t{-3}), VT_CY).get_cy().value, -30000);
-    EXPECT_THROW(changed(ole_variant(std::int64_t{INT64_MAX}), VT_CY), ole_cast_exception);
-}
-
-TEST(ole_variant_change_type, converts_into_64_bit_targets) {
-    EXPECT_EQ(changed(ole_variant(static_cast<short>(-2)), VT_I8).get_i8(), -2);
-    EXPECT_EQ(changed(ole_variant(true), VT_I8).get_i8(), -1);
-    EXPECT_EQ(changed(ole_variant(-1), VT_UI8).get_ui8(), UINT64_MAX);  // sign-extended
-    EXPECT_EQ(changed(ole_variant(4294967295u), VT_I8).get_i8(), 4294967295);
-    EXPECT_EQ(changed(ole_variant(2.5), VT_I8).get_i8(), 2);
-    EXPECT_EQ(changed(ole_variant(-1e15), VT_I8).get_i8(), -1'000'000'000'000'000);
-    EXPECT_EQ(changed(ole_variant(decimal("9223372036854775807")), VT_I8).get_i8(), INT64_MAX);
-    EXPECT_EQ(changed(ole_variant(ole_currency{-25000}), VT_I8).get_i8(), -2);
-    EXPECT_THROW(changed(ole_variant(decimal("9223372036854775808")), VT_I8), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(1e300), VT_I8), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant("12"), VT_I8), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(make_time(2005, 1, 1)), VT_I8), ole_cast_exception);
-}
-
-TEST(ole_variant_change_type, converts_decimals_exactly_or_throws) {
-    EXPECT_EQ(changed(ole_variant(decimal("-32768.4")), VT_I2).get_i2(), -32768);
-    EXPECT_EQ(changed(ole_variant(decimal("65535")), VT_UI2).get_ui2(), 65535);
-    EXPECT_THROW(changed(ole_variant(decimal("65536")), VT_UI2), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(decimal("-1")), VT_UI4), ole_cast_exception);
-    EXPECT_EQ(changed(ole_variant(decimal("12.5")), VT_R8).get_r8(), 12.5);
-    EXPECT_EQ(changed(ole_variant(decimal("12.34567")), VT_CY).get_cy().value, 123457);
-    EXPECT_EQ(changed(ole_variant(decimal("0.1")), VT_BSTR).get_text(), "0.1");
-}
-
-TEST(ole_variant_change_type, converts_numbers_like_the_platform) {
-    EXPECT_EQ(changed(ole_variant(2.5), VT_I2).get_i2(), 2);
-    EXPECT_EQ(changed(ole_variant(-2.5f), VT_I4).get_i4(), -2);
-    EXPECT_THROW(changed(ole_variant(40000), VT_I2), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(-1), VT_UI1), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(std::nan("")), VT_I4), ole_cast_exception);
-    EXPECT_TRUE(changed(ole_variant(0.5), VT_BOOL).get_bool());
-    EXPECT_EQ(changed(ole_variant(true), VT_I4).get_i4(), -1);
-    EXPECT_EQ(changed(ole_variant(0.1), VT_DECIMAL).to_string(), "0.1");
-    EXPECT_EQ(changed(ole_variant(1.5), VT_CY).get_cy().value, 15000);
-    EXPECT_THROW(changed(ole_variant(1e39), VT_R4), ole_cast_exception);
-    EXPECT_EQ(changed(ole_variant(38717.5), VT_DATE).to_string(), "2005-12-31 12:00:00");
-    EXPECT_EQ(changed(ole_variant(make_time(1900, 1, 1, 12)), VT_R8).get_r8(), 2.5);
-}
-
-TEST(ole_variant_change_type, prints_numbers_as_text_with_significant_digits) {
-    EXPECT_EQ(changed(ole_variant(0.1), VT_BSTR).get_text(), "0.1");
-    EXPECT_EQ(changed(ole_variant(1.0 / 3.0), VT_BSTR).get_text(), "0.333333333333333");
-    EXPECT_EQ(changed(ole_variant(1e20), VT_BSTR).get_text(), "1E+20");
-    EXPECT_EQ(changed(ole_variant(0.1f), VT_BSTR).get_text(), "0.1");
-    EXPECT_EQ(changed(ole_variant(-42), VT_BSTR).get_text(), "-42");
-    EXPECT_EQ(changed(ole_variant(true), VT_BSTR).get_text(), "-1");
-    EXPECT_EQ(changed(ole_variant(ole_currency{5}), VT_BSTR).get_text(), "0.0005");
-    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31, 10, 0, 0, 7)), VT_BSTR).get_text(),
-              "2005-12-31 10:00:00.007");
-}
-
-TEST(ole_variant_change_type, reads_text_into_other_tags) {
-    EXPECT_EQ(changed(ole_variant(" 12.5 "), VT_R8).get_r8(), 12.5);
-    EXPECT_EQ(changed(ole_variant("2.5"), VT_I4).get_i4(), 2);
-    EXPECT_EQ(changed(ole_variant("1e3"), VT_I2).get_i2(), 1000);
-    EXPECT_TRUE(changed(ole_variant("True"), VT_BOOL).get_bool());
-    EXPECT_FALSE(changed(ole_variant("0"), VT_BOOL).get_bool());
-    EXPECT_EQ(changed(ole_variant("-0.0001"), VT_CY).get_cy().value, -1);
-    EXPECT_EQ(changed(ole_variant("1899-12-30 10:00:00"), VT_DATE).get_date().hour, 10);
-    EXPECT_THROW(changed(ole_variant("twelve"), VT_I4), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant("yesterday"), VT_DATE), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant("99999"), VT_I2), ole_cast_exception);
-}
-
-TEST(ole_variant_change_type, throws_the_cast_exception_and_keeps_the_value) {
-    ole_variant value("not a number");
-    try {
-        value.change_type(VT_R8);
-        FAIL() << "no exception";
-    } catch (const ole_cast_exception& error) {
-        EXPECT_STREQ(error.what(), "Cannot cast from source type to destination type");
-    }
-    EXPECT_EQ(value.get_text(), "not a number");
-    EXPECT_THROW(changed(ole_variant::make_error(3), VT_I4), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(3), VT_ERROR), ole_cast_exception);
-    EXPECT_THROW(changed(ole_variant(3), VT_NULL), ole_cast_exception);
-}
-
-TEST(ole_variant_change_type, turns_values_into_their_raw_bytes) {
-    EXPECT_EQ(changed(ole_variant(static_cast<short>(0x0102)), VT_BINARY).to_string(), "0x0201");
-    EXPECT_EQ(changed(ole_variant(true), VT_BLOB).to_string(), "0xFFFF");
-    EXPECT_EQ(changed(ole_variant(1), VT_BINARY).to_string(), "0x01000000");
-    EXPECT_EQ(changed(ole_variant(1.0), VT_BINARY).to_string(), "0x000000000000F03F");
-    EXPECT_EQ(changed(ole_variant(static_cast<unsigned char>(0xAB)), VT_BINARY).to_string(), "0xAB");
-    EXPECT_EQ(changed(ole_variant("AB"), VT_BINARY).to_string(), "0x4142");
-    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31)), VT_BINARY).get_safe_array_size(), 16u);
-    EXPECT_EQ(changed(ole_variant(make_time(2005, 12, 31)), VT_BINARY).to_string(),
-              "0xD5070C0000001F000000000000000000");
-    // reserved word (the tag, as in the platform's VARIANT), scale, sign, high 32, low 64 bits
-    EXPECT_EQ(changed(ole_variant(decimal("-1.5")), VT_BINARY).to_string(), "0x0E000180000000000F00000000000000");
-    EXPECT_THROW(changed(ole_variant::make_error(1), VT_BINARY), ole_cast_exception);
-}
-
-TEST(ole_variant_change_type, turns_bytes_only_into_their_text) {
-    ole_variant bytes;
-    bytes.attach_binary("\x01\x02", 2);
-    EXPECT_EQ(changed(bytes, VT_BSTR).get_text(), "0x0102");
-    EXPECT_EQ(changed(bytes, VT_I4).get_type(), VT_BINARY);
-}
-
-TEST(ole_variant_bytes, allocate_attach_and_measure) {
-    ole_variant value;
-    std::uint8_t* data = value.allocate_safe_array(3);
-    data[0] = 1;
-    data[2] = 3;
-    EXPECT_EQ(value.to_string(), "0x010003");
-    value.allocate_safe_array(4);  // redimensioned, the first bytes kept
-    EXPECT_EQ(value.to_string(), "0x01000300");
-    EXPECT_EQ(value.get_safe_array_size(), 4u);
-    const ole_variant::byte_array copy = ole_variant::convert_to_byte_array("\x05\x06\x07", 2);
-    EXPECT_EQ(copy, (ole_variant::byte_array{5, 6}));
-    value.attach_binary(copy);
-    EXPECT_EQ(value.get_bytes().size(), 2u);
-    EXPECT_EQ(ole_variant(5).get_safe_array_size(), 0u);
-    EXPECT_TRUE(ole_variant(5).get_bytes().empty());
-}
-
-TEST(ole_variant_reads, assert_the_tag_they_serve) {
-    EXPECT_THROW(ole_variant(5).get_text(), tk_mail_assertion);
-    EXPECT_THROW(ole_variant("x").get_i4(), tk_mail_assertion);
-    EXPECT_THROW(ole_variant(5).get_date(), tk_mail_assertion);
 }
 
 TEST(ole_variant_from_string, survives_arbitrary_text_for_every_documented_target) {

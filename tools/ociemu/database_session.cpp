@@ -54,7 +54,11 @@ std::string local_time_text(bool with_fraction) {
         text += buffer;
         std::strftime(buffer, sizeof buffer, "%z", &parts);  // +HHMM
         const std::string zone = buffer;
-        if (zone.size() == 5) text += " " + zone.substr(0, 3) + ":" + zone.substr(3);
+        if (zone.size() == 5) {
+            // appended piece by piece: "literal" + std::string draws a false -Wrestrict from GCC 12 at -O3
+            text += ' ';
+            text.append(zone, 0, 3).append(1, ':').append(zone, 3);
+        }
     }
     return text;
 }

@@ -5,8 +5,7 @@
 #include "oracle_types.h"
 #include "value_conversion.h"
 
-#define OCI_DECLARE_PROTOTYPES
-#include "oracle/oci_declarations.h"
+#include "oci_api.h"
 
 #include <condition_variable>
 #include <cstdint>

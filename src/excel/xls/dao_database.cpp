@@ -1,7 +1,6 @@
 // Workbook databases of the .xls driver: sheets with their column builder, and closing.
 #include "excel/xls/dao_database.h"
 
-#include "excel/xls/biff_workbook_reader.h"
 #include "excel/xls/dao_exception.h"
 #include "excel/xls/dao_field.h"
 #include "excel/xls/dao_recordset.h"
@@ -44,31 +43,12 @@ void dao_database::drop_table(const std::string& name) noexcept {
     writer_.remove_sheet(name);
 }
 
-void dao_database::load_existing() {
-    TK_ASSERT(writer_.sheet_count() == 0);
-    for (const biff_loaded_sheet& loaded : biff_load_workbook(name_, writer_)) {
-        udb_schema columns;
-        for (std::size_t k = 0; k < loaded.header.size(); ++k) {
-            const vartype type = k < loaded.first_row_types.size() && loaded.first_row_types[k] != VT_EMPTY
-                                     ? loaded.first_row_types[k]
-                                     : VT_BSTR;
-            columns.add(t_ftd(type == VT_BSTR ? 0 : 8, loaded.header[k], type));
-        }
-        TK_LOG(1, "Got table: '%s'", loaded.name.c_str());
-        tables_.push_back(loaded.name);
-        sheets_.emplace(loaded.name,
-                        std::make_unique<dao_sheet>(dao_sheet{writer_.find_sheet(loaded.name), std::move(columns)}));
-    }
-}
-
 std::unique_ptr<udb_recordset> dao_database::create_table(const std::string& name, const udb_schema& schema,
                                                           udb_indexes& indexes) {
     TK_LOG(2, "dao_database::create_table (%s)", name.c_str());
     TK_ASSERT((engine_ & 1) == 0 && !writer_.is_closed());
-    if (is_table_exist(name)) {
-        TK_ASSERT(engine_ & 8);  // a new workbook cannot hold a name twice
-        return get_table(name, 8);
-    }
+    // a new workbook cannot hold a name twice; the run names each sheet once
+    TK_ASSERT(!is_table_exist(name));
     if (schema.size() > max_columns)
         throw dao_exception(dao_error::invalid_name, "The table " + name + " has " + std::to_string(schema.size()) +
                                                          " columns; a worksheet holds at most 256.",

@@ -32,9 +32,6 @@ public:
     std::unique_ptr<udb_recordset> get_query(const std::string& name, const std::string& sql, int mode) override;
     bool test_query(const std::string& sql) override;
 
-    // Takes over the sheets of the existing workbook of this name; each becomes a table
-    // whose columns are its header texts, typed after its first data row.
-    void load_existing();
     // Writes the workbook under its name; throws naming the file. Recordsets of this
     // database must not be used afterwards.
     void close();

@@ -47,20 +47,3 @@ std::unique_ptr<dao_database> dao_engine::create_dao_src(const std::string& path
     TK_LOG(2, "dao_engine::create_dao_src(%s, %s)", path.c_str(), connect.c_str());
     return make(path, connect, dao_mode::created);
 }
-
-std::unique_ptr<dao_database> dao_engine::open_dao_src(const std::string& path, const std::string& connect,
-                                                       int mode) {
-    TK_LOG(2, "dao_engine::open_dao_src(%s, %s)", path.c_str(), connect.c_str());
-    TK_ASSERT(version_ != no_version);
-    std::unique_ptr<dao_database> database = make(path, connect, mode | 32);
-    if (tk_is_file_exist(path)) database->load_existing();
-    return database;
-}
-
-std::unique_ptr<udb_database> dao_engine::create_db(const std::string& path) {
-    return create_dao_src(path, "Excel 8.0;");
-}
-
-std::unique_ptr<udb_database> dao_engine::open_db(const std::string& path, int mode) {
-    return open_dao_src(path, "Excel 8.0;", mode);
-}

@@ -14,9 +14,7 @@ class dao_database;
 // Database mode bits.
 namespace dao_mode {
 inline constexpr int read_only = 1;
-inline constexpr int reuse_tables = 8;  // create_table of an existing name appends to it
 inline constexpr int exclusive = 16;
-inline constexpr int opened = 40;       // how an existing workbook is opened
 inline constexpr int created = 114;     // how a new workbook is created
 }  // namespace dao_mode
 
@@ -34,15 +32,6 @@ public:
     // A new workbook at path in the format the connect string names ("Excel 5.0;" or
     // "Excel 8.0;"); nothing is on disk until the database is closed.
     std::unique_ptr<dao_database> create_dao_src(const std::string& path, const std::string& connect);
-    // An existing workbook is read back whole (a dao_exception when it holds what cannot
-    // be carried over, such as formulas) and written anew, with the rows added, when the
-    // database is closed; until then the file stays as it was. A path with no file is
-    // created as by create_dao_src, with the given mode.
-    std::unique_ptr<dao_database> open_dao_src(const std::string& path, const std::string& connect, int mode);
-
-    // The record model's engine operations, in the Excel 2000 format.
-    std::unique_ptr<udb_database> create_db(const std::string& path) override;
-    std::unique_ptr<udb_database> open_db(const std::string& path, int mode) override;
 
 private:
     std::unique_ptr<dao_database> make(const std::string& path, const std::string& connect, int mode);

@@ -12,7 +12,6 @@ namespace dao_error {
 inline constexpr std::int32_t cannot_write_file = 3051;
 inline constexpr std::int32_t no_installable_isam = 3170;  // the connect string names no format we write
 inline constexpr std::int32_t invalid_name = 3125;
-inline constexpr std::int32_t cannot_open_existing = 3274;  // a workbook that cannot be read back whole
 }  // namespace dao_error
 
 class dao_exception : public tk_exception {

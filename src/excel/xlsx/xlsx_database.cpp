@@ -1,7 +1,6 @@
 // The .xlsx destination database: one workbook package, one worksheet per table.
 #include "excel/xlsx/xlsx_database.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "excel/xlsx/xlsx_sheet_writer.h"
@@ -16,19 +15,12 @@ constexpr std::int32_t xlsx_engine_id = 0;  // no engine: the package writer is 
 
 }  // namespace
 
-xlsx_database::xlsx_database(std::string destination, bool file_per_table, bool wrap_text)
-    : udb_database(std::move(destination), xlsx_engine_id, false),
-      file_per_table_(file_per_table),
-      wrap_text_(wrap_text) {
+xlsx_database::xlsx_database(std::string destination, bool wrap_text)
+    : udb_database(std::move(destination), xlsx_engine_id, false), wrap_text_(wrap_text) {
     TK_LOG(2, "xlsx_database::ctor(%s)", name_.c_str());
 }
 
 xlsx_database::~xlsx_database() { TK_LOG(2, "xlsx_database::dtor(%s)", name_.c_str()); }
-
-std::string xlsx_database::workbook_path(const std::string& table) const {
-    if (!file_per_table_) return name_;
-    return (std::filesystem::path(name_) / (table + ".xlsx")).string();
-}
 
 std::unique_ptr<udb_recordset> xlsx_database::create_table(const std::string& name, const udb_schema& schema,
                                                            udb_indexes& /*indexes*/) {
@@ -38,10 +30,10 @@ std::unique_ptr<udb_recordset> xlsx_database::create_table(const std::string& na
     std::vector<std::string> header;
     header.reserve(schema.size());
     for (const auto& descriptor : schema) header.push_back(descriptor->name);
-    if (workbook_ == nullptr || file_per_table_) {
-        workbook_ = std::make_shared<SimpleXlsx::CWorkbook>(workbook_path(name), wrap_text_);
+    if (workbook_ == nullptr) {
+        workbook_ = std::make_shared<SimpleXlsx::CWorkbook>(name_, wrap_text_);
         workbook_->set_origin(origin_);
-        if (!output_path_.empty() && !file_per_table_) workbook_->set_output_path(output_path_);
+        if (!output_path_.empty()) workbook_->set_output_path(output_path_);
     }
     SimpleXlsx::CWorksheet& sheet = workbook_->add_sheet(name, header);
     tables_.push_back(name);
@@ -60,10 +52,6 @@ bool xlsx_database::test_query(const std::string& /*sql*/) { return true; }
 void xlsx_database::save_table(udb_recordset& table) {
     TK_LOG(2, "xlsx_database::save_table(%s)", table.name().c_str());
     table.save();
-    if (file_per_table_ && workbook_ != nullptr) {
-        workbook_->save();
-        workbook_.reset();
-    }
 }
 
 void xlsx_database::release_memory() {
@@ -72,7 +60,7 @@ void xlsx_database::release_memory() {
 
 void xlsx_database::save() {
     TK_LOG(2, "xlsx_database::save(%s)", name_.c_str());
-    if (file_per_table_ || workbook_ == nullptr) return;
+    if (workbook_ == nullptr) return;
     // The workbook is dropped whether or not the save succeeds: a failed package is
     // removed, never retried half-written.
     const std::shared_ptr<SimpleXlsx::CWorkbook> workbook = std::move(workbook_);

@@ -15,9 +15,9 @@ class xlsx_worksheet;
 
 class xlsx_database : public udb_database {
 public:
-    // destination: the workbook's path, or with file_per_table the folder that receives one
-    // workbook per table. wrap_text: data cells wrap their text. Nothing is created yet.
-    explicit xlsx_database(std::string destination, bool file_per_table = false, bool wrap_text = false);
+    // destination: the workbook's path. wrap_text: data cells wrap their text. Nothing is
+    // created yet.
+    explicit xlsx_database(std::string destination, bool wrap_text = false);
     // A workbook not saved is dropped and leaves no file.
     ~xlsx_database() override;
 
@@ -30,7 +30,7 @@ public:
     std::unique_ptr<udb_recordset> get_table(const std::string& table, int mode) override;
     bool test_query(const std::string& sql) override;
 
-    // Completes the table's sheet; with file_per_table also its workbook.
+    // Completes the table's sheet.
     void save_table(udb_recordset& table);
     // Completes the workbook and puts it in place under the destination's name. Throws
     // when the file cannot be written; nothing is left under that name then.
@@ -45,13 +45,9 @@ public:
     // renamed by the run once every workbook is complete. Messages keep naming the destination.
     void set_output_path(std::string path) { output_path_ = std::move(path); }
 
-    bool is_file_per_table() const noexcept { return file_per_table_; }
     bool is_wrap_text() const noexcept { return wrap_text_; }
 
 private:
-    std::string workbook_path(const std::string& table) const;
-
-    bool file_per_table_;
     bool wrap_text_;
     std::string origin_;
     std::string output_path_;
