@@ -29,7 +29,8 @@ welcome_page::welcome_page(wizard_context& context, QWidget* parent)
     auto* title = new QLabel(tr(welcome_title_text).trimmed(), this);
     title->setObjectName("1337");
     set_title_font(title);
-    auto* body = new QLabel(tr(welcome_body_text), this);
+    // The text's line breaks were made for a fixed page width; here the label wraps it.
+    auto* body = new QLabel(tr(welcome_body_text).replace('\n', ' '), this);
     body->setWordWrap(true);
     auto* load = new QPushButton(tr("&Load Settings..."), this);
     load->setObjectName("1115");
@@ -73,7 +74,8 @@ void welcome_page::load_settings() {
 
 connection_page::connection_page(wizard_context& context, QWidget* parent)
     : sprandel_page(wizard_page_id::connection, context, parent) {
-    auto* intro = new QLabel(tr(connection_intro_text), this);
+    auto* intro = new QLabel(tr(connection_intro_text).replace('\n', ' '), this);
+    intro->setWordWrap(true);
     const auto edit = [this](const char* id) {
         auto* field = new QLineEdit(this);
         field->setObjectName(id);

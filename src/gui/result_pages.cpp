@@ -26,7 +26,8 @@
 
 progress_page::progress_page(wizard_context& context, QWidget* parent)
     : sprandel_page(wizard_page_id::progress, context, parent), thread_(context.converter) {
-    auto* intro = new QLabel(tr(progress_intro_text), this);
+    auto* intro = new QLabel(tr(progress_intro_text).replace('\n', ' '), this);
+    intro->setWordWrap(true);
     status_ = new QLabel(this);
     status_->setObjectName("1323");
     status_->setTextFormat(Qt::PlainText);

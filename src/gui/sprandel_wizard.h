@@ -16,8 +16,12 @@ public:
     sprandel_page* page_of(wizard_page_id id) const;
     void reject() override;  // Cancel, Escape and the close box: the question, then stop the run
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void show_help();
+    void stretch_watermark();
 
     wizard_context& context_;
     progress_page* progress_ = nullptr;

@@ -82,6 +82,15 @@ T* control(QWidget* page, const char* id) {
     return found;
 }
 
+// With SPRANDEL_SCREENSHOT_DIR set (and a real display) the pages are saved as pictures for
+// the README; the test itself does not look at them.
+void snapshot(QWidget* window, const char* name) {
+    const QString folder = qEnvironmentVariable("SPRANDEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QTest::qWait(100);  // let the page paint
+    window->grab().save(folder + '/' + QString::fromLatin1(name) + ".png");
+}
+
 std::string dump_workbook(const std::string& path) {
     const std::string command =
         "/usr/bin/python3 '" SPRANDEL_SOURCE_DIR "/tests/support/dump_workbook.py' '" + path + "' 2>&1";
@@ -134,6 +143,7 @@ private slots:
             sprandel_wizard& wizard = session.wizard();
             wizard.show();
             QCOMPARE(wizard.currentId(), int(wizard_page_id::welcome));
+            snapshot(&wizard, "wizard-1-welcome");
             wizard.next();
 
             QWizardPage* connection = wizard.currentPage();
@@ -147,6 +157,7 @@ private slots:
             wizard.next();  // refused login: the page stays
             QCOMPARE(wizard.currentId(), int(wizard_page_id::connection));
             control<QLineEdit>(connection, "1013")->setText("tiger");
+            snapshot(&wizard, "wizard-2-connection");
             wizard.next();
             QCOMPARE(wizard.currentId(), int(wizard_page_id::settings));
 
@@ -157,6 +168,7 @@ private slots:
             emit format->activated(2);
             QVERIFY(control<QLabel>(settings, "1320")->text().contains("MS Excel 2010 format"));
             control<QLineEdit>(settings, "1004")->setText(QString::fromStdString(dest));
+            snapshot(&wizard, "wizard-3-settings");
             answers.answer(QMessageBox::No);
             wizard.next();  // No keeps the old workbook and the page
             QCOMPARE(QString::fromStdString(read_file(dest)), QString("an old workbook"));
@@ -175,12 +187,14 @@ private slots:
             answers.then([](QWidget* dialog) {
                 control<QLineEdit>(dialog, "1019")->setText("Names");
                 control<QPlainTextEdit>(dialog, "1020")->setPlainText("  SELECT NAME FROM EMP ORDER BY ID");
+                snapshot(dialog, "wizard-4b-query-dialog");
                 control<QPushButton>(dialog, "1")->click();
             });
             control<QPushButton>(tables, "1114")->click();
             auto* selected = control<QListWidget>(tables, "1318");
             QCOMPARE(selected->count(), 3);
             QCOMPARE(selected->item(2)->text(), QString("Names"));
+            snapshot(&wizard, "wizard-4-tables");
             wizard.next();
 
             QCOMPARE(wizard.currentId(), int(wizard_page_id::progress));
@@ -188,6 +202,7 @@ private slots:
             QWizardPage* finish = wizard.currentPage();
             QVERIFY(control<QLabel>(finish, "1314")->text().contains("successfully"));
             QVERIFY(control<QPlainTextEdit>(finish, "1016")->isHidden());
+            snapshot(&wizard, "wizard-6-finish");
             control<QCheckBox>(finish, "1225")->setChecked(true);
             wizard.button(QWizard::FinishButton)->click();
             QCOMPARE(wizard.result(), int(QDialog::Accepted));
@@ -228,6 +243,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(wizard.currentId(), int(wizard_page_id::finish), 60000);
             QWizardPage* finish = wizard.currentPage();
             QVERIFY(control<QLabel>(finish, "1314")->text().startsWith("There were some errors"));
+            snapshot(&wizard, "wizard-6-finish-with-errors");
             QCOMPARE(control<QPlainTextEdit>(finish, "1016")->toPlainText(),
                      QString("NOPE: The table does not exist in the source database.\n\n"));
             control<QCheckBox>(finish, "1225")->setChecked(false);
@@ -259,6 +275,36 @@ private slots:
                  QStringList({"Error | Profile does not exist. Please verify the correct path/name was given.",
                               "Error | Invalid user name or password."}));
         QVERIFY(!std::filesystem::exists(dest));
+    }
+
+    void cancel_during_the_run_stops_it_and_writes_no_workbook() {
+        source_.exec("CREATE TABLE BIG (ID NUMBER(9), LABEL VARCHAR2(30))");
+        source_.exec("INSERT INTO BIG WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400000) "
+                     "SELECT i, 'row ' || i FROM n");
+        const std::string dest = folder_.file("big.xlsx");
+        modal_answerer answers;
+        answers.answer(QMessageBox::Yes);
+        {
+            sprandel_session session(environment());
+            QVERIFY(!session.open(QString::fromStdString(write_profile(dest, "tiger", "BIG\n"))).has_value());
+            sprandel_wizard& wizard = session.wizard();
+            wizard.show();
+            // the window keeps following the run: the timer fills the status line
+            auto* status = control<QLabel>(wizard.currentPage(), "1323");
+            QTRY_VERIFY_WITH_TIMEOUT(!status->text().isEmpty(), 30000);
+            QCOMPARE(status->text(), QString("Processing table 'BIG'"));
+            snapshot(&wizard, "wizard-5-progress");
+            wizard.reject();  // Cancel while the run goes on
+            QCOMPARE(wizard.result(), int(QDialog::Rejected));
+            QVERIFY(session.converter().stopped.load());
+            QVERIFY(session.converter().finished.load());
+        }
+        QCOMPARE(answers.seen, QStringList{"Sprandel 4.1 Question | Are you sure you want to exit the wizard?"});
+        // an .xlsx package is written whole or not at all, and nothing temporary stays behind
+        QVERIFY(!std::filesystem::exists(dest));
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+            QVERIFY2(entry.path().filename().string().rfind("big", 0) != 0, entry.path().c_str());
+        source_.exec("DROP TABLE BIG");
     }
 
     void cleanup() { opened_.clear(); }
