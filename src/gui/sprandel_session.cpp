@@ -7,7 +7,6 @@
 #include "convert/sprandel_convertor.h"
 #include "gui/intro_pages.h"
 #include "gui/sprandel_wizard.h"
-#include "toolkit/log.h"
 #include "wizard/quick_launch.h"
 
 // The pictures are compiled into the static library; a program linking it must register them.
@@ -32,7 +31,6 @@ sprandel_session::~sprandel_session() {
 
 std::optional<int> sprandel_session::open(const QString& profile) {
     if (!profile.isEmpty()) {
-        TK_LOG(3, "QUICK LAUNCH: profile=%s", profile.toUtf8().constData());
         quick_launch_steps steps;
         steps.connect = [this] { return connect_with_animation(*context_, nullptr); };
         switch (prepare_quick_launch(*converter_, profile.toStdString(), face_, steps)) {

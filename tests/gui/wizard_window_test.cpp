@@ -144,7 +144,11 @@ private slots:
             wizard.show();
             QCOMPARE(wizard.currentId(), int(wizard_page_id::welcome));
             snapshot(&wizard, "wizard-1-welcome");
+            wizard.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&wizard));
+            QTest::keyClick(&wizard, Qt::Key_F1);  // F1 is the Help button
             wizard.next();
+            wizard.button(QWizard::HelpButton)->click();
 
             QWizardPage* connection = wizard.currentPage();
             control<QLineEdit>(connection, "1014")->setText("");
@@ -212,7 +216,10 @@ private slots:
                                             "Sprandel 4.1 Question | Destination file already exists. Overwrite?",
                                             "Sprandel 4.1 Question | Destination file already exists. Overwrite?"}));
         QVERIFY(answers.done());
-        QCOMPARE(opened_, QStringList{QUrl::fromLocalFile(QString::fromStdString(dest)).toString()});
+        const QString help = QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/help/index.html").toString();
+        QCOMPARE(opened_.join(" "), QStringList({help + "#1012", help + "#1010",
+                                       QUrl::fromLocalFile(QString::fromStdString(dest)).toString()})
+                                          .join(" "));
         const std::string workbook = dump_workbook(dest);
         QVERIFY2(workbook.find("sheet\tDEPT\t2\t2\nR\ts:ID\ts:TITLE\nR\tn:10\ts:Research\n") != std::string::npos,
                  workbook.c_str());
