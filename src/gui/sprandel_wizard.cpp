@@ -77,7 +77,8 @@ void sprandel_wizard::stretch_watermark() {
 }
 
 void sprandel_wizard::reject() {
-    if (!context_.face.question(cancel_question)) return;
+    if (closing_ || !context_.face.question(cancel_question)) return;
+    closing_ = true;
     // The run stops at its next row; an .xls keeps its finished items, an .xlsx is not written.
     if (progress_->is_running()) progress_->stop_run();
     QWizard::reject();

@@ -25,4 +25,5 @@ private:
 
     wizard_context& context_;
     progress_page* progress_ = nullptr;
+    bool closing_ = false;  // Cancel was confirmed; a second click while the run stops waits too
 };
