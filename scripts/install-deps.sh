@@ -15,4 +15,6 @@ apt-get install -y --no-install-recommends \
     libsqlite3-dev sqlite3 \
     python3 python3-openpyxl python3-xlrd \
     libxlsxwriter-dev \
+    qt6-base-dev \
+    xvfb imagemagick \
     clang libclang-rt-14-dev

@@ -18,6 +18,7 @@
 #include "oracle/ora_engine.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "wizard/quick_launch.h"
 
 namespace {
 
@@ -83,42 +84,14 @@ void install_signal_handlers() {
 }
 
 // Everything up to the start of the run: profile, log, connection, table list, destination.
-// A failure is shown by the error handler and ends the program with "could not run".
+// A failure has been shown and ends the program with "could not run".
 bool prepare(sprandel_convertor& converter, const command_line& options, console_user_interface& face) {
-    try {
-        if (!converter.load_profile_file(options.profile)) {
-            face.error("The profile " + options.profile +
-                       " could not be read: a line before its first [section] or a damaged line.");
-            return false;
-        }
-        if (!options.log_file.empty()) converter.set_logfile(options.log_file);
-        if (converter.dest.empty()) {
-            face.error("The profile names no destination workbook (\"dest\" in [Generic settings]).");
-            return false;
-        }
-        if (converter.selected.empty() && converter.tables.empty()) {
-            face.error("The profile selects no table and no query ([Selected Tables]).");
-            return false;
-        }
-        TK_LOG(3, "QUICK LAUNCH: profile=%s", options.profile.c_str());
-        converter.check_dest();  // before the server is asked anything
-        {
-            const interrupt_watch watch(converter.oracle_engine());
-            converter.connect_oracle_server(converter.src);
-            converter.get_all_tables();
-        }
-        if (interrupted) throw tk_final_exception();
-        return true;
-    } catch (const std::exception& error) {
-        if (interrupted) {
-            face.message("Stopped before the conversion began; nothing was changed.");
-        } else if (const auto* known = dynamic_cast<const tk_exception*>(&error)) {
-            error_handler::instance().handle(*known, true);
-        } else {
-            face.error(error.what());
-        }
-    }
-    return false;
+    quick_launch_steps steps;
+    steps.log_file = options.log_file;
+    steps.stop_requested = [] { return interrupted != 0; };
+    // Ctrl-C while connecting or reading the catalogue breaks off the call under way.
+    const interrupt_watch watch(converter.oracle_engine());
+    return prepare_quick_launch(converter, options.profile, face, steps) == quick_launch_status::ready;
 }
 
 int run(sprandel_convertor& converter, console_user_interface& face) {

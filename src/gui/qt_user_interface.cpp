@@ -1,0 +1,94 @@
+// Message boxes, the error dialogs and help, on the GUI thread whoever asks.
+#include "gui/qt_user_interface.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "gui/error_dialogs.h"
+#include "gui/gui_thread.h"
+#include "toolkit/log.h"
+#include "wizard/wizard_pages.h"
+
+namespace {
+
+QString from_utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+std::string qt_user_interface::title() const { return wizard_title(); }
+
+QString qt_user_interface::caption(const char* kind) const {
+    // Before the wizard is up a box has no owner and a plain caption.
+    const QString word = QCoreApplication::translate("qt_user_interface", kind);
+    return owner_ != nullptr ? from_utf8(title()) + ' ' + word : word;
+}
+
+void qt_user_interface::error(const std::string& text) {
+    TK_LOG(2, "wizard_shell::error(%s)", text.c_str());
+    on_gui_thread([&] {
+        QMessageBox box(QMessageBox::Critical, caption("Error"), from_utf8(text), QMessageBox::Ok, owner_);
+        box.setObjectName("error_box");
+        box.exec();
+    });
+    TK_LOG(3, "%s", text.c_str());
+}
+
+void qt_user_interface::message(const std::string& text) {
+    TK_LOG(2, "wizard_shell::message(%s)", text.c_str());
+    on_gui_thread([&] {
+        QMessageBox box(QMessageBox::Information, caption("Message"), from_utf8(text), QMessageBox::Ok, owner_);
+        box.setObjectName("message_box");
+        box.exec();
+    });
+    TK_LOG(3, "%s", text.c_str());
+}
+
+bool qt_user_interface::question(const std::string& text) {
+    return on_gui_thread([&] {
+        QMessageBox box(QMessageBox::Question, caption("Question"), from_utf8(text),
+                        QMessageBox::Yes | QMessageBox::No, owner_);
+        box.setObjectName("question_box");
+        box.setDefaultButton(QMessageBox::No);  // a hasty Enter must not overwrite or leave
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    });
+}
+
+continue_choice qt_user_interface::continue_or_abort(const std::string& dialog_title, const std::string& text) {
+    return on_gui_thread([&] {
+        continue_dialog dialog(from_utf8(dialog_title), from_utf8(text), owner_);
+        dialog.exec();
+        return dialog.choice();
+    });
+}
+
+void qt_user_interface::internal_error(const std::string& dialog_title, const std::string& text) {
+    on_gui_thread([&] {
+        internal_error_dialog dialog(from_utf8(dialog_title), from_utf8(text), from_utf8(title()), owner_);
+        dialog.exec();
+    });
+}
+
+void qt_user_interface::write_log(const std::string& line) {
+    TK_LOG(2, "wizard_shell::write_log(%s)", line.c_str());
+    on_gui_thread([&] {
+        if (log_sink) log_sink(from_utf8(line));
+        else TK_LOG(1, "Editbox failed to be initialized");
+    });
+}
+
+void qt_user_interface::display_help(int topic) {
+    TK_LOG(2, "wizard_shell::display_help(%d)", topic);
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    if (!QFileInfo(path).isReadable()) {
+        error("Help file does not exist. Reinstall the program.");
+        return;
+    }
+    QUrl address = QUrl::fromLocalFile(path);
+    if (topic > 0) address.setFragment(QString::number(topic));
+    if (open_url) open_url(address);
+    else QDesktopServices::openUrl(address);
+}

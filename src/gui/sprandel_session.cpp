@@ -1,0 +1,60 @@
+// Starting the wizard, interactive or as quick launch.
+#include "gui/sprandel_session.h"
+
+#include <QDir>
+
+#include "convert/error_tables.h"
+#include "convert/sprandel_convertor.h"
+#include "gui/intro_pages.h"
+#include "gui/sprandel_wizard.h"
+#include "wizard/quick_launch.h"
+
+// The pictures are compiled into the static library; a program linking it must register them.
+// (Outside any namespace: the macro declares the registration function.)
+static void load_pictures() { Q_INIT_RESOURCE(resources); }
+
+sprandel_session::sprandel_session(const wizard_environment& environment) : handler_(create_error_handler()) {
+    load_pictures();
+    face_.open_url = environment.open_url;
+    converter_ = environment.settings_path.empty() ? std::make_unique<sprandel_convertor>()
+                                                   : std::make_unique<sprandel_convertor>(environment.settings_path);
+    converter_->oracle_library_candidates = environment.oracle_library_candidates;
+    const std::string folder =
+        environment.default_folder.empty() ? QDir::homePath().toStdString() : environment.default_folder;
+    context_ = std::make_unique<wizard_context>(wizard_context{*converter_, face_, folder});
+}
+
+sprandel_session::~sprandel_session() {
+    wizard_.reset();  // stops a run still going before the converter goes
+    face_.set_owner(nullptr);
+}
+
+std::optional<int> sprandel_session::open(const QString& profile) {
+    if (!profile.isEmpty()) {
+        quick_launch_steps steps;
+        steps.connect = [this] { return connect_with_animation(*context_, nullptr); };
+        switch (prepare_quick_launch(*converter_, profile.toStdString(), face_, steps)) {
+            case quick_launch_status::ready: break;
+            case quick_launch_status::connection_failed: return 255;  // -1 as the exit status
+            case quick_launch_status::refused:
+            case quick_launch_status::interrupted: return 0;
+        }
+    }
+    wizard_ = std::make_unique<sprandel_wizard>(*context_, !profile.isEmpty());
+    return std::nullopt;
+}
+
+int sprandel_session::exec() { return wizard_->exec() == QDialog::Accepted ? 0 : 1; }
+
+int run_sprandel(const QString& profile, const wizard_environment& environment) {
+    try {
+        sprandel_session session(environment);
+        if (const std::optional<int> ended = session.open(profile)) return *ended;
+        return session.exec();
+    } catch (const tk_exception& error) {
+        if (error_handler::is_initialized()) error_handler::instance().handle(error, true);
+    } catch (const std::exception& error) {
+        qt_user_interface().error(error.what());
+    }
+    return 0;
+}

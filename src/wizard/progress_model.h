@@ -1,0 +1,53 @@
+// The progress page: the run on its worker thread, and what each 200 ms tick shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/thread.h"
+
+class sprandel_convertor;
+class udb_converter;
+
+inline constexpr const char* progress_intro_text =
+    "Database converting is in progress. Please wait until the wizard completes\nconverting your Oracle database "
+    "into MS Excel spreadsheet.";
+inline constexpr const char* formatting_status_text = "Applying format settings";
+inline constexpr int progress_tick_ms = 200;
+
+// The bar's value from the run's counters: completed tables plus the share of the current
+// one, in unsigned 32-bit arithmetic as the counters are read.
+std::uint32_t progress_percent(std::uint32_t table_count, std::uint32_t table_index, std::uint32_t record_total,
+                               std::uint32_t record_current);
+// The bar during formatting, which has no counters: rises quickly, then creeps towards 100
+// without reaching it (0 at tick 0, 50 at tick 10, 93 at tick 100).
+int formatting_percent(std::uint32_t tick);
+
+struct progress_view {
+    bool finished = false;  // the run has ended: stop the timer and show the finish page
+    int bar = 0;
+    std::string status;
+};
+
+class progress_model {
+public:
+    // One timer tick: reads the run's progress fields.
+    progress_view on_timer(const udb_converter& converter);
+
+private:
+    std::uint32_t formatting_ticks_ = 0;
+};
+
+// The worker that runs the conversion; the converter is the job and stays owned by its
+// owner. Destroying the thread stops and joins a run still going.
+class conversion_thread : public tk_thread {
+public:
+    explicit conversion_thread(sprandel_convertor& converter) : converter_(converter) {}
+    ~conversion_thread() override { stop(); }
+
+protected:
+    tk_thread_functor* create_functor() override;
+
+private:
+    sprandel_convertor& converter_;
+};

@@ -1,0 +1,71 @@
+// The preparation of a quick launch.
+#include "wizard/quick_launch.h"
+
+#include "convert/error_handler.h"
+#include "convert/sprandel_convertor.h"
+#include "convert/user_interface.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+#include "wizard/welcome_model.h"
+
+namespace {
+
+// The profile's own checks: everything before the network is touched.
+bool load_job(sprandel_convertor& converter, const std::string& profile, user_interface& face,
+              const std::string& log_file) {
+    if (!converter.load_profile_file(profile)) {
+        face.error(profile_unreadable_text(profile));
+        return false;
+    }
+    if (!log_file.empty()) converter.set_logfile(log_file);
+    if (converter.dest.empty()) {
+        face.error("The profile names no destination workbook (\"dest\" in [Generic settings]).");
+        return false;
+    }
+    if (converter.selected.empty() && converter.tables.empty()) {
+        face.error("The profile selects no table and no query ([Selected Tables]).");
+        return false;
+    }
+    return true;
+}
+
+bool connect(sprandel_convertor& converter, const quick_launch_steps& steps) {
+    if (steps.connect) return steps.connect();
+    try {
+        converter.connect_oracle_server(converter.src);
+        return true;
+    } catch (const tk_exception& error) {
+        error_handler::instance().handle(error, true);
+        return false;
+    }
+}
+
+}  // namespace
+
+quick_launch_status prepare_quick_launch(sprandel_convertor& converter, const std::string& profile,
+                                         user_interface& face, const quick_launch_steps& steps) {
+    const auto stopped = [&] { return steps.stop_requested && steps.stop_requested(); };
+    try {
+        if (!load_job(converter, profile, face, steps.log_file)) return quick_launch_status::refused;
+        TK_LOG(3, "QUICK LAUNCH: profile=%s", profile.c_str());
+        converter.check_dest();  // before the server is asked anything
+        if (!connect(converter, steps)) {
+            if (!stopped()) return quick_launch_status::connection_failed;
+            throw tk_final_exception();
+        }
+        converter.get_all_tables();
+        if (stopped()) throw tk_final_exception();
+        return quick_launch_status::ready;
+    } catch (const std::exception& error) {
+        // a stop may break off a call to the server, which then fails in any way
+        if (stopped()) {
+            face.message("Stopped before the conversion began; nothing was changed.");
+            return quick_launch_status::interrupted;
+        }
+        if (const auto* known = dynamic_cast<const tk_exception*>(&error))
+            error_handler::instance().handle(*known, true);
+        else
+            face.error(error.what());
+    }
+    return quick_launch_status::refused;
+}

@@ -1,0 +1,218 @@
+// The wizard pages' rules without widgets: what each page shows, refuses and hands on.
+#include <gtest/gtest.h>
+
+#include "excel/xls_engine.h"
+#include "wizard/connection_model.h"
+#include "wizard/finish_model.h"
+#include "wizard/progress_model.h"
+#include "wizard/query_rules.h"
+#include "wizard/settings_model.h"
+#include "wizard/table_selection_model.h"
+#include "wizard/wizard_pages.h"
+#include "wizard_fixture.h"
+
+namespace {
+
+class page_models : public wizard_fixture, public ::testing::Test {};
+
+using strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(page_models, connection_page_stays_on_an_empty_name_or_a_refused_login) {
+    connection_model page(converter);
+    page.store_settings({"", "", "1521", "SCOTT", "tiger"});
+    EXPECT_FALSE(page.may_connect(face));
+    EXPECT_EQ(face.shown, strings{"message: You should enter Oracle database name"});
+
+    page.store_settings({"", "WIZDB", "1521", "SCOTT", "wrong"});
+    ASSERT_TRUE(page.may_connect(face));
+    const connect_outcome refused = page.connect(face);
+    EXPECT_FALSE(refused.connected);
+    EXPECT_EQ(refused.help_topic, 0);
+    EXPECT_EQ(face.shown.back(), "error: Invalid user name or password.");
+    EXPECT_EQ(converter.database, nullptr);
+
+    // an unknown host is one of the errors the help page explains
+    page.store_settings({"db.elsewhere.invalid", "WIZDB", "1521", "SCOTT", "tiger"});
+    const connect_outcome no_host = page.connect(face);
+    EXPECT_FALSE(no_host.connected);
+    EXPECT_EQ(no_host.help_topic, help_topic_listener_errors);
+    EXPECT_EQ(face.shown.back().rfind("error: ORA-12545: connect failed", 0), 0u) << face.shown.back();
+
+    page.store_settings({"", "WIZDB", "1521", "SCOTT", "tiger"});
+    EXPECT_TRUE(page.connect(face).connected);
+    EXPECT_EQ(converter.server, "WIZDB");
+    const connection_fields shown = page.page_init();  // Back and Next again shows what was typed
+    EXPECT_EQ(shown.database, "WIZDB");
+    EXPECT_EQ(shown.user, "SCOTT");
+    EXPECT_EQ(shown.password, "tiger");
+}
+
+TEST_F(page_models, settings_page_defaults_checks_and_asks_before_deleting) {
+    converter.connect_oracle_server("WIZDB");
+    converter.dest.clear();
+    settings_model page(converter, folder.path().string());
+    EXPECT_EQ(page.page_init().dest, folder.file("WIZDB.xls"));
+    page.select_format(2);
+    EXPECT_EQ(page.page_init().dest, folder.file("WIZDB.xlsx"));
+    EXPECT_EQ(page.format_names(), (strings{"Excel 5.0", "Excel 2000", "Excel 2010"}));
+    EXPECT_EQ(page.format_description(2), "Destination spreadsheet will be saved in MS Excel 2010 format.\n"
+                                          "You will not be able to open it with earlier versions of MS Excel.");
+
+    settings_fields fields = page.page_init();
+    fields.wrap_text = false;
+    fields.dest = "";
+    EXPECT_FALSE(page.on_next(fields, face));
+    EXPECT_EQ(face.shown.back(), "message: You should enter MS Excel file name");
+    for (int version = 0; version < 3; ++version) EXPECT_FALSE(converter.format(version).b_wrap_text);
+
+    fields.dest = folder.file("missing/out.xlsx");
+    EXPECT_FALSE(page.on_next(fields, face));
+    EXPECT_EQ(face.shown.back(), "error: Destination path does not exist.\nPlease verify the correct path was given.");
+
+    fields.dest = folder.file("old.xlsx");
+    write_file(fields.dest, "keep me");
+    face.yes_no_answers = {false, true};
+    EXPECT_FALSE(page.on_next(fields, face));
+    EXPECT_EQ(face.shown.back(), "question: Destination file already exists. Overwrite?");
+    EXPECT_EQ(read_file(fields.dest), "keep me");
+    EXPECT_TRUE(page.on_next(fields, face));
+    EXPECT_FALSE(std::filesystem::exists(fields.dest));
+    EXPECT_EQ(converter.dest, fields.dest);
+    EXPECT_FALSE(converter.wrap_text);
+}
+
+TEST_F(page_models, save_dialogs_append_the_extension_unless_the_name_contains_it) {
+    EXPECT_EQ(with_default_extension("/tmp/job", "spr"), "/tmp/job.spr");
+    EXPECT_EQ(with_default_extension("/tmp/job.spr.old", "spr"), "/tmp/job.spr.old");
+    EXPECT_EQ(with_default_extension("/tmp/book", ".xlsx"), "/tmp/book.xlsx");
+    EXPECT_EQ(with_default_extension("/tmp/book.xls", "xlsx"), "/tmp/book.xls.xlsx");
+}
+
+TEST_F(page_models, table_page_moves_keep_sorted_lists_and_a_current_item) {
+    converter.connect_oracle_server("WIZDB");
+    table_selection_model page(converter);
+    page.page_init();
+    EXPECT_EQ(page.available(), (strings{"bonus", "DEPT", "EMP"}));  // letter case does not sort
+    EXPECT_EQ(page.available_current(), 0);
+
+    page.set_current(table_selection_model::list_id::available, 2);
+    page.add();  // EMP; the current item stays at the same position, or the last one
+    EXPECT_EQ(page.selected(), strings{"EMP"});
+    EXPECT_EQ(page.available_current(), 1);
+    page.add_all();
+    EXPECT_EQ(page.selected(), (strings{"bonus", "DEPT", "EMP"}));
+    EXPECT_TRUE(page.available().empty());
+    EXPECT_EQ(page.focus(), table_selection_model::list_id::selected);
+    EXPECT_EQ(page.selected_current(), 0);
+
+    page.set_current(table_selection_model::list_id::selected, 1);
+    page.remove();
+    EXPECT_EQ(page.available(), strings{"DEPT"});
+    EXPECT_EQ(page.selected_current(), 1);
+    page.remove_all();
+    EXPECT_EQ(page.available(), (strings{"bonus", "DEPT", "EMP"}));
+    EXPECT_EQ(page.focus(), table_selection_model::list_id::available);
+
+    // Nothing selected with tables available: the question, and No keeps the page.
+    face.yes_no_answers = {false};
+    EXPECT_FALSE(page.on_next(face));
+    EXPECT_EQ(face.shown, strings{"question: There are no tables selected. Continue anyway?"});
+}
+
+TEST_F(page_models, table_page_queries_and_what_next_hands_on) {
+    converter.connect_oracle_server("WIZDB");
+    table_selection_model page(converter);
+    page.page_init();
+    page.set_current(table_selection_model::list_id::available, 1);
+    page.add();  // DEPT
+    EXPECT_FALSE(page.add_query("dept", "SELECT 1 FROM DUAL", face));  // letter case aside, a duplicate
+    EXPECT_EQ(face.shown, strings{"message: Duplicate table name. Try again."});
+    EXPECT_TRUE(page.add_query("EMP", "SELECT ID FROM EMP", face));  // named like an available table
+    EXPECT_TRUE(page.add_query("Top", "SELECT NAME FROM EMP", face));
+    EXPECT_EQ(page.selected(), (strings{"DEPT", "EMP", "Top"}));
+    EXPECT_EQ(page.available(), (strings{"bonus", "EMP"}));
+
+    std::string name, text;
+    page.set_current(table_selection_model::list_id::selected, 0);
+    EXPECT_FALSE(page.current_query(name, text));  // a table has nothing to edit
+    page.set_current(table_selection_model::list_id::selected, 2);
+    ASSERT_TRUE(page.current_query(name, text));
+    EXPECT_EQ(text, "SELECT NAME FROM EMP");
+    page.replace_current_query("EMP", "SELECT 2 FROM DUAL");  // the other query keeps its text
+    EXPECT_EQ(page.selected(), (strings{"DEPT", "EMP", "EMP"}));
+    EXPECT_EQ(page.selected_queries(), (std::map<std::string, std::string>{{"EMP", "SELECT ID FROM EMP"}}));
+
+    ASSERT_TRUE(page.add_query("Later", "SELECT 3 FROM DUAL", face));
+    page.set_current(table_selection_model::list_id::selected, 3);
+    page.remove();  // a removed query becomes an available one
+    EXPECT_EQ(page.available(), (strings{"bonus", "EMP", "Later"}));
+    ASSERT_TRUE(page.on_next(face));
+    EXPECT_EQ(converter.tables, strings{"DEPT"});
+    EXPECT_EQ(converter.selected, (std::map<std::string, std::string>{{"EMP", "SELECT ID FROM EMP"}}));
+    EXPECT_EQ(converter.available_queries, (std::map<std::string, std::string>{{"Later", "SELECT 3 FROM DUAL"}}));
+}
+
+TEST_F(page_models, query_dialog_wants_a_name_and_a_select) {
+    std::string query = " \t\r\nselectX * FROM EMP ";
+    EXPECT_TRUE(accept_query_dialog("Q", query, face));  // only six characters are compared
+    EXPECT_EQ(query, "selectX * FROM EMP ");
+    for (std::string refused : {"WITH a AS (SELECT 1 FROM DUAL) SELECT * FROM a", "   ", "SELEC"}) {
+        EXPECT_FALSE(accept_query_dialog("Q", refused, face));
+        EXPECT_EQ(face.shown.back(), "error: The query must start with SELECT.");
+    }
+    std::string empty;
+    EXPECT_FALSE(accept_query_dialog("Q", empty, face));
+    EXPECT_EQ(face.shown.back(), "error: Query is empty!");
+    EXPECT_FALSE(accept_query_dialog("", query, face));
+    EXPECT_EQ(face.shown.back(), "message: Table name is empty!");
+
+    converter.connect_oracle_server("WIZDB");
+    test_query_text("SELECT NAME FROM EMP", converter, face);
+    EXPECT_EQ(face.shown.back(), "message: The query is correct.");
+    test_query_text("SELECT NAME FROM NOWHERE", converter, face);
+    EXPECT_EQ(face.shown.back(), "error: " + query_syntax_error_text());
+    test_query_text("DELETE FROM EMP", converter, face);
+    EXPECT_EQ(face.shown.back(), "error: The query must start with SELECT.");
+}
+
+TEST_F(page_models, progress_bar_follows_tables_records_and_formatting) {
+    EXPECT_EQ(progress_percent(4, 2, 1000, 500), 62u);
+    EXPECT_EQ(progress_percent(0, 0, 1000, 500), 0u);  // queries only: no table count
+    EXPECT_EQ(progress_percent(3, 1, 0, 0), 33u);
+    EXPECT_EQ(formatting_percent(0), 0);
+    EXPECT_EQ(formatting_percent(1), 6);
+    EXPECT_EQ(formatting_percent(2), 12);
+    EXPECT_EQ(formatting_percent(10), 50);
+    EXPECT_EQ(formatting_percent(100), 93);
+
+    progress_model page;
+    converter.table_count = 4;
+    converter.table_index = 2;
+    converter.record_total = 1000;
+    converter.record_current = 500;
+    converter.set_current_name("EMP");
+    progress_view view = page.on_timer(converter);
+    EXPECT_EQ(view.bar, 62);
+    EXPECT_EQ(view.status, "Processing table 'EMP'");
+    converter.table_index = 4;  // all tables written: the formatting phase
+    for (int tick = 0; tick < 11; ++tick) view = page.on_timer(converter);
+    EXPECT_EQ(view.bar, 50);
+    EXPECT_EQ(view.status, "Applying format settings");
+    converter.finished = true;
+    EXPECT_TRUE(page.on_timer(converter).finished);
+}
+
+TEST_F(page_models, finish_page_lists_the_first_twenty_errors) {
+    EXPECT_EQ(finish_result_text(false), "Wizard has converted your Oracle database into\nMS Excel spreadsheet "
+                                         "successfully.\n\nClick 'Finish' to exit the wizard.");
+    strings errors;
+    for (int i = 1; i <= 25; ++i) errors.push_back("EMP, record #" + std::to_string(i) + ":\nbad value");
+    const std::string listed = finish_error_list_text(errors);
+    EXPECT_EQ(listed.rfind("EMP, record #1: bad value\n\nEMP, record #2: bad value\n\n", 0), 0u);
+    EXPECT_NE(listed.find("record #20: bad value\n\n"), std::string::npos);
+    EXPECT_EQ(listed.find("record #21"), std::string::npos);
+    EXPECT_EQ(finish_result_text(true), "There were some errors while converting databases.\nClick 'Finish' to "
+                                        "exit the wizard.");
+}

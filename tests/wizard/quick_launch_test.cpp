@@ -1,0 +1,56 @@
+// Quick launch's preparation: a usable profile ends connected with the destination cleared;
+// every refusal is told to the user and leaves the destination alone.
+#include "wizard/quick_launch.h"
+
+#include <gtest/gtest.h>
+
+#include "wizard_fixture.h"
+
+namespace {
+
+class quick_launch : public wizard_fixture, public ::testing::Test {
+protected:
+    std::string profile(const std::string& dest, const std::string& password = "tiger") {
+        const std::string path = folder.file("job.spr");
+        write_file(path, "[Generic settings]\ndest=" + dest + "\nsrc=WIZDB\n\n[MS Excel settings]\nformat version=2\n\n"
+                         "[Oracle settings]\nuser=SCOTT\npassword=" + password + "\nport=1521\n\n"
+                         "[Selected Tables]\nEMP\nQ1=SELECT NAME FROM EMP\n");
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(quick_launch, a_usable_profile_ends_connected_with_the_old_workbook_gone) {
+    const std::string dest = folder.file("out.xlsx");
+    write_file(dest, "old workbook");
+    ASSERT_EQ(prepare_quick_launch(converter, profile(dest), face), quick_launch_status::ready);
+    EXPECT_TRUE(face.shown.empty());
+    EXPECT_EQ(converter.server, "WIZDB");
+    EXPECT_EQ(converter.tables, std::vector<std::string>{"EMP"});
+    EXPECT_FALSE(std::filesystem::exists(dest));
+}
+
+TEST_F(quick_launch, refusals_are_told_and_leave_the_destination) {
+    const std::string dest = folder.file("out.xlsx");
+    write_file(dest, "old workbook");
+
+    EXPECT_EQ(prepare_quick_launch(converter, folder.file("missing.spr"), face), quick_launch_status::refused);
+    EXPECT_EQ(face.shown.back(), "error: Profile does not exist. Please verify the correct path/name was given.");
+
+    EXPECT_EQ(prepare_quick_launch(converter, profile(dest, "wrong"), face), quick_launch_status::connection_failed);
+    EXPECT_EQ(face.shown.back(), "error: Invalid user name or password.");
+
+    // the wizard connects under its animation and reports the failure itself
+    int connects = 0;
+    quick_launch_steps steps;
+    steps.connect = [&] { return ++connects, false; };
+    EXPECT_EQ(prepare_quick_launch(converter, profile(dest), face, steps), quick_launch_status::connection_failed);
+    EXPECT_EQ(connects, 1);
+
+    steps.connect = {};
+    steps.stop_requested = [] { return true; };
+    EXPECT_EQ(prepare_quick_launch(converter, profile(dest), face, steps), quick_launch_status::interrupted);
+    EXPECT_EQ(face.shown.back(), "message: Stopped before the conversion began; nothing was changed.");
+    EXPECT_EQ(read_file(dest), "old workbook");
+}

@@ -1,0 +1,29 @@
+// A converter on the OCI emulator with a scripted user and the error handler, as the pages
+// find them in the wizard.
+#pragma once
+
+#include <memory>
+
+#include "../oracle/emulator_support.h"
+#include "../support/scripted_user_interface.h"
+#include "convert/error_tables.h"
+#include "convert/sprandel_convertor.h"
+
+class wizard_fixture {
+protected:
+    wizard_fixture() {
+        handler_->exit_hook = [](int) {};
+        converter.oracle_library_candidates = {OCIEMU_LIBRARY};
+        converter.store_oracle_settings("", "SCOTT", "tiger", "1521");
+    }
+
+    temp_folder folder;
+    emulator_database source{"WIZDB",
+                             {"CREATE TABLE EMP (ID NUMBER(4), NAME VARCHAR2(20))",
+                              "INSERT INTO EMP VALUES (1, 'Ada'), (2, 'Grace')",
+                              "CREATE TABLE DEPT (ID NUMBER(4))", "INSERT INTO DEPT VALUES (10)",
+                              "CREATE TABLE bonus (ID NUMBER(4))"}};
+    scripted_user_interface face;
+    std::unique_ptr<error_handler> handler_ = create_error_handler();
+    sprandel_convertor converter{folder.path() / "Sprandel.conf"};
+};
