@@ -17,4 +17,5 @@ apt-get install -y --no-install-recommends \
     libxlsxwriter-dev \
     qt6-base-dev \
     xvfb imagemagick \
+    dpkg-dev fakeroot file lintian desktop-file-utils \
     clang libclang-rt-14-dev

@@ -9,6 +9,7 @@
 
 #include "gui/error_dialogs.h"
 #include "gui/gui_thread.h"
+#include "gui/help_location.h"
 #include "toolkit/log.h"
 #include "wizard/wizard_pages.h"
 
@@ -82,13 +83,12 @@ void qt_user_interface::write_log(const std::string& line) {
 
 void qt_user_interface::display_help(int topic) {
     TK_LOG(2, "wizard_shell::display_help(%d)", topic);
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    const QString path = help_folder(QCoreApplication::applicationDirPath()) + '/' + help_page_name(topic);
     if (!QFileInfo(path).isReadable()) {
         error("Help file does not exist. Reinstall the program.");
         return;
     }
-    QUrl address = QUrl::fromLocalFile(path);
-    if (topic > 0) address.setFragment(QString::number(topic));
+    const QUrl address = QUrl::fromLocalFile(path);
     if (open_url) open_url(address);
     else QDesktopServices::openUrl(address);
 }

@@ -26,7 +26,7 @@ public:
     void set_owner(QWidget* wizard) { owner_ = wizard; }
     // Where write_log's lines go while a page with a log box is current; empty: only the log.
     std::function<void(const QString&)> log_sink;
-    // Opens the help pages beside the program at a topic (0 or less: the first page).
+    // Opens the help page of a topic (0 or less: the index); a missing page is an error box.
     void display_help(int topic);
     // Opens an address with the desktop (help pages, the maker's site, the workbook on exit);
     // tests replace it so nothing starts outside the test.

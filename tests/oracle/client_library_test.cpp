@@ -17,7 +17,13 @@ const std::string missing_text =
     "These components are supplied by the Oracle Corporation and\n"
     "are part of the Oracle Version 7.3.4 (or later) client\n"
     "software installation. You will be unable to use this program\n"
-    "until these components have been installed.";
+    "until these components have been installed.\n"
+    "\n"
+    "Sprandel looks for libclntsh.so in this order: the library path\n"
+    "(LD_LIBRARY_PATH, then the folders known to ldconfig), then\n"
+    "$ORACLE_HOME/lib, then libclntsh.so.23.1, .21.1, .19.1, .18.1,\n"
+    ".12.1 and .11.1 on the library path. Oracle Instant Client\n"
+    "\"Basic\" or \"Basic Light\" provides it.";
 
 // Runs body with the trace log on, into a file of its own, and returns what was logged.
 template <class Body>
