@@ -49,7 +49,7 @@ TEST_F(page_models, connection_page_stays_on_an_empty_name_or_a_refused_login) {
     EXPECT_EQ(shown.password, "tiger");
 }
 
-TEST_F(page_models, settings_page_defaults_checks_and_asks_before_deleting) {
+TEST_F(page_models, settings_page_defaults_checks_and_asks_before_replacing) {
     converter.connect_oracle_server("WIZDB");
     converter.dest.clear();
     settings_model page(converter, folder.path().string());
@@ -78,7 +78,7 @@ TEST_F(page_models, settings_page_defaults_checks_and_asks_before_deleting) {
     EXPECT_EQ(face.shown.back(), "question: Destination file already exists. Overwrite?");
     EXPECT_EQ(read_file(fields.dest), "keep me");
     EXPECT_TRUE(page.on_next(fields, face));
-    EXPECT_FALSE(std::filesystem::exists(fields.dest));
+    EXPECT_EQ(read_file(fields.dest), "keep me");  // Yes replaces it only when the new one is complete
     EXPECT_EQ(converter.dest, fields.dest);
     EXPECT_FALSE(converter.wrap_text);
 }

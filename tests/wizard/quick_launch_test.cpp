@@ -21,14 +21,14 @@ protected:
 
 }  // namespace
 
-TEST_F(quick_launch, a_usable_profile_ends_connected_with_the_old_workbook_gone) {
+TEST_F(quick_launch, a_usable_profile_ends_connected_with_the_old_workbook_kept_for_the_run_to_replace) {
     const std::string dest = folder.file("out.xlsx");
     write_file(dest, "old workbook");
     ASSERT_EQ(prepare_quick_launch(converter, profile(dest), face), quick_launch_status::ready);
     EXPECT_TRUE(face.shown.empty());
     EXPECT_EQ(converter.server, "WIZDB");
     EXPECT_EQ(converter.tables, std::vector<std::string>{"EMP"});
-    EXPECT_FALSE(std::filesystem::exists(dest));
+    EXPECT_EQ(read_file(dest), "old workbook");
 }
 
 TEST_F(quick_launch, refusals_are_told_and_leave_the_destination) {
