@@ -6,14 +6,6 @@
 #include "convert/sprandel_convertor.h"
 #include "toolkit/text.h"
 
-std::uint32_t progress_percent(std::uint32_t table_count, std::uint32_t table_index, std::uint32_t record_total,
-                               std::uint32_t record_current) {
-    if (table_count == 0) return 0;
-    std::uint32_t percent = table_index * 100u / table_count;
-    if (record_total != 0) percent += record_current * 100u / record_total / table_count;
-    return percent;
-}
-
 int formatting_percent(std::uint32_t tick) {
     return static_cast<int>(std::atan(tick / 10.0) * 100.0 / std::asin(1.0));
 }
@@ -25,12 +17,10 @@ progress_view progress_model::on_timer(const udb_converter& converter) {
         view.bar = 100;
         return view;
     }
-    const std::uint32_t percent = progress_percent(
-        static_cast<std::uint32_t>(converter.table_count.load()), static_cast<std::uint32_t>(converter.table_index.load()),
-        static_cast<std::uint32_t>(converter.record_total.load()),
-        static_cast<std::uint32_t>(converter.record_current.load()));
+    // the console's formula, in 64 bits: a table of billions of rows still counts right
+    const int percent = converter.percent_done();
     if (percent < 100) {
-        view.bar = static_cast<int>(percent);
+        view.bar = percent;
         const std::string name = converter.current_name();
         if (!name.empty()) {
             const std::string line = "Processing table '" + name + "'";

@@ -15,10 +15,6 @@ inline constexpr const char* progress_intro_text =
 inline constexpr const char* formatting_status_text = "Applying format settings";
 inline constexpr int progress_tick_ms = 200;
 
-// The bar's value from the run's counters: completed tables plus the share of the current
-// one, in unsigned 32-bit arithmetic as the counters are read.
-std::uint32_t progress_percent(std::uint32_t table_count, std::uint32_t table_index, std::uint32_t record_total,
-                               std::uint32_t record_current);
 // The bar during formatting, which has no counters: rises quickly, then creeps towards 100
 // without reaching it (0 at tick 0, 50 at tick 10, 93 at tick 100).
 int formatting_percent(std::uint32_t tick);

@@ -178,9 +178,17 @@ TEST_F(page_models, query_dialog_wants_a_name_and_a_select) {
 }
 
 TEST_F(page_models, progress_bar_follows_tables_records_and_formatting) {
-    EXPECT_EQ(progress_percent(4, 2, 1000, 500), 62u);
-    EXPECT_EQ(progress_percent(0, 0, 1000, 500), 0u);  // queries only: no table count
-    EXPECT_EQ(progress_percent(3, 1, 0, 0), 33u);
+    const auto percent = [&](int tables, int index, std::int64_t total, std::int64_t current) {
+        converter.table_count = tables;
+        converter.table_index = index;
+        converter.record_total = total;
+        converter.record_current = current;
+        return converter.percent_done();
+    };
+    EXPECT_EQ(percent(4, 2, 1000, 500), 62);
+    EXPECT_EQ(percent(0, 0, 1000, 500), 0);  // queries only: no table count
+    EXPECT_EQ(percent(3, 1, 0, 0), 33);
+    EXPECT_EQ(percent(1, 0, 6'000'000'000, 3'000'000'000), 50);  // no 32-bit wrap past 43 million rows
     EXPECT_EQ(formatting_percent(0), 0);
     EXPECT_EQ(formatting_percent(1), 6);
     EXPECT_EQ(formatting_percent(2), 12);
