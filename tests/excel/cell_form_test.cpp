@@ -13,6 +13,8 @@
 #include "values/decimal.h"
 #include "values/ole_variant.h"
 
+#include "../support/record_helpers.h"
+
 namespace {
 
 std::string shortest(double value) {
@@ -41,15 +43,7 @@ ole_variant decimal(const char* text) {
 }
 
 ole_variant date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-    ole_systemtime time;
-    time.year = static_cast<std::uint16_t>(year);
-    time.month = static_cast<std::uint16_t>(month);
-    time.day = static_cast<std::uint16_t>(day);
-    time.hour = static_cast<std::uint16_t>(hour);
-    time.minute = static_cast<std::uint16_t>(minute);
-    time.second = static_cast<std::uint16_t>(second);
-    time.milliseconds = static_cast<std::uint16_t>(ms);
-    return ole_variant(time);
+    return ole_variant(make_time(year, month, day, hour, minute, second, ms));
 }
 
 }  // namespace

@@ -11,24 +11,11 @@
 #include "excel/xls/compound_file_format.h"
 #include "excel/xls/compound_file_reader.h"
 #include "excel/xls/compound_file_writer.h"
+#include "xls_test_support.h"
+
+using namespace xls_test;
 
 namespace {
-
-namespace fs = std::filesystem;
-
-class temporary_folder {
-public:
-    temporary_folder() {
-        std::string pattern = (fs::temp_directory_path() / "cf_test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~temporary_folder() { fs::remove_all(path_); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::vector<std::byte> pattern_bytes(std::size_t size, unsigned seed) {
     std::vector<std::byte> bytes(size);
@@ -93,24 +80,6 @@ TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
     EXPECT_EQ(file.open_stream(u"Cutoff").read_all(), cutoff);
     EXPECT_EQ(file.open_stream(u"Empty").size(), 0u);
     EXPECT_FALSE(file.has_stream(u"Book"));
-}
-
-TEST(compound_file_round_trip, file_over_seven_megabytes_uses_difat_sectors) {
-    temporary_folder folder;
-    const auto big = pattern_bytes(7'500'000, 5);
-    compound_file_writer writer;
-    writer.add_stream(u"Workbook", big);
-    save(writer, folder / "big.xls");
-
-    const auto raw = file_bytes(folder / "big.xls");
-    const std::span<const std::byte> header(raw.data(), 512);
-    EXPECT_GT(cfb::get_u32(header, 0x2C), 109u) << "more FAT sectors than the header can list";
-    EXPECT_GE(cfb::get_u32(header, 0x48), 1u) << "DIFAT sector count";
-    EXPECT_NE(cfb::get_u32(header, 0x44), cfb::end_of_chain);
-    EXPECT_EQ(raw.size() % 512, 0u);
-
-    compound_file file(folder / "big.xls", compound_file::access::read_only);
-    EXPECT_EQ(file.open_stream(u"Workbook").read_all(), big);
 }
 
 TEST(compound_file_round_trip, stream_below_4096_bytes_lives_in_the_mini_stream) {
@@ -194,29 +163,6 @@ TEST(compound_file_writer_errors, bad_names_and_wrong_producer_lengths_are_refus
     EXPECT_THROW(writer.write(out), tk_exception);
 }
 
-TEST(compound_file_writer_errors, failed_save_leaves_no_file) {
-    temporary_folder folder;
-    compound_file_writer writer;
-    writer.add_stream(u"Workbook", 9000, [](byte_sink& out) {
-        out.write_zeros(100);
-        throw tk_exception("disk full", 1);
-    });
-    {
-        temporary_output_file out(folder / "gone.xls");
-        EXPECT_THROW(writer.write(out), tk_exception);
-    }
-    EXPECT_TRUE(fs::is_empty(folder.path()));
-}
-
-TEST(compound_file_damage, files_that_are_not_compound_files) {
-    temporary_folder folder;
-    store(folder / "empty.xls", {});
-    EXPECT_EQ(problem_opening(folder / "empty.xls"), compound_file_problem::not_compound_file);
-    store(folder / "text.xls", std::vector<std::byte>(1024, std::byte{'a'}));
-    EXPECT_EQ(problem_opening(folder / "text.xls"), compound_file_problem::not_compound_file);
-    EXPECT_EQ(problem_opening(folder / "missing.xls"), compound_file_problem::cannot_open);
-}
-
 class compound_file_damage_in : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -241,37 +187,27 @@ protected:
     std::vector<std::byte> good_;
 };
 
-TEST_F(compound_file_damage_in, a_chain_that_loops_is_reported) {
-    EXPECT_EQ(with(fat_entry(9), 3), compound_file_problem::chain_loop);
-    EXPECT_EQ(with(fat_entry(12), 12), compound_file_problem::chain_loop) << "directory chain onto itself";
-}
-
-TEST_F(compound_file_damage_in, sector_numbers_beyond_the_file_are_reported) {
-    EXPECT_EQ(with(fat_entry(4), 5000), compound_file_problem::bad_sector_number);
-    EXPECT_EQ(with(0x4C, 99999), compound_file_problem::bad_sector_number) << "FAT sector";
-    EXPECT_EQ(with(0x30, 0xFFFFFFFA), compound_file_problem::bad_sector_number) << "directory start";
-}
-
-TEST_F(compound_file_damage_in, a_stream_longer_than_its_chain_is_reported) {
-    EXPECT_EQ(with(directory_entry(1) + 0x78, 9000), compound_file_problem::chain_too_short);
-    EXPECT_EQ(with(directory_entry(2) + 0x78, 1000, u"Small"), compound_file_problem::chain_too_short);
-    EXPECT_EQ(with(512 + 11 * 512, 100, u"Small"), compound_file_problem::bad_sector_number) << "mini FAT";
-}
-
-TEST_F(compound_file_damage_in, a_directory_tree_that_loops_or_points_outside_is_reported) {
-    EXPECT_EQ(with(directory_entry(1) + 0x44, 1), compound_file_problem::bad_directory);
-    EXPECT_EQ(with(directory_entry(0) + 0x4C, 77), compound_file_problem::bad_directory);
-    EXPECT_EQ(with(directory_entry(2) + 0x40, 200 | 0x01020000, u"Small"), compound_file_problem::bad_directory);
-}
-
-TEST_F(compound_file_damage_in, unsupported_layouts_and_missing_streams_are_reported) {
-    EXPECT_EQ(with(0x1C, 0x0005FFFE), compound_file_problem::unsupported_layout) << "sector shift 5";
+TEST_F(compound_file_damage_in, each_damage_is_reported_as_its_own_problem) {
+    using p = compound_file_problem;
+    EXPECT_EQ(with(fat_entry(9), 3), p::chain_loop);
+    EXPECT_EQ(with(fat_entry(12), 12), p::chain_loop) << "directory chain onto itself";
+    EXPECT_EQ(with(fat_entry(4), 5000), p::bad_sector_number);
+    EXPECT_EQ(with(0x4C, 99999), p::bad_sector_number) << "FAT sector";
+    EXPECT_EQ(with(0x30, 0xFFFFFFFA), p::bad_sector_number) << "directory start";
+    EXPECT_EQ(with(512 + 11 * 512, 100, u"Small"), p::bad_sector_number) << "mini FAT";
+    EXPECT_EQ(with(directory_entry(1) + 0x78, 9000), p::chain_too_short);
+    EXPECT_EQ(with(directory_entry(2) + 0x78, 1000, u"Small"), p::chain_too_short);
+    EXPECT_EQ(with(directory_entry(1) + 0x44, 1), p::bad_directory);
+    EXPECT_EQ(with(directory_entry(0) + 0x4C, 77), p::bad_directory);
+    EXPECT_EQ(with(directory_entry(2) + 0x40, 200 | 0x01020000, u"Small"), p::bad_directory);
+    EXPECT_EQ(with(0x1C, 0x0005FFFE), p::unsupported_layout) << "sector shift 5";
     store(folder_ / "good.xls", good_);
-    EXPECT_EQ(problem_opening(folder_ / "good.xls", u"Book"), compound_file_problem::stream_not_found);
-}
-
-TEST_F(compound_file_damage_in, a_second_writer_is_refused_while_the_file_is_open) {
-    store(folder_ / "good.xls", good_);
-    compound_file first(folder_ / "good.xls", compound_file::access::read_write);
-    EXPECT_EQ(problem_opening(folder_ / "good.xls"), compound_file_problem::locked);
+    EXPECT_EQ(problem_opening(folder_ / "good.xls", u"Book"), p::stream_not_found);
+    const compound_file writer(folder_ / "good.xls", compound_file::access::read_write);
+    EXPECT_EQ(problem_opening(folder_ / "good.xls"), p::locked) << "a second writer";
+    store(folder_ / "empty.xls", {});
+    EXPECT_EQ(problem_opening(folder_ / "empty.xls"), p::not_compound_file);
+    store(folder_ / "text.xls", std::vector<std::byte>(1024, std::byte{'a'}));
+    EXPECT_EQ(problem_opening(folder_ / "text.xls"), p::not_compound_file);
+    EXPECT_EQ(problem_opening(folder_ / "missing.xls"), p::cannot_open);
 }

@@ -13,24 +13,13 @@
 
 #include "excel/xls/compound_file_format.h"
 #include "excel/xls/compound_file_reader.h"
+#include "../support/temp_folder.h"
 
 namespace xls_test {
 
 namespace fs = std::filesystem;
 
-class temporary_folder {
-public:
-    temporary_folder() {
-        std::string pattern = (fs::temp_directory_path() / "xls_test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~temporary_folder() { fs::remove_all(path_); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using temporary_folder = ::temp_folder;
 
 // The distribution's Python carries the readers; a user-installed python3 may not.
 inline std::string python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }

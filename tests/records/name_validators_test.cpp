@@ -49,7 +49,7 @@ TEST(xls_tn_validator, keeps_names_within_31_characters) {
     EXPECT_TRUE(validator.is_acceptable(safe));
 }
 
-TEST(dao_validator, refuses_blanks_at_the_ends_and_trims_them) {
+TEST(dao_validator, trims_blanks_and_names_a_blank_column_with_the_first_free_number) {
     udb_schema schema;
     schema.add(t_ftd(10, " Name ", VT_BSTR));
     dao_fn_validator validator(schema);
@@ -60,33 +60,27 @@ TEST(dao_validator, refuses_blanks_at_the_ends_and_trims_them) {
     EXPECT_EQ(validator.get_safe_name(" Name "), "Name00000");
     EXPECT_EQ(validator.get_safe_name("a.b"), "a_b");
     EXPECT_EQ(validator.get_safe_name("x`![]./'y"), "x_______y");
-}
-
-TEST(dao_validator, names_a_blank_column_with_the_first_free_number) {
-    udb_schema schema;
-    schema.add(t_ftd(10, "00000", VT_BSTR));
-    dao_fn_validator validator(schema);
-    EXPECT_EQ(validator.get_safe_name("   "), "00001");
+    udb_schema taken;
+    taken.add(t_ftd(10, "00000", VT_BSTR));
+    dao_fn_validator numbered(taken);
+    EXPECT_EQ(numbered.get_safe_name("   "), "00001");
     dao_fn_validator empty_schema{udb_schema()};
     EXPECT_EQ(empty_schema.get_safe_name("   "), "00000");
 }
 
-TEST(dao_in_validator, takes_the_index_names) {
+TEST(udb_validators, take_index_and_restricted_names_and_record_pairs) {
     udb_indexes indexes(1);
     indexes[0].name = "PK_T";
     dao_in_validator validator(indexes);
     EXPECT_TRUE(validator.is_duplicated("pk_t"));
     EXPECT_EQ(validator.get_safe_name("PK_T"), "PK_T00000");
-}
-
-TEST(udb_validator, refuses_restricted_names_and_records_pairs) {
-    udb_validator validator(0);
-    validator.add_restricted_name("History");
-    EXPECT_FALSE(validator.is_acceptable("HISTORY"));
-    EXPECT_EQ(validator.get_safe_name("history"), "history00000");
-    validator.add_mapped_pair("a b", "a_b");
-    EXPECT_EQ(validator.mapped_pairs().get_mapped_name("A B"), "a_b");
-    EXPECT_EQ(validator.mapped_pairs().get_mapped_name("A B", true), "A B");
+    udb_validator restricted(0);
+    restricted.add_restricted_name("History");
+    EXPECT_FALSE(restricted.is_acceptable("HISTORY"));
+    EXPECT_EQ(restricted.get_safe_name("history"), "history00000");
+    restricted.add_mapped_pair("a b", "a_b");
+    EXPECT_EQ(restricted.mapped_pairs().get_mapped_name("A B"), "a_b");
+    EXPECT_EQ(restricted.mapped_pairs().get_mapped_name("A B", true), "A B");
 }
 
 TEST(udb_validator, asserts_when_every_number_is_taken) {

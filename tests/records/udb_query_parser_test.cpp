@@ -13,13 +13,8 @@ TEST(udb_query_parser, splits_clauses_without_splitting_quoted_text) {
     EXPECT_EQ(parser.where_text(), "note = 'a, from b'");
     EXPECT_EQ(parser.order_by_text(), "name");
     EXPECT_EQ(parser.get_query(), "SELECT name,salary FROM emp WHERE note = 'a, from b' ORDER BY name");
-}
-
-TEST(udb_query_parser, needs_an_upper_case_select) {
-    udb_query_parser parser;
-    EXPECT_FALSE(parser.initialize("select a from t"));
-    EXPECT_FALSE(parser.initialize("UPDATE t SET a = 1"));
-    EXPECT_FALSE(parser.initialize(""));
+    for (const char* not_a_select : {"select a from t", "UPDATE t SET a = 1", ""})  // needs an upper-case SELECT
+        EXPECT_FALSE(udb_query_parser().initialize(not_a_select)) << not_a_select;
 }
 
 TEST(udb_query_parser, treats_line_breaks_as_blanks_and_keeps_nested_commas) {

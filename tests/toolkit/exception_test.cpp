@@ -1,4 +1,4 @@
-// Exception family, internal-assertion messages and singletons.
+// Exception family and internal-assertion messages.
 #include "toolkit/exception.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include "toolkit/singleton.h"
 
 TEST(exceptions, carry_message_code_and_level) {
     const tk_exception plain(0);
@@ -33,14 +31,11 @@ TEST(exceptions, system_error_names_the_reason_after_the_prefix) {
     EXPECT_EQ(error.level(), 1);
 }
 
-TEST(exceptions, internal_assertion_hides_file_and_line_in_lower_case_hex) {
+TEST(exceptions, internal_assertion_hides_the_source_stem_and_line_in_lower_case_hex) {
     const tk_mail_assertion assertion("ora_engi", 447);
     // "ora_engi\447"
     EXPECT_EQ(assertion.message(), "Internal error: \ncode=6f72615f656e67695c343437");
     EXPECT_EQ(assertion.level(), 2);
-}
-
-TEST(exceptions, assert_macro_names_the_source_file_without_folder_or_extension) {
     EXPECT_EQ(tk_source_stem("/work/src/oracle/ora_engine.cpp"), "ora_engine");
     EXPECT_EQ(tk_source_stem("singleton.h"), "singleton");
     EXPECT_EQ(tk_source_stem("noext"), "noext");
@@ -53,12 +48,3 @@ TEST(exceptions, assert_macro_names_the_source_file_without_folder_or_extension)
         EXPECT_EQ(assertion.message().rfind("Internal error: \ncode=657863657074696f6e5f746573745c", 0), 0u);
     }
 }
-
-namespace {
-
-class process_wide_thing : public tk_singleton<process_wide_thing> {
-public:
-    int value = 7;
-};
-
-}  // namespace

