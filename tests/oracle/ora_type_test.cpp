@@ -282,32 +282,6 @@ TEST(lob_columns, clobs_arrive_whole_empty_long_and_beyond_the_basic_plane) {
     EXPECT_EQ(rows[3][0].get_type(), VT_EMPTY);
 }
 
-TEST(lob_columns, blobs_arrive_whole_empty_and_longer_than_one_piece) {
-    emulator_database database("BLOBDB", {
-        "CREATE TABLE PICS (ID NUMBER(4), B BLOB)",
-        "INSERT INTO PICS VALUES (1, X'')",
-        "INSERT INTO PICS VALUES (2, X'00FF10')",
-        "INSERT INTO PICS VALUES (3, CAST(" + repeated_pair("xy", 350000) + " AS BLOB))",
-        "INSERT INTO PICS VALUES (4, NULL)",
-    });
-    emulator_session session("BLOBDB");
-    ora_query_results query(0, "SELECT B FROM PICS ORDER BY ID");
-    EXPECT_EQ(query.schema()[0].vartype, VT_BLOB);
-    const auto rows = read_all(query);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_TRUE(rows[0][0].is_binary());
-    EXPECT_EQ(rows[0][0].get_safe_array_size(), 0u);
-    using bytes = std::vector<std::uint8_t>;
-    const auto small = rows[1][0].get_bytes();
-    EXPECT_EQ(bytes(small.begin(), small.end()), (bytes{0x00, 0xFF, 0x10}));
-    const auto large = rows[2][0].get_bytes();
-    const std::string expected = repeated_text("xy", 350000);
-    ASSERT_EQ(large.size(), expected.size());
-    EXPECT_TRUE(std::equal(large.begin(), large.end(), expected.begin(),
-                           [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
-    EXPECT_EQ(rows[3][0].get_type(), VT_EMPTY);
-}
-
 TEST(text_form_columns, intervals_and_xml_arrive_as_their_text) {
     emulator_database database("REPRDB", {
         "CREATE TABLE REPR (ID NUMBER(4), DS \"INTERVAL DAY(2) TO SECOND(6)\", YM \"INTERVAL YEAR(2) TO MONTH\", "
