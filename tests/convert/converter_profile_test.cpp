@@ -159,6 +159,10 @@ TEST_F(converter_profile, workbook_switches_need_exactly_1_and_generic_ones_anyt
     EXPECT_TRUE(converter_.only_definitions);
     EXPECT_FALSE(converter_.skip_indexes);
     EXPECT_EQ(converter_.mode, 7);
+    // a number with a tail is no format either
+    write_profile("[MS Excel settings]\nformat version=2x\n");
+    ASSERT_TRUE(converter_.load_profile_file(profile_path()));
+    EXPECT_EQ(converter_.format_version, 0);
 }
 
 TEST_F(converter_profile, a_mode_that_is_not_a_digit_is_saved_as_it_was_read) {

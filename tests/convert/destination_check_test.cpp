@@ -115,18 +115,3 @@ TEST_F(converter_destination, the_log_file_and_the_profile_are_never_the_destina
     converter_.dest = link;  // another name of the same file
     EXPECT_EQ(refusal(), "Destination name specifies the profile.");
 }
-
-TEST_F(converter_destination, a_refused_destination_is_left_alone) {
-    converter_.dest = folder_.path().string();
-    EXPECT_THROW(converter_.check_dest(), tk_exception);
-    EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
-
-    converter_.dest = module_path();
-    try {
-        converter_.check_dest();
-        ADD_FAILURE() << "the running program was accepted as a destination";
-    } catch (const tk_exception& error) {
-        EXPECT_EQ(error.message(), read_only_text);
-    }
-    EXPECT_TRUE(std::filesystem::exists(module_path()));
-}

@@ -1,4 +1,4 @@
-// The error handler's decisions under scripted answers, and the tables of friendly texts.
+// The error handler's decisions under scripted answers, with friendly texts found by code.
 #include "convert/error_handler.h"
 
 #include <optional>
@@ -41,19 +41,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(error_tables, texts_are_found_by_code_and_the_first_table_wins) {
-    tk_error_converter converter;
-    const tk_error_entry first[] = {{7, "first"}, {8, "eight"}, {7, "same table, later"}};
-    const tk_error_entry second[] = {{7, "second"}, {9, "nine"}};
-    converter.load_map(std::size(first), first);
-    converter.load_map(std::size(second), second);
-    EXPECT_EQ(converter.size(), 3u);
-    EXPECT_EQ(converter.convert(7), "first");
-    EXPECT_EQ(converter.convert(9), "nine");
-    EXPECT_EQ(converter.convert(10), "");
-    EXPECT_THROW(converter.load_map(1, nullptr), tk_mail_assertion);
-}
 
 TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
     handler_->set_context("EMP", 7);
@@ -106,13 +93,6 @@ TEST_F(error_handling, continue_with_the_check_box_silences_the_rest_of_the_proc
                                         "DEPT, record #1: later item", "DEPT, record #1: serious"}));
 }
 
-TEST_F(error_handling, continue_without_the_check_box_asks_again) {
-    handler_->handle(coded(0, 0, "a"), false);
-    handler_->handle(coded(0, 0, "b"), false);
-    EXPECT_EQ(continue_dialogs().size(), 2u);
-    EXPECT_FALSE(handler_->is_suppressed());
-}
-
 TEST_F(error_handling, serious_error_is_a_box_and_stops_unless_outermost) {
     handler_->set_context("EMP");
     EXPECT_THROW(handler_->handle(coded(0, 1, "cannot open"), false), tk_final_exception);
@@ -148,11 +128,6 @@ TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one
     }
     EXPECT_EQ(exit_code_, -1);
     EXPECT_TRUE(errors_.listed().empty());  // no context, no list entry: the process is ending
-}
-
-TEST_F(error_handling, internal_error_from_the_outermost_handler_returns_after_the_hook) {
-    EXPECT_NO_THROW(handler_->handle(tk_mail_assertion("name_validators", 42), true));
-    EXPECT_EQ(exit_code_, -1);
 }
 
 TEST(error_handling_without_a_face, errors_are_only_logged_and_the_run_goes_on) {

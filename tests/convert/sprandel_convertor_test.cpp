@@ -1,4 +1,4 @@
-// The converter: defaults, settings kept between runs, one instance, log-file checks.
+// The converter: defaults, settings kept between runs, log-file checks.
 #include "convert/sprandel_convertor.h"
 
 #include <gtest/gtest.h>
@@ -67,12 +67,6 @@ TEST_F(converter_settings, unwritable_settings_location_is_not_fatal) {
     auto converter = std::make_unique<sprandel_convertor>("/proc/sprandel-nowhere/Sprandel.conf");
     EXPECT_FALSE(converter->serialize(true));
     EXPECT_NO_THROW(converter.reset());
-}
-
-TEST_F(converter_settings, only_one_converter_may_exist) {
-    sprandel_convertor first(settings());
-    EXPECT_THROW(sprandel_convertor second(settings()), tk_mail_assertion);
-    EXPECT_EQ(&sprandel_convertor::instance(), &first);
 }
 
 namespace {

@@ -88,50 +88,10 @@ TEST_F(bad_profile, missing_sections_name_what_is_missing) {
     EXPECT_EQ(run("").exit_code, 2);
     EXPECT_FALSE(std::filesystem::exists(dest_));
 
-    // without the login the emulator refuses the connection by its usual message
-    const cli_result no_login = run("[Generic settings]\r\ndest=" + dest_ +
-                                    "\r\nsrc=DEMO\r\n\r\n[Selected Tables]\r\nDEPARTMENTS\r\n");
-    EXPECT_TRUE(no_login.exit_code == 2 || no_login.exit_code == 0) << no_login.err;
-    if (no_login.exit_code == 2) {
-        EXPECT_NE(no_login.err.find("Error: "), std::string::npos);
-    }
 }
 
 TEST_F(bad_profile, unknown_sections_and_keys_are_ignored) {
     std::string text = replaced(demo_profile(dest_), "src=DEMO\r\n", "src=DEMO\r\ncolour=blue\r\n=no key\r\n");
     text = "[Never heard of]\r\nx=1\r\n" + text + "[Another one]\r\ny=2\r\n";
     expect_departments(run(text), dest_);
-}
-
-// Any value but "1" and "2" chooses Excel 5.0, whose 255-character cell limit shows it.
-TEST_F(bad_profile, a_format_version_out_of_range_chooses_excel_50) {
-    temp_folder data;
-    make_database(data.path(), "P", "CREATE TABLE LONG_TEXT (T VARCHAR2(400));\n"
-                                    "INSERT INTO LONG_TEXT VALUES (printf('%.300c', 'x'));\n");
-    cli_options options;
-    options.environment["OCIEMU_DATA"] = data.path().string();
-    const std::string dest = folder_.file("out.xls");
-    for (const char* version : {"7", "-1", "abc", "2x"}) {
-        SCOPED_TRACE(version);
-        std::filesystem::remove(dest);
-        std::string text = replaced(demo_profile(dest, "LONG_TEXT\r\n"), "format version=2",
-                                    std::string("format version=") + version);
-        const cli_result result = run(replaced(text, "src=DEMO", "src=P"), options);
-        EXPECT_NE(result.out.find("Workbook written: " + dest), std::string::npos) << result.out << result.err;
-        const auto sheets = read_workbook(dest);
-        ASSERT_EQ(sheets.size(), 1u);
-        ASSERT_EQ(sheets[0].rows.size(), 2u);
-        // Excel 5.0 keeps 255 characters of a cell text, less the one the format reserves
-        EXPECT_EQ(sheets[0].rows[1][0], "s:" + std::string(254, 'x'));
-    }
-}
-
-TEST_F(bad_profile, a_query_the_server_cannot_run_is_named_with_the_servers_error) {
-    const cli_result result = run(demo_profile(dest_, "Broken=SELECT 1 WHERE 1 = 1\r\nDEPARTMENTS\r\n"));
-    EXPECT_EQ(result.exit_code, 1);
-    EXPECT_NE(result.err.find("Broken: ORA-00923: FROM keyword not found where expected"), std::string::npos)
-        << result.err;
-    const auto sheets = read_workbook(dest_);
-    ASSERT_EQ(sheets.size(), 1u);
-    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
 }

@@ -28,10 +28,7 @@ struct cli_result {
 
 struct cli_options {
     std::map<std::string, std::string> environment;  // added to the child's environment
-    int interrupt_after_ms = -1;                      // send SIGINT this long after the start
-    int kill_after_ms = -1;                           // send SIGKILL this long after the start
     std::string interrupt_when_output_has;            // send SIGINT once stdout holds this text
-    std::string kill_when_output_has;                 // send SIGKILL once stdout holds this text
     std::function<bool()> interrupt_when;             // send interrupt_signal once this holds
     int interrupt_signal = SIGINT;
     std::function<bool()> kill_when;                  // send SIGKILL once this holds
@@ -66,14 +63,6 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
         if (done == child) break;
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-        if (!interrupted && options.interrupt_after_ms >= 0 && elapsed >= options.interrupt_after_ms) {
-            ::kill(child, SIGINT);
-            interrupted = true;
-        }
-        if (!killed && options.kill_after_ms >= 0 && elapsed >= options.kill_after_ms) {
-            ::kill(child, SIGKILL);
-            killed = true;
-        }
         if (!interrupted && options.interrupt_when && options.interrupt_when()) {
             ::kill(child, options.interrupt_signal);
             interrupted = true;
@@ -82,19 +71,10 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
             ::kill(child, SIGKILL);
             killed = true;
         }
-        if ((!options.interrupt_when_output_has.empty() && !interrupted) ||
-            (!options.kill_when_output_has.empty() && !killed)) {
-            const std::string so_far = read_file(out_path);
-            if (!interrupted && !options.interrupt_when_output_has.empty() &&
-                so_far.find(options.interrupt_when_output_has) != std::string::npos) {
-                ::kill(child, SIGINT);
-                interrupted = true;
-            }
-            if (!killed && !options.kill_when_output_has.empty() &&
-                so_far.find(options.kill_when_output_has) != std::string::npos) {
-                ::kill(child, SIGKILL);
-                killed = true;
-            }
+        if (!interrupted && !options.interrupt_when_output_has.empty() &&
+            read_file(out_path).find(options.interrupt_when_output_has) != std::string::npos) {
+            ::kill(child, SIGINT);
+            interrupted = true;
         }
         if (elapsed > 300'000) ::kill(child, SIGKILL);  // a hung child must not hang the suite
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

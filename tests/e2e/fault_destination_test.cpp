@@ -80,21 +80,6 @@ TEST_P(full_disk, a_full_file_system_is_reported_and_leaves_nothing_behind) {
     EXPECT_TRUE(stray_files(disk.path(), {}).empty());
 }
 
-TEST_P(full_disk, the_same_job_fits_on_a_larger_file_system) {
-    small_mount disk("size=8m,mode=0777");
-    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
-    temp_folder folder;
-    const std::string dest = disk.file(std::string("fits.") + extensions[GetParam()]);
-    big_job(dest, GetParam()).write(folder.file("job.spr"));
-    const cli_result result = run_cli({folder.file("job.spr")});
-    ASSERT_EQ(result.exit_code, 0) << result.out << result.err;
-    const auto sheets = read_workbook(dest);
-    ASSERT_EQ(sheets.size(), 2u);
-    // Excel 5.0 keeps 16383 data rows, enough for all 2000
-    EXPECT_EQ(sheets[1].rows.size(), 2001u);
-    EXPECT_TRUE(stray_files(disk.path(), {std::filesystem::path(dest).filename().string()}).empty());
-}
-
 INSTANTIATE_TEST_SUITE_P(formats, full_disk, ::testing::Values(0, 1, 2));
 
 class lost_folder : public ::testing::TestWithParam<int> {};

@@ -148,39 +148,6 @@ TEST(dates, are_date_cells_unless_converted_to_text_or_excel_50) {
     EXPECT_EQ(first_hire_date(0, false), "s:1996-02-02 09:00:00");
 }
 
-namespace {
-
-std::string first_description(int format_version) {
-    temp_folder folder;
-    job_profile job;
-    job.format_version = format_version;
-    job.queries["Long"] = "SELECT DESCRIPTION FROM PRODUCTS WHERE PRODUCT_ID = 1";
-    job.dest = folder.file("long" + extension(format_version));
-    job.write(folder.file("job.spr"));
-    const cli_result result = run_cli({folder.file("job.spr")});
-    // Excel 5.0 lists the cut text, so its run ends with errors
-    if (result.exit_code != (format_version == 0 ? 1 : 0))
-        return "exit " + std::to_string(result.exit_code) + ": " + result.err;
-    return read_workbook(job.dest).at(0).rows.at(1).at(0);
-}
-
-}  // namespace
-
-TEST(long_texts, are_cut_to_254_characters_only_in_excel_50) {
-    const std::string whole = first_description(2);
-    ASSERT_GT(whole.size(), 2u + 300u);
-    EXPECT_EQ(first_description(1), whole);
-    const std::string cut = first_description(0);
-    // "s:" then 254 characters; line breaks arrive as the two characters "\n" in the dump.
-    std::string expected = whole.substr(0, 2);
-    std::size_t characters = 0;
-    for (std::size_t i = 2; i < whole.size() && characters < 254; ++i, ++characters) {
-        expected += whole[i];
-        if (whole[i] == '\\') expected += whole[++i];
-    }
-    EXPECT_EQ(cut, expected);
-}
-
 TEST(dictionary_order, table_columns_keep_their_column_id_order_when_the_dictionary_answers_out_of_order) {
     // DOCUMENTS has a column nothing reads (BFILE), so its select list is built from the dictionary
     temp_folder folder;

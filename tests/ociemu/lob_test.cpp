@@ -1,4 +1,4 @@
-// Reading LOB locators: lengths, character-set forms, single reads, polling pieces and OCILobRead2.
+// Reading LOB locators: lengths, character-set forms, single reads and polling pieces.
 #include "oci_test_client.h"
 
 #include <gtest/gtest.h>

@@ -33,27 +33,17 @@ oci_functions load() {
     resolve(library, f.attr_set, "OCIAttrSet");
     resolve(library, f.param_get, "OCIParamGet");
     resolve(library, f.error_get, "OCIErrorGet");
-    resolve(library, f.client_version, "OCIClientVersion");
     resolve(library, f.server_attach, "OCIServerAttach");
     resolve(library, f.server_detach, "OCIServerDetach");
     resolve(library, f.session_begin, "OCISessionBegin");
     resolve(library, f.session_end, "OCISessionEnd");
-    resolve(library, f.server_version, "OCIServerVersion");
-    resolve(library, f.ping, "OCIPing");
     resolve(library, f.stmt_prepare, "OCIStmtPrepare");
-    resolve(library, f.stmt_prepare2, "OCIStmtPrepare2");
-    resolve(library, f.stmt_release, "OCIStmtRelease");
     resolve(library, f.stmt_execute, "OCIStmtExecute");
-    resolve(library, f.stmt_fetch, "OCIStmtFetch");
     resolve(library, f.stmt_fetch2, "OCIStmtFetch2");
     resolve(library, f.define_by_pos, "OCIDefineByPos");
     resolve(library, f.lob_read, "OCILobRead");
-    resolve(library, f.lob_read2, "OCILobRead2");
     resolve(library, f.lob_charset_form, "OCILobCharSetForm");
     resolve(library, f.lob_get_length, "OCILobGetLength");
-    resolve(library, f.lob_get_length2, "OCILobGetLength2");
-    resolve(library, f.datetime_get_date, "OCIDateTimeGetDate");
-    resolve(library, f.datetime_get_time, "OCIDateTimeGetTime");
     resolve(library, f.round_trips, "ociemu_round_trips");
     return f;  // the library stays loaded for the life of the test program
 }
@@ -140,9 +130,9 @@ void data_folder::create_database(const std::string& name, const std::string& sq
     ASSERT_EQ(status, SQLITE_OK) << reason;
 }
 
-connection::connection(bool utf16_environment) : utf16(utf16_environment) {
-    const ub2 charset = utf16 ? OCI_UTF16ID : OCI_AL32UTF8_ID;
-    EXPECT_EQ(oci().env_create(&env, OCI_THREADED | OCI_OBJECT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, charset, charset),
+connection::connection() {
+    EXPECT_EQ(oci().env_create(&env, OCI_THREADED | OCI_OBJECT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, OCI_UTF16ID,
+                               OCI_UTF16ID),
               OCI_SUCCESS);
     EXPECT_EQ(oci().handle_alloc(env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0, nullptr), OCI_SUCCESS);
     EXPECT_EQ(oci().handle_alloc(env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 0, nullptr), OCI_SUCCESS);
@@ -160,8 +150,7 @@ connection::~connection() {
     oci().handle_free(env, OCI_HTYPE_ENV);
 }
 
-std::string connection::text(const std::string& utf8) const {
-    if (!utf16) return utf8;
+std::string connection::text(const std::string& utf8) {
     const std::u16string units = to_utf16(utf8);
     return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
@@ -200,9 +189,7 @@ std::string connection::error_text() const {
     sb4 code = 0;
     alignas(char16_t) unsigned char buffer[3072] = {};
     if (oci().error_get(err, 1, nullptr, &code, buffer, sizeof buffer, OCI_HTYPE_ERROR) != OCI_SUCCESS) return {};
-    std::string out;
-    if (utf16) out = to_utf8(std::u16string(reinterpret_cast<const char16_t*>(buffer)));
-    else out = reinterpret_cast<const char*>(buffer);
+    std::string out = to_utf8(std::u16string(reinterpret_cast<const char16_t*>(buffer)));
     while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
     return out;
 }

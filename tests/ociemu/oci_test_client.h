@@ -21,27 +21,17 @@ struct oci_functions {
     decltype(&OCIAttrSet) attr_set;
     decltype(&OCIParamGet) param_get;
     decltype(&OCIErrorGet) error_get;
-    decltype(&OCIClientVersion) client_version;
     decltype(&OCIServerAttach) server_attach;
     decltype(&OCIServerDetach) server_detach;
     decltype(&OCISessionBegin) session_begin;
     decltype(&OCISessionEnd) session_end;
-    decltype(&OCIServerVersion) server_version;
-    decltype(&OCIPing) ping;
     decltype(&OCIStmtPrepare) stmt_prepare;
-    decltype(&OCIStmtPrepare2) stmt_prepare2;
-    decltype(&OCIStmtRelease) stmt_release;
     decltype(&OCIStmtExecute) stmt_execute;
-    decltype(&OCIStmtFetch) stmt_fetch;
     decltype(&OCIStmtFetch2) stmt_fetch2;
     decltype(&OCIDefineByPos) define_by_pos;
     decltype(&OCILobRead) lob_read;
-    decltype(&OCILobRead2) lob_read2;
     decltype(&OCILobCharSetForm) lob_charset_form;
     decltype(&OCILobGetLength) lob_get_length;
-    decltype(&OCILobGetLength2) lob_get_length2;
-    decltype(&OCIDateTimeGetDate) datetime_get_date;
-    decltype(&OCIDateTimeGetTime) datetime_get_time;
     unsigned long long (*round_trips)();
 };
 
@@ -70,7 +60,7 @@ private:
 // Environment, error, server, service context and session handles of one connection.
 class connection {
 public:
-    explicit connection(bool utf16 = true);
+    connection();
     ~connection();
     connection(const connection&) = delete;
     connection& operator=(const connection&) = delete;
@@ -83,14 +73,13 @@ public:
     int error_code() const;         // of the last error record on the error handle
     std::string error_text() const; // UTF-8, trailing line feed removed
 
-    std::string text(const std::string& utf8) const;  // the API bytes of a text for this environment
+    static std::string text(const std::string& utf8);  // the API bytes (UTF-16) of a text
 
     OCIEnv* env = nullptr;
     OCIError* err = nullptr;
     OCIServer* server = nullptr;
     OCISvcCtx* svc = nullptr;
     OCISession* session = nullptr;
-    bool utf16;
     bool attached = false;
     bool logged_on = false;
 };

@@ -1,5 +1,4 @@
-// The Oracle source database: table lists by scope and server age, views, query checks and
-// the recordsets it hands out.
+// The Oracle source database: table lists by scope and server age, query checks and counts.
 #include "oracle/ora_database.h"
 
 #include <gtest/gtest.h>
@@ -58,15 +57,6 @@ TEST(table_listing, listing_again_does_not_repeat_names) {
     EXPECT_EQ(session.database().get_tables().size(), 2u);
 }
 
-TEST(views, the_users_views_are_kept_with_their_text) {
-    emulator_database database("VIEWDB", listing_schema);
-    emulator_session session("VIEWDB");
-    const auto& views = session.database().views();
-    ASSERT_EQ(views.size(), 1u);
-    ASSERT_EQ(views.count("EMP_IDS"), 1u);
-    EXPECT_NE(views.at("EMP_IDS").find("SELECT ID FROM EMP"), std::string::npos) << views.at("EMP_IDS");
-}
-
 TEST(query_test, a_valid_select_is_true_and_is_not_run) {
     emulator_database database("TESTQDB", listing_schema);
     emulator_session session("TESTQDB");
@@ -110,21 +100,6 @@ TEST(query_test, a_statement_that_is_not_a_select_is_refused_and_not_run) {
     }
     EXPECT_EQ(session.engine().get_records_cnt("EMP"), 1);
     EXPECT_TRUE(session.database().test_query("WITH X AS (SELECT ID FROM EMP) SELECT * FROM X"));
-}
-
-TEST(recordsets, get_table_of_an_unlisted_name_is_an_internal_error) {
-    emulator_database database("UNLISTDB", listing_schema);
-    emulator_session session("UNLISTDB");
-    session.database().get_tables();
-    EXPECT_THROW(session.database().get_table("NOPE", 1), tk_mail_assertion);
-    EXPECT_THROW(session.database().get_table("SCRATCH", 1), tk_mail_assertion);
-}
-
-TEST(recordsets, query_runs_a_statement_without_rows) {
-    emulator_database database("DMLDB", listing_schema);
-    emulator_session session("DMLDB");
-    session.database().query("INSERT INTO EMP VALUES (5)");
-    EXPECT_EQ(session.engine().get_records_cnt("EMP"), 1);
 }
 
 TEST(recordsets, counts_are_read_as_eight_bytes_past_two_to_the_31) {
