@@ -63,7 +63,7 @@ TEST_P(demo_job, every_table_and_a_query_arrive_whole) {
     job.queries["Headcount"] = headcount_sql;
     job.queries["Staff"] = staff_sql;
     const cli_result result = run(job);
-    // the spec sheet of 100,000 characters (and in Excel 5.0 the long description) is cut and listed
+    // the SPEC_SHEET text of 100,000 characters (and in Excel 5.0 the long description) is cut and listed
     ASSERT_EQ(result.exit_code, 1) << result.err;
     EXPECT_NE(result.err.find("  PRODUCTS: Column 'SPEC_SHEET': 1 text was cut to "), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("Table 'EMPLOYEES' (200 records) is converted"), std::string::npos) << result.out;
