@@ -40,17 +40,17 @@ TEST_F(connect_test, error_get_writes_a_terminated_utf16_message_ending_in_a_lin
     char16_t buffer[100];
     std::memset(buffer, 0x7F, sizeof buffer);
     sb4 code = 0;
-    ASSERT_EQ(oci().error_get(conn.err, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer,
+    ASSERT_EQ(OCIErrorGet(conn.err, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer,
                               OCI_HTYPE_ERROR),
               OCI_SUCCESS);
     EXPECT_EQ(code, 12154);
     EXPECT_EQ(std::u16string(buffer), u"ORA-12154: TNS:could not resolve the connect identifier specified\n");
-    EXPECT_EQ(oci().error_get(conn.err, 2, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer,
+    EXPECT_EQ(OCIErrorGet(conn.err, 2, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer,
                               OCI_HTYPE_ERROR),
               OCI_NO_DATA);
     // a small buffer receives a cut, still terminated message
     char16_t small[8];
-    ASSERT_EQ(oci().error_get(conn.err, 1, nullptr, &code, reinterpret_cast<OraText*>(small), sizeof small, OCI_HTYPE_ERROR),
+    ASSERT_EQ(OCIErrorGet(conn.err, 1, nullptr, &code, reinterpret_cast<OraText*>(small), sizeof small, OCI_HTYPE_ERROR),
               OCI_SUCCESS);
     EXPECT_EQ(std::u16string(small), u"ORA-121");
 }
@@ -61,7 +61,7 @@ TEST_F(connect_test, a_break_from_another_thread_ends_the_call_in_flight_with_or
     connection conn;
     ASSERT_EQ(conn.connect("ORCL"), OCI_SUCCESS);
     OCIError* break_error = nullptr;  // the call's own error handle stays with the call
-    ASSERT_EQ(oci().handle_alloc(conn.env, reinterpret_cast<void**>(&break_error), OCI_HTYPE_ERROR, 0, nullptr),
+    ASSERT_EQ(OCIHandleAlloc(conn.env, reinterpret_cast<void**>(&break_error), OCI_HTYPE_ERROR, 0, nullptr),
               OCI_SUCCESS);
     statement stmt(conn, "SELECT A FROM T");
     ::setenv("OCIEMU_RTT_US", "5000000", 1);  // without the break the call returns after five seconds
@@ -73,14 +73,14 @@ TEST_F(connect_test, a_break_from_another_thread_ends_the_call_in_flight_with_or
     });
     // A break reaches only a call under way, so it is repeated until the call has ended.
     while (!done) {
-        EXPECT_EQ(oci().break_call(conn.server, break_error), OCI_SUCCESS);
+        EXPECT_EQ(OCIBreak(conn.server, break_error), OCI_SUCCESS);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     call.join();
     ::unsetenv("OCIEMU_RTT_US");
     EXPECT_EQ(status, OCI_ERROR);
     EXPECT_EQ(conn.error_text(), u"ORA-01013: user requested cancel of current operation");
-    oci().handle_free(break_error, OCI_HTYPE_ERROR);
+    OCIHandleFree(break_error, OCI_HTYPE_ERROR);
 }
 
 }  // namespace

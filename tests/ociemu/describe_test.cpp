@@ -32,18 +32,18 @@ described describe_column(statement& stmt, ub4 position) {
     described out;
     void* param = nullptr;
     OCIError* err = stmt.conn.err;
-    EXPECT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, err, &param, position), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.type, nullptr, OCI_ATTR_DATA_TYPE, err), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.size, nullptr, OCI_ATTR_DATA_SIZE, err), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.precision, nullptr, OCI_ATTR_PRECISION, err), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.scale, nullptr, OCI_ATTR_SCALE, err), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.nullable, nullptr, OCI_ATTR_IS_NULL, err), OCI_SUCCESS);
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &out.form, nullptr, OCI_ATTR_CHARSET_FORM, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIParamGet(stmt.handle, OCI_HTYPE_STMT, err, &param, position), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.type, nullptr, OCI_ATTR_DATA_TYPE, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.size, nullptr, OCI_ATTR_DATA_SIZE, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.precision, nullptr, OCI_ATTR_PRECISION, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.scale, nullptr, OCI_ATTR_SCALE, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.nullable, nullptr, OCI_ATTR_IS_NULL, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &out.form, nullptr, OCI_ATTR_CHARSET_FORM, err), OCI_SUCCESS);
     const char16_t* name = nullptr;
     ub4 name_bytes = 0;
-    EXPECT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, err), OCI_SUCCESS);
+    EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, err), OCI_SUCCESS);
     out.name.assign(name, name_bytes / 2);
-    EXPECT_EQ(oci().descriptor_free(param, OCI_DTYPE_PARAM), OCI_SUCCESS);
+    EXPECT_EQ(OCIDescriptorFree(param, OCI_DTYPE_PARAM), OCI_SUCCESS);
     return out;
 }
 
@@ -58,7 +58,7 @@ TEST_F(describe_test, every_column_type_reports_the_servers_codes_sizes_and_null
     statement stmt(conn_, "SELECT * FROM ALL_TYPES");
     ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
     ub4 count = 0;
-    ASSERT_EQ(oci().attr_get(stmt.handle, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, conn_.err), OCI_SUCCESS);
+    ASSERT_EQ(OCIAttrGet(stmt.handle, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, conn_.err), OCI_SUCCESS);
     ASSERT_EQ(count, 27u);
     struct expected { ub2 type, size; sb2 precision; sb1 scale; ub1 form; };
     const expected rows[] = {
@@ -86,15 +86,15 @@ TEST_F(describe_test, attributes_are_written_with_their_own_width_only) {
     statement stmt(conn_, "SELECT C_NUMBER10_2 FROM ALL_TYPES");
     ASSERT_EQ(stmt.execute(0, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
     void* param = nullptr;
-    ASSERT_EQ(oci().param_get(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_SUCCESS);
+    ASSERT_EQ(OCIParamGet(stmt.handle, OCI_HTYPE_STMT, conn_.err, &param, 1), OCI_SUCCESS);
     unsigned char bytes[8];
     std::fill(std::begin(bytes), std::end(bytes), 0xEE);
     ub4 size = 0;
-    ASSERT_EQ(oci().attr_get(param, OCI_DTYPE_PARAM, bytes, &size, OCI_ATTR_SCALE, conn_.err), OCI_SUCCESS);
+    ASSERT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, bytes, &size, OCI_ATTR_SCALE, conn_.err), OCI_SUCCESS);
     EXPECT_EQ(size, 1u);
     EXPECT_EQ(bytes[0], 2);
     EXPECT_EQ(bytes[1], 0xEE);
-    ASSERT_EQ(oci().attr_get(param, OCI_HTYPE_DESCRIBE, bytes, &size, OCI_ATTR_DATA_TYPE, conn_.err), OCI_SUCCESS);
+    ASSERT_EQ(OCIAttrGet(param, OCI_HTYPE_DESCRIBE, bytes, &size, OCI_ATTR_DATA_TYPE, conn_.err), OCI_SUCCESS);
     EXPECT_EQ(size, 2u);
     EXPECT_EQ(bytes[2], 0xEE);
 }

@@ -107,17 +107,17 @@ TEST_F(fetch_test, a_long_value_is_cut_with_its_length_in_the_indicator_and_2434
 // per further batch, and a last one that finds the end (unless a short batch already showed it).
 unsigned long long round_trips_to_read(connection& conn, const std::string& sql, ub4 prefetch, int expected_rows) {
     statement stmt(conn, sql);
-    EXPECT_EQ(oci().attr_set(stmt.handle, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, conn.err),
+    EXPECT_EQ(OCIAttrSet(stmt.handle, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, conn.err),
               OCI_SUCCESS);
     char16_t buffer[64];
     sb2 indicator = 0;
     stmt.define(1, buffer, sizeof buffer, SQLT_STR, &indicator);
-    const auto before = oci().round_trips();
+    const auto before = ociemu_round_trips();
     EXPECT_EQ(stmt.execute(), OCI_SUCCESS);
     int rows = 0;
     while (stmt.fetch() == OCI_SUCCESS) ++rows;
     EXPECT_EQ(rows, expected_rows) << sql;
-    return oci().round_trips() - before;
+    return ociemu_round_trips() - before;
 }
 
 TEST_F(fetch_test, prefetch_rows_move_in_batches_with_one_round_trip_each_except_long_columns) {

@@ -21,12 +21,12 @@ protected:
     void SetUp() override {
         ASSERT_EQ(conn_.connect("ORCL"), OCI_SUCCESS);
         for (auto*& locator : locators_)
-            ASSERT_EQ(oci().descriptor_alloc(conn_.env, reinterpret_cast<void**>(&locator), OCI_DTYPE_LOB, 0, nullptr),
+            ASSERT_EQ(OCIDescriptorAlloc(conn_.env, reinterpret_cast<void**>(&locator), OCI_DTYPE_LOB, 0, nullptr),
                       OCI_SUCCESS);
     }
     void TearDown() override {
         stmt_.reset();
-        for (auto* locator : locators_) EXPECT_EQ(oci().descriptor_free(locator, OCI_DTYPE_LOB), OCI_SUCCESS);
+        for (auto* locator : locators_) EXPECT_EQ(OCIDescriptorFree(locator, OCI_DTYPE_LOB), OCI_SUCCESS);
     }
 
     // Selects C, NC and B of one row into the three locators.
@@ -38,7 +38,7 @@ protected:
     }
 
     sword length_of(int which, ub4& length) {
-        return oci().lob_get_length(conn_.svc, conn_.err, locators_[which], &length);
+        return OCILobGetLength(conn_.svc, conn_.err, locators_[which], &length);
     }
 
     service_database database_{"ORCL", lob_schema};
@@ -57,7 +57,7 @@ TEST_F(lob_test, lengths_count_utf16_units_for_clobs_and_bytes_for_blobs_and_a_n
         ASSERT_EQ(length_of(i, length), OCI_SUCCESS);
         EXPECT_EQ(length, expected_lengths[i]);
         ub1 form = 9;
-        ASSERT_EQ(oci().lob_charset_form(conn_.env, conn_.err, locators_[i], &form), OCI_SUCCESS);
+        ASSERT_EQ(OCILobCharSetForm(conn_.env, conn_.err, locators_[i], &form), OCI_SUCCESS);
         EXPECT_EQ(form, expected_forms[i]);
     }
     fetch_row(3);
@@ -74,30 +74,30 @@ TEST_F(lob_test, a_read_to_the_end_comes_in_pieces_each_a_round_trip) {
     char16_t buffer[16384];
     sword status;
     int pieces = 0;
-    const auto before = oci().round_trips();
+    const auto before = ociemu_round_trips();
     do {
         ub4 amount = 0;  // stream to the end
-        status = oci().lob_read(conn_.svc, conn_.err, locators_[0], &amount, 1, buffer, sizeof buffer, nullptr, nullptr,
+        status = OCILobRead(conn_.svc, conn_.err, locators_[0], &amount, 1, buffer, sizeof buffer, nullptr, nullptr,
                                 OCI_UTF16ID, SQLCS_IMPLICIT);
         ASSERT_TRUE(status == OCI_NEED_DATA || status == OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
         collected.append(buffer, amount);
         ++pieces;
     } while (status == OCI_NEED_DATA);
     EXPECT_EQ(pieces, 7);  // six full pieces of 16384 units and the rest
-    EXPECT_EQ(oci().round_trips() - before, 7u);
+    EXPECT_EQ(ociemu_round_trips() - before, 7u);
     ASSERT_EQ(collected.size(), 100000u);
     EXPECT_EQ(collected.substr(0, 4), u"ЖxЖx");
     EXPECT_EQ(collected.substr(99998), u"Жx");
     // a read that starts past the end finds nothing, which ends a reader that asked for more
     ub4 amount = 100;
-    EXPECT_EQ(oci().lob_read(conn_.svc, conn_.err, locators_[0], &amount, 100001, buffer, sizeof buffer, nullptr, nullptr,
+    EXPECT_EQ(OCILobRead(conn_.svc, conn_.err, locators_[0], &amount, 100001, buffer, sizeof buffer, nullptr, nullptr,
                              OCI_UTF16ID, SQLCS_IMPLICIT),
               OCI_SUCCESS);
     EXPECT_EQ(amount, 0u);
     ub4 length = 0;
     ASSERT_EQ(length_of(2, length), OCI_SUCCESS);
     EXPECT_EQ(length, 70000u);
-    EXPECT_EQ(oci().round_trips() - before, 9u);  // the read past the end and the length are one each
+    EXPECT_EQ(ociemu_round_trips() - before, 9u);  // the read past the end and the length are one each
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A minimal OCI client for the emulator's tests: loads libclntsh.so with dlopen as the product does.
+// A minimal OCI client for the emulator's tests, linked to libclntsh.so (the product's dlopen of it is
+// tested in tests/oracle).
 #pragma once
 
 #include "oci_api.h"  // the emulator's own declarations, not the product's
@@ -9,35 +10,12 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+sword OCIBreak(void* hndlp, OCIError* errhp);  // exported, though not in oci_api.h
+unsigned long long ociemu_round_trips();      // the emulator's round-trip counter
+}
+
 namespace ociemu_test {
-
-// The functions of the emulated client library, resolved once per test program.
-struct oci_functions {
-    decltype(&OCIEnvNlsCreate) env_create;
-    decltype(&OCIHandleAlloc) handle_alloc;
-    decltype(&OCIHandleFree) handle_free;
-    decltype(&OCIDescriptorAlloc) descriptor_alloc;
-    decltype(&OCIDescriptorFree) descriptor_free;
-    decltype(&OCIAttrGet) attr_get;
-    decltype(&OCIAttrSet) attr_set;
-    decltype(&OCIParamGet) param_get;
-    decltype(&OCIErrorGet) error_get;
-    decltype(&OCIServerAttach) server_attach;
-    decltype(&OCIServerDetach) server_detach;
-    decltype(&OCISessionBegin) session_begin;
-    decltype(&OCISessionEnd) session_end;
-    decltype(&OCIStmtPrepare) stmt_prepare;
-    decltype(&OCIStmtExecute) stmt_execute;
-    decltype(&OCIStmtFetch2) stmt_fetch2;
-    decltype(&OCIDefineByPos) define_by_pos;
-    decltype(&OCILobRead) lob_read;
-    decltype(&OCILobCharSetForm) lob_charset_form;
-    decltype(&OCILobGetLength) lob_get_length;
-    sword (*break_call)(void* handle, OCIError* error);  // OCIBreak
-    unsigned long long (*round_trips)();
-};
-
-const oci_functions& oci();
 
 // NAME.db, made from SQL with the user DEMO / demo, in a fresh folder the emulator reads as OCIEMU_DATA.
 class service_database {
@@ -87,7 +65,7 @@ public:
     void define(ub4 position, void* buffer, sb4 bytes, ub2 type, sb2* indicator = nullptr, ub2* length = nullptr,
                 ub2* code = nullptr);
     sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT);
-    sword fetch() { return oci().stmt_fetch2(handle, conn.err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT); }
+    sword fetch() { return OCIStmtFetch2(handle, conn.err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT); }
 
     OCIStmt* handle = nullptr;
     connection& conn;
