@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 using namespace ociemu_test;
 
 namespace {
@@ -22,7 +20,6 @@ INSERT INTO TEXTS VALUES (1, 'abcdefghij', 'Ωμέγα', 'ab', 'é', 'é', X'', 
                          (3, 'x', 'y', 'c', 'z', 'z', X'0A0B', 'long text');
 CREATE TABLE SERIES (ID NUMBER(6));
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 250) INSERT INTO SERIES SELECT i FROM n;
-CREATE TABLE EMPTY_TABLE (ID NUMBER);
 CREATE TABLE SHAPES (ID NUMBER(4), GEO "MDSYS.SDO_GEOMETRY", DOC XMLTYPE);
 INSERT INTO SHAPES VALUES (1, 'POINT(1 2)', '<a>' || printf('%.5000c', 'x') || '</a>');
 )sql";
@@ -50,15 +47,9 @@ TEST_F(fetch_test, char_values_are_blank_padded_as_declared_and_empty_long_value
 }
 
 TEST_F(fetch_test, a_value_that_cannot_be_delivered_fails_the_fetch_with_the_servers_code) {
-    struct refusal {
-        const char* sql;
-        ub4 position;
-        ub2 type;
-        sword status;
-        std::u16string text;
-    };
+    struct refusal { const char* sql; ub4 position; ub2 type; sword status; std::u16string text; };
     const refusal refusals[] = {
-        {"SELECT ID FROM EMPTY_TABLE", 1, SQLT_INT, OCI_NO_DATA, u"ORA-01403: no data found"},
+        {"SELECT ID FROM SERIES WHERE ID > 250", 1, SQLT_INT, OCI_NO_DATA, u"ORA-01403: no data found"},
         {"SELECT T FROM TEXTS WHERE ID = 2", 1, SQLT_STR, OCI_ERROR, u"ORA-01405: fetched column value is NULL"},
         {"SELECT ID FROM TEXTS", 2, SQLT_INT, OCI_ERROR, u"ORA-01007: variable not in select list"},
         {"SELECT GEO FROM SHAPES", 1, SQLT_STR, OCI_ERROR,
@@ -77,8 +68,7 @@ TEST_F(fetch_test, a_value_that_cannot_be_delivered_fails_the_fetch_with_the_ser
 
 TEST_F(fetch_test, a_long_value_is_cut_with_its_length_in_the_indicator_and_24345_with_return_codes) {
     statement stmt(conn_, "SELECT T FROM TEXTS WHERE ID = 1");
-    char16_t buffer[5];
-    std::memset(buffer, 0x55, sizeof buffer);
+    char16_t buffer[5] = {u'-', u'-', u'-', u'-', u'-'};
     sb2 indicator = 0;
     ub2 length = 0;
     stmt.define(1, buffer, sizeof buffer, SQLT_STR, &indicator, &length);
@@ -89,8 +79,7 @@ TEST_F(fetch_test, a_long_value_is_cut_with_its_length_in_the_indicator_and_2434
     EXPECT_EQ(length, 8);
     // With return codes the fetch succeeds with information, and each column has its own code.
     statement coded(conn_, "SELECT T, N FROM TEXTS WHERE ID = 1");
-    char16_t small[3];
-    char16_t large[20];
+    char16_t small[3], large[20];
     sb2 indicators[2] = {};
     ub2 codes[2] = {99, 99};
     coded.define(1, small, sizeof small, SQLT_STR, &indicators[0], nullptr, &codes[0]);

@@ -24,52 +24,42 @@ service_database::service_database(const std::string& name, const std::string& s
     setenv("OCIEMU_DATA", folder_.path().c_str(), 1);
 }
 
-service_database::~service_database() { unsetenv("OCIEMU_DATA"); }
-
 connection::connection() {
     EXPECT_EQ(OCIEnvNlsCreate(&env, OCI_THREADED | OCI_OBJECT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, OCI_UTF16ID,
-                               OCI_UTF16ID),
+                              OCI_UTF16ID),
               OCI_SUCCESS);
-    EXPECT_EQ(OCIHandleAlloc(env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0, nullptr), OCI_SUCCESS);
-    EXPECT_EQ(OCIHandleAlloc(env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 0, nullptr), OCI_SUCCESS);
-    EXPECT_EQ(OCIHandleAlloc(env, reinterpret_cast<void**>(&session), OCI_HTYPE_SESSION, 0, nullptr), OCI_SUCCESS);
-    EXPECT_EQ(OCIHandleAlloc(env, reinterpret_cast<void**>(&svc), OCI_HTYPE_SVCCTX, 0, nullptr), OCI_SUCCESS);
+    const std::pair<void**, ub4> handles[] = {{reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR},
+                                              {reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER},
+                                              {reinterpret_cast<void**>(&session), OCI_HTYPE_SESSION},
+                                              {reinterpret_cast<void**>(&svc), OCI_HTYPE_SVCCTX}};
+    for (const auto& [handle, type] : handles) EXPECT_EQ(OCIHandleAlloc(env, handle, type, 0, nullptr), OCI_SUCCESS);
 }
 
 connection::~connection() {
     if (logged_on) OCISessionEnd(svc, err, session, OCI_DEFAULT);
     if (attached) OCIServerDetach(server, err, OCI_DEFAULT);
-    OCIHandleFree(server, OCI_HTYPE_SERVER);
-    OCIHandleFree(svc, OCI_HTYPE_SVCCTX);
-    OCIHandleFree(err, OCI_HTYPE_ERROR);
-    OCIHandleFree(session, OCI_HTYPE_SESSION);
-    OCIHandleFree(env, OCI_HTYPE_ENV);
+    OCIHandleFree(env, OCI_HTYPE_ENV);  // and every handle allocated in it
 }
 
-sword connection::connect(const std::string& connect_string, const std::string& user, const std::string& password) {
-    const std::u16string target = api_text(connect_string), name = api_text(user), secret = api_text(password);
+sword connection::connect(const std::string& connect_string) {
+    const std::u16string target = api_text(connect_string), name = u"DEMO", secret = u"demo";
     sword status = OCIServerAttach(server, err, reinterpret_cast<const OraText*>(target.data()),
-                                       static_cast<sb4>(target.size() * 2), OCI_DEFAULT);
-    if (status != OCI_SUCCESS) return status;
-    attached = true;
-    if ((status = OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err)) != OCI_SUCCESS) return status;
-    if ((status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()),
-                                 static_cast<ub4>(name.size() * 2), OCI_ATTR_USERNAME, err)) != OCI_SUCCESS)
-        return status;
-    if ((status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()),
-                                 static_cast<ub4>(secret.size() * 2), OCI_ATTR_PASSWORD, err)) != OCI_SUCCESS)
-        return status;
-    if ((status = OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT)) != OCI_SUCCESS) return status;
-    logged_on = true;
-    return OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err);
+                                   static_cast<sb4>(target.size() * 2), OCI_DEFAULT);
+    attached = status == OCI_SUCCESS;
+    if (attached) status = OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
+    if (status == OCI_SUCCESS)
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()), 8, OCI_ATTR_USERNAME, err);
+    if (status == OCI_SUCCESS)
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()), 8, OCI_ATTR_PASSWORD, err);
+    if (status == OCI_SUCCESS) status = OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT);
+    logged_on = status == OCI_SUCCESS;
+    return logged_on ? OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err) : status;
 }
 
 std::u16string connection::error_text() const {
     sb4 code = 0;
     char16_t buffer[1536] = {};
-    if (OCIErrorGet(err, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer, OCI_HTYPE_ERROR) !=
-        OCI_SUCCESS)
-        return {};
+    OCIErrorGet(err, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer, OCI_HTYPE_ERROR);
     std::u16string out(buffer);
     if (!out.empty() && out.back() == u'\n') out.pop_back();
     return out;
@@ -79,32 +69,25 @@ statement::statement(connection& owner, const std::string& sql) : conn(owner) {
     EXPECT_EQ(OCIHandleAlloc(conn.env, reinterpret_cast<void**>(&handle), OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
     const std::u16string text = api_text(sql);
     EXPECT_EQ(OCIStmtPrepare(handle, conn.err, reinterpret_cast<const OraText*>(text.data()),
-                                 static_cast<ub4>(text.size() * 2), OCI_NTV_SYNTAX, OCI_DEFAULT),
+                             static_cast<ub4>(text.size() * 2), OCI_NTV_SYNTAX, OCI_DEFAULT),
               OCI_SUCCESS);
 }
-
-statement::~statement() { OCIHandleFree(handle, OCI_HTYPE_STMT); }
 
 void statement::define(ub4 position, void* buffer, sb4 bytes, ub2 type, sb2* indicator, ub2* length, ub2* code) {
     OCIDefine* define = nullptr;
-    EXPECT_EQ(OCIDefineByPos(handle, &define, conn.err, position, buffer, bytes, type, indicator, length, code,
-                                  OCI_DEFAULT),
+    EXPECT_EQ(OCIDefineByPos(handle, &define, conn.err, position, buffer, bytes, type, indicator, length, code, OCI_DEFAULT),
               OCI_SUCCESS);
-}
-
-sword statement::execute(ub4 iterations, ub4 mode) {
-    return OCIStmtExecute(conn.svc, handle, conn.err, iterations, 0, nullptr, nullptr, mode);
 }
 
 text_rows query_text(connection& conn, const std::string& sql) {
     statement query(conn, sql);
-    text_rows rows;
     EXPECT_EQ(query.execute(), OCI_SUCCESS) << sql;
     ub4 columns = 0;
     EXPECT_EQ(OCIAttrGet(query.handle, OCI_HTYPE_STMT, &columns, nullptr, OCI_ATTR_PARAM_COUNT, conn.err), OCI_SUCCESS);
     std::vector<std::u16string> buffers(columns, std::u16string(512, u'\0'));
     std::vector<sb2> indicators(columns);
     for (ub4 i = 0; i < columns; ++i) query.define(i + 1, buffers[i].data(), 1024, SQLT_STR, &indicators[i]);
+    text_rows rows;
     sword status;
     while ((status = query.fetch()) == OCI_SUCCESS) {
         auto& out = rows.emplace_back();

@@ -21,10 +21,7 @@ namespace ociemu_test {
 class service_database {
 public:
     service_database(const std::string& name, const std::string& sql);
-    ~service_database();
-    service_database(const service_database&) = delete;
-    service_database& operator=(const service_database&) = delete;
-
+    ~service_database() { unsetenv("OCIEMU_DATA"); }
     std::filesystem::path file() const { return folder_ / (name_ + ".db"); }
 
 private:
@@ -40,9 +37,8 @@ public:
     connection(const connection&) = delete;
     connection& operator=(const connection&) = delete;
 
-    // Attach and log on as the product does (ASCII texts); returns the first failing status.
-    sword connect(const std::string& connect_string, const std::string& user = "DEMO",
-                  const std::string& password = "demo");
+    // Attach and log on as DEMO as the product does; returns the first failing status.
+    sword connect(const std::string& connect_string);
     std::u16string error_text() const;  // of the last error record, trailing line feed removed
 
     OCIEnv* env = nullptr;
@@ -58,13 +54,15 @@ public:
 class statement {
 public:
     statement(connection& owner, const std::string& sql);
-    ~statement();
+    ~statement() { OCIHandleFree(handle, OCI_HTYPE_STMT); }
     statement(const statement&) = delete;
     statement& operator=(const statement&) = delete;
 
     void define(ub4 position, void* buffer, sb4 bytes, ub2 type, sb2* indicator = nullptr, ub2* length = nullptr,
                 ub2* code = nullptr);
-    sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT);
+    sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT) {
+        return OCIStmtExecute(conn.svc, handle, conn.err, iterations, 0, nullptr, nullptr, mode);
+    }
     sword fetch() { return OCIStmtFetch2(handle, conn.err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT); }
 
     OCIStmt* handle = nullptr;
