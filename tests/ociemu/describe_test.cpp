@@ -41,10 +41,9 @@ described describe_column(statement& stmt, ub4 position) {
     void* param = nullptr;
     OCIError* err = stmt.conn.err;
     EXPECT_EQ(OCIParamGet(stmt.handle, OCI_HTYPE_STMT, err, &param, position), OCI_SUCCESS);
-    described out{attribute<ub2>(param, OCI_ATTR_DATA_TYPE, err),     attribute<ub2>(param, OCI_ATTR_DATA_SIZE, err),
-                  attribute<sb2>(param, OCI_ATTR_PRECISION, err),     attribute<sb1>(param, OCI_ATTR_SCALE, err),
-                  attribute<ub1>(param, OCI_ATTR_IS_NULL, err),       attribute<ub1>(param, OCI_ATTR_CHARSET_FORM, err),
-                  {}};
+    described out{attribute<ub2>(param, OCI_ATTR_DATA_TYPE, err), attribute<ub2>(param, OCI_ATTR_DATA_SIZE, err),
+                  attribute<sb2>(param, OCI_ATTR_PRECISION, err), attribute<sb1>(param, OCI_ATTR_SCALE, err),
+                  attribute<ub1>(param, OCI_ATTR_IS_NULL, err), attribute<ub1>(param, OCI_ATTR_CHARSET_FORM, err), {}};
     const char16_t* name = nullptr;
     ub4 name_bytes = 0;
     EXPECT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, err), OCI_SUCCESS);

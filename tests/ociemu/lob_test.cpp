@@ -72,7 +72,7 @@ TEST_F(lob_test, a_read_to_the_end_comes_in_pieces_each_a_round_trip) {
     do {
         ub4 amount = 0;  // stream to the end
         status = OCILobRead(conn_.svc, conn_.err, locators_[0], &amount, 1, buffer, sizeof buffer, nullptr, nullptr,
-                                OCI_UTF16ID, SQLCS_IMPLICIT);
+                            OCI_UTF16ID, SQLCS_IMPLICIT);
         ASSERT_TRUE(status == OCI_NEED_DATA || status == OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
         collected.append(buffer, amount);
         ++pieces;
@@ -85,7 +85,7 @@ TEST_F(lob_test, a_read_to_the_end_comes_in_pieces_each_a_round_trip) {
     // a read that starts past the end finds nothing, which ends a reader that asked for more
     ub4 amount = 100;
     EXPECT_EQ(OCILobRead(conn_.svc, conn_.err, locators_[0], &amount, 100001, buffer, sizeof buffer, nullptr, nullptr,
-                             OCI_UTF16ID, SQLCS_IMPLICIT),
+                         OCI_UTF16ID, SQLCS_IMPLICIT),
               OCI_SUCCESS);
     EXPECT_EQ(amount, 0u);
     ub4 length = 0;
