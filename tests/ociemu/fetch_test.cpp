@@ -39,11 +39,12 @@ TEST_F(fetch_test, numbers_arrive_as_oracle_prints_them) {
                          {u"1999.99", u"-3", u"2.5", u".00001", u"-Inf"}}));
 }
 
-TEST_F(fetch_test, char_values_are_blank_padded_as_declared_and_empty_long_values_are_null) {
+TEST_F(fetch_test, char_values_are_blank_padded_long_raw_is_hexadecimal_and_empty_long_values_are_null) {
     // NCHAR counts characters; CHAR(4) counts bytes, and 'é' takes two of them
-    EXPECT_EQ(query_text(conn_, "SELECT C, NC, CB, L, LT FROM TEXTS WHERE ID < 3 ORDER BY ID"),
+    EXPECT_EQ(query_text(conn_, "SELECT C, NC, CB, L, LT FROM TEXTS ORDER BY ID"),
               (text_rows{{u"ab   ", u"é  ", u"é  ", std::nullopt, std::nullopt},
-                         {u"abcde", std::nullopt, u"x   ", std::nullopt, std::nullopt}}));
+                         {u"abcde", std::nullopt, u"x   ", std::nullopt, std::nullopt},
+                         {u"c    ", u"z  ", u"z   ", u"0A0B", u"long text"}}));
 }
 
 TEST_F(fetch_test, a_value_that_cannot_be_delivered_fails_the_fetch_with_the_servers_code) {
@@ -64,6 +65,12 @@ TEST_F(fetch_test, a_value_that_cannot_be_delivered_fails_the_fetch_with_the_ser
         EXPECT_EQ(stmt.execute(1), r.status) << r.sql;
         EXPECT_EQ(conn_.error_text(), r.text) << r.sql;
     }
+    // An aggregate over no rows is still a row: a count of nothing is 0, not "no data".
+    statement count(conn_, "SELECT COUNT(*) FROM SERIES WHERE ID > 250");
+    sb4 rows = -1;
+    count.define(1, &rows, sizeof rows, SQLT_INT);
+    EXPECT_EQ(count.execute(1), OCI_SUCCESS);
+    EXPECT_EQ(rows, 0);
 }
 
 TEST_F(fetch_test, a_long_value_is_cut_with_its_length_in_the_indicator_and_24345_with_return_codes) {
