@@ -1,60 +1,32 @@
-// A minimal OCI client for the emulator's tests: loads libclntsh.so with dlopen and wraps the calls.
+// A minimal OCI client for the emulator's tests, linked to libclntsh.so (the product's dlopen of it is
+// tested in tests/oracle).
 #pragma once
 
 #include "oci_api.h"  // the emulator's own declarations, not the product's
 
-#include <filesystem>
+#include "../support/temp_folder.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
+extern "C" {
+sword OCIBreak(void* hndlp, OCIError* errhp);  // exported, though not in oci_api.h
+unsigned long long ociemu_round_trips();      // the emulator's round-trip counter
+}
+
 namespace ociemu_test {
 
-// The functions of the emulated client library, resolved once per test program.
-struct oci_functions {
-    decltype(&OCIEnvNlsCreate) env_create;
-    decltype(&OCIHandleAlloc) handle_alloc;
-    decltype(&OCIHandleFree) handle_free;
-    decltype(&OCIDescriptorAlloc) descriptor_alloc;
-    decltype(&OCIDescriptorFree) descriptor_free;
-    decltype(&OCIAttrGet) attr_get;
-    decltype(&OCIAttrSet) attr_set;
-    decltype(&OCIParamGet) param_get;
-    decltype(&OCIErrorGet) error_get;
-    decltype(&OCIServerAttach) server_attach;
-    decltype(&OCIServerDetach) server_detach;
-    decltype(&OCISessionBegin) session_begin;
-    decltype(&OCISessionEnd) session_end;
-    decltype(&OCIStmtPrepare) stmt_prepare;
-    decltype(&OCIStmtExecute) stmt_execute;
-    decltype(&OCIStmtFetch2) stmt_fetch2;
-    decltype(&OCIDefineByPos) define_by_pos;
-    decltype(&OCILobRead) lob_read;
-    decltype(&OCILobCharSetForm) lob_charset_form;
-    decltype(&OCILobGetLength) lob_get_length;
-    unsigned long long (*round_trips)();
-};
-
-const oci_functions& oci();
-
-std::u16string to_utf16(const std::string& text);
-std::string to_utf8(const std::u16string& text);
-
-// A fresh folder used as OCIEMU_DATA for one test; removed with everything in it afterwards.
-class data_folder {
+// NAME.db, made from SQL with the user DEMO / demo, in a fresh folder the emulator reads as OCIEMU_DATA.
+class service_database {
 public:
-    data_folder();
-    ~data_folder();
-    data_folder(const data_folder&) = delete;
-    data_folder& operator=(const data_folder&) = delete;
-
-    // Creates NAME.db from SQL (users table included by the caller's script or by `with_demo_user`).
-    void create_database(const std::string& name, const std::string& sql, bool with_demo_user = true) const;
-    const std::filesystem::path& path() const { return path_; }
+    service_database(const std::string& name, const std::string& sql);
+    ~service_database() { unsetenv("OCIEMU_DATA"); }
+    std::filesystem::path file() const { return folder_ / (name_ + ".db"); }
 
 private:
-    std::filesystem::path path_;
-    std::optional<std::string> previous_;
+    temp_folder folder_;
+    std::string name_;
 };
 
 // Environment, error, server, service context and session handles of one connection.
@@ -65,15 +37,9 @@ public:
     connection(const connection&) = delete;
     connection& operator=(const connection&) = delete;
 
-    // Attach and log on as the product does; returns the first failing status.
-    sword connect(const std::string& connect_string, const std::string& user, const std::string& password);
-    void connect_or_fail(const std::string& connect_string, const std::string& user = "DEMO",
-                         const std::string& password = "demo");
-
-    int error_code() const;         // of the last error record on the error handle
-    std::string error_text() const; // UTF-8, trailing line feed removed
-
-    static std::string text(const std::string& utf8);  // the API bytes (UTF-16) of a text
+    // Attach and log on as DEMO as the product does; returns the first failing status.
+    sword connect(const std::string& connect_string);
+    std::u16string error_text() const;  // of the last error record, trailing line feed removed
 
     OCIEnv* env = nullptr;
     OCIError* err = nullptr;
@@ -84,27 +50,27 @@ public:
     bool logged_on = false;
 };
 
-// One statement handle, allocated and prepared.
+// One statement handle, allocated and prepared (ASCII SQL).
 class statement {
 public:
     statement(connection& owner, const std::string& sql);
-    ~statement();
+    ~statement() { OCIHandleFree(handle, OCI_HTYPE_STMT); }
     statement(const statement&) = delete;
     statement& operator=(const statement&) = delete;
 
-    sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT);
-    sword fetch(ub4 rows = 1);
-    ub4 column_count();
+    void define(ub4 position, void* buffer, sb4 bytes, ub2 type, sb2* indicator = nullptr, ub2* length = nullptr,
+                ub2* code = nullptr);
+    sword execute(ub4 iterations = 0, ub4 mode = OCI_DEFAULT) {
+        return OCIStmtExecute(conn.svc, handle, conn.err, iterations, 0, nullptr, nullptr, mode);
+    }
+    sword fetch() { return OCIStmtFetch2(handle, conn.err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT); }
 
     OCIStmt* handle = nullptr;
     connection& conn;
 };
 
 // Every row of a query, each column fetched as SQLT_STR into UTF-16 buffers; NULL as nullopt.
-using text_rows = std::vector<std::vector<std::optional<std::string>>>;
-text_rows query_text(connection& conn, const std::string& sql, std::size_t buffer_chars = 512);
-
-// The error code and text a statement raises at execute (0 and "" when it succeeds).
-std::pair<int, std::string> execute_error(connection& conn, const std::string& sql, ub4 mode = OCI_DEFAULT);
+using text_rows = std::vector<std::vector<std::optional<std::u16string>>>;
+text_rows query_text(connection& conn, const std::string& sql);
 
 }  // namespace ociemu_test
