@@ -28,7 +28,6 @@ TEST(xls_tn_validator, finds_duplicates_ignoring_case_including_non_ascii) {
     EXPECT_TRUE(validator.is_duplicated("orders"));
     EXPECT_EQ(validator.get_safe_name("orders"), "orders00000");
     EXPECT_TRUE(validator.is_duplicated("\xc3\xa4rger"));  // ärger
-    EXPECT_EQ(validator.existing_names(), (std::vector<std::string>{"ORDERS", "\xc3\x84rger"}));
 }
 
 TEST(xls_tn_validator, keeps_names_within_31_characters) {
@@ -68,19 +67,12 @@ TEST(dao_validator, trims_blanks_and_names_a_blank_column_with_the_first_free_nu
     EXPECT_EQ(empty_schema.get_safe_name("   "), "00000");
 }
 
-TEST(udb_validators, take_index_and_restricted_names_and_record_pairs) {
+TEST(udb_validators, take_index_names) {
     udb_indexes indexes(1);
     indexes[0].name = "PK_T";
     dao_in_validator validator(indexes);
     EXPECT_TRUE(validator.is_duplicated("pk_t"));
     EXPECT_EQ(validator.get_safe_name("PK_T"), "PK_T00000");
-    udb_validator restricted(0);
-    restricted.add_restricted_name("History");
-    EXPECT_FALSE(restricted.is_acceptable("HISTORY"));
-    EXPECT_EQ(restricted.get_safe_name("history"), "history00000");
-    restricted.add_mapped_pair("a b", "a_b");
-    EXPECT_EQ(restricted.mapped_pairs().get_mapped_name("A B"), "a_b");
-    EXPECT_EQ(restricted.mapped_pairs().get_mapped_name("A B", true), "A B");
 }
 
 TEST(udb_validator, asserts_when_every_number_is_taken) {
@@ -103,10 +95,7 @@ TEST(names_map, maps_tables_and_their_columns) {
 
     udb_names_map names;
     EXPECT_TRUE(names.empty());
-    names.add_tn_mapping("EMP", "Employees");
     names.add_fn_mapping("EMP", "E.NAME", "E_NAME");
-    EXPECT_EQ(names.get_tn_mapped_name("emp"), "Employees");
-    EXPECT_EQ(names.get_tn_mapped_name("emp", true), "emp");
     EXPECT_EQ(names.get_fn_mapped_name("Emp", "e.name"), "E_NAME");
     EXPECT_EQ(names.get_fn_mapped_name("DEPT", "e.name"), "e.name");
     EXPECT_EQ(names.get_fn_mapped_name("EMP", "ID"), "ID");

