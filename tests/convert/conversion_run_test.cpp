@@ -1,7 +1,11 @@
-// Pieces of the run that need no source: cell text rules, part names, progress.
+// The run over a scripted source: its error list and an internal error; cell text rules
+// and part names.
 #include "convert/conversion_run.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
@@ -12,39 +16,57 @@
 
 namespace {
 
-// Two rows of one number; the rows of a failing table end in an internal error.
+// Rows of one number as a script says: some rows hold a value that cannot be converted, the
+// source may stop answering before a row, or every row may fail inside (an internal error).
+struct row_script {
+    int rows = 2;
+    std::set<int> bad_rows = {};  // 1-based
+    int lost_before = 0;     // 1-based; 0: never
+    bool internal = false;
+};
+
 class scripted_rows : public udb_recordset {
 public:
-    explicit scripted_rows(bool fails) : udb_recordset("T", false), fails_(fails) {
+    explicit scripted_rows(row_script script) : udb_recordset("T", false), script_(std::move(script)) {
         schema_.add(t_ftd(4, "ID", VT_I4));
-        records_count_ = 2;
+        records_count_ = script_.rows;
         row_.add_field("ID", 4, ole_variant(7));
     }
     void append_record(udb_record&) override {}
-    bool is_eof() override { return position_ >= 2; }
+    bool is_eof() override {
+        if (position_ + 1 == script_.lost_before) throw tk_exception("the source is gone", tk_level_serious);
+        return position_ >= script_.rows;
+    }
     udb_record* get_item() override {
-        if (fails_) TK_FAIL();
+        if (script_.internal) TK_FAIL();
+        if (script_.bad_rows.count(position_ + 1) != 0) throw tk_exception("a bad value", tk_level_recoverable);
         return &row_;
     }
     void next() override { ++position_; }
 
 private:
-    bool fails_;
+    row_script script_;
     int position_ = 0;
     udb_record row_;
 };
 
 class scripted_source : public udb_database {
 public:
-    scripted_source() : udb_database("source", 0, false) { tables_ = {"A_GOOD", "B_BROKEN"}; }
+    explicit scripted_source(std::map<std::string, row_script> scripts)
+        : udb_database("source", 0, false), scripts_(std::move(scripts)) {
+        for (const auto& [name, script] : scripts_) tables_.push_back(name);
+    }
     std::unique_ptr<udb_recordset> create_table(const std::string&, const udb_schema&, udb_indexes&) override {
         TK_FAIL();
     }
     std::unique_ptr<udb_recordset> get_query(const std::string&, const std::string&, int) override { TK_FAIL(); }
     std::unique_ptr<udb_recordset> get_table(const std::string& table, int) override {
-        return std::make_unique<scripted_rows>(table == "B_BROKEN");
+        return std::make_unique<scripted_rows>(scripts_.at(table));
     }
     bool test_query(const std::string&) override { return false; }
+
+private:
+    std::map<std::string, row_script> scripts_;
 };
 
 }  // namespace
@@ -58,7 +80,7 @@ TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished
     converter.dest = folder.file("out.xls");
     converter.format_version = xls_converter::format_excel_2000;
     converter.tables = {"A_GOOD", "B_BROKEN"};
-    scripted_source source;
+    scripted_source source({{"A_GOOD", {}}, {"B_BROKEN", {.internal = true}}});
     EXPECT_THROW(converter.do_convert(source), tk_final_exception);
     EXPECT_TRUE(handler->had_internal_error());
     ASSERT_EQ(face.shown.size(), 1u);
@@ -68,23 +90,49 @@ TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished
         EXPECT_EQ(entry.path().filename(), "settings.conf") << "left behind";
 }
 
+// More row errors than the list keeps, from two tables: every one is still asked about and
+// counted, the first 20 are kept in order naming their table and record, and a table cut
+// short is listed with its counts.
+TEST(error_list, counts_every_error_of_every_table_and_keeps_the_first_20_in_order) {
+    temp_folder folder;
+    scripted_user_interface face;  // answers Continue to every row error
+    const auto handler = create_error_handler();
+    sprandel_convertor converter(folder.path() / "settings.conf");
+    converter.dest = folder.file("out.xlsx");
+    converter.format_version = xls_converter::format_excel_2010;
+    converter.tables = {"A_LOST", "B_BAD"};
+    std::set<int> first_25;
+    for (int row = 1; row <= 25; ++row) first_25.insert(row);
+    scripted_source source({{"A_LOST", {.rows = 4, .bad_rows = {2}, .lost_before = 4}},
+                            {"B_BAD", {.rows = 30, .bad_rows = first_25}}});
+    handler->collect_into(&converter.errors);  // as the run does before it converts
+    converter.do_convert(source);
+    handler->collect_into(nullptr);
+
+    EXPECT_EQ(face.shown.size(), 27u) << "every row error is asked about, past the list's limit too";
+    EXPECT_EQ(converter.errors.total(), 28u);
+    EXPECT_EQ(converter.errors.summary(), "28 errors during the run; the first 20 are listed:");
+    const std::vector<std::string> listed = converter.errors.listed();
+    ASSERT_EQ(listed.size(), 20u);
+    EXPECT_EQ(listed[0], "A_LOST, record #2: a bad value");
+    EXPECT_EQ(listed[1], "A_LOST, record #4: the source is gone");
+    EXPECT_EQ(listed[2], "A_LOST: not complete: 2 of 4 records written; the source stopped answering");
+    EXPECT_EQ(listed[3], "B_BAD, record #1: a bad value");
+    EXPECT_EQ(listed[19], "B_BAD, record #17: a bad value");
+    EXPECT_EQ(face.log_lines, (std::vector<std::string>{
+                                  "Table 'A_LOST' is not complete: 2 of 4 records written; the source stopped answering\n",
+                                  "Table 'B_BAD' is converted: 5 records written, 25 not (listed)\n"}));
+
+    run_error_list exactly_20;  // the limit itself is not yet "the first 20"
+    for (const std::string& text : listed) exactly_20.add(text);
+    EXPECT_EQ(exactly_20.summary(), "20 errors during the run:");
+}
+
 TEST(cell_text, line_breaks_become_line_feeds) {
     bool cut = true;
     EXPECT_EQ(normalize_cell_text("a\r\nb\rc\nd", false, cut), "a\nb\nc\nd");
     EXPECT_FALSE(cut);
     EXPECT_EQ(normalize_cell_text("\r\r\n\n", false, cut), "\n\n\n");
-}
-
-TEST(cell_text, is_cut_to_254_characters_for_excel_50_and_32766_otherwise) {
-    bool cut = false;
-    const std::string text(300, 'x');
-    EXPECT_EQ(normalize_cell_text(text, true, cut), std::string(254, 'x'));
-    EXPECT_TRUE(cut);
-    EXPECT_EQ(normalize_cell_text(text, false, cut), text);
-    EXPECT_FALSE(cut);
-    const std::string huge(40000, 'y');
-    EXPECT_EQ(normalize_cell_text(huge, false, cut).size(), 32766u);
-    EXPECT_TRUE(cut);
 }
 
 TEST(cell_text, limits_count_utf16_units_and_never_split_a_character) {
@@ -102,22 +150,7 @@ TEST(cell_text, limits_count_utf16_units_and_never_split_a_character) {
     EXPECT_FALSE(cut);
 }
 
-TEST(part_workbooks, are_named_after_the_destination_with_a_counter) {
-    EXPECT_EQ(run_workbooks::part_path("/data/out/report.xls", 0), "/data/out/report.xls");
-    EXPECT_EQ(run_workbooks::part_path("/data/out/report.xls", 1), "/data/out/report(1).xls");
+// report(1).xls itself: the end-to-end part_workbooks case.
+TEST(part_workbooks, carry_their_counter_before_the_last_extension) {
     EXPECT_EQ(run_workbooks::part_path("/data/out/my.report.xlsx", 12), "/data/out/my.report(12).xlsx");
-}
-
-TEST(progress, percentage_combines_items_and_records) {
-    temp_folder folder;
-    sprandel_convertor converter(folder.path() / "settings.conf");
-    EXPECT_EQ(converter.percent_done(), 0);  // no tables: no division by zero
-    converter.table_count = 4;
-    converter.table_index = 1;
-    EXPECT_EQ(converter.percent_done(), 25);
-    converter.record_total = 200;
-    converter.record_current = 100;
-    EXPECT_EQ(converter.percent_done(), 37);  // 25 + 100 * 100 / 200 / 4
-    converter.table_index = 4;               // queries come on top of the counted tables
-    EXPECT_EQ(converter.percent_done(), 100);
 }

@@ -65,11 +65,6 @@ TEST_F(error_handling, unknown_code_shows_the_exceptions_own_text_and_context_st
                                       "continue: Sprandel 4.1 Error | DEPT: second"}));
 }
 
-TEST_F(error_handling, empty_context_adds_no_prefix) {
-    handler_->handle(coded(ora_invalid_login, 1), true);
-    EXPECT_EQ(ui_.shown, std::vector<std::string>{"error: Invalid user name or password."});
-}
-
 TEST_F(error_handling, abort_stops_the_operation_unless_the_caller_is_outermost) {
     ui_.continue_answers = {{false, false}, {false, true}};
     EXPECT_THROW(handler_->handle(coded(1, 0), false), tk_final_exception);
@@ -104,16 +99,6 @@ TEST_F(error_handling, unknown_levels_are_row_errors) {
     EXPECT_NO_THROW(handler_->handle(coded(0, 5, "odd"), false));
     EXPECT_NO_THROW(handler_->handle(coded(0, -1, "odder"), false));
     EXPECT_EQ(continue_dialogs().size(), 2u);
-}
-
-TEST_F(error_handling, list_keeps_the_first_twenty_texts) {
-    ui_.continue_answers.assign(25, continue_choice{true, false});
-    for (int i = 1; i <= 21; ++i) handler_->handle(coded(0, 0, ("error " + std::to_string(i)).c_str()), false);
-    const auto texts = errors_.listed();
-    ASSERT_EQ(texts.size(), 20u);
-    EXPECT_EQ(texts.front(), "error 1");
-    EXPECT_EQ(texts.back(), "error 20");
-    EXPECT_EQ(continue_dialogs().size(), 21u);  // the 21st is still shown
 }
 
 TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one) {

@@ -1,4 +1,4 @@
-// Exception family and internal-assertion messages.
+// Exception texts: system errors and internal-assertion messages.
 #include "toolkit/exception.h"
 
 #include <gtest/gtest.h>
@@ -7,28 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-TEST(exceptions, carry_message_code_and_level) {
-    const tk_exception plain(0);
-    EXPECT_STREQ(plain.what(), "Unknown exception");
-    EXPECT_EQ(plain.code(), 0);
-    EXPECT_EQ(plain.level(), 0);
-
-    EXPECT_STREQ(tk_exception("", 1).what(), "Unknown exception");
-
-    tk_exception with_code("Table EMP is gone.", 1);
-    with_code.set_code(0x100000 | 942);
-    const tk_exception copy(with_code);
-    EXPECT_EQ(copy.message(), "Table EMP is gone.");
-    EXPECT_EQ(copy.code(), 0x1003AE);
-    EXPECT_EQ(copy.level(), 1);
-}
-
-TEST(exceptions, system_error_names_the_reason_after_the_prefix) {
+TEST(exceptions, system_error_names_the_reason_after_the_prefix_and_no_text_is_unknown) {
     ASSERT_NE(std::remove("/nonexistent-folder-for-sprandel/file"), 0);
     const tk_exception_ex error("Cannot delete the destination: ", 1);
     EXPECT_EQ(error.code(), ENOENT);
     EXPECT_EQ(error.message(), std::string("Cannot delete the destination: ") + std::strerror(ENOENT));
     EXPECT_EQ(error.level(), 1);
+    EXPECT_STREQ(tk_exception("", 1).what(), "Unknown exception");  // never an empty box
 }
 
 TEST(exceptions, internal_assertion_hides_the_source_stem_and_line_in_lower_case_hex) {

@@ -1,5 +1,6 @@
 // ole_variant: text and number forms at the type limits, reading from text and byte
-// arrays. (to_long and from_wstring have no caller in the program and are not tested.)
+// arrays. (The currency type has no caller in the program and is not tested; arbitrary text
+// for every target: date_parser_fuzz.)
 #include "values/ole_variant.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +8,11 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <utility>
 
-#include "values/currency.h"
 #include "values/decimal.h"
 
 #include "../support/record_helpers.h"
@@ -53,7 +51,6 @@ TEST(ole_variant_text, keeps_every_digit_at_the_type_limits) {
     EXPECT_EQ(ole_variant(0.1).to_string(), "1.0000000000000001e-01");
     EXPECT_EQ(ole_variant(-12345.678).to_string(), "-1.2345678000000000e+04");
     EXPECT_EQ(ole_variant(decimal("-1234.5600")).to_string(), "-1234.56");
-    EXPECT_EQ(ole_variant(ole_currency{123456}).to_string(), "12.3456");
     EXPECT_EQ(ole_variant(make_time(2005, 12, 31, 0, 0, 0)).to_string(), "2005-12-31");
     EXPECT_EQ(ole_variant(make_time(0, 0, 0, 10, 20, 30)).to_string(), "0000-00-00 10:20:30");
     EXPECT_EQ(ole_variant().to_string(), "");
@@ -132,13 +129,11 @@ TEST(ole_variant_from_string, reads_floats_with_either_decimal_mark) {
     EXPECT_EQ(read((long_text + "E1").c_str(), VT_DECIMAL).to_string(), "27.5");
 }
 
-TEST(ole_variant_from_string, reads_currency_and_decimal_or_leaves_empty) {
-    EXPECT_EQ(read("12,3456", VT_CY).get_cy().value, 123456);
-    EXPECT_EQ(read("-0.00005", VT_CY).get_cy().value, 0);
+TEST(ole_variant_from_string, reads_decimals_or_leaves_empty) {
     EXPECT_EQ(read("123456789012345678901234.5678", VT_DECIMAL).to_string(), "123456789012345678901234.5678");
     EXPECT_EQ(read("1,25", VT_DECIMAL).to_string(), "1.25");
     EXPECT_EQ(read("1.234,56", VT_DECIMAL).get_type(), VT_EMPTY);
-    EXPECT_EQ(read("abc", VT_CY).get_type(), VT_EMPTY);
+    EXPECT_EQ(read("abc", VT_DECIMAL).get_type(), VT_EMPTY);
     EXPECT_EQ(read("1e30", VT_DECIMAL).get_type(), VT_EMPTY);
 }
 
@@ -175,31 +170,4 @@ TEST(ole_variant_from_string, converts_other_targets_or_throws_the_type_exceptio
     }
     EXPECT_EQ(value.get_type(), VT_EMPTY);
     EXPECT_THROW(read("1", VT_LPSTR), ole_type_exception);
-}
-
-TEST(ole_variant_from_string, survives_arbitrary_text_for_every_documented_target) {
-    // Texts from a column of free text reach every reader; none may crash, and only the
-    // targets read through the generic conversion may throw (ole_type_exception).
-    std::mt19937 random(1234);
-    const std::string alphabet = "0123456789 .,:-/+eExXaApPmM'\"()AbCdZ\t\xc3\xa4\xff";
-    std::uniform_int_distribution<std::size_t> length(0, 40), pick(0, alphabet.size() - 1);
-    const vartype quiet_targets[] = {VT_I2, VT_I4, VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_R4, VT_R8,
-                                     VT_CY, VT_DECIMAL, VT_DATE, VT_BOOL, VT_BLOB, VT_BSTR};
-    for (int i = 0; i < 3000; ++i) {
-        std::string text;
-        for (std::size_t n = length(random); n > 0; --n) text += alphabet[pick(random)];
-        for (const vartype target : quiet_targets) {
-            ole_variant value(1);
-            ASSERT_NO_THROW(value.from_string(text, target)) << text << " -> " << target;
-            const vartype type = value.get_type();
-            ASSERT_TRUE(type == target || type == VT_EMPTY || (target == VT_BLOB && type == VT_BINARY))
-                << text << " -> " << target << " gave " << type;
-        }
-        ole_variant value;
-        try {
-            value.from_string(text, VT_INT);
-        } catch (const ole_type_exception&) {
-            EXPECT_EQ(value.get_type(), VT_EMPTY);
-        }
-    }
 }
