@@ -46,10 +46,6 @@ sprandel_wizard::sprandel_wizard(wizard_context& context, bool quick_launch, QWi
     context_.face.set_owner(this);
 }
 
-sprandel_page* sprandel_wizard::page_of(wizard_page_id id) const {
-    return static_cast<sprandel_page*>(page(static_cast<int>(id)));
-}
-
 void sprandel_wizard::show_help() {
     auto* current = static_cast<sprandel_page*>(currentPage());
     if (current != nullptr) current->show_help();

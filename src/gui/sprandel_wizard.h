@@ -13,7 +13,6 @@ class sprandel_wizard : public QWizard {
 public:
     sprandel_wizard(wizard_context& context, bool quick_launch, QWidget* parent = nullptr);
 
-    sprandel_page* page_of(wizard_page_id id) const;
     void reject() override;  // Cancel, Escape and the close box: the question, then stop the run
 
 protected:

@@ -1,4 +1,4 @@
-// The Oracle source database: table list, views, query checks and recordsets.
+// The Oracle source database: table list, query checks and recordsets.
 #include "oracle/ora_database.h"
 
 #include "oracle/ora_engine.h"
@@ -35,13 +35,6 @@ std::string ora_database::tables_query(bool owned_by_user, std::uint32_t version
 ora_database::ora_database(std::string name, std::int32_t engine_word)
     : udb_database(std::move(name), engine_word, true) {
     TK_LOG(2, "ora_database::ctor(%s)", name_.c_str());
-    if (engine_word < 0) return;
-    try {
-        init_views();
-    } catch (const tk_exception& error) {
-        views_.clear();
-        TK_LOG(3, "Error while extracting views:\n%s\n", error.message().c_str());
-    }
 }
 
 ora_database::~ora_database() { TK_LOG(2, "ora_database::dtor"); }
@@ -82,18 +75,6 @@ void ora_database::init_tables(bool owned_by_user) {
     TK_LOG(1, "Tables count: %zu", tables_.size());
 }
 
-void ora_database::init_views() {
-    TK_LOG(2, "ora_database::init_views");
-    ora_query_results views(2, "select VIEW_NAME, TEXT from SYS.USER_VIEWS");
-    while (!views.is_eof()) {
-        const udb_record* row = views.get_item();
-        if (row == nullptr) break;
-        const std::string name = (*row)[0].to_string(), text = (*row)[1].to_string();
-        TK_LOG(1, "GOT VIEW: %s|%s", name.c_str(), text.c_str());
-        views_[name] = text;
-    }
-}
-
 std::unique_ptr<udb_recordset> ora_database::get_table(const std::string& table, int mode) {
     TK_LOG(2, "ora_database::get_table(%s)", table.c_str());
     TK_ASSERT(is_table_exist(table));
@@ -114,14 +95,6 @@ bool ora_database::test_query(const std::string& sql) {
     engine.require_query(statement.get());
     engine.execute(statement.get(), 1, OCI_DESCRIBE_ONLY);
     return true;
-}
-
-void ora_database::query(const std::string& sql) {
-    TK_LOG(2, "ora_database::query(%s)", sql.c_str());
-    ora_engine& engine = ora_engine::instance();
-    ora_stmt statement;
-    engine.prepare(statement.get(), sql);
-    engine.execute(statement.get(), 1, OCI_DEFAULT);
 }
 
 std::unique_ptr<udb_recordset> ora_database::create_table(const std::string&, const udb_schema&, udb_indexes&) {

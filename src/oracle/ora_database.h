@@ -1,4 +1,4 @@
-// The source database over the connected Oracle session: its tables and views, query checks,
+// The source database over the connected Oracle session: its tables, query checks,
 // and recordsets over tables and queries.
 #pragma once
 
@@ -14,8 +14,7 @@ public:
     static constexpr std::uint32_t version_8 = 0x80000;
     static std::string tables_query(bool owned_by_user, std::uint32_t version);
 
-    // name is the connect string. A non-negative engine word reads the user's views; a view
-    // list that cannot be read is logged and left empty.
+    // name is the connect string.
     ora_database(std::string name, std::int32_t engine_word);
     ~ora_database() override;
 
@@ -28,13 +27,10 @@ public:
     // ora_exception with the server's message; a statement that is not a SELECT throws
     // tk_exception with ora_not_a_query_text. The statement is not run.
     bool test_query(const std::string& sql) override;
-    // Executes a statement that returns no rows.
-    void query(const std::string& sql) override;
     // The system only reads Oracle: creating a table there is an internal error.
     std::unique_ptr<udb_recordset> create_table(const std::string& name, const udb_schema& schema,
                                                 udb_indexes& indexes) override;
 
 private:
     void init_tables(bool owned_by_user);
-    void init_views();
 };

@@ -42,12 +42,6 @@ bool udb_validator::is_acceptable(std::string_view name) const {
         TK_LOG(1, "The name is too long");
         return false;
     }
-    for (const std::string& restricted : restricted_) {
-        if (iequals(restricted, name)) {
-            TK_LOG(1, "The name is restricted");
-            return false;
-        }
-    }
     for (const char32_t c : illegal_) {
         if (name.find(utf8_of_code_point(c)) != std::string_view::npos) {
             TK_LOG(1, "The name contains illegal: %s", utf8_of_code_point(c).c_str());
@@ -86,15 +80,7 @@ std::string udb_validator::get_safe_name(std::string_view name) const {
 void udb_validator::add_existing_name(std::string name) {
     TK_LOG(1, "udb_validator::add_existing_name(%s)", name.c_str());
     folded_existing_.insert(fold_case(name));
-    existing_.push_back(std::move(name));
 }
-
-void udb_validator::add_mapped_pair(const std::string& source, const std::string& generated) {
-    TK_LOG(1, "udb_validator::add_mapped_pair(%s,%s)", source.c_str(), generated.c_str());
-    mapped_pairs_.insert_or_assign(source, generated);
-}
-
-void udb_validator::add_restricted_name(std::string name) { restricted_.push_back(std::move(name)); }
 
 dao_validator::dao_validator() : udb_validator(0) {
     TK_LOG(1, "dao_validator::ctor");

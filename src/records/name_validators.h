@@ -33,22 +33,10 @@ public:
 
     // Records a name as taken.
     void add_existing_name(std::string name);
-    // Records that source became generated.
-    void add_mapped_pair(const std::string& source, const std::string& generated);
-    // Adds a name that is never acceptable.
-    void add_restricted_name(std::string name);
-
-    std::uint32_t max_length() const noexcept { return max_length_; }
-    const t_names_map& mapped_pairs() const noexcept { return mapped_pairs_; }
-    const std::u32string& illegal_characters() const noexcept { return illegal_; }
-    const std::vector<std::string>& existing_names() const noexcept { return existing_; }
 
 protected:
     std::uint32_t max_length_;
-    t_names_map mapped_pairs_;
     std::u32string illegal_;  // checked and replaced in this order
-    std::vector<std::string> restricted_;
-    std::vector<std::string> existing_;
 
 private:
     // The existing names case-folded, so a duplicate check is one look-up however many

@@ -21,23 +21,9 @@ std::string t_names_map::get_mapped_name(std::string_view name, bool exact) cons
     return std::string(name);
 }
 
-void udb_names_map::add_tn_mapping(const std::string& source_table, const std::string& destination_table) {
-    TK_LOG(1, "udb_names_map::add_tn_mapping(%s,%s)", source_table.c_str(), destination_table.c_str());
-    tables_.emplace(source_table, destination_table);
-}
-
 void udb_names_map::add_fn_mapping(const std::string& source_table, const std::string& source_column,
                                    const std::string& destination_column) {
     columns_[source_table].emplace(source_column, destination_column);
-}
-
-std::string udb_names_map::get_tn_mapped_name(std::string_view table, bool exact) const {
-    TK_LOG(1, "udb_names_map::get_tn_mapped_name(%.*s)", static_cast<int>(table.size()), table.data());
-    for (const auto& [source, mapped] : tables_) {
-        TK_LOG(1, "Comparing with (%s,%s)", source.c_str(), mapped.c_str());
-        if (names_match(source, table, exact)) return mapped;
-    }
-    return std::string(table);
 }
 
 std::string udb_names_map::get_fn_mapped_name(std::string_view table, std::string_view column, bool exact) const {

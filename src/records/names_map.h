@@ -16,21 +16,15 @@ public:
 
 class udb_names_map {
 public:
-    // Records that source table became destination table (an existing pair is kept).
-    void add_tn_mapping(const std::string& source_table, const std::string& destination_table);
     // Records that a column of a source table became destination column.
     void add_fn_mapping(const std::string& source_table, const std::string& source_column,
                         const std::string& destination_column);
-    // The destination name of a table, or the table's own name.
-    std::string get_tn_mapped_name(std::string_view table, bool exact = false) const;
     // The destination name of a column of a source table, or the column's own name.
     std::string get_fn_mapped_name(std::string_view table, std::string_view column,
                                    bool exact = false) const;
 
-    const t_names_map& tables() const noexcept { return tables_; }
-    bool empty() const noexcept { return tables_.empty() && columns_.empty(); }
+    bool empty() const noexcept { return columns_.empty(); }
 
 private:
-    t_names_map tables_;
     std::map<std::string, t_names_map> columns_;  // source table -> its columns
 };

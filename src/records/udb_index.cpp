@@ -29,21 +29,3 @@ const udb_index* udb_indexes::get_index(std::string_view name) const {
     }
     return nullptr;
 }
-
-bool udb_indexes::is_idx_field(std::string_view field_name) const {
-    for (const udb_index& index : *this) {
-        if (index.has_field(field_name)) {
-            TK_LOG(1, "index field");
-            return true;
-        }
-    }
-    TK_LOG(1, "non-index field");
-    return false;
-}
-
-bool udb_indexes::has_index_on_fields(const std::vector<std::string>& names) const {
-    for (const udb_index& index : *this) {
-        if (index.starts_with_fields(names)) return true;
-    }
-    return false;
-}

@@ -24,10 +24,6 @@ public:
 
     // The index of that name, or null.
     const udb_index* get_index(std::string_view name) const;
-    // Whether the column belongs to any index.
-    bool is_idx_field(std::string_view field_name) const;
-    // Whether an index starts with these columns in this order.
-    bool has_index_on_fields(const std::vector<std::string>& names) const;
     // True when no index of that name is in the list yet.
     bool is_acceptable_name(std::string_view name) const { return get_index(name) == nullptr; }
 };

@@ -12,13 +12,11 @@ udb_recordset::udb_recordset(std::string name, bool schema_flag) : name_(std::mo
 
 udb_recordset::~udb_recordset() = default;
 
-void udb_recordset::update(udb_record&) { TK_LOG(2, "udb_recordset::update"); }
 bool udb_recordset::save() { return true; }
 udb_record* udb_recordset::get_item() { return nullptr; }
 bool udb_recordset::is_eof() { return true; }
 bool udb_recordset::is_query() const { return !query_text_.empty(); }
 void udb_recordset::next() {}
-void udb_recordset::reposition() {}
 void udb_recordset::move_first() {}
 
 void udb_recordset::add_index(const udb_index& index) {

@@ -21,8 +21,6 @@ public:
 
     // Writes one row.
     virtual void append_record(udb_record& record) = 0;
-    // Rewrites the current row; does nothing unless a writer supports it.
-    virtual void update(udb_record& record);
     // Completes what was written; true on success. The base has nothing to save.
     virtual bool save();
     // The current row, owned by the recordset and valid until the next get_item or the
@@ -34,8 +32,6 @@ public:
     virtual bool is_query() const;
     // Moves to the next row; the base does nothing.
     virtual void next();
-    // Moves back to the current row after a write; the base does nothing.
-    virtual void reposition();
     // Called once before the first is_eof of a read; the base does nothing.
     virtual void move_first();
 

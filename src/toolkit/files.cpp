@@ -68,13 +68,6 @@ std::string module_path() {
     return self.string();
 }
 
-std::string current_dir() {
-    std::error_code error;
-    const fs::path here = fs::current_path(error);
-    if (error) throw tk_exception_ex(error.value(), "Cannot read the current folder: ", tk_level_serious);
-    return here.string();
-}
-
 namespace {
 
 constexpr std::string_view temporary_prefix = ".sprandel-";

@@ -28,7 +28,6 @@ bool tk_is_path_exist(const std::string& path);
 
 // The program's own file name, from /proc/self/exe.
 std::string module_path();
-std::string current_dir();
 
 // Files of a run in the destination's folder, named ".sprandel-PID-N.tmp": short, so a
 // destination name of any legal length leaves room for them, and with the writing

@@ -4,7 +4,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
-#include <cwchar>
 #include <vector>
 
 #include "toolkit/text.h"
@@ -83,39 +82,6 @@ void tk_log::write(int level, const char* format, ...) noexcept {
         // Out of memory: the message is dropped, as any log failure is.
     }
     va_end(copy);
-}
-
-void tk_log::write_wide(int level, const wchar_t* format, ...) noexcept {
-    if (!is_enabled() || !accepts(level)) return;
-    try {
-        // vswprintf reports an overflow without telling the size, so grow until it fits;
-        // only the first wide_buffer_chars - 1 characters are kept.
-        std::vector<wchar_t> wide(wide_buffer_chars);
-        int written = -1;
-        for (;;) {
-            va_list args;
-            va_start(args, format);
-            written = std::vswprintf(wide.data(), wide.size(), format, args);
-            va_end(args);
-            if (written >= 0 || wide.size() >= (std::size_t{1} << 24)) break;
-            wide.resize(wide.size() * 4);
-        }
-        if (written < 0) return;
-        std::size_t count = static_cast<std::size_t>(written);
-        if (count > wide_buffer_chars - 1) count = wide_buffer_chars - 1;
-
-        std::string utf8;
-        utf8.reserve(count * 2);
-        std::string encoded;  // one character: short enough to need no allocation
-        for (std::size_t i = 0; i < count; ++i) {
-            encoded.clear();
-            append_utf8(encoded, static_cast<char32_t>(wide[i]));
-            if (utf8.size() + encoded.size() > wide_buffer_chars) break;  // cut on a character boundary
-            utf8 += encoded;
-        }
-        write_text(utf8.data(), utf8.size());
-    } catch (...) {
-    }
 }
 
 void tk_log::write_text(const char* text, std::size_t size) noexcept {

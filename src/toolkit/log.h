@@ -32,11 +32,7 @@ public:
 
     // printf rules; the message is UTF-8.
     void write(int level, const char* format, ...) noexcept __attribute__((format(printf, 3, 4)));
-    // Wide printf rules; the message is cut to wide_buffer_chars - 1 characters, written as
-    // UTF-8 of at most wide_buffer_chars bytes, cut on a character boundary.
-    void write_wide(int level, const wchar_t* format, ...) noexcept;
 
-    static constexpr std::size_t wide_buffer_chars = 10240;
 
 private:
     // No destructor of its own: objects destroyed at exit may still log, and exit closes
@@ -64,8 +60,4 @@ private:
 #define TK_LOG(level, ...)                                         \
     do {                                                           \
         if (tk_log::is_enabled(level)) tk_log::instance().write((level), __VA_ARGS__); \
-    } while (false)
-#define TK_LOGW(level, ...)                                        \
-    do {                                                           \
-        if (tk_log::is_enabled(level)) tk_log::instance().write_wide((level), __VA_ARGS__); \
     } while (false)

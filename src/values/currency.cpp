@@ -66,12 +66,6 @@ bool currency_from_int64(std::int64_t value, ole_currency& out) noexcept {
     return true;
 }
 
-bool currency_from_uint64(std::uint64_t value, ole_currency& out) noexcept {
-    if (value > static_cast<std::uint64_t>(INT64_MAX / ole_currency_scale)) return false;
-    out.value = static_cast<std::int64_t>(value) * ole_currency_scale;
-    return true;
-}
-
 bool currency_to_decimal(ole_currency value, ole_decimal& out) noexcept {
     ole_decimal result;
     result.lo64 = magnitude_of(value.value);

@@ -22,7 +22,6 @@ double currency_to_double(ole_currency value) noexcept;
 // becomes the same amount of currency; false when the amount does not fit.
 bool currency_to_int64(ole_currency value, std::int64_t& out) noexcept;
 bool currency_from_int64(std::int64_t value, ole_currency& out) noexcept;
-bool currency_from_uint64(std::uint64_t value, ole_currency& out) noexcept;
 
 bool currency_to_decimal(ole_currency value, ole_decimal& out) noexcept;
 // Rounded half to even to four fraction digits; false when out of range.

@@ -152,18 +152,6 @@ bool decimal_to_int64(const ole_decimal& value, std::int64_t& out) noexcept {
     return true;
 }
 
-bool decimal_to_uint64(const ole_decimal& value, std::uint64_t& out) noexcept {
-    u128 magnitude = 0;
-    decimal_round_to_integer(value, magnitude);
-    if (magnitude == 0) {
-        out = 0;
-        return true;
-    }
-    if (value.sign != 0 || magnitude > UINT64_MAX) return false;
-    out = static_cast<std::uint64_t>(magnitude);
-    return true;
-}
-
 double decimal_to_double(const ole_decimal& value) noexcept {
     // from_chars rounds correctly and ignores the process locale.
     char buffer[64];
@@ -184,27 +172,4 @@ bool decimal_from_double(double value, ole_decimal& out, bool from_single) noexc
     number_text number;
     if (!read_number_text(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), number)) return false;
     return decimal_from_number_text(number, out);
-}
-
-int decimal_compare(const ole_decimal& a, const ole_decimal& b) noexcept {
-    const u128 magnitude_a = decimal_magnitude(a);
-    const u128 magnitude_b = decimal_magnitude(b);
-    const int sign_a = magnitude_a == 0 ? 0 : (a.sign != 0 ? -1 : 1);
-    const int sign_b = magnitude_b == 0 ? 0 : (b.sign != 0 ? -1 : 1);
-    if (sign_a != sign_b) return sign_a < sign_b ? -1 : 1;
-    if (sign_a == 0) return 0;
-    // Integer parts first, then the fractions brought to 28 digits (which 128 bits hold).
-    const u128 unit_a = power_of_ten(a.scale);
-    const u128 unit_b = power_of_ten(b.scale);
-    const u128 integer_a = magnitude_a / unit_a;
-    const u128 integer_b = magnitude_b / unit_b;
-    int order = 0;
-    if (integer_a != integer_b) {
-        order = integer_a < integer_b ? -1 : 1;
-    } else {
-        const u128 fraction_a = (magnitude_a % unit_a) * power_of_ten(ole_decimal_max_scale - a.scale);
-        const u128 fraction_b = (magnitude_b % unit_b) * power_of_ten(ole_decimal_max_scale - b.scale);
-        if (fraction_a != fraction_b) order = fraction_a < fraction_b ? -1 : 1;
-    }
-    return sign_a < 0 ? -order : order;
 }

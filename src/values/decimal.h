@@ -22,13 +22,9 @@ ole_decimal decimal_from_uint64(std::uint64_t value) noexcept;
 
 // The value rounded half to even to an integer; false when it does not fit.
 bool decimal_to_int64(const ole_decimal& value, std::int64_t& out) noexcept;
-bool decimal_to_uint64(const ole_decimal& value, std::uint64_t& out) noexcept;
 
 // The double nearest to the value.
 double decimal_to_double(const ole_decimal& value) noexcept;
 // The double's 15 significant digits (7 when from_single), as the platform converts; false
 // for NaN, infinities and magnitudes beyond 96 bits.
 bool decimal_from_double(double value, ole_decimal& out, bool from_single = false) noexcept;
-
-// -1, 0 or 1 as a is numerically below, equal to or above b (1.5 equals 1.50).
-int decimal_compare(const ole_decimal& a, const ole_decimal& b) noexcept;

@@ -186,8 +186,6 @@ ole_variant ole_date::to_variant() const { return ole_variant(time_); }
 
 std::string ole_date::to_string(bool with_milliseconds) const { return format(with_milliseconds, true, true); }
 
-std::u16string ole_date::to_wstring(bool with_milliseconds) const { return to_unicode(to_display_string(with_milliseconds)); }
-
 std::string ole_date::to_display_string(bool with_milliseconds) const { return format(with_milliseconds, false, false); }
 
 // Milliseconds print with three digits, so the text reads back to the same time.

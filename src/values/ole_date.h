@@ -43,9 +43,6 @@ public:
     // "YYYY-MM-DD hh:mm:ss[.mmm]", "YYYY-MM-DD", or "0000-00-00 hh:mm:ss[.mmm]" for a pure
     // time; empty when invalid. Milliseconds are printed only when asked for and not zero.
     std::string to_string(bool with_milliseconds = true) const;
-    // As to_string, but a pure time prints without the "0000-00-00 " prefix, and two-digit
-    // years are widened only when month and day are set.
-    std::u16string to_wstring(bool with_milliseconds = true) const;
     // The to_wstring form as UTF-8.
     std::string to_display_string(bool with_milliseconds = true) const;
 

@@ -167,11 +167,6 @@ void ole_variant::move_from(ole_variant& other) noexcept {
 
 void ole_variant::clear() noexcept { destroy(); }
 
-void ole_variant::set_null() noexcept {
-    destroy();
-    vt_ = VT_NULL;
-}
-
 void ole_variant::set_text(vartype tag, std::string_view text) {
     if (is_text()) {
         text_.assign(text.data(), text.size());
@@ -185,21 +180,7 @@ void ole_variant::set_text(vartype tag, std::string_view text) {
 
 void ole_variant::attach_string(std::string_view text) { set_text(VT_BSTR, text); }
 
-void ole_variant::attach_wstring(std::u16string_view text) { set_text(VT_BSTR, to_utf8(text)); }
-
 // ---- byte arrays -----------------------------------------------------------------------
-
-std::uint8_t* ole_variant::allocate_safe_array(std::size_t size) {
-    if (is_binary()) {
-        bytes_.resize(size);
-    } else {
-        byte_array bytes(size);
-        destroy();
-        new (&bytes_) byte_array(std::move(bytes));
-    }
-    vt_ = VT_BINARY;
-    return bytes_.data();
-}
 
 void ole_variant::attach_binary(const void* data, std::size_t size) {
     attach_binary(convert_to_byte_array(data, size));
@@ -255,72 +236,6 @@ std::string ole_variant::to_string() const {
     case VT_I8: return integer_text(i8_);
     case VT_UI8: return integer_text(ui8_);
     default: return {};  // VT_EMPTY, VT_NULL, VT_ERROR
-    }
-}
-
-std::u16string ole_variant::to_wstring() const {
-    if (is_text()) return to_unicode(text_);
-    return to_unicode(to_string());
-}
-
-std::int32_t ole_variant::to_long() const {
-    switch (vt_) {
-    case VT_I2:
-    case VT_BOOL: return i2_;
-    case VT_I4:
-    case VT_INT: return i4_;
-    case VT_UI4:
-    case VT_UINT: return static_cast<std::int32_t>(ui4_);
-    case VT_R4:
-    case VT_R8: {
-        std::int64_t result = 0;
-        if (round_to_int64(vt_ == VT_R4 ? r4_ : r8_, result) && result >= INT32_MIN && result <= INT32_MAX) {
-            return static_cast<std::int32_t>(result);
-        }
-        TK_LOG(2, "from double: out of range, result 0");
-        return 0;
-    }
-    case VT_CY: {
-        std::int64_t result = 0;
-        const bool done = currency_to_int64(cy_, result) && result >= INT32_MIN && result <= INT32_MAX;
-        if (!done) TK_LOG(2, "from CURRECY: res=0, hr=%08X", disp_e_overflow);
-        return done ? static_cast<std::int32_t>(result) : 0;
-    }
-    case VT_DECIMAL: {
-        std::int64_t result = 0;
-        const bool done = decimal_to_int64(decimal_, result) && result >= INT32_MIN && result <= INT32_MAX;
-        if (!done) TK_LOG(2, "from DECIMAL: res=0, hr=%08X", disp_e_overflow);
-        return done ? static_cast<std::int32_t>(result) : 0;
-    }
-    case VT_I1: return i1_;
-    case VT_UI1: return ui1_;
-    case VT_UI2: return ui2_;
-    case VT_I8:
-    case VT_UI8: return static_cast<std::int32_t>(static_cast<std::uint32_t>(ui8_));
-    default: return 0;
-    }
-}
-
-double ole_variant::to_double() const {
-    switch (vt_) {
-    case VT_EMPTY:
-    case VT_NULL: return 0.0;
-    case VT_I1: return i1_;
-    case VT_UI1: return ui1_;
-    case VT_I2:
-    case VT_BOOL: return i2_;
-    case VT_UI2: return ui2_;
-    case VT_I4:
-    case VT_INT: return i4_;
-    case VT_UI4:
-    case VT_UINT: return ui4_;
-    case VT_R4: return r4_;
-    case VT_R8: return r8_;
-    case VT_CY: return currency_to_double(cy_);
-    case VT_DECIMAL: return decimal_to_double(decimal_);
-    case VT_I8: return static_cast<double>(i8_);
-    case VT_UI8: return static_cast<double>(ui8_);
-    default: TK_FAIL();  // dates, texts and byte arrays are no numbers
     }
 }
 
@@ -381,10 +296,6 @@ const ole_decimal& ole_variant::get_decimal() const {
 const ole_systemtime& ole_variant::get_date() const {
     TK_ASSERT(vt_ == VT_DATE);
     return date_.time;
-}
-double ole_variant::get_date_number() const {
-    TK_ASSERT(vt_ == VT_DATE);
-    return date_.number;
 }
 bool ole_variant::has_date_number() const {
     TK_ASSERT(vt_ == VT_DATE);

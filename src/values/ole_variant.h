@@ -78,19 +78,10 @@ public:
 
     // Makes the value VT_EMPTY, releasing its text or bytes.
     void clear() noexcept;
-    // Makes the value VT_NULL.
-    void set_null() noexcept;
 
     // The value as UTF-8 text: "%.16e" doubles, "0x..." bytes, canonical dates; empty for
     // VT_EMPTY, VT_NULL and VT_ERROR.
     virtual std::string to_string() const;
-    // The same text as UTF-16; text values are converted unchanged.
-    virtual std::u16string to_wstring() const;
-    // The value as a 32-bit integer: floats rounded half to even, 64-bit values cut to their
-    // low 32 bits, 0 for anything that is not a number or does not fit.
-    std::int32_t to_long() const;
-    // The value as a double; an internal assertion for dates, texts and byte arrays.
-    double to_double() const;
 
     // Replaces the value by one of tag target read from text: integers the way atoi reads
     // them (then cut to the target's width), floats, CY and DECIMAL with "," or "." as the decimal mark, dates by ole_date,
@@ -98,16 +89,10 @@ public:
     // VT_BINARY). Unreadable currency, decimal, date and byte texts leave VT_EMPTY; a target
     // that text cannot become throws ole_type_exception, leaving VT_EMPTY.
     void from_string(std::string_view text, vartype target);
-    // UTF-16 text, converted to UTF-8 first.
-    void from_wstring(std::u16string_view text, vartype target);
 
     // Replaces the value by text.
     void attach_string(std::string_view text);
-    void attach_wstring(std::u16string_view text);
 
-    // Makes the value a zero-filled byte array of size bytes; an existing byte array is
-    // resized keeping its first bytes. Returns the first byte.
-    std::uint8_t* allocate_safe_array(std::size_t size);
     // Replaces the value by a byte array holding a copy of the bytes.
     void attach_binary(const void* data, std::size_t size);
     void attach_binary(const byte_array& bytes);
@@ -134,8 +119,6 @@ public:
     ole_currency get_cy() const;                   // VT_CY
     const ole_decimal& get_decimal() const;        // VT_DECIMAL
     const ole_systemtime& get_date() const;        // VT_DATE: the stored date with milliseconds
-    // VT_DATE: the OLE date number (days since 1899-12-30); 0 when the stored date has none.
-    double get_date_number() const;
     // VT_DATE: false when the stored date has no OLE date number (an impossible day such as
     // February 30, or a year outside 100..9999); writers then use its text.
     bool has_date_number() const;

@@ -337,23 +337,6 @@ void ole_variant_access::from_exact_text(std::string_view text, vartype target, 
 
 // ---- ole_variant members ---------------------------------------------------------------
 
-void ole_variant::from_wstring(std::u16string_view text, vartype target) {
-    // Numbers arrive as short ASCII texts: those are narrowed on the stack.
-    char narrow[64];
-    if (text.size() < sizeof narrow) {
-        bool is_ascii = true;
-        for (std::size_t i = 0; i < text.size() && is_ascii; ++i) {
-            is_ascii = text[i] < 0x80;
-            narrow[i] = static_cast<char>(text[i]);
-        }
-        if (is_ascii) {
-            from_string(std::string_view(narrow, text.size()), target);
-            return;
-        }
-    }
-    from_string(to_utf8(text), target);
-}
-
 void ole_variant::from_string(std::string_view text, vartype target) {
     switch (target) {
     case VT_I2: case VT_I4: case VT_I1: case VT_UI1: case VT_UI2:

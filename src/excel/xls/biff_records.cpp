@@ -247,26 +247,6 @@ void write_styles(biff_buffer& out) {
     }
 }
 
-void write_palette(biff_buffer& out) {
-    // The 56 colours of the default palette, 0xRRGGBB.
-    static constexpr std::uint32_t colours[56] = {
-        0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, 0x800000, 0x008000,
-        0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080, 0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF,
-        0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF, 0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000,
-        0x008080, 0x0000FF, 0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-        0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696, 0x003366, 0x339966,
-        0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
-    out.begin(biff_type::palette);
-    out.u16(56);
-    for (const std::uint32_t rgb : colours) {
-        out.u8(rgb >> 16);
-        out.u8(rgb >> 8);
-        out.u8(rgb);
-        out.u8(0);
-    }
-    out.end();
-}
-
 void write_sheet_settings(biff_buffer& out, biff_version version) {
     write_u16_record(out, biff_type::calc_mode, 1);  // automatic
     write_u16_record(out, biff_type::calc_count, 100);

@@ -131,7 +131,6 @@ void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16
               std::uint8_t used_attributes);
 void write_xfs(biff_buffer& out, biff_version version);  // the 24 XFs of our workbooks
 void write_styles(biff_buffer& out);
-void write_palette(biff_buffer& out);
 
 void write_sheet_settings(biff_buffer& out, biff_version version);  // CALCMODE .. DEFAULTROWHEIGHT, WSBOOL
 void write_default_column_width(biff_buffer& out);

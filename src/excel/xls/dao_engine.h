@@ -18,12 +18,12 @@ inline constexpr int exclusive = 16;
 inline constexpr int created = 114;     // how a new workbook is created
 }  // namespace dao_mode
 
-class dao_engine : public udb_engine, public tk_singleton<dao_engine> {
+class dao_engine : public tk_singleton<dao_engine> {
 public:
     static constexpr int no_version = 4;
 
     explicit dao_engine(bool b_keep_com = false);
-    ~dao_engine() override;
+    ~dao_engine();
 
     // Loads engine version 0-3 (the run asks for 0); any other is an internal error.
     bool set_version_if(int version);

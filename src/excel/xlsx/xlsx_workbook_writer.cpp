@@ -113,7 +113,6 @@ void CWorkbook::close_shared_strings() {
     else impl_->write_part("xl/sharedStrings.xml", [&](XmlWriter& w) { impl_->strings.write_part(w); });
 }
 
-bool CWorkbook::is_saved() const noexcept { return impl_->is_saved; }
 std::size_t CWorkbook::sheet_count() const noexcept { return impl_->sheets.size(); }
 const std::string& CWorkbook::destination() const noexcept { return impl_->zip.destination(); }
 

@@ -39,7 +39,6 @@ public:
     // into their cells. For a part workbook the run has moved past. Finishes the last sheet.
     void close_shared_strings();
 
-    bool is_saved() const noexcept;
     std::size_t sheet_count() const noexcept;
     const std::string& destination() const noexcept;
 

@@ -138,10 +138,6 @@ void XmlWriter::element(std::string_view name, std::string_view value) {
     end();
 }
 
-void XmlWriter::end_all() {
-    while (!open_.empty()) end();
-}
-
 void XmlWriter::flush() {
     if (buffer_.empty()) return;
     sink_.write(buffer_);

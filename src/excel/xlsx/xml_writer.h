@@ -50,7 +50,6 @@ public:
     void end();
     // start + text + end of an element holding only text.
     void element(std::string_view name, std::string_view value);
-    void end_all();
     // Hands the buffer to the sink; also done on its own once the buffer is large.
     void flush();
     // While held, nothing goes to the sink, so the caller can put other bytes first.

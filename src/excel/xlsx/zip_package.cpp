@@ -152,7 +152,5 @@ void zip_package::commit() {
 void zip_package::set_output_path(std::string path) { impl_->output = std::move(path); }
 
 const std::string& zip_package::destination() const noexcept { return impl_->destination; }
-const std::string& zip_package::temporary_path() const noexcept { return impl_->temporary; }
-bool zip_package::is_entry_open() const noexcept { return impl_->is_entry_open; }
 
 }  // namespace SimpleXlsx

@@ -34,8 +34,6 @@ public:
     void set_output_path(std::string path);
 
     const std::string& destination() const noexcept;
-    const std::string& temporary_path() const noexcept;
-    bool is_entry_open() const noexcept;
 
     // Fast deflate: the XML compresses well even so, and speed is what a large table needs.
     static constexpr int deflate_level = 1;

@@ -1,3 +1,0 @@
-SELECT 'FROM' AS "WHERE", f(a, b)
-FROM t
-WHERE s = 'it''s'

@@ -1,1 +1,0 @@
-SELECT a, b FROM t WHERE a = 1 ORDER BY b

@@ -1,1 +1,0 @@
-SELECT x INTO y FROM (SELECT a AS x FROM t WHERE a > 0) q
