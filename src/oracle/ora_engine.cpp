@@ -1,4 +1,4 @@
-// The Oracle engine: the session's texts and settings, and the catalogue services.
+// The Oracle engine: the session, its settings and the catalogue services.
 #include "oracle/ora_engine.h"
 
 #include <cstdio>
@@ -51,12 +51,7 @@ ora_engine::ora_engine(const std::vector<std::string>& library_candidates) {
                                                                     : library_candidates);
 }
 
-ora_engine::~ora_engine() {
-    calls_.reset();
-    connect_string_.clear();
-    user_.clear();
-    password_.clear();
-}
+ora_engine::~ora_engine() = default;
 
 std::string ora_engine::compose_connect_string(const std::string& host, const std::string& port,
                                                const std::string& service) {
@@ -83,14 +78,7 @@ void ora_engine::connect(const std::string& connect_string, const std::string& u
                          const std::string& password) {
     TK_LOG(3, "Connecting to Oracle data source '%s'", connect_string.c_str());
     calls_->refuse_if_broken_off();
-    // The texts describe the live session only; a failed attempt leaves none.
-    connect_string_.clear();
-    user_.clear();
-    password_.clear();
     calls_->log_on(connect_string, user, password);
-    connect_string_ = connect_string;
-    user_ = user;
-    password_ = password;
 }
 
 void ora_engine::break_calls() noexcept { calls_->break_calls(); }

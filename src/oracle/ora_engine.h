@@ -37,7 +37,7 @@ public:
                                           const std::string& service);
     std::unique_ptr<ora_database> open_db(const std::string& connect_string, const std::string& user,
                                           const std::string& password);
-    // The log-on part of open_db: attach, begin the session, keep the three texts.
+    // The log-on part of open_db: ends any earlier session, attaches and begins one.
     void connect(const std::string& connect_string, const std::string& user, const std::string& password);
 
     // For the thread that noticed a stop (Ctrl-C, SIGTERM, a Cancel button) while another
@@ -48,8 +48,6 @@ public:
     void break_calls() noexcept;
 
     bool is_connected() const noexcept;
-    const std::string& connect_string() const noexcept { return connect_string_; }
-    const std::string& user_name() const noexcept { return user_; }
 
     // Catalogue scope: true = the user's own tables (plain names), false = every visible table
     // (OWNER.TABLE names).
@@ -98,7 +96,4 @@ private:
     bool indexes_off_ = false;
     bool binary_values_off_ = false;
     std::unique_ptr<oci_calls> calls_;
-    std::string connect_string_;
-    std::string user_;
-    std::string password_;
 };
