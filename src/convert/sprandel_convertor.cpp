@@ -84,10 +84,7 @@ bool sprandel_convertor::serialize(bool store) {
 }
 
 ora_engine& sprandel_convertor::oracle_engine() {
-    if (!engine) {
-        engine = oracle_library_candidates.empty() ? std::make_unique<ora_engine>()
-                                                   : std::make_unique<ora_engine>(oracle_library_candidates);
-    }
+    if (!engine) engine = std::make_unique<ora_engine>(oracle_library_candidates);
     return *engine;
 }
 

@@ -1,20 +1,183 @@
-// The engine's checked wrappers of the client calls that statements, columns and LOBs use.
+// Every call into the client library: the environment, the session and the checked wrappers
+// that statements, columns and LOBs use.
+#include "oracle/oci_calls.h"
+
 #include "oracle/ora_engine.h"
+#include "oracle/ora_exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-OCIStmt* ora_engine::alloc_statement() {
+namespace {
+
+// OCIErrorGet gives no length; 3072 bytes is the largest message of current clients.
+constexpr ub4 error_text_bytes = OCI_ERROR_MAXMSG_SIZE2;
+
+}  // namespace
+
+oci_calls::oci_calls(const std::vector<std::string>& library_candidates) {
+    library_ = std::make_unique<oci_client_library>(library_candidates);
+    fn_ = &library_->functions();
+    try {
+        initialize();
+    } catch (...) {
+        clean();
+        throw;
+    }
+}
+
+oci_calls::~oci_calls() { clean(); }
+
+void oci_calls::initialize() {
+    TK_LOG(2, "oci_calls::initialize");
+    // Threaded because the connection worker, the interface thread and the run take turns;
+    // object mode so that XMLTYPE columns can be described.
+    const sword status = fn_->OCIEnvNlsCreate(&environment_, OCI_THREADED | OCI_OBJECT, nullptr, nullptr,
+                                              nullptr, nullptr, 0, nullptr, OCI_UTF16ID, OCI_UTF16ID);
+    if (status != OCI_SUCCESS && status != OCI_SUCCESS_WITH_INFO) {
+        if (environment_ != nullptr) throw_oracle_error(environment_, OCI_HTYPE_ENV, "create environment");
+        throw tk_exception("The Oracle client environment cannot be created.", tk_level_serious);
+    }
+    alloc_handle(reinterpret_cast<void**>(&error_), OCI_HTYPE_ERROR, "allocate error handle");
+    alloc_handle(reinterpret_cast<void**>(&break_error_), OCI_HTYPE_ERROR, "allocate error handle");
+    alloc_handle(reinterpret_cast<void**>(&server_), OCI_HTYPE_SERVER, "allocate server handle");
+    alloc_handle(reinterpret_cast<void**>(&session_), OCI_HTYPE_SESSION, "allocate session handle");
+    alloc_handle(reinterpret_cast<void**>(&service_), OCI_HTYPE_SVCCTX, "allocate service context");
+}
+
+void oci_calls::alloc_handle(void** handle, ub4 type, const char* action) {
+    const sword status = fn_->OCIHandleAlloc(environment_, handle, type, 0, nullptr);
+    if (status == OCI_SUCCESS) return;
+    // No error handle may exist yet; the environment holds the diagnostic then.
+    throw_oracle_error(environment_, OCI_HTYPE_ENV, action);
+}
+
+void oci_calls::log_on(const std::string& connect_string, const std::string& user,
+                       const std::string& password) {
+    end_session();
+    if (attached_) {
+        fn_->OCIServerDetach(server_, error_, OCI_DEFAULT);  // a failed old link is of no interest
+        attached_ = false;
+    }
+    const std::u16string wide_connect = to_unicode(connect_string);
+    check_err(fn_->OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(wide_connect.data()),
+                                   static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
+              "attach to server");
+    attached_ = true;
+    TK_LOG(1, "OCIServerAttach succeeded");
+    check_err(fn_->OCIAttrSet(service_, OCI_HTYPE_SVCCTX, server_, 0, OCI_ATTR_SERVER, error_),
+              "set server into service context");
+    TK_LOG(1, "Server context was set into service context");
+    std::u16string wide_user = to_unicode(user);
+    std::u16string wide_password = to_unicode(password);
+    check_err(fn_->OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(),
+                              static_cast<ub4>(wide_user.size() * 2), OCI_ATTR_USERNAME, error_),
+              "set user name");
+    check_err(fn_->OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(),
+                              static_cast<ub4>(wide_password.size() * 2), OCI_ATTR_PASSWORD, error_),
+              "set password");
+    TK_LOG(1, "Just before OCISessionBegin");
+    refuse_if_broken_off();
+    check_err(fn_->OCISessionBegin(service_, error_, session_, OCI_CRED_RDBMS, OCI_DEFAULT), "begin session");
+    session_begun_ = true;
+    TK_LOG(2, "The connection has been established");
+    check_err(fn_->OCIAttrSet(service_, OCI_HTYPE_SVCCTX, session_, 0, OCI_ATTR_SESSION, error_),
+              "set session into service context");
+}
+
+void oci_calls::end_session() noexcept {
+    if (!session_begun_) return;
+    // After a break no round trip more: the server ends a session whose line goes away.
+    if (!is_broken_off_) fn_->OCISessionEnd(service_, error_, session_, OCI_DEFAULT);
+    session_begun_ = false;
+}
+
+void oci_calls::break_calls() noexcept {
+    is_broken_off_ = true;
+    if (fn_ == nullptr || server_ == nullptr || break_error_ == nullptr) return;
+    TK_LOG(3, "Breaking off the call to the server");
+    // The server handle exists from the start, so even an attach in progress is reached.
+    fn_->OCIBreak(server_, break_error_);
+}
+
+void oci_calls::refuse_if_broken_off() const {
+    if (is_broken_off_) throw tk_final_exception();
+}
+
+void oci_calls::clean() noexcept {
+    TK_LOG(2, "oci_calls::clean");
+    if (fn_ == nullptr) return;
+    end_session();
+    if (attached_) fn_->OCIServerDetach(server_, error_, OCI_DEFAULT);
+    attached_ = false;
+    // Release results are not checked: nothing can be done about a handle that will not go.
+    if (server_ != nullptr) fn_->OCIHandleFree(server_, OCI_HTYPE_SERVER);
+    if (service_ != nullptr) fn_->OCIHandleFree(service_, OCI_HTYPE_SVCCTX);
+    if (error_ != nullptr) fn_->OCIHandleFree(error_, OCI_HTYPE_ERROR);
+    if (break_error_ != nullptr) fn_->OCIHandleFree(break_error_, OCI_HTYPE_ERROR);
+    if (session_ != nullptr) fn_->OCIHandleFree(session_, OCI_HTYPE_SESSION);
+    if (environment_ != nullptr) fn_->OCIHandleFree(environment_, OCI_HTYPE_ENV);
+    server_ = nullptr;
+    service_ = nullptr;
+    error_ = nullptr;
+    break_error_ = nullptr;
+    session_ = nullptr;
+    environment_ = nullptr;
+}
+
+sword oci_calls::check_err(sword status, const char* action) {
+    TK_LOG(1, "oci_calls::check_err(status=%08X)", static_cast<unsigned>(status));
+    switch (status) {
+    case OCI_ERROR:
+        TK_LOG(1, "status == OCI_ERROR");
+        // the break's own ORA-01013, or whatever a half-finished call reported after it
+        if (is_broken_off_) {
+            TK_LOG(3, "The call to %s was broken off", action);
+            throw tk_final_exception();
+        }
+        throw_oracle_error(error_, OCI_HTYPE_ERROR, action);
+    case OCI_INVALID_HANDLE:
+        TK_LOG(3, "ERROR: Invalid handle (%s)", action);
+        throw tk_exception(std::string("The Oracle client refused a handle while trying to ") + action + ".",
+                           tk_level_serious);
+    case OCI_SUCCESS_WITH_INFO:
+        TK_LOG(1, "%s: success with information", action);
+        return status;
+    default:
+        return status;
+    }
+}
+
+void oci_calls::throw_oracle_error(void* handle, ub4 handle_type, const char* action) {
+    char16_t text[error_text_bytes / 2] = {};
+    sb4 code = 0;
+    fn_->OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText*>(text), error_text_bytes, handle_type);
+    text[error_text_bytes / 2 - 1] = u'\0';
+    std::u16string_view message(text);
+    // The client ends its messages with a line feed; the user sees the text without it.
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
+        message.remove_suffix(1);
+    std::string narrow;
+    try {
+        narrow = to_utf8(message);
+    } catch (const tk_exception&) {
+        narrow = "ORA-" + std::to_string(code);
+    }
+    TK_LOG(3, "Oracle error while trying to %s: %s", action, narrow.c_str());
+    throw ora_exception(code, narrow);
+}
+
+OCIStmt* oci_calls::alloc_statement() {
     void* handle = nullptr;
     check_err(fn_->OCIHandleAlloc(environment_, &handle, OCI_HTYPE_STMT, 0, nullptr), "allocate statement");
     return static_cast<OCIStmt*>(handle);
 }
 
-void ora_engine::free_statement(OCIStmt* statement) noexcept {
+void oci_calls::free_statement(OCIStmt* statement) noexcept {
     // The statement's define handles go with it.
     fn_->OCIHandleFree(statement, OCI_HTYPE_STMT);
 }
 
-void ora_engine::prepare(OCIStmt* statement, std::string_view sql) {
+void oci_calls::prepare(OCIStmt* statement, std::string_view sql) {
     TK_LOG(1, "prepare: %.*s", static_cast<int>(sql.size()), sql.data());
     const std::u16string wide = to_unicode(sql);
     check_err(fn_->OCIStmtPrepare(statement, error_, reinterpret_cast<const OraText*>(wide.data()),
@@ -22,7 +185,7 @@ void ora_engine::prepare(OCIStmt* statement, std::string_view sql) {
               "prepare a statement");
 }
 
-void ora_engine::require_query(OCIStmt* statement) {
+void oci_calls::require_query(OCIStmt* statement) {
     ub2 type = 0;
     check_err(fn_->OCIAttrGet(statement, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, error_),
               "read the statement type");
@@ -31,7 +194,7 @@ void ora_engine::require_query(OCIStmt* statement) {
     throw tk_exception(ora_not_a_query_text, tk_level_serious);
 }
 
-void ora_engine::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
+void oci_calls::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
     check_err(fn_->OCIAttrSet(statement, OCI_HTYPE_STMT, &rows, sizeof rows, OCI_ATTR_PREFETCH_ROWS, error_),
               "set prefetch rows");
     check_err(fn_->OCIAttrSet(statement, OCI_HTYPE_STMT, &memory_bytes, sizeof memory_bytes,
@@ -39,25 +202,25 @@ void ora_engine::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
               "set prefetch memory");
 }
 
-sword ora_engine::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
+sword oci_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
     refuse_if_broken_off();
     return check_err(fn_->OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
                      "execute a statement");
 }
 
-sword ora_engine::fetch(OCIStmt* statement) {
+sword oci_calls::fetch(OCIStmt* statement) {
     refuse_if_broken_off();
     return check_err(fn_->OCIStmtFetch2(statement, error_, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), "fetch a row");
 }
 
-ub4 ora_engine::param_count(OCIStmt* statement) {
+ub4 oci_calls::param_count(OCIStmt* statement) {
     ub4 count = 0;
     check_err(fn_->OCIAttrGet(statement, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, error_),
               "count the columns");
     return count;
 }
 
-ora_column_info ora_engine::describe_column(OCIStmt* statement, ub4 position) {
+ora_column_info oci_calls::describe_column(OCIStmt* statement, ub4 position) {
     void* param = nullptr;
     check_err(fn_->OCIParamGet(statement, OCI_HTYPE_STMT, error_, &param, position), "describe a column");
     ora_column_info info;
@@ -104,7 +267,7 @@ ora_column_info ora_engine::describe_column(OCIStmt* statement, ub4 position) {
     return info;
 }
 
-OCIDefine* ora_engine::define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
+OCIDefine* oci_calls::define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
                               sb2* indicator, ub2* returned_length, ub2* return_code) {
     OCIDefine* handle = nullptr;
     check_err(fn_->OCIDefineByPos(statement, &handle, error_, position, value, value_size, type, indicator,
@@ -113,37 +276,37 @@ OCIDefine* ora_engine::define(OCIStmt* statement, ub4 position, void* value, sb4
     return handle;
 }
 
-void ora_engine::set_define_charset(OCIDefine* define_handle, ub2 charset_id) {
+void oci_calls::set_define_charset(OCIDefine* define_handle, ub2 charset_id) {
     check_err(fn_->OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &charset_id, sizeof charset_id, OCI_ATTR_CHARSET_ID,
                               error_),
               "set a column's character set");
 }
 
-void* ora_engine::alloc_descriptor(ub4 type) {
+void* oci_calls::alloc_descriptor(ub4 type) {
     void* descriptor = nullptr;
     check_err(fn_->OCIDescriptorAlloc(environment_, &descriptor, type, 0, nullptr), "allocate a descriptor");
     return descriptor;
 }
 
-void ora_engine::free_descriptor(void* descriptor, ub4 type) noexcept {
+void oci_calls::free_descriptor(void* descriptor, ub4 type) noexcept {
     if (descriptor != nullptr) fn_->OCIDescriptorFree(descriptor, type);
 }
 
-ub4 ora_engine::lob_length(OCILobLocator* locator) {
+ub4 oci_calls::lob_length(OCILobLocator* locator) {
     ub4 length = 0;
     refuse_if_broken_off();
     check_err(fn_->OCILobGetLength(service_, error_, locator, &length), "read a LOB length");
     return length;
 }
 
-ub1 ora_engine::lob_charset_form(OCILobLocator* locator) {
+ub1 oci_calls::lob_charset_form(OCILobLocator* locator) {
     ub1 form = SQLCS_IMPLICIT;
     check_err(fn_->OCILobCharSetForm(environment_, error_, locator, &form), "read a LOB character set form");
     TK_LOG(1, "Got charset form: %d", form);
     return form;
 }
 
-sword ora_engine::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
+sword oci_calls::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                            ub2 charset_id, ub1 charset_form) {
     TK_LOG(1, "ora_lob::read_lob(%u,%u)", offset, *amount);
     refuse_if_broken_off();
@@ -152,7 +315,7 @@ sword ora_engine::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void
                      "read a LOB");
 }
 
-ora_datetime_parts ora_engine::datetime_parts(OCIDateTime* value) {
+ora_datetime_parts oci_calls::datetime_parts(OCIDateTime* value) {
     ora_datetime_parts parts;
     check_err(fn_->OCIDateTimeGetDate(environment_, error_, value, &parts.year, &parts.month, &parts.day),
               "read a date");

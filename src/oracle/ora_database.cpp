@@ -1,6 +1,7 @@
 // The Oracle source database: table list, query checks and recordsets.
 #include "oracle/ora_database.h"
 
+#include "oracle/oci_calls.h"
 #include "oracle/ora_engine.h"
 #include "oracle/ora_query_results.h"
 #include "oracle/ora_stmt.h"
@@ -49,19 +50,20 @@ std::vector<std::string>& ora_database::get_tables() {
 void ora_database::init_tables(bool owned_by_user) {
     TK_LOG(2, "ora_database::init_tables(b_owned_by_user=%d)", owned_by_user ? 1 : 0);
     ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     ora_stmt statement;
-    engine.prepare(statement.get(), tables_query(owned_by_user, engine.get_version()));
-    engine.set_prefetch(statement.get(), ora_query_results::prefetch_rows, ora_query_results::prefetch_memory);
+    calls.prepare(statement.get(), tables_query(owned_by_user, engine.get_version()));
+    calls.set_prefetch(statement.get(), ora_query_results::prefetch_rows, ora_query_results::prefetch_memory);
     std::u16string owner(catalogue_name_units, u'\0');
     std::u16string table(catalogue_name_units, u'\0');
     sb2 owner_indicator = 0, table_indicator = 0;
     if (!owned_by_user)
-        engine.define(statement.get(), 1, owner.data(), static_cast<sb4>(owner.size() * 2), SQLT_STR, &owner_indicator,
-                      nullptr);
-    engine.define(statement.get(), owned_by_user ? 1 : 2, table.data(), static_cast<sb4>(table.size() * 2), SQLT_STR,
-                  &table_indicator, nullptr);
+        calls.define(statement.get(), 1, owner.data(), static_cast<sb4>(owner.size() * 2), SQLT_STR, &owner_indicator,
+                     nullptr);
+    calls.define(statement.get(), owned_by_user ? 1 : 2, table.data(), static_cast<sb4>(table.size() * 2), SQLT_STR,
+                 &table_indicator, nullptr);
     // One iteration fetches the first row with the execute.
-    sword status = engine.execute(statement.get(), 1, OCI_DEFAULT);
+    sword status = calls.execute(statement.get(), 1, OCI_DEFAULT);
     while (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO) {
         if (owned_by_user) {
             tables_.push_back(buffer_text(table));
@@ -70,7 +72,7 @@ void ora_database::init_tables(bool owned_by_user) {
             tables_.push_back(buffer_text(owner) + "." + buffer_text(table));
             TK_LOG(1, "Find table '%s'", tables_.back().c_str());
         }
-        status = engine.fetch(statement.get());
+        status = calls.fetch(statement.get());
     }
     TK_LOG(1, "Tables count: %zu", tables_.size());
 }
@@ -88,12 +90,12 @@ std::unique_ptr<udb_recordset> ora_database::get_query(const std::string& name, 
 
 bool ora_database::test_query(const std::string& sql) {
     TK_LOG(2, "ora_database::test_query(%s)", sql.c_str());
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     ora_stmt statement;
-    engine.prepare(statement.get(), sql);
+    calls.prepare(statement.get(), sql);
     // A user's text is only ever read: anything but a query stops before the server sees it.
-    engine.require_query(statement.get());
-    engine.execute(statement.get(), 1, OCI_DESCRIBE_ONLY);
+    calls.require_query(statement.get());
+    calls.execute(statement.get(), 1, OCI_DESCRIBE_ONLY);
     return true;
 }
 

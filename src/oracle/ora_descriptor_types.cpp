@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "oracle/fetched_text.h"
+#include "oracle/ora_engine.h"
 #include "oracle/ora_type.h"
 #include "toolkit/log.h"
 #include "values/calendar.h"
@@ -15,24 +16,24 @@ constexpr ub4 lob_piece = 512 * 1024;
 }  // namespace
 
 ora_date::ora_date(const ora_column_info& column) : ora_type(column, column.data_type) {
-    descriptor_ = static_cast<OCIDateTime*>(ora_engine::instance().alloc_descriptor(OCI_DTYPE_TIMESTAMP));
+    descriptor_ = static_cast<OCIDateTime*>(oci_calls::instance().alloc_descriptor(OCI_DTYPE_TIMESTAMP));
 }
 
 ora_date::~ora_date() {
-    if (ora_engine::is_initialized()) ora_engine::instance().free_descriptor(descriptor_, OCI_DTYPE_TIMESTAMP);
+    if (oci_calls::is_initialized()) oci_calls::instance().free_descriptor(descriptor_, OCI_DTYPE_TIMESTAMP);
 }
 
 void ora_date::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_date::define(%u)", position);
     // Every date and time-stamp kind is fetched as a plain TIMESTAMP: the server converts, and
     // a time zone is dropped.
-    define_ = ora_engine::instance().define(statement, position, &descriptor_, sizeof descriptor_, SQLT_TIMESTAMP,
-                                            &indicator_, nullptr);
+    define_ = oci_calls::instance().define(statement, position, &descriptor_, sizeof descriptor_, SQLT_TIMESTAMP,
+                                           &indicator_, nullptr);
 }
 
 void ora_date::to_variant(ole_variant& value) {
     TK_LOG(1, "ora_date::to_variant");
-    const ora_datetime_parts parts = ora_engine::instance().datetime_parts(descriptor_);
+    const ora_datetime_parts parts = oci_calls::instance().datetime_parts(descriptor_);
     TK_LOG(1, "Got time: %02d:%02d:%02d.%u", parts.hour, parts.minute, parts.second, parts.nanoseconds);
     if (parts.year < 1) {
         // No date value reaches before the year 1: the row keeps the date as its text.
@@ -52,17 +53,17 @@ void ora_date::to_variant(ole_variant& value) {
 }
 
 ora_lob::ora_lob(const ora_column_info& column) : ora_type(column, column.data_type) {
-    locator_ = static_cast<OCILobLocator*>(ora_engine::instance().alloc_descriptor(OCI_DTYPE_LOB));
+    locator_ = static_cast<OCILobLocator*>(oci_calls::instance().alloc_descriptor(OCI_DTYPE_LOB));
 }
 
 ora_lob::~ora_lob() {
-    if (ora_engine::is_initialized()) ora_engine::instance().free_descriptor(locator_, OCI_DTYPE_LOB);
+    if (oci_calls::is_initialized()) oci_calls::instance().free_descriptor(locator_, OCI_DTYPE_LOB);
 }
 
 void ora_lob::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_lob::defind(%u)", position);
-    define_ = ora_engine::instance().define(statement, position, &locator_, sizeof locator_, ctype_, &indicator_,
-                                            nullptr);
+    define_ = oci_calls::instance().define(statement, position, &locator_, sizeof locator_, ctype_, &indicator_,
+                                           nullptr);
 }
 
 void ora_lob::to_variant(ole_variant& value) {
@@ -71,7 +72,7 @@ void ora_lob::to_variant(ole_variant& value) {
         value.attach_binary(ole_variant::byte_array());  // the locator says the value is there
         return;
     }
-    const ub4 length = ora_engine::instance().lob_length(locator_);
+    const ub4 length = oci_calls::instance().lob_length(locator_);
     if (ctype_ == SQLT_CLOB) read_text(value, length);
     else read_bytes(value, length);
 }
@@ -81,14 +82,14 @@ void ora_lob::to_variant(ole_variant& value) {
 // are joined before the text is converted, so it arrives whole.
 void ora_lob::read_text(ole_variant& value, ub4 length) {
     TK_LOG(1, "Got SQLT_CLOB!");
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     text_.clear();
     text_.reserve(length);
-    const ub1 form = length > 0 ? engine.lob_charset_form(locator_) : SQLCS_IMPLICIT;
+    const ub1 form = length > 0 ? calls.lob_charset_form(locator_) : SQLCS_IMPLICIT;
     std::u16string piece(std::min(length, lob_piece), u'\0');
     for (ub4 offset = 1; text_.size() < length;) {
         ub4 amount = std::min<ub4>(lob_piece, length - static_cast<ub4>(text_.size()));
-        const sword status = engine.lob_read(locator_, &amount, offset, piece.data(), amount * 2, OCI_UTF16ID, form);
+        const sword status = calls.lob_read(locator_, &amount, offset, piece.data(), amount * 2, OCI_UTF16ID, form);
         TK_LOG(1, "bytes_read=%u", amount * 2);
         if (status == OCI_NEED_DATA)
             throw tk_exception("The Oracle client sent column '" + name_ + "' in pieces that were not asked for.",
@@ -101,13 +102,13 @@ void ora_lob::read_text(ole_variant& value, ub4 length) {
 }
 
 void ora_lob::read_bytes(ole_variant& value, ub4 length) {
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     bytes_.resize(length);
     ub4 done = 0;
     while (done < length) {
         ub4 amount = std::min(lob_piece, length - done);
         const sword status =
-            engine.lob_read(locator_, &amount, done + 1, bytes_.data() + done, amount, 0, 0);
+            calls.lob_read(locator_, &amount, done + 1, bytes_.data() + done, amount, 0, 0);
         TK_LOG(1, "bytes_read=%u", amount);
         if (status == OCI_NEED_DATA)
             throw tk_exception("The Oracle client sent column '" + name_ + "' in pieces that were not asked for.",

@@ -1,19 +1,17 @@
-// The Oracle engine: environment, session, error conversion and catalogue services.
+// The Oracle engine: the session, its settings and the catalogue services.
 #include "oracle/ora_engine.h"
 
 #include <cstdio>
 #include <map>
 
+#include "oracle/oci_calls.h"
 #include "oracle/ora_database.h"
-#include "oracle/ora_exception.h"
 #include "oracle/ora_stmt.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
 namespace {
 
-// OCIErrorGet gives no length; 3072 bytes is the largest message of current clients.
-constexpr ub4 error_text_bytes = OCI_ERROR_MAXMSG_SIZE2;
 // v$version banners are short; the buffer is generous because a truncated banner fails.
 constexpr std::size_t version_text_units = 1024;
 
@@ -49,46 +47,11 @@ std::string_view pure_type(std::string_view type_text) {
 
 ora_engine::ora_engine(const std::vector<std::string>& library_candidates) {
     TK_LOG(2, "ora_engine::ctor");
-    library_ = std::make_unique<oci_client_library>(library_candidates);
-    fn_ = &library_->functions();
-    try {
-        initialize();
-    } catch (...) {
-        clean();
-        throw;
-    }
+    calls_ = std::make_unique<oci_calls>(library_candidates.empty() ? oci_client_library::default_candidates()
+                                                                    : library_candidates);
 }
 
-ora_engine::~ora_engine() {
-    clean();
-    connect_string_.clear();
-    user_.clear();
-    password_.clear();
-}
-
-void ora_engine::initialize() {
-    TK_LOG(2, "ora_engine::initialize");
-    // Threaded because the connection worker, the interface thread and the run take turns;
-    // object mode so that XMLTYPE columns can be described.
-    const sword status = fn_->OCIEnvNlsCreate(&environment_, OCI_THREADED | OCI_OBJECT, nullptr, nullptr,
-                                              nullptr, nullptr, 0, nullptr, OCI_UTF16ID, OCI_UTF16ID);
-    if (status != OCI_SUCCESS && status != OCI_SUCCESS_WITH_INFO) {
-        if (environment_ != nullptr) throw_oracle_error(environment_, OCI_HTYPE_ENV, "create environment");
-        throw tk_exception("The Oracle client environment cannot be created.", tk_level_serious);
-    }
-    alloc_handle(reinterpret_cast<void**>(&error_), OCI_HTYPE_ERROR, "allocate error handle");
-    alloc_handle(reinterpret_cast<void**>(&break_error_), OCI_HTYPE_ERROR, "allocate error handle");
-    alloc_handle(reinterpret_cast<void**>(&server_), OCI_HTYPE_SERVER, "allocate server handle");
-    alloc_handle(reinterpret_cast<void**>(&session_), OCI_HTYPE_SESSION, "allocate session handle");
-    alloc_handle(reinterpret_cast<void**>(&service_), OCI_HTYPE_SVCCTX, "allocate service context");
-}
-
-void ora_engine::alloc_handle(void** handle, ub4 type, const char* action) {
-    const sword status = fn_->OCIHandleAlloc(environment_, handle, type, 0, nullptr);
-    if (status == OCI_SUCCESS) return;
-    // No error handle may exist yet; the environment holds the diagnostic then.
-    throw_oracle_error(environment_, OCI_HTYPE_ENV, action);
-}
+ora_engine::~ora_engine() = default;
 
 std::string ora_engine::compose_connect_string(const std::string& host, const std::string& port,
                                                const std::string& service) {
@@ -114,126 +77,13 @@ std::unique_ptr<ora_database> ora_engine::open_db(const std::string& connect_str
 void ora_engine::connect(const std::string& connect_string, const std::string& user,
                          const std::string& password) {
     TK_LOG(3, "Connecting to Oracle data source '%s'", connect_string.c_str());
-    refuse_if_broken_off();
-    end_session();
-    // The texts describe the live session only; a failed attempt leaves none.
-    connect_string_.clear();
-    user_.clear();
-    password_.clear();
-    if (attached_) {
-        fn_->OCIServerDetach(server_, error_, OCI_DEFAULT);  // a failed old link is of no interest
-        attached_ = false;
-    }
-    const std::u16string wide_connect = to_unicode(connect_string);
-    check_err(fn_->OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(wide_connect.data()),
-                                   static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
-              "attach to server");
-    attached_ = true;
-    TK_LOG(1, "OCIServerAttach succeeded");
-    check_err(fn_->OCIAttrSet(service_, OCI_HTYPE_SVCCTX, server_, 0, OCI_ATTR_SERVER, error_),
-              "set server into service context");
-    TK_LOG(1, "Server context was set into service context");
-    std::u16string wide_user = to_unicode(user);
-    std::u16string wide_password = to_unicode(password);
-    check_err(fn_->OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(),
-                              static_cast<ub4>(wide_user.size() * 2), OCI_ATTR_USERNAME, error_),
-              "set user name");
-    check_err(fn_->OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(),
-                              static_cast<ub4>(wide_password.size() * 2), OCI_ATTR_PASSWORD, error_),
-              "set password");
-    TK_LOG(1, "Just before OCISessionBegin");
-    refuse_if_broken_off();
-    check_err(fn_->OCISessionBegin(service_, error_, session_, OCI_CRED_RDBMS, OCI_DEFAULT), "begin session");
-    session_begun_ = true;
-    TK_LOG(2, "The connection has been established");
-    check_err(fn_->OCIAttrSet(service_, OCI_HTYPE_SVCCTX, session_, 0, OCI_ATTR_SESSION, error_),
-              "set session into service context");
-    connect_string_ = connect_string;
-    user_ = user;
-    password_ = password;
+    calls_->refuse_if_broken_off();
+    calls_->log_on(connect_string, user, password);
 }
 
-void ora_engine::end_session() noexcept {
-    if (!session_begun_) return;
-    // After a break no round trip more: the server ends a session whose line goes away.
-    if (!is_broken_off_) fn_->OCISessionEnd(service_, error_, session_, OCI_DEFAULT);
-    session_begun_ = false;
-}
+void ora_engine::break_calls() noexcept { calls_->break_calls(); }
 
-void ora_engine::break_calls() noexcept {
-    is_broken_off_ = true;
-    if (fn_ == nullptr || server_ == nullptr || break_error_ == nullptr) return;
-    TK_LOG(3, "Breaking off the call to the server");
-    // The server handle exists from the start, so even an attach in progress is reached.
-    fn_->OCIBreak(server_, break_error_);
-}
-
-void ora_engine::refuse_if_broken_off() const {
-    if (is_broken_off_) throw tk_final_exception();
-}
-
-void ora_engine::clean() noexcept {
-    TK_LOG(2, "ora_engine::clean");
-    if (fn_ == nullptr) return;
-    end_session();
-    if (attached_) fn_->OCIServerDetach(server_, error_, OCI_DEFAULT);
-    attached_ = false;
-    // Release results are not checked: nothing can be done about a handle that will not go.
-    if (server_ != nullptr) fn_->OCIHandleFree(server_, OCI_HTYPE_SERVER);
-    if (service_ != nullptr) fn_->OCIHandleFree(service_, OCI_HTYPE_SVCCTX);
-    if (error_ != nullptr) fn_->OCIHandleFree(error_, OCI_HTYPE_ERROR);
-    if (break_error_ != nullptr) fn_->OCIHandleFree(break_error_, OCI_HTYPE_ERROR);
-    if (session_ != nullptr) fn_->OCIHandleFree(session_, OCI_HTYPE_SESSION);
-    if (environment_ != nullptr) fn_->OCIHandleFree(environment_, OCI_HTYPE_ENV);
-    server_ = nullptr;
-    service_ = nullptr;
-    error_ = nullptr;
-    break_error_ = nullptr;
-    session_ = nullptr;
-    environment_ = nullptr;
-}
-
-sword ora_engine::check_err(sword status, const char* action) {
-    TK_LOG(1, "ora_engine::check_err(status=%08X)", static_cast<unsigned>(status));
-    switch (status) {
-    case OCI_ERROR:
-        TK_LOG(1, "status == OCI_ERROR");
-        // the break's own ORA-01013, or whatever a half-finished call reported after it
-        if (is_broken_off_) {
-            TK_LOG(3, "The call to %s was broken off", action);
-            throw tk_final_exception();
-        }
-        throw_oracle_error(error_, OCI_HTYPE_ERROR, action);
-    case OCI_INVALID_HANDLE:
-        TK_LOG(3, "ERROR: Invalid handle (%s)", action);
-        throw tk_exception(std::string("The Oracle client refused a handle while trying to ") + action + ".",
-                           tk_level_serious);
-    case OCI_SUCCESS_WITH_INFO:
-        TK_LOG(1, "%s: success with information", action);
-        return status;
-    default:
-        return status;
-    }
-}
-
-void ora_engine::throw_oracle_error(void* handle, ub4 handle_type, const char* action) {
-    char16_t text[error_text_bytes / 2] = {};
-    sb4 code = 0;
-    fn_->OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText*>(text), error_text_bytes, handle_type);
-    text[error_text_bytes / 2 - 1] = u'\0';
-    std::u16string_view message(text);
-    // The client ends its messages with a line feed; the user sees the text without it.
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
-        message.remove_suffix(1);
-    std::string narrow;
-    try {
-        narrow = to_utf8(message);
-    } catch (const tk_exception&) {
-        narrow = "ORA-" + std::to_string(code);
-    }
-    TK_LOG(3, "Oracle error while trying to %s: %s", action, narrow.c_str());
-    throw ora_exception(code, narrow);
-}
+bool ora_engine::is_connected() const noexcept { return calls_->is_session_begun(); }
 
 std::string ora_engine::quote_identifier(std::string_view name) {
     std::string quoted(name);
@@ -260,12 +110,12 @@ std::int64_t ora_engine::get_records_cnt(std::string_view text, bool is_query) {
 }
 
 std::int64_t ora_engine::select_number(const std::string& sql) {
-    TK_ASSERT(session_begun_);
+    TK_ASSERT(calls_->is_session_begun());
     ora_stmt statement;
-    prepare(statement.get(), sql);
+    calls_->prepare(statement.get(), sql);
     sb8 number = 0;
-    define(statement.get(), 1, &number, sizeof number, SQLT_INT, nullptr, nullptr);
-    const sword status = execute(statement.get(), 1, OCI_DEFAULT);
+    calls_->define(statement.get(), 1, &number, sizeof number, SQLT_INT, nullptr, nullptr);
+    const sword status = calls_->execute(statement.get(), 1, OCI_DEFAULT);
     TK_ASSERT(status != OCI_NO_DATA);
     return number;
 }
@@ -273,11 +123,12 @@ std::int64_t ora_engine::select_number(const std::string& sql) {
 std::uint32_t ora_engine::get_version() {
     TK_LOG(2, "ora_engine::get_version");
     ora_stmt statement;
-    prepare(statement.get(), "select * from v$version");
+    calls_->prepare(statement.get(), "select * from v$version");
     std::u16string banner(version_text_units, u'\0');
     sb2 indicator = 0;
-    define(statement.get(), 1, banner.data(), static_cast<sb4>(banner.size() * 2), SQLT_STR, &indicator, nullptr);
-    if (execute(statement.get(), 1, OCI_DEFAULT) == OCI_NO_DATA || indicator == OCI_IND_NULL) return 0;
+    calls_->define(statement.get(), 1, banner.data(), static_cast<sb4>(banner.size() * 2), SQLT_STR, &indicator,
+                   nullptr);
+    if (calls_->execute(statement.get(), 1, OCI_DEFAULT) == OCI_NO_DATA || indicator == OCI_IND_NULL) return 0;
     banner.resize(banner.find(u'\0'));
     const std::string text = to_utf8(banner);
     TK_LOG(1, "Got versioned string:\n%s", text.c_str());

@@ -1,48 +1,28 @@
 // The one Oracle engine of the process: the client environment, the single session, and the
-// small catalogue services the database and table classes build on.
+// small catalogue services the database and table classes build on. No OCI type appears
+// here: the client calls stay inside the oracle folder (oracle/oci_calls.h).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "oracle/client_library.h"
 #include "toolkit/singleton.h"
 
 class ora_database;
+class oci_calls;
 
 // The refusal of a statement that is not a query.
 inline constexpr const char* ora_not_a_query_text = "Only a SELECT statement can be read as a query.";
 
-// What a select-list describe reports for one column, each value read with its own width.
-struct ora_column_info {
-    std::string name;
-    ub2 data_type = 0;
-    ub2 data_size = 0;
-    sb2 precision = 0;
-    sb1 scale = 0;
-    bool nullable = true;
-    ub1 charset_form = 0;
-    std::string type_name;  // of an object column (SQLT_NTY): XMLTYPE, SDO_GEOMETRY ...
-};
-
-// The date and time parts of a fetched date-time descriptor.
-struct ora_datetime_parts {
-    sb2 year = 0;
-    ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    ub4 nanoseconds = 0;
-};
-
 class ora_engine : public tk_singleton<ora_engine> {
 public:
-    // Loads the client library (from the given candidates, or the standard places) and
+    // Loads the client library (from the given candidates; none: the standard places) and
     // creates the UTF-16 environment and the connection handles. A missing library throws
     // tk_exception with oci_client_missing_text.
-    explicit ora_engine(const std::vector<std::string>& library_candidates =
-                            oci_client_library::default_candidates());
+    explicit ora_engine(const std::vector<std::string>& library_candidates = {});
     virtual ~ora_engine();
 
     // "//host:port/service", or the service alone when host and port are both empty (a TNS
@@ -57,10 +37,8 @@ public:
                                           const std::string& service);
     std::unique_ptr<ora_database> open_db(const std::string& connect_string, const std::string& user,
                                           const std::string& password);
-    // The log-on part of open_db: attach, begin the session, keep the three texts.
+    // The log-on part of open_db: ends any earlier session, attaches and begins one.
     void connect(const std::string& connect_string, const std::string& user, const std::string& password);
-    // Ends the session and frees the handles; the engine is unusable afterwards.
-    void clean() noexcept;
 
     // For the thread that noticed a stop (Ctrl-C, SIGTERM, a Cancel button) while another
     // thread waits on the server: the call under way is broken off through the client
@@ -68,13 +46,8 @@ public:
     // thread is free within about one round trip. A break that lands between two calls
     // is caught by the next one; calling again is harmless.
     void break_calls() noexcept;
-    bool is_broken_off() const noexcept { return is_broken_off_.load(); }
-    // Lets calls run again after a break (a new connection attempt).
-    void allow_calls() noexcept { is_broken_off_ = false; }
 
-    bool is_connected() const noexcept { return session_begun_; }
-    const std::string& connect_string() const noexcept { return connect_string_; }
-    const std::string& user_name() const noexcept { return user_; }
+    bool is_connected() const noexcept;
 
     // Catalogue scope: true = the user's own tables (plain names), false = every visible table
     // (OWNER.TABLE names).
@@ -88,10 +61,6 @@ public:
     // empty byte array.
     bool binary_values_off() const noexcept { return binary_values_off_; }
     void set_binary_values_off(bool on) noexcept { binary_values_off_ = on; }
-
-    // Turns an OCI_ERROR status into ora_exception with Oracle's code and text; an invalid
-    // handle is a failure too. Other statuses are returned for the caller to test.
-    sword check_err(sword status, const char* action);
 
     // A table name quoted for SQL: in the ALL scope OWNER.TABLE becomes "OWNER"."TABLE"
     // (split at the first point only); a double quote inside a name is doubled.
@@ -122,55 +91,9 @@ public:
     }
     static std::string table_condition(std::string_view table_name, bool owned_by_user);
 
-    // Thin checked wrappers of the client calls used by the column, recordset and database
-    // classes; every call into the client library is made in the engine's files.
-    OCIStmt* alloc_statement();
-    void free_statement(OCIStmt* statement) noexcept;
-    void prepare(OCIStmt* statement, std::string_view sql);
-    // Refuses a prepared statement that is not a SELECT (tk_exception, ora_not_a_query_text),
-    // so nothing a user types as a query can change the database. Costs no round trip.
-    void require_query(OCIStmt* statement);
-    // Sets client-side prefetch so that rows arrive in batches, not one round trip each.
-    void set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes);
-    sword execute(OCIStmt* statement, ub4 iterations, ub4 mode);
-    sword fetch(OCIStmt* statement);
-    ub4 param_count(OCIStmt* statement);
-    ora_column_info describe_column(OCIStmt* statement, ub4 position);
-    OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
-                      sb2* indicator, ub2* returned_length, ub2* return_code = nullptr);
-    void set_define_charset(OCIDefine* define_handle, ub2 charset_id);
-    void* alloc_descriptor(ub4 type);
-    void free_descriptor(void* descriptor, ub4 type) noexcept;
-    ub4 lob_length(OCILobLocator* locator);
-    ub1 lob_charset_form(OCILobLocator* locator);
-    // Reads at most *amount characters (CLOB) or bytes (BLOB) from offset into the buffer;
-    // *amount then holds what was read.
-    sword lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
-                   ub2 charset_id, ub1 charset_form);
-    ora_datetime_parts datetime_parts(OCIDateTime* value);
-
 private:
-    void initialize();
-    void alloc_handle(void** handle, ub4 type, const char* action);
-    void end_session() noexcept;
-    void refuse_if_broken_off() const;
-    [[noreturn]] void throw_oracle_error(void* handle, ub4 handle_type, const char* action);
-
     bool owned_by_user_ = true;
-    bool attached_ = false;
-    bool session_begun_ = false;
     bool indexes_off_ = false;
-    std::atomic<bool> is_broken_off_{false};
     bool binary_values_off_ = false;
-    std::unique_ptr<oci_client_library> library_;
-    const oci_functions* fn_ = nullptr;
-    OCIEnv* environment_ = nullptr;
-    OCIError* error_ = nullptr;
-    OCIError* break_error_ = nullptr;  // the stopping thread's own: error handles are not shared
-    OCIServer* server_ = nullptr;
-    OCISession* session_ = nullptr;
-    OCISvcCtx* service_ = nullptr;
-    std::string connect_string_;
-    std::string user_;
-    std::string password_;
+    std::unique_ptr<oci_calls> calls_;
 };

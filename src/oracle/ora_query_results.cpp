@@ -1,6 +1,7 @@
 // The recordset over a SELECT statement.
 #include "oracle/ora_query_results.h"
 
+#include "oracle/oci_calls.h"
 #include "toolkit/log.h"
 
 ora_record::~ora_record() = default;
@@ -39,16 +40,16 @@ ora_query_results::~ora_query_results() { TK_LOG(2, "ora_query_results::dtor"); 
 void ora_query_results::initialize(std::int32_t column_count, const std::string& sql) {
     TK_LOG(2, "ora_query_results::initialize(%d, %s)", column_count, sql.c_str());
     TK_ASSERT(!initialized_);
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     OCIStmt* statement = statement_.get();
-    engine.prepare(statement, sql);
-    engine.require_query(statement);
+    calls.prepare(statement, sql);
+    calls.require_query(statement);
     // Rows come in batches with the execute and each later fetch, not one round trip each.
-    engine.set_prefetch(statement, prefetch_rows, prefetch_memory);
+    calls.set_prefetch(statement, prefetch_rows, prefetch_memory);
     // No iterations: the statement is executed and described, and the rows wait for the
     // defines below, so it runs once.
-    engine.execute(statement, 0, OCI_DEFAULT);
-    const ub4 described = engine.param_count(statement);
+    calls.execute(statement, 0, OCI_DEFAULT);
+    const ub4 described = calls.param_count(statement);
     if (column_count != 0 && static_cast<ub4>(column_count) != described)
         TK_LOG(1, "expected %d columns, the statement has %u", column_count, described);
     column_count_ = static_cast<std::int32_t>(described);
@@ -56,7 +57,7 @@ void ora_query_results::initialize(std::int32_t column_count, const std::string&
     schema_.reserve(described);
     for (ub4 position = 1; position <= described; ++position) {
         TK_LOG(1, "Processing column #%u", position);
-        columns_.push_back(gen_co_by_type(engine.describe_column(statement, position)));
+        columns_.push_back(gen_co_by_type(calls.describe_column(statement, position)));
         schema_.add(columns_.back()->get_ftd());
     }
     for (ub4 position = 1; position <= described; ++position) columns_[position - 1]->define(statement, position);
@@ -70,7 +71,7 @@ void ora_query_results::append_record(udb_record&) {
 
 bool ora_query_results::fetch_row() {
     fetched_ = true;
-    at_end_ = ora_engine::instance().fetch(statement_.get()) == OCI_NO_DATA;
+    at_end_ = oci_calls::instance().fetch(statement_.get()) == OCI_NO_DATA;
     return !at_end_;
 }
 

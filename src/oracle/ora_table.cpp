@@ -2,6 +2,7 @@
 #include "oracle/ora_table.h"
 
 #include "oracle/ora_database.h"
+#include "oracle/oci_calls.h"
 #include "oracle/ora_engine.h"
 #include "oracle/ora_stmt.h"
 #include "toolkit/log.h"
@@ -65,14 +66,15 @@ void ora_table::init_schema() {
 std::int32_t ora_table::get_columns_cnt() {
     TK_LOG(2, "ora_table::get_columns_cnt");
     ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     const std::string sql = "SELECT COUNT(*) FROM " + engine.get_columns_view() + " WHERE " +
                             engine.get_table_condition(name_);
     TK_LOG(1, "Query=%s", sql.c_str());
     ora_stmt statement;
-    engine.prepare(statement.get(), sql);
+    calls.prepare(statement.get(), sql);
     sb4 count = 0;
-    engine.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
-    TK_ASSERT(engine.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
+    calls.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
+    TK_ASSERT(calls.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
     return count;
 }
 

@@ -2,6 +2,7 @@
 // their sheets without indexes, so the conversion run switches this off; it stays for any
 // destination that can hold them.
 #include "oracle/ora_database.h"
+#include "oracle/oci_calls.h"
 #include "oracle/ora_engine.h"
 #include "oracle/ora_stmt.h"
 #include "oracle/ora_table.h"
@@ -13,12 +14,12 @@ namespace {
 constexpr int mode_no_indexes = 0x20 | 0x40;
 
 std::int32_t count_of(const std::string& sql) {
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     ora_stmt statement;
-    engine.prepare(statement.get(), sql);
+    calls.prepare(statement.get(), sql);
     sb4 count = 0;
-    engine.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
-    TK_ASSERT(engine.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
+    calls.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
+    TK_ASSERT(calls.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
     return count;
 }
 

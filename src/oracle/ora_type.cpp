@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "oracle/fetched_text.h"
+#include "oracle/ora_engine.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 #include "values/number_text.h"
@@ -156,11 +157,11 @@ ora_string::ora_string(const ora_column_info& column) : ora_type(column, SQLT_ST
 
 void ora_string::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_string::define(%u)", position);
-    ora_engine& engine = ora_engine::instance();
+    oci_calls& calls = oci_calls::instance();
     // Without a terminator, by the returned length: a NUL inside a text is part of it.
-    define_ = engine.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_CHR,
-                            &indicator_, &returned_bytes_);
-    engine.set_define_charset(define_, OCI_UTF16ID);
+    define_ = calls.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_CHR,
+                           &indicator_, &returned_bytes_);
+    calls.set_define_charset(define_, OCI_UTF16ID);
 }
 
 void ora_string::to_variant(ole_variant& value) {
@@ -188,8 +189,8 @@ std::unique_ptr<t_ftd> ora_number::get_ftd() const {
 
 void ora_number::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_number::define(%u)", position);
-    define_ = ora_engine::instance().define(statement, position, buffer_, sizeof buffer_, SQLT_STR, &indicator_,
-                                            nullptr);
+    define_ = oci_calls::instance().define(statement, position, buffer_, sizeof buffer_, SQLT_STR, &indicator_,
+                                           nullptr);
 }
 
 // The value is decided from the digits that arrived, not only from the declared type: it
@@ -225,8 +226,8 @@ vartype ora_float::get_vartype() const { return ctype_ == SQLT_IBFLOAT ? VT_R4 :
 void ora_float::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_float::define(%u)", position);
     // As text, which the server prints with every digit needed to read back the same number.
-    define_ = ora_engine::instance().define(statement, position, buffer_, sizeof buffer_, SQLT_STR, &indicator_,
-                                            nullptr);
+    define_ = oci_calls::instance().define(statement, position, buffer_, sizeof buffer_, SQLT_STR, &indicator_,
+                                           nullptr);
 }
 
 // NaN and the infinities ("Nan", "Inf", "-Inf" from the server) stay numbers here; the
@@ -259,10 +260,10 @@ ora_str_repr::ora_str_repr(const ora_column_info& column) : ora_type(column, col
 
 void ora_str_repr::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_str_repr::define(%u)", position);
-    ora_engine& engine = ora_engine::instance();
-    define_ = engine.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR,
-                            &indicator_, nullptr, is_presence_only_ ? &return_code_ : nullptr);
-    if (ctype_ != SQLT_LBI) engine.set_define_charset(define_, OCI_UTF16ID);
+    oci_calls& calls = oci_calls::instance();
+    define_ = calls.define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR,
+                           &indicator_, nullptr, is_presence_only_ ? &return_code_ : nullptr);
+    if (ctype_ != SQLT_LBI) calls.set_define_charset(define_, OCI_UTF16ID);
 }
 
 void ora_str_repr::to_variant(ole_variant& value) {
@@ -300,8 +301,8 @@ ora_binary::ora_binary(const ora_column_info& column) : ora_type(column, SQLT_BI
 
 void ora_binary::define(OCIStmt* statement, ub4 position) {
     TK_LOG(2, "ora_binary::define(%u)", position);
-    define_ = ora_engine::instance().define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size()),
-                                            SQLT_BIN, &indicator_, &returned_length_);
+    define_ = oci_calls::instance().define(statement, position, buffer_.data(), static_cast<sb4>(buffer_.size()),
+                                           SQLT_BIN, &indicator_, &returned_length_);
 }
 
 void ora_binary::to_variant(ole_variant& value) {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "oracle/ora_engine.h"
+#include "oracle/oci_calls.h"
 #include "records/udb_field.h"
 
 class ora_type {

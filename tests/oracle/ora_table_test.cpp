@@ -1,5 +1,5 @@
-// Tables and named queries: the SELECT built from the catalogue, defaults and sizes, the row
-// count taken at opening, and quoted names.
+// Tables: the SELECT built from the catalogue, sizes and marks, the row count taken at
+// opening, quoted names, index reading switched off, and prefetch.
 #include "oracle/ora_table.h"
 
 #include <gtest/gtest.h>
@@ -28,20 +28,6 @@ const std::vector<std::string> staff_schema{
 
 }  // namespace
 
-TEST(default_values, quoted_text_numbers_and_server_expressions) {
-    EXPECT_EQ(ora_table::get_def_value(VT_BSTR, "'abc'").get_text(), "abc");
-    EXPECT_EQ(ora_table::get_def_value(VT_BSTR, "  'abc' \n").get_text(), "abc");
-    EXPECT_EQ(ora_table::get_def_value(VT_BSTR, "'it''s'").get_text(), "it's");
-    EXPECT_EQ(ora_table::get_def_value(VT_BSTR, "USER").get_type(), VT_EMPTY);
-    EXPECT_EQ(ora_table::get_def_value(VT_DATE, "SYSDATE").get_type(), VT_EMPTY);
-    EXPECT_EQ(ora_table::get_def_value(VT_DATE, "'2001-01-01'").get_type(), VT_EMPTY);
-    const ole_variant zero = ora_table::get_def_value(VT_I2, "0");
-    ASSERT_EQ(zero.get_type(), VT_I2);
-    EXPECT_EQ(zero.get_i2(), 0);
-    EXPECT_EQ(ora_table::get_def_value(VT_I4, "42 ").get_i4(), 42);
-    EXPECT_EQ(ora_table::get_def_value(VT_R8, "2.5").get_r8(), 2.5);
-}
-
 TEST(table_select, a_table_of_readable_columns_is_read_with_select_star) {
     emulator_database database("STARDB", staff_schema);
     emulator_session session("STARDB");
@@ -56,22 +42,6 @@ TEST(table_select, a_table_of_readable_columns_is_read_with_select_star) {
     EXPECT_EQ(rows[0][7].get_date(), (ole_systemtime{2020, 1, 0, 1, 10, 0, 0, 0}));
 }
 
-TEST(table_select, an_unreadable_column_is_left_out_and_the_rest_converted) {
-    emulator_database database("SKIPDB", {
-        "CREATE TABLE FILES (ID NUMBER(4), F BFILE, NAME VARCHAR2(10), G BFILE, NOTE VARCHAR2(5))",
-        "INSERT INTO FILES VALUES (1, NULL, 'one', NULL, 'n1'), (2, NULL, 'two', NULL, 'n2')",
-    });
-    emulator_session session("SKIPDB");
-    const auto table = open_table(session, "FILES");
-    EXPECT_EQ(table->select_text(), "SELECT \"ID\",\"NAME\",\"NOTE\" FROM \"FILES\"");
-    ASSERT_EQ(table->schema().size(), 3u);
-    EXPECT_EQ(table->records_count(), 2);
-    const auto rows = read_all(*table);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1][1].get_text(), "two");
-    EXPECT_EQ(rows[1][2].get_text(), "n2");
-}
-
 TEST(table_select, a_table_with_no_readable_column_is_empty) {
     emulator_database database("NOCOLDB", {
         "CREATE TABLE ONLY_FILES (F BFILE)",
@@ -84,18 +54,11 @@ TEST(table_select, a_table_with_no_readable_column_is_empty) {
     EXPECT_TRUE(table->is_eof());
 }
 
-TEST(table_details, defaults_national_sizes_and_long_marks_come_from_the_catalogue) {
+TEST(table_details, nullability_national_sizes_and_long_marks_come_from_the_catalogue) {
     emulator_database database("DETAILDB", staff_schema);
     emulator_session session("DETAILDB");
     const auto table = open_table(session, "STAFF");
     const udb_schema& schema = table->schema();
-    EXPECT_EQ(schema.get_field1("NAME").def_value.get_text(), "abc");
-    EXPECT_EQ(schema.get_field1("CODE").def_value.get_text(), "it's");
-    EXPECT_EQ(schema.get_field1("HIRED").def_value.get_type(), VT_EMPTY);
-    const ole_variant& bonus = schema.get_field1("BONUS").def_value;
-    ASSERT_EQ(bonus.get_type(), VT_I2);
-    EXPECT_EQ(bonus.get_i2(), 0);
-    EXPECT_EQ(schema.get_field1("ID").def_value.get_type(), VT_EMPTY);
     EXPECT_TRUE(schema.get_field1("ID").b_not_null);
     EXPECT_FALSE(schema.get_field1("NAME").b_not_null);
     // National sizes arrive in bytes and are kept in characters, in the descriptor and the
@@ -156,76 +119,6 @@ const std::vector<std::string> indexed_schema{
 };
 
 }  // namespace
-
-TEST(table_names, all_scope_reads_owner_point_table_and_its_indexes) {
-    std::vector<std::string> schema = staff_schema;
-    schema.insert(schema.end(), indexed_schema.begin(), indexed_schema.end());
-    emulator_database database("OWNERDB", schema);
-    emulator_session session("OWNERDB", false);
-    const auto table = open_table(session, "SCOTT.STAFF");
-    EXPECT_EQ(table->select_text(), "SELECT * FROM \"SCOTT\".\"STAFF\"");
-    EXPECT_EQ(table->schema().get_field1("NICK").size, 20u);
-    EXPECT_EQ(read_all(*table).size(), 2u);
-    const auto orders = open_table(session, "SCOTT.ORDERS");
-    EXPECT_EQ(orders->indexes().size(), 3u);
-    EXPECT_EQ(orders->primary_key_position(), 0);
-}
-
-TEST(named_queries, a_query_is_counted_and_read_with_its_own_columns) {
-    emulator_database database("NAMEDQDB", staff_schema);
-    emulator_session session("NAMEDQDB");
-    const auto recordset = session.database().get_query("Staff names", "SELECT NAME, ID FROM STAFF WHERE ID < 5", 1);
-    EXPECT_TRUE(recordset->is_query());
-    EXPECT_EQ(recordset->name(), "Staff names");
-    EXPECT_EQ(recordset->records_count(), 2);
-    ASSERT_EQ(recordset->schema().size(), 2u);
-    EXPECT_EQ(recordset->schema()[0].name, "NAME");
-    EXPECT_EQ(recordset->schema()[1].vartype, VT_I2);
-    const auto rows = read_all(*recordset);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0][0].get_text(), "Ann");
-    EXPECT_EQ(rows[1][0].get_type(), VT_EMPTY);
-}
-
-TEST(named_queries, a_named_statement_that_is_not_a_select_changes_nothing) {
-    emulator_database database("DMLNAMEDDB", staff_schema);
-    emulator_session session("DMLNAMEDDB");
-    try {
-        session.database().get_query("Cleanup", "DELETE FROM STAFF", 1);
-        FAIL() << "a DELETE was opened as a query";
-    } catch (const ora_exception&) {
-        FAIL() << "the DELETE reached the server";
-    } catch (const tk_exception& error) {
-        EXPECT_EQ(error.message(), "Only a SELECT statement can be read as a query.");
-    }
-    EXPECT_EQ(session.engine().get_records_cnt("STAFF"), 2);
-}
-
-TEST(named_queries, a_broken_query_raises_the_servers_error) {
-    emulator_database database("BROKENQDB", staff_schema);
-    emulator_session session("BROKENQDB");
-    EXPECT_THROW(session.database().get_query("Broken", "SELECT NOPE FROM STAFF", 1), ora_exception);
-}
-
-TEST(table_indexes, the_primary_key_and_indexes_are_read_when_switched_on) {
-    emulator_database database("INDEXDB", indexed_schema);
-    emulator_session session("INDEXDB");
-    const auto table = open_table(session, "ORDERS");
-    const udb_indexes& indexes = table->indexes();
-    ASSERT_EQ(indexes.size(), 3u);
-    EXPECT_TRUE(indexes[0].b_primary);
-    EXPECT_TRUE(indexes[0].b_unique);
-    EXPECT_EQ(indexes[0].fields, (std::vector<std::string>{"ID"}));
-    EXPECT_EQ(table->primary_key_position(), 0);
-    const udb_index* code = indexes.get_index("ORDERS_CODE");
-    ASSERT_NE(code, nullptr);
-    EXPECT_TRUE(code->b_unique);
-    EXPECT_FALSE(code->b_primary);
-    const udb_index* customer = indexes.get_index("ORDERS_CUSTOMER_DATE");
-    ASSERT_NE(customer, nullptr);
-    EXPECT_FALSE(customer->b_unique);
-    EXPECT_EQ(customer->fields, (std::vector<std::string>{"CUSTOMER", "PLACED"}));
-}
 
 TEST(table_indexes, the_run_switch_and_the_mode_bits_turn_index_reading_off) {
     emulator_database database("NOINDEXDB", indexed_schema);
