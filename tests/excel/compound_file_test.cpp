@@ -58,7 +58,7 @@ compound_file_problem problem_opening(const fs::path& path, std::u16string_view 
 }  // namespace
 
 TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
-    temporary_folder folder;
+    temp_folder folder;
     const auto small = pattern_bytes(100, 1);      // mini stream
     const auto edge = pattern_bytes(4095, 2);      // largest mini stream
     const auto cutoff = pattern_bytes(4096, 3);    // smallest regular stream
@@ -83,7 +83,7 @@ TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
 }
 
 TEST(compound_file_round_trip, stream_below_4096_bytes_lives_in_the_mini_stream) {
-    temporary_folder folder;
+    temp_folder folder;
     const auto small = pattern_bytes(1000, 6);
     compound_file_writer writer;
     writer.add_stream(u"Book", small);
@@ -99,7 +99,7 @@ TEST(compound_file_round_trip, stream_below_4096_bytes_lives_in_the_mini_stream)
 }
 
 TEST(compound_file_round_trip, overwriting_in_place_changes_only_those_bytes) {
-    temporary_folder folder;
+    temp_folder folder;
     auto big = pattern_bytes(10'000, 7);
     auto small = pattern_bytes(300, 8);
     compound_file_writer writer;
@@ -183,7 +183,7 @@ protected:
     std::size_t fat_entry(std::uint32_t sector) const { return 512 + 13 * 512 + sector * 4; }
     std::size_t directory_entry(std::uint32_t id) const { return 512 + 12 * 512 + id * 128; }
 
-    temporary_folder folder_;
+    temp_folder folder_;
     std::vector<std::byte> good_;
 };
 

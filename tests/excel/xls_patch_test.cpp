@@ -67,7 +67,7 @@ std::string expected_formatting(int wrap, const char* dummy_font_bold) {
 // Patching again takes the wrap option as it is then.
 TEST(xls_patch_read_back, header_is_bold_centred_framed_and_shaded_and_wrap_follows_the_option) {
     for (const auto version : {biff_version::biff5, biff_version::biff8}) {
-        temporary_folder folder;
+        temp_folder folder;
         write_driver_output(folder / "p.xls", version);
         xls_engine_biff engine(version);
         for (const bool wrap : {true, false}) {
@@ -75,7 +75,7 @@ TEST(xls_patch_read_back, header_is_bold_centred_framed_and_shaded_and_wrap_foll
             ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
             EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), expected_formatting(wrap, "0"));
         }
-        EXPECT_EQ(dump(folder / "p.xls"),
+        EXPECT_EQ(dump_workbook_text(folder / "p.xls"),
                   "sheet\tFirst\t2\t2\nR\ts:id\ts:born\nR\tn:7\td:2024-02-29T00:00:00.000\n"
                   "sheet\tSecond\t2\t2\nR\ts:id\ts:born\nR\tn:7\td:2024-02-29T00:00:00.000\n");
     }
@@ -184,7 +184,7 @@ std::uint32_t sheet_offset(const std::vector<std::byte>& stream, std::size_t whi
 
 TEST(xls_patch_crafted, too_few_fonts_and_xfs_are_left_alone_and_sheets_still_marked) {
     for (const auto version : {biff_version::biff5, biff_version::biff8}) {
-        temporary_folder folder;
+        temp_folder folder;
         const auto before = crafted_stream(version, 3, 16, {{}, {}});
         store_workbook(folder / "c.xls", version, before);
         ASSERT_TRUE(patch(folder / "c.xls", version));
@@ -201,7 +201,7 @@ TEST(xls_patch_crafted, too_few_fonts_and_xfs_are_left_alone_and_sheets_still_ma
 
 TEST(xls_patch_crafted, empty_sheet_and_zero_dbcell_are_left_alone_and_later_sheets_marked) {
     for (const auto version : {biff_version::biff5, biff_version::biff8}) {
-        temporary_folder folder;
+        temp_folder folder;
         crafted_sheet empty, no_dbcell, normal;
         empty.empty = true;
         no_dbcell.zero_dbcell = true;
@@ -218,7 +218,7 @@ TEST(xls_patch_crafted, empty_sheet_and_zero_dbcell_are_left_alone_and_later_she
 }
 
 TEST(xls_patch_crafted, a_missing_second_header_cell_stops_the_marking_after_column_0) {
-    temporary_folder folder;
+    temp_folder folder;
     crafted_sheet gap;
     gap.header_columns = {0, 2, 3};
     store_workbook(folder / "c.xls", biff_version::biff8, crafted_stream(biff_version::biff8, 5, 24, {gap}));
@@ -228,7 +228,7 @@ TEST(xls_patch_crafted, a_missing_second_header_cell_stops_the_marking_after_col
 }
 
 TEST(xls_patch_crafted, files_that_cannot_be_patched_give_false_and_stay_unchanged) {
-    temporary_folder folder;
+    temp_folder folder;
     {
         std::ofstream out(folder / "text.xls");
         out << "id,name\n1,x\n";
@@ -253,7 +253,7 @@ namespace {
 // Damages a copy of a good crafted stream and expects the patch to stop with an internal
 // error, not crash.
 void expect_internal_error(biff_version version, const std::function<void(std::vector<std::byte>&)>& damage) {
-    temporary_folder folder;
+    temp_folder folder;
     auto stream = crafted_stream(version, 5, 24, {{}});
     damage(stream);
     store_workbook(folder / "bad.xls", version, stream);
@@ -285,7 +285,7 @@ TEST(xls_patch_damaged, unexpected_records_and_offsets_are_internal_errors) {
 }
 
 TEST(xls_patch_read_back, a_workbook_beyond_109_fat_sectors_is_patched_in_place) {
-    temporary_folder folder;
+    temp_folder folder;
     const fs::path path = folder / "big.xls";
     {
         biff_workbook_writer book(path, biff_version::biff8);
