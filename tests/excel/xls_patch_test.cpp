@@ -180,13 +180,15 @@ TEST(xls_patch_crafted, too_few_fonts_and_xfs_are_left_alone_and_sheets_still_ma
     }
 }
 
-TEST(xls_patch_crafted, empty_sheet_and_zero_dbcell_are_left_alone_and_later_sheets_marked) {
+// A missing second header cell stops the marking after column 0.
+TEST(xls_patch_crafted, empty_sheet_zero_dbcell_and_gap_in_the_header_are_left_alone_and_later_sheets_marked) {
     for (const auto version : {biff_version::biff5, biff_version::biff8}) {
         temp_folder folder;
-        crafted_sheet empty, no_dbcell, normal;
+        crafted_sheet empty, no_dbcell, normal, gap;
         empty.empty = true;
         no_dbcell.zero_dbcell = true;
-        const auto before = crafted_stream(version, 5, 24, {empty, no_dbcell, normal});
+        gap.header_columns = {0, 2, 3};
+        const auto before = crafted_stream(version, 5, 24, {empty, no_dbcell, normal, gap});
         store_workbook(folder / "c.xls", version, before);
         ASSERT_TRUE(patch(folder / "c.xls", version));
         const auto stream = workbook_stream(folder / "c.xls");
@@ -195,17 +197,8 @@ TEST(xls_patch_crafted, empty_sheet_and_zero_dbcell_are_left_alone_and_later_she
                                before.begin() + sheet_offset(stream, 0)));
         EXPECT_EQ(header_xfs(stream, second), (std::map<int, int>{{0, 15}, {1, 15}, {2, 15}}));
         EXPECT_EQ(header_xfs(stream, third), (std::map<int, int>{{0, 16}, {1, 16}, {2, 16}}));
+        EXPECT_EQ(header_xfs(stream, sheet_offset(stream, 3)), (std::map<int, int>{{0, 16}, {2, 15}, {3, 15}}));
     }
-}
-
-TEST(xls_patch_crafted, a_missing_second_header_cell_stops_the_marking_after_column_0) {
-    temp_folder folder;
-    crafted_sheet gap;
-    gap.header_columns = {0, 2, 3};
-    store_workbook(folder / "c.xls", biff_version::biff8, crafted_stream(biff_version::biff8, 5, 24, {gap}));
-    ASSERT_TRUE(patch(folder / "c.xls", biff_version::biff8));
-    const auto stream = workbook_stream(folder / "c.xls");
-    EXPECT_EQ(header_xfs(stream, sheet_offset(stream, 0)), (std::map<int, int>{{0, 16}, {2, 15}, {3, 15}}));
 }
 
 TEST(xls_patch_crafted, files_that_cannot_be_patched_give_false_and_stay_unchanged) {
