@@ -20,11 +20,6 @@ inline std::vector<std::string> dump_workbook(const std::string& workbook) {
     return lines;
 }
 
-// Styles, panes, filters and widths as openpyxl reads them (see xlsx_read_layout.py).
-inline std::string read_layout(const std::string& workbook) {
-    return run_reader("/usr/bin/python3 " SPRANDEL_SOURCE_DIR "/tests/excel/xlsx_read_layout.py '" + workbook + "'");
-}
-
 inline std::vector<std::string> zip_entry_names(const std::string& path) {
     std::vector<std::string> names;
     unzFile zip = unzOpen64(path.c_str());

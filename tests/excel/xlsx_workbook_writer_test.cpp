@@ -81,17 +81,20 @@ TEST(xlsx_layout, header_is_bold_centred_framed_shaded_frozen_and_filtered) {
         }
         book.save();
     }
-    const std::string layout = read_layout(path);
-    EXPECT_EQ(layout.substr(0, layout.find('\n')), "sheet\tStaff\tfreeze=A2\tfilter=A1:B151");
-    const std::string header = "\ttype=s\tformat=General\tbold=1\thorizontal=center\twrap=0\tfill=solid:FFD9D9D9\t"
-                               "border=thin,thin,thin,thin\n";
-    EXPECT_NE(layout.find("style\tA1" + header + "style\tB1" + header), std::string::npos) << layout.substr(0, 500);
-    EXPECT_NE(layout.find("style\tB2\ttype=s\tformat=General\tbold=0\thorizontal=None\twrap=0\t"
-                          "fill=None:\tborder=None,None,None,None\n"),
-              std::string::npos);
-    // "Id" is short: the minimum width; the long title decides column B (row 121 lies
-    // past the sample and does not widen it).
-    EXPECT_NE(layout.find("width\tA\t6\nwidth\tB\t29.5\n"), std::string::npos);
+    // Freeze pane, filter and widths: "Id" is short and gets the minimum width; the long
+    // title decides column B (row 121 lies past the sample and does not widen it). Then the
+    // header cells A1 and B1 and the data cell B2.
+    const char* layout =
+        "import sys, openpyxl\n"
+        "s = openpyxl.load_workbook(sys.argv[1])['Staff']\n"
+        "print(s.freeze_panes, s.auto_filter.ref, s.column_dimensions['A'].width, s.column_dimensions['B'].width)\n"
+        "for c in (s['A1'], s['B1'], s['B2']):\n"
+        "    b = c.border\n"
+        "    print(c.font.b, c.alignment.horizontal, c.alignment.wrap_text, c.fill.patternType, c.fill.fgColor.rgb,\n"
+        "          b.left.style, b.right.style, b.top.style, b.bottom.style)\n";
+    const std::string header = "True center None solid FFD9D9D9 thin thin thin thin\n";
+    EXPECT_EQ(python_check(layout, path),
+              "A2 A1:B151 6.0 29.5\n" + header + header + "False None None None 00000000 None None None None\n");
     // Excel keeps a sheet's filter range under this hidden name; openpyxl drops it on reading.
     EXPECT_EQ(element_of(zip_entry(path, "xl/workbook.xml"), "definedNames"),
               "<definedNames><definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"0\" hidden=\"1\">"
