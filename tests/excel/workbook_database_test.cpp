@@ -34,7 +34,7 @@ protected:
     // Appends a row of these values; the error's message when the sheet refuses it.
     std::string append(std::vector<ole_variant> values) {
         udb_record record;
-        for (std::size_t k = 0; k < values.size(); ++k) record.add_field("f" + std::to_string(k), 8, std::move(values[k]));
+        for (auto& value : values) record.add_field("f", 8, std::move(value));  // filled by position
         try {
             sheet_->append_record(record);
         } catch (const tk_exception& error) {
@@ -89,17 +89,18 @@ TEST_P(destination, each_cell_form_arrives_as_its_typed_cell_with_its_date_forma
         "    print([b.format_map[b.xf_list[s.cell_xf_index(1, c)].format_key].format_str for c in range(2, 6)])\n";
     // The writers differ today: .xls hides the milliseconds, .xlsx shows a time of day on
     // the date 1899-12-30.
-    EXPECT_EQ(python_check(formats, path()), xlsx() ? "['yyyy-mm-dd', 'yyyy-mm-dd hh:mm:ss', 'yyyy-mm-dd hh:mm:ss.000', "
-                                                      "'yyyy-mm-dd hh:mm:ss']\n"
-                                                    : "['yyyy-mm-dd', 'yyyy-mm-dd hh:mm:ss', 'yyyy-mm-dd hh:mm:ss', 'hh:mm:ss']\n");
+    EXPECT_EQ(python_check(formats, path()),
+              xlsx() ? "['yyyy-mm-dd', 'yyyy-mm-dd hh:mm:ss', 'yyyy-mm-dd hh:mm:ss.000', 'yyyy-mm-dd hh:mm:ss']\n"
+                     : "['yyyy-mm-dd', 'yyyy-mm-dd hh:mm:ss', 'yyyy-mm-dd hh:mm:ss', 'hh:mm:ss']\n");
 }
 
 TEST_P(destination, a_row_of_another_shape_or_not_utf8_is_refused_alone_and_the_run_goes_on) {
     open({{"A", VT_BSTR}, {"B", VT_I4}});
     EXPECT_EQ(append({ole_variant("one"), ole_variant(1)}), "");
-    EXPECT_NE(append({ole_variant("x"), ole_variant(2), ole_variant(3)}).find("does not conform to the destination table"),
-              std::string::npos);
-    EXPECT_NE(append({ole_variant(std::string("bad \xC3(")), ole_variant(4)}).find("not valid UTF-8"), std::string::npos);
+    const std::string too_wide = append({ole_variant("x"), ole_variant(2), ole_variant(3)});
+    EXPECT_NE(too_wide.find("does not conform to the destination table"), std::string::npos) << too_wide;
+    const std::string not_utf8 = append({ole_variant(std::string("bad \xC3(")), ole_variant(4)});
+    EXPECT_NE(not_utf8.find("not valid UTF-8"), std::string::npos) << not_utf8;
     EXPECT_EQ(append({ole_variant("five"), ole_variant(5)}), "");
     EXPECT_EQ(finish(), "sheet\tS\t3\t2\nR\ts:A\ts:B\nR\ts:one\tn:1\nR\ts:five\tn:5\n");
 }
@@ -112,7 +113,7 @@ TEST_P(destination, rows_past_the_sheet_limit_are_refused_and_the_workbook_stays
     udb_record row;
     row.add_field("N", 8, ole_variant(1));
     for (std::uint32_t k = 1; k < rows; ++k) sheet.append_record(row);
-    EXPECT_NE(append({ole_variant(1)}).find(xlsx() ? "1,048,575 rows of data" : std::to_string(rows) + " rows"),
+    EXPECT_NE(append({ole_variant(1)}).find(xlsx() ? "1,048,575 rows of data" : std::to_string(rows).append(" rows")),
               std::string::npos);
     if (xlsx()) {
         EXPECT_EQ(append({ole_variant(2)}), "") << "one error per sheet";
@@ -120,7 +121,7 @@ TEST_P(destination, rows_past_the_sheet_limit_are_refused_and_the_workbook_stays
     }
     const std::string dump = finish(!xlsx());  // openpyxl takes minutes over a million rows
     if (xlsx()) EXPECT_TRUE(std::filesystem::exists(path()));
-    else EXPECT_EQ(dump.substr(0, dump.find('\n')), "sheet\tS\t" + std::to_string(rows) + "\t1");
+    else EXPECT_EQ(dump.substr(0, dump.find('\n')), std::string("sheet\tS\t").append(std::to_string(rows)) + "\t1");
 }
 
 // A text of more than 32,767 UTF-16 units does not fit a cell. (The run cuts texts to
@@ -155,4 +156,6 @@ TEST(xlsx_destination, a_cell_holds_at_most_32767_utf16_units) {
 }
 
 INSTANTIATE_TEST_SUITE_P(formats, destination, ::testing::Values(0, 1, 2),
-                         [](const auto& info) { return std::string(info.param == 0 ? "excel_50" : info.param == 1 ? "excel_2000" : "excel_2010"); });
+                         [](const auto& info) {
+                             return std::string(info.param == 0 ? "excel_50" : info.param == 1 ? "excel_2000" : "excel_2010");
+                         });

@@ -58,7 +58,8 @@ TEST(xls_patch_read_back, header_is_bold_centred_framed_and_shaded_and_wrap_foll
         for (const bool wrap : {true, false}) {
             engine.b_wrap_text = wrap;
             ASSERT_TRUE(engine.patch((folder / "p.xls").string()));
-            const std::string sheet = std::string("True 4 1 2 1 1 1 1 1 1 1 1 22 ") + (wrap ? "1 1" : "0 0") + " yyyy-mm-dd\n";
+            const std::string sheet =
+                std::string("True 4 1 2 1 1 1 1 1 1 1 1 22 ") + (wrap ? "1 1" : "0 0") + " yyyy-mm-dd\n";
             EXPECT_EQ(python_check(formatting_script, folder / "p.xls"), sheet + sheet);
         }
         EXPECT_EQ(dump_workbook_text(folder / "p.xls"),

@@ -1,8 +1,6 @@
 // Helpers of the .xls tests: walking the records of a workbook stream.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <vector>
 

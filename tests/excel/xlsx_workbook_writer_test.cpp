@@ -117,7 +117,8 @@ TEST(xlsx_sheets, titles_are_checked_before_anything_changes) {
     };
     EXPECT_EQ(rejected(longest + "T"), error_code(xlsx_error::sheet_name_too_long));
     EXPECT_EQ(rejected(""), error_code(xlsx_error::sheet_name_empty));
-    for (const char* invalid : {"a/b", "[x]", "'quoted'"}) EXPECT_EQ(rejected(invalid), error_code(xlsx_error::sheet_name_invalid));
+    for (const char* invalid : {"a/b", "[x]", "'quoted'"})
+        EXPECT_EQ(rejected(invalid), error_code(xlsx_error::sheet_name_invalid)) << invalid;
     EXPECT_EQ(rejected(std::string(31, 't')), error_code(xlsx_error::sheet_name_duplicate));  // case ignored
     book.add_sheet("Ünïcödé sheet of 31 characters!", no_columns);  // 31 characters, more bytes
     book.save();

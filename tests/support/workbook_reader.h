@@ -30,5 +30,6 @@ inline std::string dump_workbook_text(const std::filesystem::path& workbook) {
 inline std::string python_check(const std::string& script, const std::filesystem::path& workbook) {
     temp_folder folder;
     write_file(folder / "check.py", script);
-    return run_reader("/usr/bin/python3 '" + folder.file("check.py") + "' '" + workbook.string() + "'");
+    return run_reader(std::string("/usr/bin/python3 '").append(folder.file("check.py")) + "' '" + workbook.string() +
+                      "'");
 }
