@@ -60,6 +60,13 @@ TEST(cell_form, numbers_with_more_than_fifteen_digits_are_their_exact_text) {
     EXPECT_EQ(form_of(decimal("0.0000000000001234567890123456")), "text:0.0000000000001234567890123456");
     EXPECT_EQ(form_of(decimal("79228162514264337593543950335")), "text:79228162514264337593543950335");
     EXPECT_EQ(form_of(ole_variant(ole_currency{922'337'203'685'477'5807})), "text:922337203685477.5807");
+    // every integer width keeps its value and sign
+    EXPECT_EQ(form_of(ole_variant(short{-7})), "number:-7");
+    EXPECT_EQ(form_of(ole_variant(std::numeric_limits<std::int32_t>::min())), "number:-2147483648");
+    EXPECT_EQ(form_of(ole_variant(static_cast<unsigned char>(200))), "number:200");
+    EXPECT_EQ(form_of(ole_variant(static_cast<unsigned short>(65535))), "number:65535");
+    EXPECT_EQ(form_of(ole_variant(4'294'967'295u)), "number:4294967295");
+    EXPECT_EQ(form_of(ole_variant(ole_currency{-12'345'678})), "number:-1234.5678");
 }
 
 TEST(cell_form, nan_and_infinities_are_texts_and_floats_keep_their_own_digits) {

@@ -1,8 +1,8 @@
 // Compound file: round trips through our writer and reader, the layout facts other readers
-// rely on, and damaged files that must give errors instead of crashes or endless loops.
+// rely on, and one damaged file for each problem the reader names (random damage: the
+// compound_file fuzz target).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,14 +21,6 @@ std::vector<std::byte> pattern_bytes(std::size_t size, unsigned seed) {
     std::vector<std::byte> bytes(size);
     std::minstd_rand generator(seed);
     for (auto& b : bytes) b = static_cast<std::byte>(generator() & 0xFF);
-    return bytes;
-}
-
-std::vector<std::byte> file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> bytes(chars.size());
-    std::memcpy(bytes.data(), chars.data(), chars.size());
     return bytes;
 }
 
@@ -58,7 +50,7 @@ compound_file_problem problem_opening(const fs::path& path, std::u16string_view 
 }  // namespace
 
 TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
-    temporary_folder folder;
+    temp_folder folder;
     const auto small = pattern_bytes(100, 1);      // mini stream
     const auto edge = pattern_bytes(4095, 2);      // largest mini stream
     const auto cutoff = pattern_bytes(4096, 3);    // smallest regular stream
@@ -82,24 +74,8 @@ TEST(compound_file_round_trip, small_and_large_streams_read_back_unchanged) {
     EXPECT_FALSE(file.has_stream(u"Book"));
 }
 
-TEST(compound_file_round_trip, stream_below_4096_bytes_lives_in_the_mini_stream) {
-    temporary_folder folder;
-    const auto small = pattern_bytes(1000, 6);
-    compound_file_writer writer;
-    writer.add_stream(u"Book", small);
-    save(writer, folder / "small.xls");
-    const auto raw = file_bytes(folder / "small.xls");
-    const std::span<const std::byte> header(raw.data(), 512);
-    EXPECT_EQ(cfb::get_u32(header, 0x40), 1u) << "one mini FAT sector";
-    EXPECT_EQ(cfb::get_u32(header, 0x38), 4096u);
-    // header, one mini-stream container sector per 512 bytes, mini FAT, directory, FAT
-    EXPECT_EQ(raw.size(), 512u * (1 + 2 + 1 + 1 + 1));
-    compound_file file(folder / "small.xls", compound_file::access::read_only);
-    EXPECT_EQ(file.open_stream(u"Book").read_all(), small);
-}
-
 TEST(compound_file_round_trip, overwriting_in_place_changes_only_those_bytes) {
-    temporary_folder folder;
+    temp_folder folder;
     auto big = pattern_bytes(10'000, 7);
     auto small = pattern_bytes(300, 8);
     compound_file_writer writer;
@@ -142,6 +118,7 @@ TEST(compound_file_layout, header_fields_and_directory_tree) {
     EXPECT_EQ(cfb::get_u32(header, 0x2C), 1u);
     EXPECT_EQ(cfb::get_u32(header, 0x30), 24u) << "directory after the stream sectors";
     EXPECT_EQ(cfb::get_u32(header, 0x3C), cfb::end_of_chain) << "no mini FAT";
+    EXPECT_EQ(cfb::get_u32(header, 0x38), 4096u) << "smaller streams go to the mini stream";
     // The root's child is the middle name in (length, upper-case) order: "Workbook" (8) <
     // "\5SummaryInformation" (19) < "\5DocumentSummaryInformation" (27).
     const std::span<const std::byte> root(raw.data() + 512 + 24 * 512, 128);
@@ -183,30 +160,21 @@ protected:
     std::size_t fat_entry(std::uint32_t sector) const { return 512 + 13 * 512 + sector * 4; }
     std::size_t directory_entry(std::uint32_t id) const { return 512 + 12 * 512 + id * 128; }
 
-    temporary_folder folder_;
+    temp_folder folder_;
     std::vector<std::byte> good_;
 };
 
 TEST_F(compound_file_damage_in, each_damage_is_reported_as_its_own_problem) {
     using p = compound_file_problem;
-    EXPECT_EQ(with(fat_entry(9), 3), p::chain_loop);
     EXPECT_EQ(with(fat_entry(12), 12), p::chain_loop) << "directory chain onto itself";
     EXPECT_EQ(with(fat_entry(4), 5000), p::bad_sector_number);
-    EXPECT_EQ(with(0x4C, 99999), p::bad_sector_number) << "FAT sector";
-    EXPECT_EQ(with(0x30, 0xFFFFFFFA), p::bad_sector_number) << "directory start";
-    EXPECT_EQ(with(512 + 11 * 512, 100, u"Small"), p::bad_sector_number) << "mini FAT";
     EXPECT_EQ(with(directory_entry(1) + 0x78, 9000), p::chain_too_short);
-    EXPECT_EQ(with(directory_entry(2) + 0x78, 1000, u"Small"), p::chain_too_short);
-    EXPECT_EQ(with(directory_entry(1) + 0x44, 1), p::bad_directory);
     EXPECT_EQ(with(directory_entry(0) + 0x4C, 77), p::bad_directory);
-    EXPECT_EQ(with(directory_entry(2) + 0x40, 200 | 0x01020000, u"Small"), p::bad_directory);
     EXPECT_EQ(with(0x1C, 0x0005FFFE), p::unsupported_layout) << "sector shift 5";
     store(folder_ / "good.xls", good_);
     EXPECT_EQ(problem_opening(folder_ / "good.xls", u"Book"), p::stream_not_found);
     const compound_file writer(folder_ / "good.xls", compound_file::access::read_write);
     EXPECT_EQ(problem_opening(folder_ / "good.xls"), p::locked) << "a second writer";
-    store(folder_ / "empty.xls", {});
-    EXPECT_EQ(problem_opening(folder_ / "empty.xls"), p::not_compound_file);
     store(folder_ / "text.xls", std::vector<std::byte>(1024, std::byte{'a'}));
     EXPECT_EQ(problem_opening(folder_ / "text.xls"), p::not_compound_file);
     EXPECT_EQ(problem_opening(folder_ / "missing.xls"), p::cannot_open);

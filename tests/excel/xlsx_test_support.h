@@ -1,8 +1,6 @@
-// Helpers for the .xlsx tests: reading ZIP entries back and running the Python readers.
+// Helpers for the .xlsx tests: reading ZIP entries back and what openpyxl reads.
 #pragma once
 
-#include <cstdio>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -10,50 +8,16 @@
 
 #include <minizip/unzip.h>
 
+#include "../support/workbook_reader.h"
+
 namespace xlsx_test {
 
-// The Debian interpreter, which has openpyxl, whatever python3 comes first on PATH.
-inline const char* python = "/usr/bin/python3";
-
-struct command_result {
-    int status = -1;
-    std::string output;
-};
-
-inline command_result run_command(const std::string& command) {
-    command_result result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t size = 0;
-    while ((size = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, size);
-    result.status = ::pclose(pipe);
-    return result;
-}
-
-inline std::vector<std::string> lines_of(const std::string& text) {
+// What openpyxl reads, one line each: "sheet\tNAME\tROWS\tCOLUMNS" and "R\tcell..." lines.
+inline std::vector<std::string> dump_workbook(const std::string& workbook) {
     std::vector<std::string> lines;
-    std::istringstream in(text);
+    std::istringstream in(dump_workbook_text(workbook));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-// Runs a reader script from the source tree on a workbook; throws when it fails.
-inline std::vector<std::string> read_with(const std::string& script, const std::string& workbook) {
-    const command_result result =
-        run_command(std::string(python) + " " + SPRANDEL_SOURCE_DIR + "/" + script + " '" + workbook + "'");
-    if (result.status != 0) throw std::runtime_error(script + " failed: " + result.output);
-    return lines_of(result.output);
-}
-
-// What openpyxl reads: "sheet\tNAME\tROWS\tCOLUMNS" and "R\tcell..." lines.
-inline std::vector<std::string> dump_workbook(const std::string& workbook) {
-    return read_with("tests/support/dump_workbook.py", workbook);
-}
-
-// Styles, panes, filters and widths as openpyxl reads them.
-inline std::vector<std::string> read_layout(const std::string& workbook) {
-    return read_with("tests/excel/xlsx_read_layout.py", workbook);
 }
 
 inline std::vector<std::string> zip_entry_names(const std::string& path) {

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/exception.h"
-
 using SimpleXlsx::append_escaped_attribute;
 using SimpleXlsx::append_escaped_text;
 using SimpleXlsx::string_sink;
@@ -41,17 +39,6 @@ TEST(xml_escaping, markup_becomes_entities_and_what_xml_cannot_hold_becomes_code
     // white space survives reading back
     EXPECT_EQ(escaped_text("a\tb\nc\r\nd"), "a\tb\nc&#13;\nd");
     EXPECT_EQ(escaped_attribute("a\tb\nc\rd\"e"), "a&#9;b&#10;c&#13;d&quot;e");
-}
-
-TEST(xml_writer, misuse_is_an_internal_assertion) {
-    string_sink sink;
-    XmlWriter writer(sink);
-    EXPECT_THROW(writer.end(), tk_mail_assertion);
-    EXPECT_THROW(writer.attribute("x", "1"), tk_mail_assertion);  // no start tag open
-    writer.start("a");
-    writer.text("t");
-    EXPECT_THROW(writer.attribute("x", "1"), tk_mail_assertion);
-    EXPECT_THROW(writer.prolog(), tk_mail_assertion);  // only as the first thing
 }
 
 TEST(xml_writer, a_held_writer_keeps_large_output_until_released) {
