@@ -130,10 +130,11 @@ inline std::vector<read_sheet> read_workbook(const std::string& path) {
     return sheets;
 }
 
-inline const read_sheet* find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
+// The sheet of that name; throws when there is none.
+inline const read_sheet& find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
     for (const auto& sheet : sheets)
-        if (sheet.name == name) return &sheet;
-    return nullptr;
+        if (sheet.name == name) return sheet;
+    throw std::runtime_error("no sheet " + name);
 }
 
 // A job profile with the given settings; lines end with CR LF as the program writes them.
@@ -161,15 +162,14 @@ struct job_profile {
     void write(const std::string& path) const { write_file(path, text()); }
 };
 
-// Builds an emulator database SERVICE.db in folder from SQL, with the user DEMO/demo.
+// Builds an emulator database SERVICE.db in folder: the demo database with SQL run on it.
+// A run finds it with OCIEMU_DATA set to folder.
 inline void make_database(const std::filesystem::path& folder, const std::string& service, const std::string& sql) {
-    const std::string script = (folder / (service + ".sql")).string();
-    write_file(script,
-               "CREATE TABLE OCIEMU_USERS (USERNAME TEXT NOT NULL, PASSWORD TEXT NOT NULL, LOCKED TEXT DEFAULT 'N');\n"
-               "INSERT INTO OCIEMU_USERS VALUES ('DEMO', 'demo', 'N');\n" +
-                   sql);
-    const std::string command = "sqlite3 '" + (folder / (service + ".db")).string() + "' < '" + script + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed on " + script);
+    const std::filesystem::path database = folder / (service + ".db"), script = folder / (service + ".sql");
+    std::filesystem::copy_file(OCIEMU_FOLDER "/data/DEMO.db", database);
+    write_file(script, sql);
+    const std::string command = "sqlite3 '" + database.string() + "' < '" + script.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed on " + script.string());
     std::filesystem::remove(script);
 }
 
