@@ -162,6 +162,15 @@ struct job_profile {
     void write(const std::string& path) const { write_file(path, text()); }
 };
 
+// A job of the given tables into dest.
+inline job_profile demo_job(const std::string& dest, int format_version, std::vector<std::string> tables) {
+    job_profile job;
+    job.dest = dest;
+    job.format_version = format_version;
+    job.tables = std::move(tables);
+    return job;
+}
+
 // Builds an emulator database SERVICE.db in folder: the demo database with SQL run on it.
 // A run finds it with OCIEMU_DATA set to folder.
 inline void make_database(const std::filesystem::path& folder, const std::string& service, const std::string& sql) {

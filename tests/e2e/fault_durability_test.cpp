@@ -36,14 +36,6 @@ pid_t dead_pid() {
     return child;
 }
 
-job_profile demo_job(const std::string& dest, int format_version, std::vector<std::string> tables) {
-    job_profile job;
-    job.dest = dest;
-    job.format_version = format_version;
-    job.tables = std::move(tables);
-    return job;
-}
-
 enum class moment { connecting, reading, completing };
 
 }  // namespace
@@ -167,46 +159,6 @@ TEST_P(size_limited_run, reports_the_write_error_and_keeps_the_earlier_workbook)
 }
 
 INSTANTIATE_TEST_SUITE_P(formats, size_limited_run, ::testing::Values(0, 1, 2));
-
-// Excel 5.0 holds 16383 data rows a sheet, so 16390 rows need one part workbook.
-TEST(part_workbooks, only_this_destinations_own_parts_are_removed_and_only_after_the_new_workbook) {
-    temp_folder folder;
-    make_database(folder.path(), "PARTS",
-                  "CREATE TABLE BIG (ID NUMBER(10));\n"
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 16390)\n"
-                  "INSERT INTO BIG SELECT i FROM n;\n"
-                  "CREATE TABLE SMALL (ID NUMBER(10));\nINSERT INTO SMALL VALUES (1), (2);\n");
-    cli_options options;
-    options.environment["OCIEMU_DATA"] = folder.path().string();
-    job_profile job = demo_job(folder.file("report.xls"), 0, {"BIG"});
-    job.src = "PARTS";
-    job.split_data = true;
-    job.write(folder.file("job.spr"));
-    ASSERT_EQ(run_cli({folder.file("job.spr")}, options).exit_code, 0);
-    ASSERT_EQ(read_workbook(folder.file("report(1).xls")).at(0).rows.size(), 8u);  // header + 7 rows
-
-    // A browser's second and third downloads beside it are the user's, whatever their names.
-    write_file(folder.file("report(2).xls"), "the user's second download");
-    write_file(folder.file("other(1).xls"), "the user's");
-    job.tables = {"SMALL"};
-    job.write(folder.file("job.spr"));
-    const cli_result smaller = run_cli({folder.file("job.spr")}, options);
-    ASSERT_EQ(smaller.exit_code, 0) << smaller.err;
-    EXPECT_EQ(read_workbook(folder.file("report.xls")).at(0).rows.size(), 3u);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("report(1).xls")));  // this destination's, not rewritten
-    EXPECT_EQ(read_file(folder.file("report(2).xls")), "the user's second download");
-    EXPECT_EQ(read_file(folder.file("other(1).xls")), "the user's");
-
-    // A run that writes no workbook at all (the table is gone) leaves everything as it was.
-    const std::string before = read_file(folder.file("report.xls"));
-    job.tables = {"GONE"};
-    job.write(folder.file("job.spr"));
-    const cli_result nothing = run_cli({folder.file("job.spr")}, options);
-    EXPECT_EQ(nothing.exit_code, 2) << nothing.err;  // converted nothing: could not run
-    EXPECT_NE(nothing.err.find("No workbook was written"), std::string::npos) << nothing.err;
-    EXPECT_EQ(read_file(folder.file("report.xls")), before);
-    EXPECT_TRUE(temporaries(folder.path()).empty());
-}
 
 TEST(refusals, profiles_that_are_no_files_and_logs_over_the_job_or_its_workbook) {
     temp_folder folder;
