@@ -32,6 +32,8 @@ struct cli_options {
     std::function<bool()> interrupt_when;             // send interrupt_signal once this holds
     int interrupt_signal = SIGINT;
     std::function<bool()> kill_when;                  // send SIGKILL once this holds
+    std::function<bool()> signal_when;                // send signal_number once this holds
+    int signal_number = SIGINT;
 };
 
 // Runs the program with the emulator first on LD_LIBRARY_PATH; stdout and stderr are kept.
@@ -65,6 +67,10 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         if (!interrupted && options.interrupt_when && options.interrupt_when()) {
             ::kill(child, options.interrupt_signal);
+            interrupted = true;
+        }
+        if (!interrupted && options.signal_when && options.signal_when()) {
+            ::kill(child, options.signal_number);
             interrupted = true;
         }
         if (!killed && options.kill_when && options.kill_when()) {

@@ -97,40 +97,6 @@ INSTANTIATE_TEST_SUITE_P(formats_and_moments, killed_run,
                                             ::testing::Values(moment::connecting, moment::reading,
                                                               moment::completing)));
 
-class stopped_connection : public ::testing::TestWithParam<std::tuple<int, const char*>> {};
-
-// With a round trip of ten minutes the run could only end this way through the client's
-// break: a stop that waited for the round trip would meet the harness's five-minute kill.
-TEST_P(stopped_connection, ends_the_call_under_way_and_changes_nothing) {
-    const auto [signal_number, log_text] = GetParam();
-    temp_folder folder;
-    const std::string dest = folder.file("kept.xlsx"), log = folder.file("run.log");
-    write_file(dest, "earlier workbook");
-    demo_job(dest, 2, {"DEPARTMENTS"}).write(folder.file("job.spr"));
-    cli_options options;
-    const bool in_catalogue = std::string(log_text) != "Connecting to Oracle data source";
-    // the catalogue is reached only when logging on is quicker
-    options.environment["OCIEMU_RTT_US"] = in_catalogue ? "1000000" : "600000000";
-    options.interrupt_signal = signal_number;
-    options.interrupt_when = [&] { return read_file(log).find(log_text) != std::string::npos; };
-    const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
-    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
-    EXPECT_NE((result.out + result.err).find("Stopped before the conversion began; nothing was changed."),
-              std::string::npos)
-        << result.out << result.err;
-    EXPECT_NE(read_file(log).find("Breaking off the call to the server"), std::string::npos);
-    EXPECT_EQ(read_file(dest), "earlier workbook");
-    EXPECT_TRUE(temporaries(folder.path()).empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(signals, stopped_connection,
-                         ::testing::Values(std::make_tuple(SIGINT, "Connecting to Oracle data source"),
-                                           std::make_tuple(SIGTERM, "sprandel_convertor::get_all_tables")),
-                         [](const auto& info) {
-                             return std::get<0>(info.param) == SIGINT ? "ctrl_c_while_logging_on"
-                                                                      : "sigterm_while_reading_the_catalogue";
-                         });
-
 class size_limited_run : public ::testing::TestWithParam<int> {};
 
 // SIGXFSZ left at its default: the program itself must ignore it and report the write.
@@ -159,42 +125,6 @@ TEST_P(size_limited_run, reports_the_write_error_and_keeps_the_earlier_workbook)
 }
 
 INSTANTIATE_TEST_SUITE_P(formats, size_limited_run, ::testing::Values(0, 1, 2));
-
-TEST(refusals, profiles_that_are_no_files_and_logs_over_the_job_or_its_workbook) {
-    temp_folder folder;
-    const std::string fifo = folder.file("pipe.spr");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const cli_result from_fifo = run_cli({fifo});  // would wait forever for a writer if opened
-    EXPECT_EQ(from_fifo.exit_code, 2);
-    EXPECT_NE(from_fifo.err.find("The profile " + fifo + " is a FIFO (named pipe), not a profile file."),
-              std::string::npos)
-        << from_fifo.err;
-    const cli_result from_folder = run_cli({folder.path().string()});
-    EXPECT_EQ(from_folder.exit_code, 2);
-    EXPECT_NE(from_folder.err.find("is a folder, not a profile file."), std::string::npos) << from_folder.err;
-    // there, but unreadable: the reason is named, not "does not exist"
-    const std::string loop = folder.file("loop.spr");
-    std::filesystem::create_symlink("loop.spr", loop);
-    const cli_result from_loop = run_cli({loop});
-    EXPECT_EQ(from_loop.exit_code, 2);
-    EXPECT_NE(from_loop.err.find("The profile " + loop + " cannot be read: Too many levels of symbolic links"),
-              std::string::npos)
-        << from_loop.err;
-
-    const std::string dest = folder.file("out.xlsx"), job = folder.file("job.spr");
-    write_file(dest, "earlier workbook");
-    demo_job(dest, 2, {"DEPARTMENTS"}).write(job);
-    const std::string job_text = read_file(job);
-    const cli_result over_profile = run_cli({"--log", job, job});
-    EXPECT_EQ(over_profile.exit_code, 2);
-    EXPECT_NE(over_profile.err.find("Logfile name specifies the profile."), std::string::npos) << over_profile.err;
-    const cli_result over_dest = run_cli({"--log=" + folder.path().string() + "/./out.xlsx", job});
-    EXPECT_EQ(over_dest.exit_code, 2);
-    EXPECT_NE(over_dest.err.find("Logfile name specifies the destination workbook."), std::string::npos)
-        << over_dest.err;
-    EXPECT_EQ(read_file(job), job_text);
-    EXPECT_EQ(read_file(dest), "earlier workbook");
-}
 
 // The temporary files' names are short, so a destination name of the longest legal length
 // (255 bytes) is written like any other.
