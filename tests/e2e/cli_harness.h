@@ -7,20 +7,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../support/temp_folder.h"
 
 struct cli_result {
-    int exit_code = -1;      // -1 when ended by a signal
+    int exit_code = -1;  // -1 when ended by a signal
     int signal = 0;
     std::string out;
     std::string err;
@@ -28,10 +31,8 @@ struct cli_result {
 
 struct cli_options {
     std::map<std::string, std::string> environment;  // added to the child's environment
-    std::string interrupt_when_output_has;            // send SIGINT once stdout holds this text
-    std::function<bool()> interrupt_when;             // send interrupt_signal once this holds
-    int interrupt_signal = SIGINT;
-    std::function<bool()> kill_when;                  // send SIGKILL once this holds
+    std::function<bool()> signal_when;               // send signal_number once this holds
+    int signal_number = SIGINT;
 };
 
 // Runs the program with the emulator first on LD_LIBRARY_PATH; stdout and stderr are kept.
@@ -40,43 +41,29 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
     const std::string out_path = capture.file("out"), err_path = capture.file("err");
     const pid_t child = ::fork();
     if (child == 0) {
-        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY);
-        ::dup2(out, 1), ::dup2(err, 2), ::dup2(in, 0);
+        ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
         ::setenv("LD_LIBRARY_PATH", OCIEMU_FOLDER, 1);
         for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        std::string program = SPRANDEL_CLI;
-        argv.push_back(program.data());
         std::vector<std::string> copies = arguments;
+        copies.insert(copies.begin(), SPRANDEL_CLI);
+        std::vector<char*> argv;
         for (auto& argument : copies) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execv(SPRANDEL_CLI, argv.data());
         ::_exit(127);
     }
     const auto start = std::chrono::steady_clock::now();
-    bool interrupted = false, killed = false;
+    bool signalled = false;
     int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child) break;
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-        if (!interrupted && options.interrupt_when && options.interrupt_when()) {
-            ::kill(child, options.interrupt_signal);
-            interrupted = true;
+    while (::waitpid(child, &status, WNOHANG) != child) {
+        if (!signalled && options.signal_when && options.signal_when()) {
+            ::kill(child, options.signal_number);
+            signalled = true;
         }
-        if (!killed && options.kill_when && options.kill_when()) {
-            ::kill(child, SIGKILL);
-            killed = true;
-        }
-        if (!interrupted && !options.interrupt_when_output_has.empty() &&
-            read_file(out_path).find(options.interrupt_when_output_has) != std::string::npos) {
-            ::kill(child, SIGINT);
-            interrupted = true;
-        }
-        if (elapsed > 300'000) ::kill(child, SIGKILL);  // a hung child must not hang the suite
+        if (std::chrono::steady_clock::now() - start > std::chrono::minutes(5))
+            ::kill(child, SIGKILL);  // a hung child must not hang the suite
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     cli_result result;
@@ -94,17 +81,6 @@ struct read_sheet {
     std::vector<std::vector<std::string>> rows;
 };
 
-inline std::vector<std::string> split_tabs(const std::string& line) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const auto tab = line.find('\t', start);
-        pieces.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return pieces;
-        start = tab + 1;
-    }
-}
-
 // Reads a workbook with xlrd (.xls) or openpyxl (.xlsx). Throws when the reader fails.
 inline std::vector<read_sheet> read_workbook(const std::string& path) {
     const std::string command = "/usr/bin/python3 '" SPRANDEL_SOURCE_DIR "/tests/support/dump_workbook.py' '" +
@@ -113,33 +89,30 @@ inline std::vector<read_sheet> read_workbook(const std::string& path) {
     if (pipe == nullptr) throw std::runtime_error("cannot start the workbook reader");
     std::string text;
     char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
     if (::pclose(pipe) != 0) throw std::runtime_error("the reader refused " + path + ":\n" + text);
     std::vector<read_sheet> sheets;
     std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto pieces = split_tabs(line);
-        if (pieces[0] == "sheet") {
-            sheets.push_back({pieces.at(1), {}});
-        } else if (pieces[0] == "R" && !sheets.empty()) {
-            sheets.back().rows.emplace_back(pieces.begin() + 1, pieces.end());
-        }
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> cells;
+        std::istringstream pieces(line);
+        for (std::string cell; std::getline(pieces, cell, '\t');) cells.push_back(cell);
+        if (cells.at(0) == "sheet") sheets.push_back({cells.at(1), {}});
+        if (cells.at(0) == "R" && !sheets.empty()) sheets.back().rows.emplace_back(cells.begin() + 1, cells.end());
     }
     return sheets;
 }
 
-inline const read_sheet* find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
+// The sheet of that name; throws when there is none.
+inline const read_sheet& find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
     for (const auto& sheet : sheets)
-        if (sheet.name == name) return &sheet;
-    return nullptr;
+        if (sheet.name == name) return sheet;
+    throw std::runtime_error("no sheet " + name);
 }
 
 // A job profile with the given settings; lines end with CR LF as the program writes them.
 struct job_profile {
     std::string src = "DEMO";
-    std::string user = "DEMO";
     std::string password = "demo";
     std::string dest;
     int format_version = 2;
@@ -153,7 +126,7 @@ struct job_profile {
         out += "[MS Excel settings]\r\nconvert dates to strings=" + std::string(dates_to_strings ? "1" : "0") +
                "\r\nformat version=" + std::to_string(format_version) +
                "\r\nsplit data=" + std::string(split_data ? "1" : "0") + "\r\nwrap text=1\r\n\r\n";
-        out += "[Oracle settings]\r\npassword=" + password + "\r\nuser=" + user + "\r\n\r\n[Selected Tables]\r\n";
+        out += "[Oracle settings]\r\npassword=" + password + "\r\nuser=DEMO\r\n\r\n[Selected Tables]\r\n";
         for (const auto& table : tables) out += table + "\r\n";
         for (const auto& [name, sql] : queries) out += name + "=" + sql + "\r\n";
         return out;
@@ -161,27 +134,33 @@ struct job_profile {
     void write(const std::string& path) const { write_file(path, text()); }
 };
 
-// Builds an emulator database SERVICE.db in folder from SQL, with the user DEMO/demo.
+// A job of the given tables into dest.
+inline job_profile demo_job(const std::string& dest, int format_version, std::vector<std::string> tables) {
+    job_profile job;
+    job.dest = dest;
+    job.format_version = format_version;
+    job.tables = std::move(tables);
+    return job;
+}
+
+// Builds an emulator database SERVICE.db in folder: the demo database with SQL run on it.
+// A run finds it with OCIEMU_DATA set to folder.
 inline void make_database(const std::filesystem::path& folder, const std::string& service, const std::string& sql) {
-    const std::string script = (folder / (service + ".sql")).string();
-    write_file(script,
-               "CREATE TABLE OCIEMU_USERS (USERNAME TEXT NOT NULL, PASSWORD TEXT NOT NULL, LOCKED TEXT DEFAULT 'N');\n"
-               "INSERT INTO OCIEMU_USERS VALUES ('DEMO', 'demo', 'N');\n" +
-                   sql);
-    const std::string command = "sqlite3 '" + (folder / (service + ".db")).string() + "' < '" + script + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed on " + script);
+    const std::filesystem::path database = folder / (service + ".db"), script = folder / (service + ".sql");
+    std::filesystem::copy_file(OCIEMU_FOLDER "/data/DEMO.db", database);
+    write_file(script, sql);
+    const std::string command = "sqlite3 '" + database.string() + "' < '" + script.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed on " + script.string());
     std::filesystem::remove(script);
 }
 
-// Files in folder other than the expected ones: temporary files a run must not leave.
+// Files in folder other than the expected ones, such as temporary files a run must not leave.
 inline std::vector<std::string> stray_files(const std::filesystem::path& folder,
                                             const std::vector<std::string>& expected) {
     std::vector<std::string> stray;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        bool known = false;
-        for (const auto& want : expected) known = known || name == want;
-        if (!known) stray.push_back(name);
+        if (std::find(expected.begin(), expected.end(), name) == expected.end()) stray.push_back(name);
     }
     return stray;
 }

@@ -1,27 +1,25 @@
-// Runs cut short from outside: the connection lost in the middle of a table. (A killed run:
-// fault_durability_test.cpp.)
+// Runs cut short from outside: the connection lost in the middle of a table, with and
+// without --abort-on-error, and Ctrl-C or SIGTERM while logging on or reading a table.
+// (A killed run: fault_durability_test.cpp; a stop in process: conversion_run_in_process.)
 #include <gtest/gtest.h>
 
 #include "cli_harness.h"
 
 namespace {
 
-const char* const extensions[] = {"xls", "xls", "xlsx"};
+cli_options losing_the_connection_after_250_rows() {
+    cli_options options;
+    options.environment["OCIEMU_FAIL_AFTER_ROWS"] = "250";
+    return options;
+}
 
 }  // namespace
 
-class lost_connection : public ::testing::TestWithParam<int> {};
-
-TEST_P(lost_connection, the_rows_read_before_the_break_are_kept_in_a_readable_workbook) {
+TEST(lost_connection, the_rows_read_before_the_break_are_kept_and_the_cut_table_is_listed) {
     temp_folder folder;
-    job_profile job;
-    job.tables = {"DEPARTMENTS", "ORDER_LINES", "PRODUCTS"};
-    job.dest = folder.file(std::string("broken.") + extensions[GetParam()]);
-    job.format_version = GetParam();
+    const job_profile job = demo_job(folder.file("broken.xlsx"), 2, {"DEPARTMENTS", "ORDER_LINES", "PRODUCTS"});
     job.write(folder.file("job.spr"));
-    cli_options options;
-    options.environment["OCIEMU_FAIL_AFTER_ROWS"] = "250";
-    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    const cli_result result = run_cli({folder.file("job.spr")}, losing_the_connection_after_250_rows());
     EXPECT_EQ(result.exit_code, 1) << result.out << result.err;
     EXPECT_NE(result.err.find("ORDER_LINES, record #251: ORA-03113"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("PRODUCTS: ORA-03113"), std::string::npos) << result.err;
@@ -42,36 +40,80 @@ TEST_P(lost_connection, the_rows_read_before_the_break_are_kept_in_a_readable_wo
     EXPECT_EQ(sheets[1].rows[0][0], "s:ORDER_ID");
     EXPECT_EQ(sheets[1].rows[250][0], "n:500063");  // the 250th line in the table
     EXPECT_EQ(sheets[1].rows[250][1], "n:2");
-    EXPECT_TRUE(stray_files(folder.path(), {"job.spr", "broken." + std::string(extensions[GetParam()])}).empty());
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "broken.xlsx"}), std::vector<std::string>{});
 }
 
-TEST_P(lost_connection, abort_on_error_keeps_no_workbook) {
+// The first error ends the run; an .xls run keeps the items it finished, in a complete
+// workbook, and leaves out the one the stop cut short.
+TEST(lost_connection, abort_on_error_stops_at_the_break_and_keeps_only_finished_items) {
     temp_folder folder;
-    job_profile job;
-    job.tables = {"DEPARTMENTS", "ORDER_LINES"};
-    job.dest = folder.file(std::string("aborted.") + extensions[GetParam()]);
-    job.format_version = GetParam();
+    const job_profile job = demo_job(folder.file("aborted.xls"), 1, {"DEPARTMENTS", "ORDER_LINES"});
     job.write(folder.file("job.spr"));
-    cli_options options;
-    options.environment["OCIEMU_FAIL_AFTER_ROWS"] = "250";
-    const cli_result result = run_cli({"--abort-on-error", folder.file("job.spr")}, options);
+    const cli_result result =
+        run_cli({"--abort-on-error", folder.file("job.spr")}, losing_the_connection_after_250_rows());
     EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
     EXPECT_NE(result.err.find("ORA-03113"), std::string::npos) << result.err;
-    if (GetParam() == 2) {
-        EXPECT_FALSE(std::filesystem::exists(job.dest)) << "an aborted .xlsx run left a workbook";
-        EXPECT_NE(result.err.find("no workbook was written"), std::string::npos) << result.err;
-    } else {
-        // a stopped .xls run keeps what it converted, in a complete, readable workbook
-        EXPECT_NE(result.err.find(job.dest + " holds the items converted before the stop."), std::string::npos)
-            << result.err;
-        const auto sheets = read_workbook(job.dest);
-        ASSERT_GE(sheets.size(), 1u);
-        EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
-        EXPECT_EQ(sheets[0].rows.size(), 8u);
-        // the table the stop cut short is left out, as a stopped .xls run keeps only finished items
-        EXPECT_EQ(sheets.size(), 1u);
-    }
-    EXPECT_TRUE(stray_files(folder.path(), {"job.spr", "aborted." + std::string(extensions[GetParam()])}).empty());
+    EXPECT_NE(result.err.find("The conversion did not complete; " + job.dest +
+                              " holds the items converted before the stop."),
+              std::string::npos)
+        << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "aborted.xls"}), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(formats, lost_connection, ::testing::Values(0, 1, 2));
+// With a round trip of ten minutes the run could only end this way through the client's
+// break: a stop that waited for the round trip would meet the harness's five-minute kill.
+TEST(stopped_run, ctrl_c_while_logging_on_ends_the_call_under_way_and_changes_nothing) {
+    temp_folder folder;
+    const std::string dest = folder.file("kept.xlsx"), log = folder.file("run.log");
+    write_file(dest, "earlier workbook");
+    demo_job(dest, 2, {"DEPARTMENTS"}).write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["OCIEMU_RTT_US"] = "600000000";
+    options.signal_when = [&] { return read_file(log).find("Connecting to Oracle data source") != std::string::npos; };
+    const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_NE((result.out + result.err).find("Stopped before the conversion began; nothing was changed."),
+              std::string::npos)
+        << result.out << result.err;
+    EXPECT_NE(read_file(log).find("Breaking off the call to the server"), std::string::npos);
+    EXPECT_EQ(read_file(dest), "earlier workbook");
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "kept.xlsx", "run.log"}), std::vector<std::string>{});
+}
+
+// An .xls run keeps the items it finished; the table under way is left out.
+TEST(stopped_run, sigterm_mid_table_leaves_no_temporary_file_and_no_unfinished_item) {
+    temp_folder folder, data;
+    make_database(data.path(), "STOP",  // 30 batches of rows: the stop lands while they are read
+                  "CREATE TABLE MANY_ROWS (ID NUMBER(9));\n"
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000)\n"
+                  "INSERT INTO MANY_ROWS SELECT i FROM n;\n");
+    const std::string log = folder.file("run.log");
+    job_profile job = demo_job(folder.file("stopped.xls"), 1, {"DEPARTMENTS", "MANY_ROWS"});
+    job.src = "STOP";
+    job.write(folder.file("job.spr"));
+    cli_options options;
+    options.environment = {{"OCIEMU_DATA", data.path().string()}, {"OCIEMU_RTT_US", "100000"}};
+    options.signal_number = SIGTERM;
+    options.signal_when = [&] { return read_file(log).find("Converting table MANY_ROWS") != std::string::npos; };
+    const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_NE(result.out.find("Stopping at the next row..."), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Table 'MANY_ROWS' is not complete: "), std::string::npos) << result.out;
+    // the stop lands while MANY_ROWS is opened (the break ends that call) or while its rows are read
+    EXPECT_TRUE(result.err.find(" of 30000 records written; the run was stopped; the sheet is left out") !=
+                    std::string::npos ||
+                result.err.find("0 records written; the run was stopped before its rows were read") !=
+                    std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("The conversion did not complete (interrupted); " + job.dest), std::string::npos)
+        << result.err;
+    const auto sheets = read_workbook(job.dest);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
+    EXPECT_EQ(sheets[0].rows.size(), 8u);
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "stopped.xls", "run.log"}), std::vector<std::string>{});
+}
