@@ -84,7 +84,6 @@ int main(int argc, char** argv) {
     double seconds = 0;
     try {
         ora_engine engine({OCIEMU_LIBRARY});
-        engine.set_indexes_off(true);  // as the conversion run opens tables
         auto database = engine.open_db("BENCH", "bench", "bench");
         database->get_tables();
         const unsigned long long before = round_trips();

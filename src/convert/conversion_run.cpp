@@ -166,7 +166,7 @@ udb_schema xls_converter::destination_schema(const udb_recordset& source, std::s
         if (type == VT_DATE && (dates_to_strings || format_version == format_excel_50)) type = VT_BSTR;
         if (is_binary_type(type)) type = VT_BSTR;
         TK_LOG(1, "Orig type=%d, new type=%d", static_cast<int>(field.vartype), static_cast<int>(type));
-        schema.add(t_ftd(field.size, std::move(name), type, field.b_not_null, false, {}, field.reserved,
+        schema.add(t_ftd(field.size, std::move(name), type, field.b_not_null, false, field.reserved,
                          field.type_name));
     }
     return schema;
@@ -491,7 +491,6 @@ void sprandel_convertor::operator()() {
     TK_LOG(3, "Conversion started on %s\n", local_time_text().c_str());
     try {
         TK_ASSERT(database != nullptr);
-        oracle_engine().set_indexes_off(true);
         oracle_engine().set_binary_values_off(true);  // they are shown as "<Binary Field>"
         table_count = static_cast<int>(tables.size());
         TK_LOG(3, "Converting database %s (%d tables)", src.c_str(), table_count.load());

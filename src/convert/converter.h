@@ -70,7 +70,6 @@ public:
     std::atomic<int> items_converted{0};  // items whose every row was read (failed rows are listed)
     run_error_list errors;               // the run's result for the console's list or the finish page
     int max_columns = 255;
-    bool xlsx_option = false;
     bool b_splitted = false;  // the current item's rows went on in part workbooks
 
 private:

@@ -53,9 +53,6 @@ public:
     // (OWNER.TABLE names).
     bool owned_by_user() const noexcept { return owned_by_user_; }
     void set_owned_by_user(bool on) noexcept { owned_by_user_ = on; }
-    // Set by the conversion run before it opens tables: tables then do not read their indexes.
-    bool indexes_off() const noexcept { return indexes_off_; }
-    void set_indexes_off(bool on) noexcept { indexes_off_ = on; }
     // Set by the conversion run, which shows every binary value as a placeholder: BLOB and
     // LONG RAW columns then fetch only whether a value is there, and a value arrives as an
     // empty byte array.
@@ -93,7 +90,6 @@ public:
 
 private:
     bool owned_by_user_ = true;
-    bool indexes_off_ = false;
     bool binary_values_off_ = false;
     std::unique_ptr<oci_calls> calls_;
 };

@@ -2,39 +2,24 @@
 #include "oracle/ora_table.h"
 
 #include "oracle/ora_database.h"
-#include "oracle/oci_calls.h"
 #include "oracle/ora_engine.h"
-#include "oracle/ora_stmt.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-namespace {
-
-// Catalogue defaults keep the blanks and line ends of the DDL that declared them.
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view blanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
-
-ora_table::ora_table(ora_database& database, const std::string& name, int mode)
-    : ora_query_results(name, std::string()), database_(database), mode_(mode) {
+ora_table::ora_table(ora_database& database, const std::string& name, int)
+    : ora_query_results(name, std::string()), database_(database) {
     TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
     init_schema();
     if (schema_.empty()) {
         TK_LOG(1, "Empty table");
         return;
     }
-    init_indexes(mode);
     records_count_ = ora_engine::instance().get_records_cnt(name_);
     TK_LOG(1, "Got %lld records", static_cast<long long>(records_count_));
 }
 
-ora_table::ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode)
-    : ora_query_results(name, sql), database_(database), mode_(mode) {
+ora_table::ora_table(ora_database& database, const std::string& name, const std::string& sql, int)
+    : ora_query_results(name, sql), database_(database) {
     TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
     init_schema();
     if (schema_.empty()) {
@@ -66,16 +51,9 @@ void ora_table::init_schema() {
 std::int32_t ora_table::get_columns_cnt() {
     TK_LOG(2, "ora_table::get_columns_cnt");
     ora_engine& engine = ora_engine::instance();
-    oci_calls& calls = oci_calls::instance();
-    const std::string sql = "SELECT COUNT(*) FROM " + engine.get_columns_view() + " WHERE " +
-                            engine.get_table_condition(name_);
-    TK_LOG(1, "Query=%s", sql.c_str());
-    ora_stmt statement;
-    calls.prepare(statement.get(), sql);
-    sb4 count = 0;
-    calls.define(statement.get(), 1, &count, sizeof count, SQLT_INT, nullptr, nullptr);
-    TK_ASSERT(calls.execute(statement.get(), 1, OCI_DEFAULT) != OCI_NO_DATA);
-    return count;
+    // A table has at most 1000 columns: the count always fits.
+    return static_cast<std::int32_t>(engine.select_number("SELECT COUNT(*) FROM " + engine.get_columns_view() +
+                                                          " WHERE " + engine.get_table_condition(name_)));
 }
 
 std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
@@ -114,16 +92,15 @@ std::string ora_table::get_safe_select_query(std::int32_t& column_count) {
     return "SELECT " + select_list + " FROM " + engine.get_safe_name(name_);
 }
 
-// Defaults, national sizes in characters, and LONG marks, from the catalogue.
+// National sizes in characters, and LONG marks, from the catalogue.
 void ora_table::apply_catalogue_details() {
     ora_engine& engine = ora_engine::instance();
-    ora_query_results details(3, "select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from " + engine.get_columns_view() +
+    ora_query_results details(2, "select COLUMN_NAME, DATA_TYPE from " + engine.get_columns_view() +
                                      " where " + engine.get_table_condition(name_));
     for (std::size_t rows = 0; rows < schema_.size() && !details.is_eof(); ++rows) {
         const udb_record* row = details.get_item();
         if (row == nullptr) break;
-        const std::string column = (*row)[0].to_string(), data_default = (*row)[1].to_string(),
-                          type = (*row)[2].to_string();
+        const std::string column = (*row)[0].to_string(), type = (*row)[1].to_string();
         TK_LOG(1, "Got field '%s'", column.c_str());
         const std::int32_t index = schema_.get_field_idx(column);
         if (index < 0) {
@@ -132,11 +109,6 @@ void ora_table::apply_catalogue_details() {
         }
         t_ftd& descriptor = schema_[static_cast<std::size_t>(index)];
         TK_LOG(1, "field size=%u", descriptor.size);
-        if (!data_default.empty()) {
-            TK_LOG(1, "Got default string: %s (eye=%d, type=%d)", data_default.c_str(), index, descriptor.vartype);
-            descriptor.def_value = get_def_value(descriptor.vartype, data_default);
-            TK_LOG(1, "Got default variant: %s", descriptor.def_value.to_string().c_str());
-        }
         if (type.starts_with("NVARCHAR2") || type.starts_with("NCHAR")) {
             // National sizes arrive in bytes of a two-byte character set; users count characters.
             TK_LOG(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", index);
@@ -150,30 +122,6 @@ void ora_table::apply_catalogue_details() {
             descriptor.type_name = "LONG";
         }
     }
-}
-
-ole_variant ora_table::get_def_value(vartype type, std::string_view text) {
-    TK_LOG(2, "ora_table::get_def_value(type=0x%08X, src=%.*s)", type, static_cast<int>(text.size()), text.data());
-    text = trimmed(text);
-    const bool quoted = text.size() > 1 && text.front() == '\'' && text.back() == '\'';
-    if (quoted) {
-        text = text.substr(1, text.size() - 2);
-        TK_LOG(1, "After removing quotes: %.*s", static_cast<int>(text.size()), text.data());
-    }
-    if (type == VT_BSTR && !quoted) {
-        TK_LOG(1, "Incorrect/empty/null default value for VT_BSTR");
-        return {};
-    }
-    if (type == VT_DATE) return {};
-    std::string value_text(text);
-    replace_all(value_text, "''", "'");
-    ole_variant value;
-    try {
-        value.from_string(value_text, type);
-    } catch (const tk_exception&) {
-        return {};  // a default of a type text cannot become (a binary column's) is no default
-    }
-    return value;
 }
 
 bool ora_table::is_eof() {

@@ -11,8 +11,7 @@ class ora_database;
 
 class ora_table : public ora_query_results {
 public:
-    // Over a table: the SELECT keeps every readable column; defaults and sizes come from
-    // the catalogue.
+    // Over a table: the SELECT keeps every readable column; sizes come from the catalogue.
     ora_table(ora_database& database, const std::string& name, int mode);
     // Over a query: the query's own columns.
     ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode);
@@ -20,10 +19,6 @@ public:
 
     bool is_eof() override;
     void next() override;
-
-    // The default a column declares, as a value of the column's tag: quoted text loses its
-    // quotes; server expressions (SYSDATE, function calls) and anything unreadable give none.
-    static ole_variant get_def_value(vartype type, std::string_view text);
 
     // The SELECT that reads the table; lowers column_count by each column left out.
     std::string get_safe_select_query(std::int32_t& column_count);
@@ -33,14 +28,8 @@ private:
     void init_schema();
     std::int32_t get_columns_cnt();
     void apply_catalogue_details();
-    // The primary key and the other indexes into the index list, unless the mode or the
-    // engine switches index reading off.
-    void init_indexes(int mode);
-    std::string read_primary_key();  // the key's name, empty when there is none
-    void read_indexes(const std::string& primary_key);
 
     std::int64_t position_ = 0;
     ora_database& database_;
-    int mode_;
     std::string select_text_;
 };

@@ -105,7 +105,7 @@ std::unique_ptr<t_ftd> ora_type::get_ftd() const {
     const vartype type = get_vartype();
     TK_LOG(1, "Got field '%s', type=%d, vartype=%d, lenght=%d, nullable=%d", name_.c_str(), ctype_, type, size_,
            nullable_ ? 1 : 0);
-    return std::make_unique<t_ftd>(static_cast<std::uint32_t>(size_), name_, type, !nullable_, false, ole_variant(),
+    return std::make_unique<t_ftd>(static_cast<std::uint32_t>(size_), name_, type, !nullable_, false,
                                    type == VT_DATE ? 1u : 0u);
 }
 
@@ -184,7 +184,7 @@ std::unique_ptr<t_ftd> ora_number::get_ftd() const {
         refined_ == VT_DECIMAL ? ftd_decimal_reserved(static_cast<unsigned>(precision_), static_cast<unsigned>(scale_))
                                : 0u;
     return std::make_unique<t_ftd>(static_cast<std::uint32_t>(size_), name_, refined_, !nullable_, false,
-                                   ole_variant(), reserved);
+                                   reserved);
 }
 
 void ora_number::define(OCIStmt* statement, ub4 position) {

@@ -34,26 +34,24 @@ void trace_descriptor(const char* constructor, const t_ftd& descriptor) {
 
 }  // namespace
 
-t_ftd::t_ftd(const udb_field& field, ole_variant default_value, std::uint32_t reserved_word)
+t_ftd::t_ftd(const udb_field& field, std::uint32_t reserved_word)
     : size(static_cast<std::uint32_t>(field.size())),
       name(field.name()),
       vartype(field.get_type()),
       b_auto_increment(field.is_auto_increment()),
       b_not_null(field.is_not_null()),
-      def_value(std::move(default_value)),
       reserved(reserved_word) {
     trace_descriptor("t_ftd::ctor1", *this);
 }
 
 t_ftd::t_ftd(std::uint32_t size_value, std::string name_value, ::vartype type, bool not_null, bool auto_increment,
-             ole_variant default_value, std::uint32_t reserved_word, std::string type_name_value)
+             std::uint32_t reserved_word, std::string type_name_value)
     : size(size_value),
       name(std::move(name_value)),
       vartype(type),
       type_name(std::move(type_name_value)),
       b_auto_increment(auto_increment),
       b_not_null(not_null),
-      def_value(std::move(default_value)),
       reserved(reserved_word) {
     trace_descriptor("t_ftd::ctor2", *this);
 }

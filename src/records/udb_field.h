@@ -50,13 +50,12 @@ private:
 
 // A column descriptor: a plain structure, every part public.
 struct t_ftd {
-    // An empty descriptor: size 0, no name, VT_EMPTY, flags false, no default, reserved 0.
+    // An empty descriptor: size 0, no name, VT_EMPTY, flags false, reserved 0.
     t_ftd() = default;
     // From a field: its size, name, flags and tag; type_name empty.
-    t_ftd(const udb_field& field, ole_variant default_value = {}, std::uint32_t reserved = 0);
+    t_ftd(const udb_field& field, std::uint32_t reserved = 0);
     t_ftd(std::uint32_t size, std::string name, ::vartype type, bool not_null = false,
-          bool auto_increment = false, ole_variant default_value = {},
-          std::uint32_t reserved = 0, std::string type_name = {});
+          bool auto_increment = false, std::uint32_t reserved = 0, std::string type_name = {});
 
     std::uint32_t size = 0;        // bytes or characters, as the source reports it
     std::string name;
@@ -64,7 +63,6 @@ struct t_ftd {
     std::string type_name;         // the source's own type text where a writer needs it ("LONG")
     bool b_auto_increment = false; // counter column
     bool b_not_null = false;       // NOT NULL column
-    ole_variant def_value;         // VT_EMPTY when there is no default
     // Type detail: 1 for a date column from Oracle; (precision << 8) | scale for a decimal
     // column; otherwise 0.
     std::uint32_t reserved = 0;

@@ -18,16 +18,3 @@ bool udb_recordset::is_eof() { return true; }
 bool udb_recordset::is_query() const { return !query_text_.empty(); }
 void udb_recordset::next() {}
 void udb_recordset::move_first() {}
-
-void udb_recordset::add_index(const udb_index& index) {
-    TK_LOG(2, "udb_recordset::add_index(%s)", index.name.c_str());
-    if (!indexes_.is_acceptable_name(index.name)) {
-        TK_LOG(3, "Index '%s' cannot be processed", index.name.c_str());
-        return;
-    }
-    if (primary_key_position_ == -1 && (index.b_primary || index.b_unique)) {
-        TK_LOG(1, "Store primary/unique key");
-        primary_key_position_ = static_cast<std::int32_t>(indexes_.size());
-    }
-    indexes_.push_back(index);
-}

@@ -35,27 +35,18 @@ public:
     // Called once before the first is_eof of a read; the base does nothing.
     virtual void move_first();
 
-    // Adds an index unless one of that name is already there (logged, then ignored); the
-    // first primary or unique index becomes the key.
-    void add_index(const udb_index& index);
-
     const std::string& name() const noexcept { return name_; }
     const std::string& query_text() const noexcept { return query_text_; }
     udb_schema& schema() noexcept { return schema_; }
     const udb_schema& schema() const noexcept { return schema_; }
-    const udb_indexes& indexes() const noexcept { return indexes_; }
     // Number of rows, as the concrete class counts it when opened (0 until then).
     // 64-bit: a table may hold more rows than a 4-byte integer counts.
     std::int64_t records_count() const noexcept { return records_count_; }
     void set_records_count(std::int64_t count) noexcept { records_count_ = count; }
-    // Position in indexes() of the first primary or unique index, or -1.
-    std::int32_t primary_key_position() const noexcept { return primary_key_position_; }
 
 protected:
     std::string query_text_;
     std::string name_;
     udb_schema schema_;
-    udb_indexes indexes_;
     std::int64_t records_count_ = 0;
-    std::int32_t primary_key_position_ = -1;
 };

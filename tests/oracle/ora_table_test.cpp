@@ -109,29 +109,6 @@ TEST(table_names, a_table_whose_name_holds_quotes_is_still_read) {
     EXPECT_EQ(rows[1][1].get_text(), "y");
 }
 
-namespace {
-
-const std::vector<std::string> indexed_schema{
-    "CREATE TABLE ORDERS (ID NUMBER(8) PRIMARY KEY, CODE VARCHAR2(10), CUSTOMER NUMBER(8), PLACED DATE)",
-    "CREATE UNIQUE INDEX ORDERS_CODE ON ORDERS (CODE)",
-    "CREATE INDEX ORDERS_CUSTOMER_DATE ON ORDERS (CUSTOMER, PLACED)",
-    "INSERT INTO ORDERS VALUES (1, 'A', 7, '2020-01-01 00:00:00')",
-};
-
-}  // namespace
-
-TEST(table_indexes, the_run_switch_and_the_mode_bits_turn_index_reading_off) {
-    emulator_database database("NOINDEXDB", indexed_schema);
-    emulator_session session("NOINDEXDB");
-    session.database().get_tables();
-    const auto by_mode = session.database().get_table("ORDERS", 0x61);
-    EXPECT_TRUE(by_mode->indexes().empty());
-    session.engine().set_indexes_off(true);
-    const auto by_switch = session.database().get_table("ORDERS", 1);
-    EXPECT_TRUE(by_switch->indexes().empty());
-    EXPECT_EQ(by_switch->records_count(), 1);
-}
-
 TEST(table_rows, rows_arrive_in_prefetched_batches_not_one_round_trip_each) {
     emulator_database database("BATCHDB", {
         "CREATE TABLE MANY (ID NUMBER(8), NAME VARCHAR2(20))",
@@ -139,7 +116,6 @@ TEST(table_rows, rows_arrive_in_prefetched_batches_not_one_round_trip_each) {
         "INSERT INTO MANY SELECT I, 'row ' || I FROM N",
     });
     emulator_session session("BATCHDB");
-    session.engine().set_indexes_off(true);
     session.database().get_tables();
     const unsigned long long before = emulator_round_trips();
     const auto table = session.database().get_table("MANY", 1);
