@@ -11,10 +11,6 @@ struct udb_index {
     bool b_primary = false;  // a primary key has both flags set
     std::vector<std::string> fields;  // column names in index order
 
-    // True when the index's first columns are these names in this order (case ignored).
-    bool starts_with_fields(const std::vector<std::string>& names) const;
-    // True when one of the index's columns has that name (case ignored).
-    bool has_field(std::string_view name) const;
 };
 
 // Names are compared ignoring case throughout.

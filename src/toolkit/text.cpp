@@ -46,8 +46,6 @@ std::size_t decode_utf8(std::string_view text, std::size_t pos, char32_t& out) n
 // tables of the Unicode Character Database, so every script folds.
 char32_t lower_of(char32_t c) noexcept { return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT)); }
 
-char32_t upper_of(char32_t c) noexcept { return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c))); }
-
 template <class Map>
 std::string map_case(std::string_view text, Map map) {
     std::string out;
@@ -213,8 +211,6 @@ std::string join(std::span<const std::string> pieces, char separator) {
     }
     return out;
 }
-
-std::string to_upper(std::string_view text) { return map_case(text, upper_of); }
 
 std::string fold_case(std::string_view text) { return map_case(text, lower_of); }
 

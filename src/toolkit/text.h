@@ -39,9 +39,8 @@ std::string& replace_all(std::string& text, std::string_view what, std::string_v
 std::vector<std::string> split(std::string_view text, char separator);  // empty pieces kept
 std::string join(std::span<const std::string> pieces, char separator);
 
-// Unicode simple case mapping (one code point to one) in every script: to_upper maps to
-// upper case, fold_case folds for comparison. Invalid UTF-8 is passed through byte for byte.
-std::string to_upper(std::string_view text);
+// Unicode simple case folding (one code point to one) in every script, for comparison.
+// Invalid UTF-8 is passed through byte for byte.
 std::string fold_case(std::string_view text);
 bool iequals(std::string_view a, std::string_view b);
 // Strict weak order of fold_case(a) < fold_case(b), for maps keyed by names.

@@ -28,12 +28,6 @@ std::uint64_t magnitude_of(std::int64_t value) {
 
 }  // namespace
 
-bool currency_from_string(std::string_view text, ole_currency& out) noexcept {
-    ole_decimal value;
-    if (!decimal_from_string(text, value)) return false;
-    return currency_from_decimal(value, out);
-}
-
 std::string currency_to_string(ole_currency value) {
     ole_decimal decimal;
     currency_to_decimal(value, decimal);
@@ -52,11 +46,6 @@ bool currency_from_double(double value, ole_currency& out) noexcept {
 
 double currency_to_double(ole_currency value) noexcept {
     return static_cast<double>(value.value) / static_cast<double>(ole_currency_scale);
-}
-
-bool currency_to_int64(ole_currency value, std::int64_t& out) noexcept {
-    const u128 magnitude = divide_rounding_half_even(magnitude_of(value.value), ole_currency_scale);
-    return to_int64(magnitude, value.value < 0, out);
 }
 
 bool currency_from_int64(std::int64_t value, ole_currency& out) noexcept {

@@ -7,10 +7,6 @@
 
 #include "values/ole_types.h"
 
-// Reads a number as decimal_from_string does and rounds it half to even to four fraction
-// digits; false, leaving out unchanged, when it is not a number or out of CY's range.
-bool currency_from_string(std::string_view text, ole_currency& out) noexcept;
-
 // Plain decimal text with "." as the point and no trailing fraction zeros ("12.3456", "-0.5").
 std::string currency_to_string(ole_currency value);
 
@@ -18,9 +14,7 @@ std::string currency_to_string(ole_currency value);
 bool currency_from_double(double value, ole_currency& out) noexcept;
 double currency_to_double(ole_currency value) noexcept;
 
-// CY and 64-bit integers: a CY becomes the integer nearest to it (half to even), an integer
-// becomes the same amount of currency; false when the amount does not fit.
-bool currency_to_int64(ole_currency value, std::int64_t& out) noexcept;
+// A 64-bit integer becomes the same amount of currency; false when it does not fit.
 bool currency_from_int64(std::int64_t value, ole_currency& out) noexcept;
 
 bool currency_to_decimal(ole_currency value, ole_decimal& out) noexcept;

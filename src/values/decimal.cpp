@@ -142,16 +142,6 @@ bool decimal_round_to_integer(const ole_decimal& value, u128& magnitude) noexcep
     return true;
 }
 
-bool decimal_to_int64(const ole_decimal& value, std::int64_t& out) noexcept {
-    u128 magnitude = 0;
-    decimal_round_to_integer(value, magnitude);
-    const u128 limit = static_cast<u128>(INT64_MAX) + (value.sign != 0 ? 1 : 0);
-    if (magnitude > limit) return false;
-    const auto low = static_cast<std::uint64_t>(magnitude);
-    out = value.sign != 0 ? static_cast<std::int64_t>(0 - low) : static_cast<std::int64_t>(low);
-    return true;
-}
-
 double decimal_to_double(const ole_decimal& value) noexcept {
     // from_chars rounds correctly and ignores the process locale.
     char buffer[64];

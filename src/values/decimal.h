@@ -20,9 +20,6 @@ std::string decimal_to_string(const ole_decimal& value);
 ole_decimal decimal_from_int64(std::int64_t value) noexcept;
 ole_decimal decimal_from_uint64(std::uint64_t value) noexcept;
 
-// The value rounded half to even to an integer; false when it does not fit.
-bool decimal_to_int64(const ole_decimal& value, std::int64_t& out) noexcept;
-
 // The double nearest to the value.
 double decimal_to_double(const ole_decimal& value) noexcept;
 // The double's 15 significant digits (7 when from_single), as the platform converts; false

@@ -24,9 +24,8 @@ TEST(cell_names, columns_roll_over_after_z_and_end_at_xfd) {
 namespace {
 
 std::string number(double value) {
-    std::string text;
-    append_number(text, value);
-    return text;
+    char digits[32];
+    return std::string(number_text(digits, value));
 }
 
 }  // namespace

@@ -29,12 +29,11 @@ std::string cell_name(std::uint32_t row, std::uint32_t column) {
     return column_letters(column) + std::to_string(row + 1ull);
 }
 
-void append_number(std::string& out, double value) {
+std::string_view number_text(char (&digits)[32], double value) {
     TK_ASSERT(std::isfinite(value));
-    char digits[32];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     TK_ASSERT(result.ec == std::errc());
-    out.append(digits, result.ptr);
+    return {digits, static_cast<std::size_t>(result.ptr - digits)};
 }
 
 }  // namespace SimpleXlsx

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace SimpleXlsx {
 
@@ -18,7 +19,8 @@ std::string column_letters(std::uint32_t column);
 // "A1" style name of a 0-based row and column.
 std::string cell_name(std::uint32_t row, std::uint32_t column);
 
-// Appends the shortest decimal text that reads back as exactly value. value must be finite.
-void append_number(std::string& out, double value);
+// The shortest decimal text that reads back as exactly value, written into digits without
+// allocating. value must be finite (the cell rules turn NaN and infinities into text).
+std::string_view number_text(char (&digits)[32], double value);
 
 }  // namespace SimpleXlsx

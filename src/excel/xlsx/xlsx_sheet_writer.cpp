@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "excel/xlsx/shared_strings.h"
+#include "excel/xlsx/xlsx_cell_values.h"
 #include "excel/xlsx/xlsx_error.h"
 #include "excel/xlsx/xlsx_styles.h"
 #include "excel/xlsx/zip_package.h"
@@ -48,12 +49,6 @@ std::size_t display_characters(std::string_view text) {
         characters += (byte >= 0xE3 && byte <= 0xED) || byte >= 0xF0 ? 2 : 1;
     }
     return characters;
-}
-
-// The shortest text that reads back as value, without allocating.
-std::string_view number_text(char (&digits)[32], double value) {
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return {digits, static_cast<std::size_t>(result.ptr - digits)};
 }
 
 // The s attributes below name positions of the styles part's cell-format list.
