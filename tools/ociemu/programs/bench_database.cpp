@@ -7,9 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "partial_database.h"
 #include "wide_rows.h"
 
 namespace {
@@ -119,24 +119,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ociemu_bench_db OUTPUT.db ROWS [wide|pooled]\n");
         return 2;
     }
-    const std::filesystem::path output = argv[1];
-    const std::filesystem::path partial = output.string() + ".partial";
-    std::error_code ignored;
-    std::filesystem::remove(partial, ignored);
-    sqlite3* db = nullptr;
-    bool ok = check(db, sqlite3_open(partial.c_str(), &db), "create database") &&
-              check(db, sqlite3_exec(db, kind.empty() ? schema : wide_schema, nullptr, nullptr, nullptr),
-                    "create schema") &&
-              check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin") &&
-              (kind.empty() ? insert_rows(db, rows) : insert_wide_rows(db, rows, kind == "pooled")) &&
-              check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
-    if (sqlite3_close(db) != SQLITE_OK) ok = false;
-    std::error_code error;
-    if (ok) std::filesystem::rename(partial, output, error);
-    if (!ok || error) {
-        if (error) std::fprintf(stderr, "ociemu_bench_db: cannot rename to %s: %s\n", output.c_str(), error.message().c_str());
-        std::filesystem::remove(partial, ignored);
-        return 1;
-    }
-    return 0;
+    partial_database database("ociemu_bench_db", argv[1]);
+    sqlite3* db = database.open();
+    if (db == nullptr) return 1;
+    const bool ok = check(db, sqlite3_exec(db, kind.empty() ? schema : wide_schema, nullptr, nullptr, nullptr),
+                          "create schema") &&
+                    check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin") &&
+                    (kind.empty() ? insert_rows(db, rows) : insert_wide_rows(db, rows, kind == "pooled")) &&
+                    check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
+    return database.finish(ok);
 }
