@@ -1,11 +1,9 @@
-// The run over a scripted source: its error list and an internal error; cell text rules
-// and part names.
+// The run over a scripted source: an internal error; cell text rules and part names.
 #include "convert/conversion_run.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
@@ -16,43 +14,31 @@
 
 namespace {
 
-// Rows of one number as a script says: some rows hold a value that cannot be converted, the
-// source may stop answering before a row, or every row may fail inside (an internal error).
-struct row_script {
-    int rows = 2;
-    std::set<int> bad_rows = {};  // 1-based
-    int lost_before = 0;     // 1-based; 0: never
-    bool internal = false;
-};
-
+// Two rows of one number; with `internal`, every row fails inside (an internal error).
 class scripted_rows : public udb_recordset {
 public:
-    explicit scripted_rows(row_script script) : udb_recordset("T", false), script_(std::move(script)) {
+    explicit scripted_rows(bool internal) : udb_recordset("T", false), internal_(internal) {
         schema_.add(t_ftd(4, "ID", VT_I4));
-        records_count_ = script_.rows;
+        records_count_ = 2;
         row_.add_field("ID", 4, ole_variant(7));
     }
     void append_record(udb_record&) override {}
-    bool is_eof() override {
-        if (position_ + 1 == script_.lost_before) throw tk_exception("the source is gone", tk_level_serious);
-        return position_ >= script_.rows;
-    }
+    bool is_eof() override { return position_ >= 2; }
     udb_record* get_item() override {
-        if (script_.internal) TK_FAIL();
-        if (script_.bad_rows.count(position_ + 1) != 0) throw tk_exception("a bad value", tk_level_recoverable);
+        if (internal_) TK_FAIL();
         return &row_;
     }
     void next() override { ++position_; }
 
 private:
-    row_script script_;
+    bool internal_;
     int position_ = 0;
     udb_record row_;
 };
 
 class scripted_source : public udb_database {
 public:
-    explicit scripted_source(std::map<std::string, row_script> scripts)
+    explicit scripted_source(std::map<std::string, bool> scripts)
         : udb_database("source", 0, false), scripts_(std::move(scripts)) {
         for (const auto& [name, script] : scripts_) tables_.push_back(name);
     }
@@ -66,7 +52,7 @@ public:
     bool test_query(const std::string&) override { return false; }
 
 private:
-    std::map<std::string, row_script> scripts_;
+    std::map<std::string, bool> scripts_;
 };
 
 }  // namespace
@@ -80,7 +66,7 @@ TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished
     converter.dest = folder.file("out.xls");
     converter.format_version = xls_converter::format_excel_2000;
     converter.tables = {"A_GOOD", "B_BROKEN"};
-    scripted_source source({{"A_GOOD", {}}, {"B_BROKEN", {.internal = true}}});
+    scripted_source source({{"A_GOOD", false}, {"B_BROKEN", true}});
     EXPECT_THROW(converter.do_convert(source), tk_final_exception);
     EXPECT_TRUE(handler->had_internal_error());
     ASSERT_EQ(face.shown.size(), 1u);
@@ -90,43 +76,8 @@ TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished
         EXPECT_EQ(entry.path().filename(), "settings.conf") << "left behind";
 }
 
-// More row errors than the list keeps, from two tables: every one is still asked about and
-// counted, the first 20 are kept in order naming their table and record, and a table cut
-// short is listed with its counts.
-TEST(error_list, counts_every_error_of_every_table_and_keeps_the_first_20_in_order) {
-    temp_folder folder;
-    scripted_user_interface face;  // answers Continue to every row error
-    const auto handler = create_error_handler();
-    sprandel_convertor converter(folder.path() / "settings.conf");
-    converter.dest = folder.file("out.xlsx");
-    converter.format_version = xls_converter::format_excel_2010;
-    converter.tables = {"A_LOST", "B_BAD"};
-    std::set<int> first_25;
-    for (int row = 1; row <= 25; ++row) first_25.insert(row);
-    scripted_source source({{"A_LOST", {.rows = 4, .bad_rows = {2}, .lost_before = 4}},
-                            {"B_BAD", {.rows = 30, .bad_rows = first_25}}});
-    handler->collect_into(&converter.errors);  // as the run does before it converts
-    converter.do_convert(source);
-    handler->collect_into(nullptr);
-
-    EXPECT_EQ(face.shown.size(), 27u) << "every row error is asked about, past the list's limit too";
-    EXPECT_EQ(converter.errors.total(), 28u);
-    EXPECT_EQ(converter.errors.summary(), "28 errors during the run; the first 20 are listed:");
-    const std::vector<std::string> listed = converter.errors.listed();
-    ASSERT_EQ(listed.size(), 20u);
-    EXPECT_EQ(listed[0], "A_LOST, record #2: a bad value");
-    EXPECT_EQ(listed[1], "A_LOST, record #4: the source is gone");
-    EXPECT_EQ(listed[2], "A_LOST: not complete: 2 of 4 records written; the source stopped answering");
-    EXPECT_EQ(listed[3], "B_BAD, record #1: a bad value");
-    EXPECT_EQ(listed[19], "B_BAD, record #17: a bad value");
-    EXPECT_EQ(face.log_lines, (std::vector<std::string>{
-                                  "Table 'A_LOST' is not complete: 2 of 4 records written; the source stopped answering\n",
-                                  "Table 'B_BAD' is converted: 5 records written, 25 not (listed)\n"}));
-
-    run_error_list exactly_20;  // the limit itself is not yet "the first 20"
-    for (const std::string& text : listed) exactly_20.add(text);
-    EXPECT_EQ(exactly_20.summary(), "20 errors during the run:");
-}
+// The error list of a run: its limit, error_handling.every_row_error_is_asked_about_and_counted_past_the_lists_limit;
+// row and cut-table entries in order, run_formats_test, run_failures_test and fault_interruption_test.
 
 TEST(cell_text, line_breaks_become_line_feeds) {
     bool cut = true;

@@ -88,17 +88,26 @@ TEST_F(error_handling, continue_with_the_check_box_silences_the_rest_of_the_proc
                                         "DEPT, record #1: later item", "DEPT, record #1: serious"}));
 }
 
+TEST_F(error_handling, every_row_error_is_asked_about_and_counted_past_the_lists_limit) {
+    for (int row = 1; row <= 21; ++row) {
+        handler_->set_context("EMP", row);
+        handler_->handle(coded(0, 0, "bad"), false);
+    }
+    EXPECT_EQ(continue_dialogs().size(), 21u);
+    EXPECT_EQ(errors_.total(), 21u);
+    ASSERT_EQ(errors_.listed().size(), 20u);
+    EXPECT_EQ(errors_.listed().back(), "EMP, record #20: bad");
+    EXPECT_EQ(errors_.summary(), "21 errors during the run; the first 20 are listed:");
+    run_error_list exactly_20;  // the limit itself is not yet "the first 20"
+    for (const std::string& text : errors_.listed()) exactly_20.add(text);
+    EXPECT_EQ(exactly_20.summary(), "20 errors during the run:");
+}
+
 TEST_F(error_handling, serious_error_is_a_box_and_stops_unless_outermost) {
     handler_->set_context("EMP");
     EXPECT_THROW(handler_->handle(coded(0, 1, "cannot open"), false), tk_final_exception);
     EXPECT_NO_THROW(handler_->handle(coded(0, 1, "cannot open"), true));
     EXPECT_EQ(ui_.shown, (std::vector<std::string>{"error: EMP: cannot open", "error: EMP: cannot open"}));
-}
-
-TEST_F(error_handling, unknown_levels_are_row_errors) {
-    EXPECT_NO_THROW(handler_->handle(coded(0, 5, "odd"), false));
-    EXPECT_NO_THROW(handler_->handle(coded(0, -1, "odder"), false));
-    EXPECT_EQ(continue_dialogs().size(), 2u);
 }
 
 TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one) {

@@ -47,20 +47,18 @@ TEST_F(converter_settings, settings_survive_to_the_next_run) {
 TEST_F(converter_settings, missing_values_take_defaults_but_an_empty_port_stays_empty) {
     std::filesystem::create_directories(settings().parent_path());
     write_file(settings(), "[Sprandel]\nport=sz:\nsrc=sz:XE\n");
-    sprandel_convertor converter(settings());
-    EXPECT_EQ(converter.port, "");
-    EXPECT_EQ(converter.src, "XE");
-    EXPECT_EQ(converter.format_version, 1);
-    EXPECT_TRUE(converter.wrap_text);
-    EXPECT_FALSE(converter.serialize(false));  // not every value was there
-}
-
-TEST_F(converter_settings, missing_port_is_1521_and_a_foreign_engine_number_is_refused) {
-    std::filesystem::create_directories(settings().parent_path());
-    write_file(settings(), "[Sprandel]\nengine=dword:00000007\n");
-    sprandel_convertor converter(settings());
-    EXPECT_EQ(converter.port, "1521");
-    EXPECT_EQ(converter.format_version, 1);
+    {
+        sprandel_convertor converter(settings());
+        EXPECT_EQ(converter.port, "");
+        EXPECT_EQ(converter.src, "XE");
+        EXPECT_EQ(converter.format_version, 1);
+        EXPECT_TRUE(converter.wrap_text);
+        EXPECT_FALSE(converter.serialize(false));  // not every value was there
+    }
+    write_file(settings(), "[Sprandel]\nengine=dword:00000007\n");  // a foreign engine number
+    sprandel_convertor missing_port(settings());
+    EXPECT_EQ(missing_port.port, "1521");
+    EXPECT_EQ(missing_port.format_version, 1);
 }
 
 TEST_F(converter_settings, unwritable_settings_location_is_not_fatal) {

@@ -115,19 +115,16 @@ TEST(profile_reading, a_line_far_longer_than_4095_bytes_is_read_whole) {
     EXPECT_EQ(profile.get_value("Available Queries", "NEXT"), "select 2 from dual");
 }
 
-TEST(profile_multiline_values, survive_writing_and_reading_unchanged) {
-    const std::string query = "select ename,  \n       sal\r\n\n  from emp  \n where sal > 10\n";
+// Queries of many lines, blank and CR LF lines among them, round trip in
+// converter_profile.a_saved_job_loads_into_a_new_converter_unchanged.
+TEST(profile_multiline_values, further_lines_are_marked_so_that_a_leading_break_survives) {
     udb_profile written;
-    written.set_value("Available Queries", "Q", query);
     written.set_value("Available Queries", "R", "\nstarts with a line break");
-    written.set_value("Selected Tables", "Q", query);
     const std::string text = written.to_text();
     // each further line is marked by "=", so that files of the older form still read
     EXPECT_NE(text.find("R=\r\n=starts with a line break\r\n"), std::string::npos) << text;
     const udb_profile profile = read(text);
-    EXPECT_EQ(profile.get_value("Available Queries", "Q"), query);
     EXPECT_EQ(profile.get_value("Available Queries", "R"), "\nstarts with a line break");
-    EXPECT_EQ(profile.get_value("Selected Tables", "Q"), query);
     EXPECT_TRUE(profile.line_lists().empty());
     EXPECT_EQ(profile.to_text(), text);
 }
@@ -157,21 +154,16 @@ protected:
 
 }  // namespace
 
-TEST_F(profile_files, stored_file_is_private_reads_back_and_replaces_an_old_one_whole) {
+TEST_F(profile_files, stored_file_is_private_and_replaces_an_old_one_whole) {
     udb_profile written;
     written.set_value("Oracle settings", "password", "tiger");
-    written.set_value("Generic settings", "dest", "/data/Книга.xlsx");
     const std::string path = folder_.file("job.spr");
     ASSERT_TRUE(written.store(path));
     EXPECT_EQ(read_file(path), written.to_text());
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-
-    udb_profile profile;
-    ASSERT_TRUE(profile.load(path));
-    EXPECT_EQ(profile.get_value("Oracle settings", "password"), "tiger");
-    EXPECT_EQ(profile.get_value("Generic settings", "dest"), "/data/Книга.xlsx");
+    // read back by load(): converter_profile.a_saved_job_loads_into_a_new_converter_unchanged
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
     write_file(path, std::string(10'000, '#'));
     ::chmod(path.c_str(), 0644);

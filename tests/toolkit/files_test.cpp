@@ -1,4 +1,5 @@
-// File-name splitting, existence tests and the runs' temporary files.
+// File-name splitting and the runs' temporary files. (Existence tests: destination_check,
+// log_file_checks and bad_command_line.)
 #include "toolkit/files.h"
 
 #include <gtest/gtest.h>
@@ -11,47 +12,15 @@
 
 #include "../support/temp_folder.h"
 
-TEST(file_names, split_full_relative_and_hidden_paths_into_their_parts) {
-    const tk_file_name name("/dir/sub/name.ext");
-    EXPECT_EQ(name.drive, "");
-    EXPECT_EQ(name.dir, "/dir/sub/");
-    EXPECT_EQ(name.fname, "name");
-    EXPECT_EQ(name.ext, ".ext");
-    EXPECT_EQ(name.folder(), "/dir/sub/");
-    EXPECT_EQ(name.full_path(), "/dir/sub/name.ext");
+// The extension and folder of a destination: destination_check and part_workbooks.
+TEST(file_names, relative_and_hidden_paths_split_into_their_parts) {
     const tk_file_name relative("a/../b/report.tar.xls");
     EXPECT_EQ(relative.dir, std::filesystem::current_path().string() + "/b/");
     EXPECT_EQ(relative.fname, "report.tar");
     EXPECT_EQ(relative.ext, ".xls");
-    EXPECT_EQ(tk_file_name("/x/README").ext, "");
     EXPECT_EQ(tk_file_name("/x/.profile").fname, ".profile");
     EXPECT_EQ(tk_file_name("/x/.profile").ext, "");
     EXPECT_EQ(tk_file_name("/").dir, "/");
-}
-
-TEST(file_names, empty_path_is_the_program_with_an_empty_name) {
-    const tk_file_name self("");
-    const std::filesystem::path program = module_path();
-    EXPECT_EQ(self.dir, program.parent_path().string() + "/");
-    EXPECT_EQ(self.fname, "");
-    EXPECT_EQ(program.filename().string(), "files_test");
-}
-
-TEST(existence, files_and_folders_are_told_apart) {
-    temp_folder folder;
-    const std::string file = folder.file("data.txt");
-    write_file(file, "x");
-    EXPECT_TRUE(tk_is_file_exist(file));
-    EXPECT_TRUE(tk_is_file_exist(file, 1));
-    EXPECT_FALSE(tk_is_file_exist(folder.path().string()));
-    EXPECT_FALSE(tk_is_file_exist(folder.file("missing.txt")));
-    EXPECT_TRUE(tk_is_path_exist(folder.path().string()));
-    EXPECT_FALSE(tk_is_path_exist(file));
-    EXPECT_FALSE(tk_is_path_exist(folder.file("missing")));
-    EXPECT_TRUE(tk_is_path_exist(""));  // the program's own folder
-    // a running program cannot be opened for writing, even by root
-    EXPECT_TRUE(tk_is_file_exist(module_path()));
-    EXPECT_FALSE(tk_is_file_exist(module_path(), 1));
 }
 
 // Only plain files named by a run whose process is gone: never a live run's, never a

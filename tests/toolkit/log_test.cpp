@@ -1,10 +1,9 @@
-// The trace log: line format, first-message truncation, minimum level, long messages.
+// The trace log: first-message truncation, minimum level, long messages.
 // (Wide messages have no caller in the program and are not tested.)
 #include "toolkit/log.h"
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "../support/temp_folder.h"
@@ -39,15 +38,6 @@ int counted_argument() {
 }
 
 }  // namespace
-
-TEST_F(log_file, lines_have_a_time_prefix_and_end_with_cr_lf) {
-    TK_LOG(3, "Converting database %s (%d tables)", "DEMO", 5);
-    TK_LOG(1, "second");
-    const std::string time = "([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ";
-    EXPECT_TRUE(std::regex_match(read_file(path_), std::regex(time + "Converting database DEMO \\(5 tables\\)\r\n" +
-                                                                  time + "second\r\n")))
-        << read_file(path_);
-}
 
 TEST_F(log_file, first_message_empties_an_old_file_even_below_the_minimum_and_later_ones_append) {
     write_file(path_, "left over from the last run\r\n");

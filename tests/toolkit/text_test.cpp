@@ -1,4 +1,4 @@
-// UTF-8/UTF-16 conversion, blanks, replace, split/join, case folding, hex.
+// UTF-8/UTF-16 conversion, replace, split, case folding.
 #include "toolkit/text.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@ TEST(utf_conversion, round_trips_every_plane) {
     const std::u16string utf16 = to_unicode(utf8);
     EXPECT_EQ(utf16, (std::u16string{u'A', 0xE9, 0x416, 0x4E2D, 0xD83D, 0xDE00}));
     EXPECT_EQ(to_utf8(utf16), utf8);
+    // utf16_prefix at a pair: cell_text.limits_count_utf16_units_and_never_split_a_character
+    EXPECT_EQ(utf16_length(utf8), 6u);
     EXPECT_EQ(to_utf8(u""), "");
     EXPECT_EQ(to_unicode(""), u"");
 }
@@ -41,32 +43,15 @@ TEST(utf_conversion, invalid_utf8_is_an_error_naming_the_byte) {
     EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9"));
 }
 
-TEST(utf_conversion, lengths_count_utf16_units) {
-    EXPECT_EQ(utf16_length("abc"), 3u);
-    EXPECT_EQ(utf16_length("\xD0\x96\xE4\xB8\xAD"), 2u);
-    EXPECT_EQ(utf16_length("\xF0\x9F\x98\x80"), 2u);  // a surrogate pair
-    EXPECT_EQ(utf16_prefix("ab\xF0\x9F\x98\x80", 3), "ab");  // the pair does not fit
-    EXPECT_EQ(utf16_prefix("ab\xF0\x9F\x98\x80", 4), "ab\xF0\x9F\x98\x80");
-    EXPECT_EQ(utf16_prefix("\xD0\x96\xD0\x96", 1), "\xD0\x96");
-}
-
-TEST(string_helpers, trim_only_blanks_replace_never_in_inserted_text_split_keeps_empty_pieces) {
-    EXPECT_EQ(trim("  a b  "), "a b");
-    EXPECT_EQ(trim("    "), "");
-    EXPECT_EQ(trim("\ta\t"), "\ta\t");
-    EXPECT_EQ(trim(""), "");
+// trim: udb_profile_test's reading rules; tk_hex: ole_variant_text.renders_bytes_as_hexadecimal.
+TEST(string_helpers, replace_never_in_inserted_text_and_split_keeps_empty_pieces) {
     std::string text = "aba";
     EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");
     EXPECT_EQ(text, "aabaa");
-    std::string quotes = "O'Brien's";
-    EXPECT_EQ(replace_all(quotes, "'", "''"), "O''Brien''s");
     std::string any = "x";
     EXPECT_THROW(replace_all(any, "", "y"), tk_mail_assertion);
-    const auto pieces = split(",a,,b,", ',');
-    ASSERT_EQ(pieces, (std::vector<std::string>{"", "a", "", "b", ""}));
-    EXPECT_EQ(join(pieces, ','), ",a,,b,");
+    EXPECT_EQ(split(",a,,b,", ','), (std::vector<std::string>{"", "a", "", "b", ""}));
     EXPECT_EQ(split("", ','), std::vector<std::string>{""});
-    EXPECT_EQ(tk_hex(std::string_view("\x00\x1F\xAB\xFF", 4)), "001FABFF");
 }
 
 TEST(case_folding, folds_every_script) {

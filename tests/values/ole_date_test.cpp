@@ -9,7 +9,6 @@
 #include <string>
 
 #include "values/date_number.h"
-#include "values/ole_variant.h"
 
 #include "../support/record_helpers.h"
 
@@ -114,20 +113,8 @@ TEST(ole_date_printing, prints_canonical_forms_midnight_as_a_date_and_widens_two
     EXPECT_EQ(ole_date(make_time(100, 1, 1)).to_string(), "0100-01-01");
 }
 
-TEST(ole_date_printing, prints_pure_times_with_and_without_the_empty_date) {
-    const ole_date time("10:20:30.25");
-    EXPECT_EQ(time.to_string(), "0000-00-00 10:20:30.250");
-    EXPECT_EQ(ole_date("10:20:30").to_string(), "0000-00-00 10:20:30");
-}
-
-TEST(ole_date_variant, becomes_a_date_value_keeping_milliseconds) {
-    const ole_variant value = ole_date("2005-12-31 23:59:58.123").to_variant();
-    ASSERT_EQ(value.get_type(), VT_DATE);
-    EXPECT_EQ(value.get_date().milliseconds, 123);
-    EXPECT_TRUE(value.has_date_number());
-    EXPECT_EQ(value.to_string(), "2005-12-31 23:59:58.123");
-}
-
+// Pure times printed, and a date read into a value with its milliseconds and date number:
+// ole_variant_test.cpp.
 TEST(date_number, counts_days_from_the_last_day_of_1899) {
     double number = -1;
     ASSERT_TRUE(systemtime_to_date_number(make_time(1899, 12, 30), number));

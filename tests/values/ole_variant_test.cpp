@@ -138,7 +138,10 @@ TEST(ole_variant_from_string, reads_decimals_or_leaves_empty) {
 }
 
 TEST(ole_variant_from_string, reads_dates_and_booleans_by_word_or_number) {
-    EXPECT_EQ(read("2005-12-31 10:11:12.5", VT_DATE).to_string(), "2005-12-31 10:11:12.500");
+    const ole_variant date = read("2005-12-31 10:11:12.5", VT_DATE);
+    EXPECT_EQ(date.to_string(), "2005-12-31 10:11:12.500");
+    EXPECT_EQ(date.get_date().milliseconds, 500);
+    EXPECT_TRUE(date.has_date_number());
     EXPECT_EQ(read("not a date", VT_DATE).get_type(), VT_EMPTY);
     for (const char* yes : {"TRUE", "Yes", "2"}) EXPECT_TRUE(read(yes, VT_BOOL).get_bool()) << yes;
     for (const char* no : {"no", "False", "0", "maybe"}) EXPECT_FALSE(read(no, VT_BOOL).get_bool()) << no;
