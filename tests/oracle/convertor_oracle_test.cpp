@@ -110,6 +110,13 @@ TEST_F(conversion_run_in_process, do_not_show_again_answers_the_later_row_errors
     EXPECT_EQ(xlsx_test::dump_workbook(converter_.dest),
               (std::vector<std::string>{"sheet\tNOT_TEXT\t2\t2", "R\ts:ID\ts:T", "R\tn:1\ts:first",
                                         "sheet\tNOT_TEXT_EITHER\t1\t2", "R\ts:ID\ts:T"}));
+    // Rows answered without a question are still listed, each under its own table and record.
+    const auto& listed = converter_.errors.listed();
+    EXPECT_EQ(converter_.errors.total(), 2u);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_TRUE(listed[0].starts_with("NOT_TEXT, record #2: Cannot convert")) << listed[0];
+    EXPECT_TRUE(listed[1].starts_with("NOT_TEXT_EITHER, record #1: Cannot convert")) << listed[1];
+    EXPECT_EQ(converter_.errors.summary(), "2 errors during the run:");
 }
 
 TEST_F(conversion_run_in_process, continue_asks_again_and_abort_stops_the_run_leaving_no_package) {
