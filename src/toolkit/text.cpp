@@ -203,15 +203,6 @@ std::vector<std::string> split(std::string_view text, char separator) {
     }
 }
 
-std::string join(std::span<const std::string> pieces, char separator) {
-    std::string out;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        if (i != 0) out += separator;
-        out += pieces[i];
-    }
-    return out;
-}
-
 std::string fold_case(std::string_view text) { return map_case(text, lower_of); }
 
 bool iequals(std::string_view a, std::string_view b) {

@@ -37,7 +37,6 @@ std::string trim(std::string_view text);
 std::string& replace_all(std::string& text, std::string_view what, std::string_view with);
 
 std::vector<std::string> split(std::string_view text, char separator);  // empty pieces kept
-std::string join(std::span<const std::string> pieces, char separator);
 
 // Unicode simple case folding (one code point to one) in every script, for comparison.
 // Invalid UTF-8 is passed through byte for byte.
