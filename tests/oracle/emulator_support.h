@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,4 +44,10 @@ inline unsigned long long emulator_round_trips() {
     const unsigned long long count = function ? function() : 0;
     dlclose(library);
     return count;
+}
+
+// Table names in order, as listings come in no particular one.
+inline std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
 }
