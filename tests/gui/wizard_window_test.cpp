@@ -40,13 +40,9 @@ public:
     void answer(QMessageBox::StandardButton button) {
         then([this, button](QWidget* window) {
             auto* box = qobject_cast<QMessageBox*>(window);
-            if (box == nullptr) {
-                seen << "not a message box: " + window->objectName();
-                window->close();
-                return;
-            }
-            seen << box->windowTitle() + " | " + box->text();
-            box->button(button)->click();
+            seen << (box ? box->windowTitle() + " | " + box->text() : "not a message box: " + window->objectName());
+            if (box) box->button(button)->click();
+            else window->close();
         });
     }
     bool done() const { return steps_.empty(); }
