@@ -20,7 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "../support/temp_folder.h"
+#include "../support/emulator.h"
+#include "../support/workbook_reader.h"
 
 struct cli_result {
     int exit_code = -1;  // -1 when ended by a signal
@@ -74,42 +75,6 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
     return result;
 }
 
-// One sheet as the reader saw it: cells as "n:1.5", "s:text", "d:2020-01-01T10:00:00.000",
-// "b:1", "e:" (see tests/support/dump_workbook.py).
-struct read_sheet {
-    std::string name;
-    std::vector<std::vector<std::string>> rows;
-};
-
-// Reads a workbook with xlrd (.xls) or openpyxl (.xlsx). Throws when the reader fails.
-inline std::vector<read_sheet> read_workbook(const std::string& path) {
-    const std::string command = "/usr/bin/python3 '" SPRANDEL_SOURCE_DIR "/tests/support/dump_workbook.py' '" +
-                                path + "' 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) throw std::runtime_error("cannot start the workbook reader");
-    std::string text;
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-    if (::pclose(pipe) != 0) throw std::runtime_error("the reader refused " + path + ":\n" + text);
-    std::vector<read_sheet> sheets;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> cells;
-        std::istringstream pieces(line);
-        for (std::string cell; std::getline(pieces, cell, '\t');) cells.push_back(cell);
-        if (cells.at(0) == "sheet") sheets.push_back({cells.at(1), {}});
-        if (cells.at(0) == "R" && !sheets.empty()) sheets.back().rows.emplace_back(cells.begin() + 1, cells.end());
-    }
-    return sheets;
-}
-
-// The sheet of that name; throws when there is none.
-inline const read_sheet& find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
-    for (const auto& sheet : sheets)
-        if (sheet.name == name) return sheet;
-    throw std::runtime_error("no sheet " + name);
-}
-
 // A job profile with the given settings; lines end with CR LF as the program writes them.
 struct job_profile {
     std::string src = "DEMO";
@@ -146,12 +111,7 @@ inline job_profile demo_job(const std::string& dest, int format_version, std::ve
 // Builds an emulator database SERVICE.db in folder: the demo database with SQL run on it.
 // A run finds it with OCIEMU_DATA set to folder.
 inline void make_database(const std::filesystem::path& folder, const std::string& service, const std::string& sql) {
-    const std::filesystem::path database = folder / (service + ".db"), script = folder / (service + ".sql");
-    std::filesystem::copy_file(OCIEMU_FOLDER "/data/DEMO.db", database);
-    write_file(script, sql);
-    const std::string command = "sqlite3 '" + database.string() + "' < '" + script.string() + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed on " + script.string());
-    std::filesystem::remove(script);
+    emulator_database(folder, service, OCIEMU_FOLDER "/data/DEMO.db", {sql});
 }
 
 // Files in folder other than the expected ones, such as temporary files a run must not leave.

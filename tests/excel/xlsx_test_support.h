@@ -1,7 +1,6 @@
-// Helpers for the .xlsx tests: reading ZIP entries back and what openpyxl reads.
+// Helpers for the .xlsx tests: reading ZIP entries back.
 #pragma once
 
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,14 +10,6 @@
 #include "../support/workbook_reader.h"
 
 namespace xlsx_test {
-
-// What openpyxl reads, one line each: "sheet\tNAME\tROWS\tCOLUMNS" and "R\tcell..." lines.
-inline std::vector<std::string> dump_workbook(const std::string& workbook) {
-    std::vector<std::string> lines;
-    std::istringstream in(dump_workbook_text(workbook));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 inline std::vector<std::string> zip_entry_names(const std::string& path) {
     std::vector<std::string> names;

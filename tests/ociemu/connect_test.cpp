@@ -16,7 +16,7 @@ namespace {
 
 class connect_test : public ::testing::Test {
 protected:
-    service_database database_{"ORCL", "CREATE TABLE T (A NUMBER);"};
+    emulator_database database_{"ORCL", {"CREATE TABLE T (A NUMBER);"}};
     connection conn_;
 };
 

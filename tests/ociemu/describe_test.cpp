@@ -55,7 +55,7 @@ described describe_column(statement& stmt, ub4 position) {
 class describe_test : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(conn_.connect("ORCL"), OCI_SUCCESS); }
-    service_database database_{"ORCL", all_types_table};
+    emulator_database database_{"ORCL", {all_types_table}};
     connection conn_;
 };
 

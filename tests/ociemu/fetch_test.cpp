@@ -27,7 +27,7 @@ INSERT INTO SHAPES VALUES (1, 'POINT(1 2)', '<a>' || printf('%.5000c', 'x') || '
 class fetch_test : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(conn_.connect("ORCL"), OCI_SUCCESS); }
-    service_database database_{"ORCL", fetch_schema};
+    emulator_database database_{"ORCL", {fetch_schema}};
     connection conn_;
 };
 

@@ -35,7 +35,7 @@ protected:
 
     sword length_of(int which, ub4& length) { return OCILobGetLength(conn_.svc, conn_.err, locators_[which], &length); }
 
-    service_database database_{"ORCL", lob_schema};
+    emulator_database database_{"ORCL", {lob_schema}};
     connection conn_;
     std::unique_ptr<statement> stmt_;
     OCILobLocator* locators_[3] = {};

@@ -1,8 +1,7 @@
-// The test client: service databases, handle setup and text queries.
+// The test client: handle setup and text queries.
 #include "oci_test_client.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace ociemu_test {
 namespace {
@@ -11,18 +10,6 @@ namespace {
 std::u16string api_text(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 }  // namespace
-
-service_database::service_database(const std::string& name, const std::string& sql) : name_(name) {
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
-    const std::string script = "CREATE TABLE OCIEMU_USERS (USERNAME, PASSWORD, LOCKED);"
-                               "INSERT INTO OCIEMU_USERS VALUES ('DEMO', 'demo', 'N');" + sql;
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message), SQLITE_OK) << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-    setenv("OCIEMU_DATA", folder_.path().c_str(), 1);
-}
 
 connection::connection() {
     EXPECT_EQ(OCIEnvNlsCreate(&env, OCI_THREADED | OCI_OBJECT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, OCI_UTF16ID,
@@ -42,15 +29,15 @@ connection::~connection() {
 }
 
 sword connection::connect(const std::string& connect_string) {
-    const std::u16string target = api_text(connect_string), name = u"DEMO", secret = u"demo";
+    const std::u16string target = api_text(connect_string), name = u"SCOTT", secret = u"tiger";
     sword status = OCIServerAttach(server, err, reinterpret_cast<const OraText*>(target.data()),
                                    static_cast<sb4>(target.size() * 2), OCI_DEFAULT);
     attached = status == OCI_SUCCESS;
     if (attached) status = OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
     if (status == OCI_SUCCESS)
-        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()), 8, OCI_ATTR_USERNAME, err);
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()), 10, OCI_ATTR_USERNAME, err);
     if (status == OCI_SUCCESS)
-        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()), 8, OCI_ATTR_PASSWORD, err);
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()), 10, OCI_ATTR_PASSWORD, err);
     if (status == OCI_SUCCESS) status = OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT);
     logged_on = status == OCI_SUCCESS;
     return logged_on ? OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err) : status;

@@ -4,7 +4,7 @@
 
 #include "oci_api.h"  // the emulator's own declarations, not the product's
 
-#include "../support/temp_folder.h"
+#include "../support/emulator.h"
 
 #include <optional>
 #include <string>
@@ -17,18 +17,6 @@ unsigned long long ociemu_round_trips();      // the emulator's round-trip count
 
 namespace ociemu_test {
 
-// NAME.db, made from SQL with the user DEMO / demo, in a fresh folder the emulator reads as OCIEMU_DATA.
-class service_database {
-public:
-    service_database(const std::string& name, const std::string& sql);
-    ~service_database() { unsetenv("OCIEMU_DATA"); }
-    std::filesystem::path file() const { return folder_ / (name_ + ".db"); }
-
-private:
-    temp_folder folder_;
-    std::string name_;
-};
-
 // Environment, error, server, service context and session handles of one connection.
 class connection {
 public:
@@ -37,7 +25,7 @@ public:
     connection(const connection&) = delete;
     connection& operator=(const connection&) = delete;
 
-    // Attach and log on as DEMO as the product does; returns the first failing status.
+    // Attach and log on as SCOTT as the product does; returns the first failing status.
     sword connect(const std::string& connect_string);
     std::u16string error_text() const;  // of the last error record, trailing line feed removed
 

@@ -1,59 +1,17 @@
-// Test support for the Oracle classes: SQLite databases that the OCI emulator serves as
-// services, and an engine loaded from the emulator's library.
+// Test support for the Oracle classes: an engine loaded from the emulator's library, over the
+// databases of tests/support/emulator.h.
 #pragma once
 
 #include <dlfcn.h>
-#include <sqlite3.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "../support/temp_folder.h"
+#include "../support/emulator.h"
 #include "oracle/ora_database.h"
 #include "oracle/ora_engine.h"
-
-// The folder the emulator finds its databases in: one per test program, removed at exit.
-inline const temp_folder& emulator_data_folder() {
-    static const temp_folder folder;
-    static const bool set = [] {
-        setenv("OCIEMU_DATA", folder.path().c_str(), 1);
-        return true;
-    }();
-    (void)set;
-    return folder;
-}
-
-// A database served as the given service, with the user SCOTT / tiger.
-class emulator_database {
-public:
-    emulator_database(const std::string& service, const std::vector<std::string>& statements) {
-        const std::string path = emulator_data_folder().file(service + ".db");
-        std::filesystem::remove(path);
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
-        exec("CREATE TABLE OCIEMU_USERS (USERNAME TEXT, PASSWORD TEXT, LOCKED INTEGER)");
-        exec("INSERT INTO OCIEMU_USERS VALUES ('SCOTT', 'tiger', 0), ('LOCKY', 'pw', 1)");
-        for (const std::string& statement : statements) exec(statement);
-    }
-    ~emulator_database() { sqlite3_close(db_); }
-    emulator_database(const emulator_database&) = delete;
-    emulator_database& operator=(const emulator_database&) = delete;
-
-    void exec(const std::string& sql) {
-        char* message = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-            const std::string text = message ? message : "?";
-            sqlite3_free(message);
-            throw std::runtime_error(sql + ": " + text);
-        }
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 // An engine over the emulator, connected to a service as SCOTT.
 class emulator_session {
@@ -86,4 +44,10 @@ inline unsigned long long emulator_round_trips() {
     const unsigned long long count = function ? function() : 0;
     dlclose(library);
     return count;
+}
+
+// Table names in order, as listings come in no particular one.
+inline std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
 }

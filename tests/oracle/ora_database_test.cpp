@@ -19,11 +19,6 @@ const std::vector<std::string> listing_schema{
     "CREATE VIEW EMP_IDS AS SELECT ID FROM EMP",
 };
 
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 TEST(table_listing, user_scope_leaves_out_temporary_and_nested_tables_and_keeps_iot) {

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "temp_folder.h"
 
@@ -24,6 +26,34 @@ inline std::string run_reader(const std::string& command) {
 inline std::string dump_workbook_text(const std::filesystem::path& workbook) {
     return run_reader("/usr/bin/python3 " SPRANDEL_SOURCE_DIR "/tests/support/dump_workbook.py '" +
                       workbook.string() + "'");
+}
+
+// One sheet as the reader saw it: cells as "n:1.5", "s:text", "d:2020-01-01T10:00:00.000",
+// "b:1", "e:" (see dump_workbook.py); every row has all the sheet's columns.
+struct read_sheet {
+    std::string name;
+    std::vector<std::vector<std::string>> rows;
+};
+
+// Reads a workbook with xlrd (.xls) or openpyxl (.xlsx). Throws when the reader fails.
+inline std::vector<read_sheet> read_workbook(const std::filesystem::path& workbook) {
+    std::vector<read_sheet> sheets;
+    std::istringstream lines(dump_workbook_text(workbook));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> cells;
+        std::istringstream pieces(line);
+        for (std::string cell; std::getline(pieces, cell, '\t');) cells.push_back(cell);
+        if (cells.at(0) == "sheet") sheets.push_back({cells.at(1), {}});
+        if (cells.at(0) == "R" && !sheets.empty()) sheets.back().rows.emplace_back(cells.begin() + 1, cells.end());
+    }
+    return sheets;
+}
+
+// The sheet of that name; throws when there is none.
+inline const read_sheet& find_sheet(const std::vector<read_sheet>& sheets, const std::string& name) {
+    for (const auto& sheet : sheets)
+        if (sheet.name == name) return sheet;
+    throw std::runtime_error("no sheet " + name);
 }
 
 // Runs a Python snippet with the workbook's path as sys.argv[1] and returns what it printed.

@@ -10,10 +10,10 @@ namespace {
 
 class quick_launch : public wizard_fixture, public ::testing::Test {
 protected:
-    std::string profile(const std::string& dest, const std::string& password = "tiger") {
+    std::string profile(const std::string& dest) {
         const std::string path = folder.file("job.spr");
         write_file(path, "[Generic settings]\ndest=" + dest + "\nsrc=WIZDB\n\n[MS Excel settings]\nformat version=2\n\n"
-                         "[Oracle settings]\nuser=SCOTT\npassword=" + password + "\nport=1521\n\n"
+                         "[Oracle settings]\nuser=SCOTT\npassword=tiger\nport=1521\n\n"
                          "[Selected Tables]\nEMP\nQ1=SELECT NAME FROM EMP\n");
         return path;
     }
@@ -35,12 +35,7 @@ TEST_F(quick_launch, refusals_are_told_and_leave_the_destination) {
     const std::string dest = folder.file("out.xlsx");
     write_file(dest, "old workbook");
 
-    EXPECT_EQ(prepare_quick_launch(converter, folder.file("missing.spr"), face), quick_launch_status::refused);
-    EXPECT_EQ(face.shown.back(), "error: Profile does not exist. Please verify the correct path/name was given.");
-
-    EXPECT_EQ(prepare_quick_launch(converter, profile(dest, "wrong"), face), quick_launch_status::connection_failed);
-    EXPECT_EQ(face.shown.back(), "error: Invalid user name or password.");
-
+    // a missing profile and a refused login: wizard_window_test sees their boxes and exit codes
     // the wizard connects under its animation and reports the failure itself
     int connects = 0;
     quick_launch_steps steps;

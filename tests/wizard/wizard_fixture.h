@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "../oracle/emulator_support.h"
+#include "../support/emulator.h"
 #include "../support/scripted_user_interface.h"
 #include "convert/error_tables.h"
 #include "convert/sprandel_convertor.h"
