@@ -77,15 +77,15 @@ void ora_database::init_tables(bool owned_by_user) {
     TK_LOG(1, "Tables count: %zu", tables_.size());
 }
 
-std::unique_ptr<udb_recordset> ora_database::get_table(const std::string& table, int mode) {
+std::unique_ptr<udb_recordset> ora_database::get_table(const std::string& table, int /*mode*/) {
     TK_LOG(2, "ora_database::get_table(%s)", table.c_str());
     TK_ASSERT(is_table_exist(table));
-    return std::make_unique<ora_table>(*this, table, mode);
+    return std::make_unique<ora_table>(table);
 }
 
-std::unique_ptr<udb_recordset> ora_database::get_query(const std::string& name, const std::string& sql, int mode) {
-    TK_LOG(2, "ora_database::get_table(%s)", name.c_str());
-    return std::make_unique<ora_table>(*this, name, sql, mode);
+std::unique_ptr<udb_recordset> ora_database::get_query(const std::string& name, const std::string& sql, int /*mode*/) {
+    TK_LOG(2, "ora_database::get_query(%s)", name.c_str());
+    return std::make_unique<ora_table>(name, sql);
 }
 
 bool ora_database::test_query(const std::string& sql) {

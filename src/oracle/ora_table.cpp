@@ -6,8 +6,7 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-ora_table::ora_table(ora_database& database, const std::string& name, int)
-    : ora_query_results(name, std::string()), database_(database) {
+ora_table::ora_table(const std::string& name) : ora_query_results(name, std::string()) {
     TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
     init_schema();
     if (schema_.empty()) {
@@ -18,8 +17,7 @@ ora_table::ora_table(ora_database& database, const std::string& name, int)
     TK_LOG(1, "Got %lld records", static_cast<long long>(records_count_));
 }
 
-ora_table::ora_table(ora_database& database, const std::string& name, const std::string& sql, int)
-    : ora_query_results(name, sql), database_(database) {
+ora_table::ora_table(const std::string& name, const std::string& sql) : ora_query_results(name, sql) {
     TK_LOG(2, "ora_table::ora_table(%s)", name.c_str());
     init_schema();
     if (schema_.empty()) {

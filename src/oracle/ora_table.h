@@ -7,14 +7,12 @@
 
 #include "oracle/ora_query_results.h"
 
-class ora_database;
-
 class ora_table : public ora_query_results {
 public:
     // Over a table: the SELECT keeps every readable column; sizes come from the catalogue.
-    ora_table(ora_database& database, const std::string& name, int mode);
+    explicit ora_table(const std::string& name);
     // Over a query: the query's own columns.
-    ora_table(ora_database& database, const std::string& name, const std::string& sql, int mode);
+    ora_table(const std::string& name, const std::string& sql);
     ~ora_table() override;
 
     bool is_eof() override;
@@ -30,6 +28,5 @@ private:
     void apply_catalogue_details();
 
     std::int64_t position_ = 0;
-    ora_database& database_;
     std::string select_text_;
 };
