@@ -455,11 +455,16 @@ void xls_converter::fill_row(udb_record& row, const udb_record& source, const ud
         const ole_variant& value = source[i];
         udb_field& target = row[i];
         if (value.is_text()) {
-            bool cut = false;
-            target = ole_variant(normalize_cell_text(value.get_text(), excel_50, cut));
-            if (cut) ++cut_texts[i];
+            const std::string& text = value.get_text();
+            if (is_normal_cell_text(text, excel_50)) {
+                target.attach_string(text);  // into the buffer the row's field already has
+            } else {
+                bool cut = false;
+                target = ole_variant(normalize_cell_text(text, excel_50, cut));
+                if (cut) ++cut_texts[i];
+            }
         } else if (value.is_binary() || value.get_type() == VT_BLOB) {
-            target = ole_variant(cell_binary_placeholder);
+            target.attach_string(cell_binary_placeholder);
         } else if (value.get_type() == VT_DATE && schema[i].vartype == VT_BSTR) {
             target = ole_variant(date_value_text(value.get_date()));  // never a widened year
         } else {

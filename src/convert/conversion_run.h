@@ -61,7 +61,7 @@ private:
     void remove_earlier_parts(int first_part) const noexcept;
 
     std::string destination_;
-    int format_version_;
+    bool is_xlsx_;  // else .xls through the driver
     const xls_engine& format_;
     dao_engine* driver_;
     bool wrap_text_;
@@ -81,3 +81,6 @@ struct table_outcome {
 // 254 (Excel 5.0) or 32766 UTF-16 units, never inside a character. cut tells whether the
 // text was shortened.
 std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut);
+// True when normalize_cell_text would return the text unchanged: most texts, which then
+// need no copy of their own.
+bool is_normal_cell_text(std::string_view text, bool excel_50) noexcept;

@@ -18,23 +18,14 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-namespace {
-
-std::string folder_of(const std::string& path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
-}  // namespace
-
 run_workbooks::run_workbooks(std::string destination, int format_version, const xls_engine& format,
                              dao_engine* driver, bool wrap_text)
     : destination_(std::move(destination)),
-      format_version_(format_version),
+      is_xlsx_(format_version == 2),
       format_(format),
       driver_(driver),
       wrap_text_(wrap_text) {
-    tk_remove_dead_temporaries(folder_of(destination_));
+    tk_remove_dead_temporaries(tk_folder_of(destination_));
 }
 
 run_workbooks::~run_workbooks() {
@@ -60,7 +51,7 @@ std::unique_ptr<udb_database> run_workbooks::open(const std::string& path, int p
     // The workbook keeps its own name for every message; only its bytes go to path.
     const std::string name = part_path(destination_, part);
     TK_LOG(2, "xls_converter::get_xls_base(%s)", name.c_str());
-    if (format_version_ == 2) {
+    if (is_xlsx_) {
         auto book = std::make_unique<xlsx_database>(name, wrap_text_);
         book->set_origin(origin_mark(destination_, part));
         book->set_output_path(path);
@@ -86,10 +77,10 @@ udb_database& run_workbooks::workbook(int part) {
 }
 
 void run_workbooks::finish_sheet(int part, udb_recordset& sheet) {
-    TK_LOG(1, "xls_converter::save_table(active_idx=%d)", format_version_);
+    TK_LOG(1, "xls_converter::save_table(%s)", sheet.name().c_str());
     // A part workbook is left for good unless a later table grows as long: what it holds
     // in memory is given back now, so a split run stays as small as one part.
-    if (format_version_ != 2) {
+    if (!is_xlsx_) {
         if (part > 0) static_cast<dao_database&>(workbook(part)).release_memory();
         return;  // .xls sheets are completed with their workbook
     }
@@ -103,14 +94,14 @@ std::vector<std::string> run_workbooks::complete_all() {
     std::unique_ptr<tk_exception> first_error;
     for (staged_workbook& staged : books_) {
         if (!staged.book) continue;
-        if (format_version_ != 2 && static_cast<dao_database&>(*staged.book).sheet_count() == 0) {
+        if (!is_xlsx_ && static_cast<dao_database&>(*staged.book).sheet_count() == 0) {
             // a stop left this workbook without a sheet: there is nothing to put in its place
             static_cast<dao_database&>(*staged.book).abandon();
             staged.book.reset();
             continue;
         }
         try {
-            if (format_version_ == 2) static_cast<xlsx_database&>(*staged.book).save();
+            if (is_xlsx_) static_cast<xlsx_database&>(*staged.book).save();
             else static_cast<dao_database&>(*staged.book).close();
             staged.is_complete = true;
             completed.push_back(staged.temporary);
@@ -145,7 +136,7 @@ std::vector<std::string> run_workbooks::publish() {
 }
 
 void run_workbooks::drop_sheet(const std::string& sheet_name) noexcept {
-    if (format_version_ == 2) return;  // an .xlsx sheet streams into its package, which a stop never saves
+    if (is_xlsx_) return;  // an .xlsx sheet streams into its package, which a stop never saves
     for (auto& staged : books_)
         if (staged.book) static_cast<dao_database&>(*staged.book).drop_table(sheet_name);
 }
@@ -153,7 +144,7 @@ void run_workbooks::drop_sheet(const std::string& sheet_name) noexcept {
 void run_workbooks::abandon_all() noexcept {
     // The temporary files go with the destructor; an .xls workbook is not even written to its own.
     for (auto& staged : books_) {
-        if (staged.book && format_version_ != 2) static_cast<dao_database&>(*staged.book).abandon();
+        if (staged.book && !is_xlsx_) static_cast<dao_database&>(*staged.book).abandon();
         staged.book.reset();
     }
 }
@@ -177,7 +168,18 @@ void run_workbooks::remove_earlier_parts(int first_part) const noexcept {
         if (::unlink(path.c_str()) != 0)
             TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(), std::strerror(errno));
     }
-    tk_sync_folder(folder_of(destination_));
+    tk_sync_folder(tk_folder_of(destination_));
+}
+
+namespace {
+
+std::size_t cell_text_limit(bool excel_50) noexcept { return excel_50 ? 254 : 32766; }
+
+}  // namespace
+
+bool is_normal_cell_text(std::string_view text, bool excel_50) noexcept {
+    // Every UTF-16 unit takes at least one byte, so a text within the limit in bytes is within it in units.
+    return text.size() <= cell_text_limit(excel_50) && text.find('\r') == std::string_view::npos;
 }
 
 std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut) {
@@ -191,7 +193,7 @@ std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut)
             if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
         }
     }
-    const std::size_t limit = excel_50 ? 254 : 32766;
+    const std::size_t limit = cell_text_limit(excel_50);
     cut = false;
     if (out.size() > limit && utf16_length(out) > limit) {
         out.resize(utf16_prefix(out, limit).size());

@@ -68,15 +68,15 @@ std::string module_path() {
     return self.string();
 }
 
+std::string tk_folder_of(const std::string& path) {
+    const fs::path parent = fs::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
 namespace {
 
 constexpr std::string_view temporary_prefix = ".sprandel-";
 constexpr std::string_view temporary_suffix = ".tmp";
-
-std::string folder_of(const std::string& path) {
-    const fs::path parent = fs::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
 
 // The process id of a temporary file's name, or 0 when the name is not one of ours.
 pid_t temporary_owner(std::string_view name) {
@@ -101,13 +101,13 @@ bool is_process_alive(pid_t pid) {
 std::string tk_try_create_temporary_beside(const std::string& destination, int& error_number) noexcept {
     static std::atomic<unsigned> counter{0};  // two runs in one process never pick one name
     try {
-        const std::string folder = folder_of(destination);
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
+        const std::string folder = tk_folder_of(destination);
         for (int attempt = 0; attempt < 1000; ++attempt) {
             const std::string name = folder + "/" + std::string(temporary_prefix) + std::to_string(::getpid()) +
                                      "-" + std::to_string(++counter) + std::string(temporary_suffix);
-            const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666 & ~mask);
+            // open applies the umask itself; reading it would mean setting it, which races
+            // with other threads creating files.
+            const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 ::close(fd);
                 return name;
@@ -173,7 +173,7 @@ bool tk_sync_folder(const std::string& folder) noexcept {
 void tk_replace_file(const std::string& temporary, const std::string& destination) {
     if (::rename(temporary.c_str(), destination.c_str()) != 0)
         throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
-    if (!tk_sync_folder(folder_of(destination)))
+    if (!tk_sync_folder(tk_folder_of(destination)))
         throw tk_exception_ex(errno, "Cannot save " + destination + " (its folder could not be flushed to disk): ",
                               tk_level_serious);
 }

@@ -29,6 +29,9 @@ bool tk_is_path_exist(const std::string& path);
 // The program's own file name, from /proc/self/exe.
 std::string module_path();
 
+// The folder a path names its file in; "." for a bare file name.
+std::string tk_folder_of(const std::string& path);
+
 // Files of a run in the destination's folder, named ".sprandel-PID-N.tmp": short, so a
 // destination name of any legal length leaves room for them, and with the writing
 // process's id, so a later run can tell a dead run's leftovers from a live run's file.
