@@ -76,6 +76,16 @@ bool fits_integer_tag(std::int64_t value, vartype tag) {
     }
 }
 
+// The value under its integer tag; it fits (fits_integer_tag).
+ole_variant integer_variant(std::int64_t value, vartype tag) {
+    switch (tag) {
+    case VT_I1: return ole_variant(static_cast<signed char>(value));
+    case VT_I2: return ole_variant(static_cast<short>(value));
+    case VT_I4: return ole_variant(static_cast<int>(value));
+    default: return ole_variant(static_cast<long long>(value));
+    }
+}
+
 bool fits_decimal(const number_text& parts) {
     const auto digits = static_cast<std::int64_t>(parts.digits.size());
     return !parts.inexact && digits + std::max<std::int64_t>(parts.exponent, 0) <= decimal_exact_digits &&
@@ -206,7 +216,7 @@ void ora_number::to_variant(ole_variant& value) {
     }
     std::int64_t integer = 0;
     if (is_integer_tag(refined_) && exact_integer(parts, integer) && fits_integer_tag(integer, refined_)) {
-        value.from_string(text, refined_);
+        value = integer_variant(integer, refined_);  // already read: the text is not parsed again
     } else if (!parts.inexact && parts.digits.size() <= double_exact_digits && refined_ != VT_DECIMAL) {
         value = ole_variant(std::strtod(text.c_str(), nullptr));
     } else if (fits_decimal(parts)) {
