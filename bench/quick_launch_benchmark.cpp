@@ -16,7 +16,9 @@
 #include "cli/console_user_interface.h"
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/conversion_run.h"
+#include "convert/job_session.h"
+#include "oracle/oracle_session.h"
 
 namespace {
 
@@ -26,21 +28,22 @@ const char* const extensions[] = {".xls", ".xls", ".xlsx"};
 // The child: one conversion in this process. Prints "seconds round_trips".
 int convert_once(int format, const std::string& folder) {
     console_user_interface face(stdout, stderr, false);
-    const auto handler = create_error_handler();
-    sprandel_convertor converter(folder + "/settings.conf");
-    converter.src = "BENCH";
-    converter.store_oracle_settings("", "BENCH", "bench", "1521");
-    converter.dest = folder + "/bench" + std::to_string(format) + extensions[format];
-    converter.format_version = format;
-    converter.split_data = true;  // 100,000 rows outgrow an .xls sheet
-    converter.tables = {"BENCH_ROWS"};
-    converter.connect_oracle_server(converter.src);
-    converter.get_all_tables();
-    converter.check_dest();
+    const auto handler = create_error_handler(&face);
+    job_session session(folder + "/settings.conf");
+    job& work = session.work();
+    work.connection = {"", "1521", "BENCH", "BENCH", "bench"};
+    work.destination = folder + "/bench" + std::to_string(format) + extensions[format];
+    work.format = static_cast<workbook_format>(format);
+    work.split_data = true;  // 100,000 rows outgrow an .xls sheet
+    work.tables = {"BENCH_ROWS"};
+    session.connect();
+    session.tables();
+    session.check_destination();
+    conversion_run run(work, session.oracle(), *handler, &face);
     const auto start = std::chrono::steady_clock::now();
-    converter();
+    run();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (converter.stopped.load() || face.error_count() != 0) {
+    if (run.was_stopped() || face.error_count() != 0) {
         std::fprintf(stderr, "the conversion reported errors\n");
         return 1;
     }

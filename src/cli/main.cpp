@@ -14,8 +14,10 @@
 #include "cli/command_line.h"
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
-#include "oracle/ora_engine.h"
+#include "convert/conversion_run.h"
+#include "convert/job_session.h"
+#include "oracle/oracle_session.h"
+#include "toolkit/settings_store.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "wizard/quick_launch.h"
@@ -30,19 +32,19 @@ extern "C" void on_interrupt(int) { interrupted = 1; }
 // unwinds and no temporary workbook is left behind.
 struct internal_error_exit {};
 
-// The run's worker: the converter is the job, owned by main.
+// The run's worker; the run is owned by main.
 class run_thread : public tk_thread {
 public:
-    explicit run_thread(sprandel_convertor& converter) : converter_(converter) {}
+    explicit run_thread(conversion_run& run) : run_(run) {}
 
 protected:
     tk_thread_functor* create_functor() override {
         owns_functor_ = false;
-        return &converter_;
+        return &run_;
     }
 
 private:
-    sprandel_convertor& converter_;
+    conversion_run& run_;
 };
 
 // While the main thread waits on the server (connecting, reading the catalogue), a signal
@@ -50,7 +52,7 @@ private:
 // the call off, so the wait ends within about one round trip.
 class interrupt_watch {
 public:
-    explicit interrupt_watch(ora_engine& engine) : engine_(engine), thread_([this] { watch(); }) {}
+    explicit interrupt_watch(table_source& source) : source_(source), thread_([this] { watch(); }) {}
     ~interrupt_watch() {
         done_ = true;
         thread_.join();
@@ -62,12 +64,12 @@ private:
     void watch() {
         while (!done_) {
             // Again and again: a break that lands between two calls reaches no call.
-            if (interrupted) engine_.break_calls();
+            if (interrupted) source_.break_calls();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
 
-    ora_engine& engine_;
+    table_source& source_;
     std::atomic<bool> done_{false};
     std::thread thread_;  // last: it starts once everything it uses is there
 };
@@ -85,69 +87,72 @@ void install_signal_handlers() {
 
 // Everything up to the start of the run: profile, log, connection, table list, destination.
 // A failure has been shown and ends the program with "could not run".
-bool prepare(sprandel_convertor& converter, const command_line& options, console_user_interface& face) {
+bool prepare(job_session& session, const command_line& options, console_user_interface& face,
+             error_handler& handler) {
     quick_launch_steps steps;
     steps.log_file = options.log_file;
     steps.stop_requested = [] { return interrupted != 0; };
     // Ctrl-C while connecting or reading the catalogue breaks off the call under way.
-    const interrupt_watch watch(converter.oracle_engine());
-    return prepare_quick_launch(converter, options.profile, face, steps) == quick_launch_status::ready;
+    const interrupt_watch watch(session.oracle());
+    return prepare_quick_launch(session, options.profile, face, handler, steps) == quick_launch_status::ready;
 }
 
-int run(sprandel_convertor& converter, console_user_interface& face) {
-    run_thread worker(converter);
+int run(job_session& session, console_user_interface& face, error_handler& handler) {
+    conversion_run conversion(session.work(), session.oracle(), handler, &face);
+    run_thread worker(conversion);
     worker.start();
     bool stop_sent = false;
     while (worker.is_running()) {
         if (interrupted && !stop_sent) {
             face.message("Stopping at the next row...");
-            converter.request_stop();
+            conversion.request_stop();
             stop_sent = true;
         }
         // a call waiting on the server is broken off too, so the stop comes within a round trip
-        if (interrupted) converter.oracle_engine().break_calls();
-        face.draw_progress(converter.percent_done(), converter.current_name());
+        if (interrupted) session.oracle().break_calls();
+        face.draw_progress(conversion.progress().percent_done(), conversion.progress().current_name());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     worker.join();
     face.end_progress();
 
-    const run_error_list& errors = converter.errors;
+    const run_error_list& errors = conversion.errors();
     if (errors.total() != 0) {
         std::fprintf(stderr, "\n%s\n", errors.summary().c_str());
         for (const std::string& text : errors.listed()) std::fprintf(stderr, "  %s\n", text.c_str());
     }
-    if (error_handler::instance().had_internal_error()) {
+    if (handler.had_internal_error()) {
         std::fprintf(stderr, "The run ended with an internal error; no workbook was written.\n");
         return exit_could_not_run;
     }
     // Nothing reaches the destination unless a run put it there; say when an earlier
     // workbook was kept.
     std::error_code ignored;
-    const bool written = !converter.written_workbooks.empty();
-    const std::string kept = !written && std::filesystem::exists(converter.dest, ignored)
-                                 ? " " + converter.dest + " was left as it was."
+    const std::string& destination = session.work().destination;
+    const bool written = !conversion.written_workbooks().empty();
+    const std::string kept = !written && std::filesystem::exists(destination, ignored)
+                                 ? " " + destination + " was left as it was."
                                  : "";
-    if (converter.stopped.load()) {
+    if (conversion.was_stopped()) {
         // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
         if (written)
             std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
-                         interrupted ? " (interrupted)" : "", converter.dest.c_str());
+                         interrupted ? " (interrupted)" : "", destination.c_str());
         else
             std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.%s\n",
                          interrupted ? " (interrupted)" : "", kept.c_str());
         return exit_could_not_run;
     }
-    if (converter.items_converted.load() == 0) {
+    if (conversion.items_converted() == 0) {
         if (written)
             std::fprintf(stderr, "No selected table or query was converted completely; %s holds what could be read.\n",
-                         converter.dest.c_str());
+                         destination.c_str());
         else
             std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.%s\n",
                          kept.c_str());
         return exit_could_not_run;
     }
-    std::printf("Workbook written: %s\n", std::filesystem::absolute(converter.dest).c_str());
+    std::printf("Workbook written: %s\n", std::filesystem::absolute(destination).c_str());
     return face.error_count() == 0 && errors.total() == 0 ? exit_clean : exit_with_errors;
 }
 
@@ -172,11 +177,11 @@ int main(int argc, char** argv) {
     install_signal_handlers();  // Ctrl-C while connecting must not kill the process either
     console_user_interface face(stdout, stderr, options.abort_on_error);
     try {
-        const auto handler = create_error_handler();
+        const auto handler = create_error_handler(&face);
         handler->exit_hook = [](int) { throw internal_error_exit{}; };
-        sprandel_convertor converter;
-        if (!prepare(converter, options, face)) return exit_could_not_run;
-        return run(converter, face);
+        job_session session(tk_settings_store::default_path());
+        if (!prepare(session, options, face, *handler)) return exit_could_not_run;
+        return run(session, face, *handler);
     } catch (const internal_error_exit&) {
         return exit_could_not_run;
     } catch (const std::exception& error) {

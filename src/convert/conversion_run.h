@@ -1,86 +1,56 @@
-// The destination side of one run: the main workbook and, when a table outgrows a sheet and
-// "split data" is set, the part workbooks name(1).ext, name(2).ext ... beside it.
+// conversion_run: one run of a job: every selected table and query becomes one worksheet
+// of the destination workbook.
 #pragma once
 
-#include <cstdint>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "records/udb_database.h"
+#include "convert/job.h"
+#include "convert/run_errors.h"
+#include "convert/run_progress.h"
+#include "convert/workbook_set.h"
+#include "toolkit/thread.h"
 
-class dao_engine;
-class xls_engine;
+class error_handler;
+class table_source;
+class user_interface;
 
-// Opens workbooks of one format and puts them in place at the end of the run. Every
-// workbook is written under a temporary name in the destination's folder; the earlier
-// destination and its part workbooks stay untouched until publish() renames the new ones
-// over them, so a run that fails or dies changes nothing at the destination.
-class run_workbooks {
+class conversion_run : public tk_thread_functor {
 public:
-    // format_version 0/1: .xls through the driver engine; 2: .xlsx. Removes the temporary
-    // files that dead runs left in the destination's folder.
-    run_workbooks(std::string destination, int format_version, const xls_engine& format,
-                  dao_engine* driver, bool wrap_text);
-    // Removes every file not published.
-    ~run_workbooks();
-    run_workbooks(const run_workbooks&) = delete;
-    run_workbooks& operator=(const run_workbooks&) = delete;
+    // Everything the run uses is handed to it. face may be null (nobody to ask: errors are
+    // listed and the run goes on); make_writer opens each workbook.
+    conversion_run(job work, table_source& source, error_handler& handler, user_interface* face,
+                   writer_factory make_writer = make_workbook_writer);
 
-    // The main workbook (part 0) or part n >= 1, opened when first asked for.
-    udb_database& workbook(int part);
-    // Completes the sheet just filled (the .xlsx sheets are finished one by one).
-    void finish_sheet(int part, udb_recordset& sheet);
-    // Writes every open workbook, still under its temporary name; throws for the first that
-    // cannot be written, after trying the others. Returns the temporary files, main first.
-    std::vector<std::string> complete_all();
-    // Renames the completed workbooks over their destinations, parts first and the main
-    // workbook last, then removes the part workbooks of an earlier run of this destination
-    // that this run did not write again (only files marked as such). Returns the paths
-    // written, main workbook first.
-    std::vector<std::string> publish();
-    // Leaves the sheet of that name out of every open .xls workbook (an .xlsx sheet streams
-    // into its package, and a stopped package is not saved anyway).
-    void drop_sheet(const std::string& sheet_name) noexcept;
-    // Writes nothing at all: after an internal error no workbook of the run may appear.
-    void abandon_all() noexcept;
+    // The run, on the worker thread: every item into the destination; afterwards the
+    // progress is finished, whatever happened. Errors reach the user through the handler.
+    void operator()() override;
 
-    // Part n's path: the destination's file name followed by "(n)", same folder and extension.
-    static std::string part_path(const std::string& destination, int part);
-    // The origin mark of part n of destination: it names the program, the destination's file
-    // name and the part, so only this destination's own parts are ever recognised.
-    static std::string origin_mark(const std::string& destination, int part);
+    const job& work() const noexcept { return work_; }
+    const run_progress& progress() const noexcept { return progress_; }
+    const run_error_list& errors() const noexcept { return errors_; }
+    // After the run: the workbooks it put in place, main workbook first; empty when the
+    // destination was left as it was.
+    const std::vector<std::string>& written_workbooks() const noexcept { return written_; }
+    // Items whose every row was read (failed rows are listed).
+    int items_converted() const noexcept { return items_converted_.load(); }
+    // The run ended before its last item.
+    bool was_stopped() const noexcept { return stopped_.load(); }
 
 private:
-    struct staged_workbook {
-        std::string temporary;  // created empty when opened; the writer fills it
-        std::unique_ptr<udb_database> book;
-        bool is_complete = false;
-    };
-    std::unique_ptr<udb_database> open(const std::string& path, int part);
-    void remove_earlier_parts(int first_part) const noexcept;
+    void convert_all(workbook_set& books);
+    void publish(workbook_set& books);
 
-    std::string destination_;
-    bool is_xlsx_;  // else .xls through the driver
-    const xls_engine& format_;
-    dao_engine* driver_;
-    bool wrap_text_;
-    std::vector<staged_workbook> books_;  // index = part number
+    job work_;
+    table_source& source_;
+    error_handler& handler_;
+    user_interface* face_;
+    writer_factory make_writer_;
+    run_progress progress_;
+    run_error_list errors_;
+    std::vector<std::string> written_;
+    std::atomic<int> items_converted_{0};
+    std::atomic<bool> stopped_{false};
 };
-
-// What became of one table or query's rows.
-struct table_outcome {
-    std::int64_t expected = 0;  // the source's count when the item was opened
-    std::int64_t read = 0;      // rows fetched or attempted
-    std::int64_t written = 0;   // rows in the workbook
-    std::int64_t failed = 0;    // rows reported and left out
-    std::string cut_short;      // why reading ended before the last row; empty when it did not
-};
-
-// The text a cell of the given format can hold: line breaks made "\n" alone, then cut to
-// 254 (Excel 5.0) or 32766 UTF-16 units, never inside a character. cut tells whether the
-// text was shortened.
-std::string normalize_cell_text(std::string_view text, bool excel_50, bool& cut);
-// True when normalize_cell_text would return the text unchanged: most texts, which then
-// need no copy of their own.
-bool is_normal_cell_text(std::string_view text, bool excel_50) noexcept;

@@ -6,19 +6,14 @@
 
 #include <cerrno>
 
+#include "convert/job.h"
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-namespace {
-
-constexpr const char* format_names[] = {"Excel 5.0", "Excel 2000", "Excel 2010"};
-
-}  // namespace
-
 void common_check_dest(const std::string& path) {
-    TK_LOG(2, "common_check_dest(%s)", path.c_str());
+    TK_LOG(2, "%s(%s)", __func__, path.c_str());
     struct stat info {};
     const bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
     // An empty name or one ending in "/" can only mean a folder; an empty one would
@@ -42,16 +37,25 @@ void common_check_dest(const std::string& path) {
     ::unlink(probe.c_str());
 }
 
-void common_check_dest(const std::string& path, int format_version) {
-    TK_ASSERT(format_version >= 0 && format_version <= 2);
+void common_check_dest(const std::string& path, workbook_format format) {
     common_check_dest(path);
     const std::string extension = tk_file_name(path).ext;
     const bool is_xls = iequals(extension, ".xls"), is_xlsx = iequals(extension, ".xlsx");
-    const bool excel_2010 = format_version == 2;
+    const bool excel_2010 = format == workbook_format::excel_2010;
     if ((is_xls && excel_2010) || (is_xlsx && !excel_2010))
         throw tk_exception("The destination " + path + " has the extension " + extension + ", but the format " +
-                               format_names[format_version] + " writes " + (excel_2010 ? ".xlsx" : ".xls") +
+                               std::string(format_name(format)) + " writes " + (excel_2010 ? ".xlsx" : ".xls") +
                                " workbooks.\nChoose a name ending in " + (excel_2010 ? ".xlsx" : ".xls") +
                                " or another format.",
                            tk_level_serious);
+}
+
+void check_job_destination(const job& work) {
+    TK_LOG(2, "%s(%s)", __func__, work.destination.c_str());
+    common_check_dest(work.destination, work.format);
+    // The log and the job are files of their own; a run must never write over them.
+    if (!work.log_file.empty() && tk_is_same_file(work.destination, work.log_file))
+        throw tk_exception("Destination name specifies the log file.", tk_level_serious);
+    if (!work.profile_path.empty() && tk_is_same_file(work.destination, work.profile_path))
+        throw tk_exception("Destination name specifies the profile.", tk_level_serious);
 }

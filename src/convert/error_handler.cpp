@@ -8,35 +8,21 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-void tk_error_converter::load_map(std::size_t count, const tk_error_entry* table) {
-    TK_ASSERT(table != nullptr);
-    for (std::size_t i = 0; i < count; ++i) texts_.emplace(table[i].code, table[i].text);
-    TK_LOG(1, "tk_error_converter::load_map (map size=%d)", static_cast<int>(texts_.size()));
+void tk_error_converter::load_map(std::span<const tk_error_entry> table) {
+    for (const tk_error_entry& entry : table) texts_.emplace(entry.code, entry.text);
 }
 
 std::string tk_error_converter::convert(int code) const {
-    TK_LOG(2, "tk_error_converter::convert(%d)", code);
     const auto found = texts_.find(code);
-    if (found == texts_.end()) {
-        TK_LOG(1, "Error message not found!");
-        return {};
-    }
-    TK_LOG(1, "Error message has been found: %s", found->second.c_str());
-    return found->second;
+    return found == texts_.end() ? std::string() : found->second;
 }
 
-error_handler::error_handler(std::size_t count, const tk_error_entry* table)
-    : exit_hook([](int code) { std::_Exit(code); }) {
-    TK_LOG(2, "error_handler::ctor");
-    converter_.load_map(count, table);
+error_handler::error_handler(user_interface* face, std::span<const tk_error_entry> texts)
+    : exit_hook([](int code) { std::_Exit(code); }), face_(face) {
+    converter_.load_map(texts);
 }
 
-error_handler::~error_handler() { TK_LOG(2, "error_handler::dtor"); }
-
-void error_handler::load_err_map(std::size_t count, const tk_error_entry* table) {
-    TK_LOG(2, "error_handler::load_err_map");
-    converter_.load_map(count, table);
-}
+error_handler::~error_handler() = default;
 
 void error_handler::set_context(const std::string& name) {
     std::lock_guard lock(context_mutex_);
@@ -53,7 +39,7 @@ std::string error_handler::context() const {
 }
 
 void error_handler::handle(const tk_exception& error, bool top) {
-    TK_LOG(2, "error_handler::handle");
+    TK_LOG(2, "%s", __func__);
     if (error.level() == tk_level_internal) {
         handle_internal(error, top);
         return;
@@ -74,13 +60,13 @@ std::string error_handler::error_text(const tk_exception& error) const {
 }
 
 std::string error_handler::dialog_title() const {
-    return user_interface::is_initialized() ? user_interface::instance().title() + " Error" : "Error";
+    return face_ != nullptr ? face_->title() + " Error" : "Error";
 }
 
 void error_handler::handle_internal(const tk_exception& error, bool top) {
     TK_LOG(3, "Internal error:\n%s", error.what());
     internal_error_seen_.store(true);
-    if (user_interface::is_initialized()) user_interface::instance().internal_error(dialog_title(), error.message());
+    if (face_ != nullptr) face_->internal_error(dialog_title(), error.message());
     if (exit_hook) exit_hook(internal_error_exit_code);
     else std::_Exit(internal_error_exit_code);
     // Only a test's hook comes back; the operation still stops as after any serious error.
@@ -88,21 +74,15 @@ void error_handler::handle_internal(const tk_exception& error, bool top) {
 }
 
 void error_handler::handle_serious(const std::string& text, bool top) {
-    TK_LOG(1, "Got 1-level error");
-    if (!suppress_.load()) {
-        TK_LOG(1, "Step 1");
-        if (user_interface::is_initialized()) user_interface::instance().error(text);
-    }
-    TK_LOG(1, "Step 2");
+    if (!suppress_.load() && face_ != nullptr) face_->error(text);
     if (!top) throw tk_final_exception();
 }
 
 void error_handler::handle_recoverable(const std::string& text, bool top) {
-    TK_LOG(1, "Got 0-level error");
     if (suppress_.load()) return;
     // With nobody to ask, the run goes on: the error is logged and listed.
-    if (!user_interface::is_initialized()) return;
-    const continue_choice choice = user_interface::instance().continue_or_abort(dialog_title(), text);
+    if (face_ == nullptr) return;
+    const continue_choice choice = face_->continue_or_abort(dialog_title(), text);
     if (!choice.continue_run && !top) throw tk_final_exception();
     suppress_.store(choice.do_not_show_again);
 }

@@ -8,12 +8,13 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <span>
 #include <string>
 
 #include "toolkit/exception.h"
-#include "toolkit/singleton.h"
 
 class run_error_list;
+class user_interface;
 
 // One friendly text for a native error code.
 struct tk_error_entry {
@@ -24,8 +25,7 @@ struct tk_error_entry {
 // Native error codes to friendly texts; the first text loaded for a code stays.
 class tk_error_converter {
 public:
-    // A null table is an internal assertion.
-    void load_map(std::size_t count, const tk_error_entry* table);
+    void load_map(std::span<const tk_error_entry> table);
     // The friendly text, or an empty text when the code has none.
     std::string convert(int code) const;
     std::size_t size() const noexcept { return texts_.size(); }
@@ -34,13 +34,17 @@ private:
     std::map<int, std::string> texts_;
 };
 
-class error_handler : public tk_singleton<error_handler> {
+class error_handler {
 public:
-    // Registers the handler with its first table of texts.
-    error_handler(std::size_t count, const tk_error_entry* table);
+    // face: where errors are shown and questions asked; null when nobody can answer (the
+    // errors are then only logged and listed). texts: friendly texts for native codes.
+    error_handler(user_interface* face, std::span<const tk_error_entry> texts);
+    error_handler(const error_handler&) = delete;
+    error_handler& operator=(const error_handler&) = delete;
     ~error_handler();
 
-    void load_err_map(std::size_t count, const tk_error_entry* table);
+    // The program's face may be made after its handler.
+    void set_face(user_interface* face) noexcept { face_ = face; }
 
     // Names what was being processed; the text prefixes later errors until the next call.
     void set_context(const std::string& name);
@@ -78,6 +82,7 @@ private:
     void handle_serious(const std::string& text, bool top);
     void handle_recoverable(const std::string& text, bool top);
 
+    user_interface* face_;
     tk_error_converter converter_;
     mutable std::mutex context_mutex_;  // the run's worker and the pages both set it
     std::string context_;

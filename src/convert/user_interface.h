@@ -1,10 +1,9 @@
 // The one way the core talks to the user: the wizard, the console and the tests each
-// register their own implementation.
+// implement it and hand it to what needs it.
 #pragma once
 
 #include <string>
 
-#include "toolkit/singleton.h"
 
 // What the user chose in the Continue/Abort dialog of a failed row or item.
 struct continue_choice {
@@ -12,7 +11,7 @@ struct continue_choice {
     bool do_not_show_again = false;  // the dialog's check box
 };
 
-class user_interface : public tk_singleton<user_interface> {
+class user_interface {
 public:
     virtual ~user_interface() = default;
 
@@ -28,7 +27,4 @@ public:
     virtual void internal_error(const std::string& title, const std::string& text) = 0;
     // One line of the run's visible log.
     virtual void write_log(const std::string& line) = 0;
-
-protected:
-    user_interface() = default;
 };

@@ -38,9 +38,10 @@ public:
     virtual std::span<const std::uint64_t> cut_texts() const noexcept = 0;
     // Completes the current sheet; no row can follow.
     virtual void finish_sheet() = 0;
-    // Leaves the current sheet out of the workbook (a stopped item): .xls forgets it; an
-    // .xlsx sheet has streamed into its package, which a stopped run never closes.
-    virtual void drop_sheet() noexcept = 0;
+    // Leaves the sheet of that name out of the workbook, finished or not (a stopped item):
+    // .xls forgets it; an .xlsx sheet has streamed into its package, which a stopped run
+    // never closes. Nothing happens when there is no such sheet.
+    virtual void drop_sheet(std::string_view name) noexcept = 0;
     // The run has moved past this workbook for now (a part workbook): memory kept for
     // later texts is given back. Later sheets still work.
     virtual void release_memory() = 0;

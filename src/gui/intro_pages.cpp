@@ -69,7 +69,7 @@ void welcome_page::load_settings() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)").arg(from_utf8(filter.description), from_utf8(filter.pattern));
     const QString path = QFileDialog::getOpenFileName(this, tr(profile_dialog_title), QString(), filters);
     if (path.isEmpty()) return;  // cancelled: nothing changes
-    load_profile_from_welcome_page(context_.converter, path.toStdString(), context_.face);
+    load_profile_from_welcome_page(context_.session, path.toStdString(), context_.face, context_.handler);
 }
 
 connection_page::connection_page(wizard_context& context, QWidget* parent)
@@ -103,7 +103,7 @@ connection_page::connection_page(wizard_context& context, QWidget* parent)
 }
 
 void connection_page::initializePage() {
-    const connection_fields fields = connection_model(context_.converter).page_init();
+    const connection_fields fields = connection_model(context_.session).page_init();
     host_->setText(from_utf8(fields.host));
     database_->setText(from_utf8(fields.database));
     port_->setText(from_utf8(fields.port));
@@ -112,7 +112,7 @@ void connection_page::initializePage() {
 }
 
 void connection_page::store_settings() {
-    connection_model(context_.converter)
+    connection_model(context_.session)
         .store_settings({host_->text().toStdString(), database_->text().toStdString(), port_->text().toStdString(),
                          user_->text().toStdString(), password_->text().toStdString()});
 }
@@ -121,16 +121,16 @@ void connection_page::cleanupPage() { store_settings(); }
 
 bool connection_page::validatePage() {
     store_settings();
-    if (!connection_model(context_.converter).may_connect(context_.face)) return false;
+    if (!connection_model(context_.session).may_connect(context_.face)) return false;
     return connect_with_animation(context_, this);
 }
 
 bool connect_with_animation(wizard_context& context, QWidget* parent) {
     connect_animation animation(parent);
     connect_outcome outcome;
-    connection_model model(context.converter);
-    animation.run([&] { outcome = model.connect(context.face); });
-    if (outcome.fatal) error_handler::instance().exit_hook(error_handler::internal_error_exit_code);
+    connection_model model(context.session);
+    animation.run([&] { outcome = model.connect(context.face, context.handler); });
+    if (outcome.fatal) context.handler.exit_hook(error_handler::internal_error_exit_code);
     if (outcome.help_topic != 0) context.face.display_help(outcome.help_topic);
     return outcome.connected;
 }

@@ -32,6 +32,6 @@ private:
     QLineEdit* password_ = nullptr;
 };
 
-// Connects to the converter's database under the animation; true when connected. Shown on
+// Connects to the job's database under the animation; true when connected. Shown on
 // the connection page and in quick launch.
 bool connect_with_animation(wizard_context& context, QWidget* parent);

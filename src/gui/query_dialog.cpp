@@ -22,9 +22,9 @@ QPushButton* button(const QString& text, const char* id, QWidget* parent) {
 
 }  // namespace
 
-query_dialog::query_dialog(const QString& name, const QString& query, udb_converter& converter,
+query_dialog::query_dialog(const QString& name, const QString& query, job_session& session,
                            qt_user_interface& face, QWidget* parent)
-    : QDialog(parent), converter_(converter), face_(face), name_(name), query_(query) {
+    : QDialog(parent), session_(session), face_(face), name_(name), query_(query) {
     setObjectName("128");
     setWindowTitle(tr(query_dialog_title));
     name_edit_ = new QLineEdit(name, this);
@@ -70,5 +70,5 @@ void query_dialog::accept() {
 }
 
 void query_dialog::test_query() {
-    test_query_text(query_edit_->toPlainText().left(query_text_limit).toStdString(), converter_, face_);
+    test_query_text(query_edit_->toPlainText().left(query_text_limit).toStdString(), session_, face_);
 }

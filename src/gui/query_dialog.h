@@ -6,12 +6,12 @@
 class QLineEdit;
 class QPlainTextEdit;
 class qt_user_interface;
-class udb_converter;
+class job_session;
 
 class query_dialog : public QDialog {
     Q_OBJECT
 public:
-    query_dialog(const QString& name, const QString& query, udb_converter& converter, qt_user_interface& face,
+    query_dialog(const QString& name, const QString& query, job_session& session, qt_user_interface& face,
                  QWidget* parent);
 
     QString name() const { return name_; }
@@ -22,7 +22,7 @@ public:
 private:
     void test_query();
 
-    udb_converter& converter_;
+    job_session& session_;
     qt_user_interface& face_;
     QLineEdit* name_edit_ = nullptr;
     QPlainTextEdit* query_edit_ = nullptr;

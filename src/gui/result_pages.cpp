@@ -19,13 +19,15 @@
 #include <thread>
 
 #include "convert/error_handler.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/conversion_run.h"
+#include "convert/job_session.h"
+#include "oracle/oracle_session.h"
 #include "gui/qt_user_interface.h"
 #include "wizard/finish_model.h"
 #include "wizard/welcome_model.h"
 
 progress_page::progress_page(wizard_context& context, QWidget* parent)
-    : sprandel_page(wizard_page_id::progress, context, parent), thread_(context.converter) {
+    : sprandel_page(wizard_page_id::progress, context, parent) {
     auto* intro = new QLabel(tr(progress_intro_text).replace('\n', ' '), this);
     intro->setWordWrap(true);
     status_ = new QLabel(this);
@@ -47,21 +49,21 @@ progress_page::progress_page(wizard_context& context, QWidget* parent)
 progress_page::~progress_page() { stop_run(); }
 
 void progress_page::initializePage() {
-    sprandel_convertor& converter = context_.converter;
-    converter.finished = false;
-    converter.stopped = false;
-    converter.clear_stop();
+    stop_run();  // a page shown again starts a new run
+    context_.run = std::make_shared<conversion_run>(context_.session.work(), context_.session.oracle(),
+                                                    context_.handler, &context_.face);
+    thread_ = std::make_unique<conversion_thread>(*context_.run);
     bar_->setValue(0);
     status_->clear();
-    thread_.start();
+    thread_->start();
     timer_->start(progress_tick_ms);
 }
 
 void progress_page::on_timer() {
-    const progress_view view = model_.on_timer(context_.converter);
+    const progress_view view = model_.on_timer(context_.run->progress());
     if (view.finished) {
         timer_->stop();
-        thread_.join();
+        thread_->join();
         wizard()->next();
         return;
     }
@@ -71,17 +73,18 @@ void progress_page::on_timer() {
 
 void progress_page::stop_run() {
     timer_->stop();
-    if (!thread_.is_running()) {
-        thread_.join();
+    if (!thread_) return;
+    if (!thread_->is_running()) {
+        thread_->join();
         return;
     }
-    context_.converter.request_stop();
+    context_.run->request_stop();
     // The run may be waiting on a box of its own, which needs this thread's events.
-    while (thread_.is_running()) {
+    while (thread_->is_running()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    thread_.join();
+    thread_->join();
 }
 
 void progress_page::show_help() { context_.face.display_help(0); }
@@ -120,10 +123,11 @@ finish_page::finish_page(wizard_context& context, QWidget* parent)
 }
 
 void finish_page::initializePage() {
-    open_on_exit_->setChecked(context_.converter.open_on_exit);
+    open_on_exit_->setChecked(context_.session.settings().open_on_exit);
     if (QAbstractButton* help = wizard()->button(QWizard::HelpButton)) help->setEnabled(false);
     // the run's result keeps its errors: the first ones listed, all of them counted
-    const run_error_list& run_errors = context_.converter.errors;
+    static const run_error_list no_run;
+    const run_error_list& run_errors = context_.run ? context_.run->errors() : no_run;
     const std::vector<std::string> errors = run_errors.listed();
     result_->setText(tr(finish_result_text(run_errors.total() != 0).c_str()));
     errors_->setVisible(!errors.empty());
@@ -131,9 +135,9 @@ void finish_page::initializePage() {
 }
 
 bool finish_page::validatePage() {
-    context_.converter.open_on_exit = open_on_exit_->isChecked();
-    if (context_.converter.open_on_exit) {
-        const QUrl workbook = QUrl::fromLocalFile(QString::fromStdString(context_.converter.dest));
+    context_.session.settings().open_on_exit = open_on_exit_->isChecked();
+    if (open_on_exit_->isChecked()) {
+        const QUrl workbook = QUrl::fromLocalFile(QString::fromStdString(context_.session.work().destination));
         if (context_.face.open_url) context_.face.open_url(workbook);
         else QDesktopServices::openUrl(workbook);  // no program for the type: nothing happens
     }
@@ -149,9 +153,9 @@ void finish_page::save_settings() {
     if (chosen.isEmpty()) return;
     const std::string path = with_default_extension(chosen.toStdString(), profile_extension);
     try {
-        if (!context_.converter.save_profile_file(path))
+        if (!context_.session.save_profile(path))
             context_.face.error("The profile " + path + " could not be written.");
     } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
+        context_.handler.handle(error, true);
     }
 }

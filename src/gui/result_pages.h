@@ -20,7 +20,7 @@ public:
     bool isComplete() const override { return false; }  // the run moves on by itself
     void show_help() override;
 
-    bool is_running() const { return thread_.is_running(); }
+    bool is_running() const { return thread_ && thread_->is_running(); }
     // Cancel's Yes: asks the run to stop and waits for it while the window keeps painting.
     void stop_run();
 
@@ -28,7 +28,7 @@ private:
     void on_timer();
 
     progress_model model_;
-    conversion_thread thread_;
+    std::unique_ptr<conversion_thread> thread_;  // made with each run
     QTimer* timer_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* bar_ = nullptr;

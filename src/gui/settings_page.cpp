@@ -10,13 +10,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 #include "gui/qt_user_interface.h"
 #include "gui/selection_pages.h"
 #include "wizard/wizard_pages.h"
 
 settings_page::settings_page(wizard_context& context, QWidget* parent)
-    : sprandel_page(wizard_page_id::settings, context, parent), model_(context.converter, context.default_folder) {
+    : sprandel_page(wizard_page_id::settings, context, parent), model_(context.session, context.default_folder) {
     auto* intro = new QLabel(tr(settings_intro_text), this);
     dest_ = new QLineEdit(this);
     dest_->setObjectName("1004");
@@ -71,19 +71,22 @@ void settings_page::initializePage() {
     dates_->setChecked(shown.dates_to_strings);
     wrap_->setChecked(shown.wrap_text);
     split_->setChecked(shown.split_data);
-    format_->setCurrentIndex(shown.format_version);
-    description_->setText(QString::fromStdString(model_.format_description(shown.format_version)));
+    format_->setCurrentIndex(static_cast<int>(format_number(shown.format)));
+    description_->setText(QString::fromStdString(model_.format_description(shown.format)));
 }
 
 void settings_page::format_changed(int index) {
     // The format changes at once; the destination keeps the extension already typed.
-    model_.select_format(index);
-    description_->setText(QString::fromStdString(model_.format_description(index)));
+    workbook_format format = workbook_format::excel_2000;
+    if (!format_from_number(static_cast<std::uint32_t>(index), format)) return;  // the box holds the three formats only
+    model_.select_format(format);
+    description_->setText(QString::fromStdString(model_.format_description(format)));
 }
 
 settings_fields settings_page::fields() const {
-    return {dest_->text().toStdString(), format_->currentIndex(), dates_->isChecked(), wrap_->isChecked(),
-            split_->isChecked()};
+    workbook_format format = workbook_format::excel_2000;
+    format_from_number(static_cast<std::uint32_t>(format_->currentIndex()), format);
+    return {dest_->text().toStdString(), format, dates_->isChecked(), wrap_->isChecked(), split_->isChecked()};
 }
 
 void settings_page::browse() {

@@ -4,7 +4,9 @@
 #include <QDir>
 
 #include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/error_handler.h"
+#include "convert/job_session.h"
+#include "toolkit/settings_store.h"
 #include "gui/intro_pages.h"
 #include "gui/sprandel_wizard.h"
 #include "wizard/quick_launch.h"
@@ -13,19 +15,20 @@
 // (Outside any namespace: the macro declares the registration function.)
 static void load_pictures() { Q_INIT_RESOURCE(resources); }
 
-sprandel_session::sprandel_session(const wizard_environment& environment) : handler_(create_error_handler()) {
+sprandel_session::sprandel_session(const wizard_environment& environment) : handler_(create_error_handler(&face_)) {
     load_pictures();
     face_.open_url = environment.open_url;
-    converter_ = environment.settings_path.empty() ? std::make_unique<sprandel_convertor>()
-                                                   : std::make_unique<sprandel_convertor>(environment.settings_path);
-    converter_->oracle_library_candidates = environment.oracle_library_candidates;
+    session_ = std::make_unique<job_session>(
+        environment.settings_path.empty() ? tk_settings_store::default_path() : environment.settings_path,
+        environment.oracle_library_candidates);
     const std::string folder =
         environment.default_folder.empty() ? QDir::homePath().toStdString() : environment.default_folder;
-    context_ = std::make_unique<wizard_context>(wizard_context{*converter_, face_, folder});
+    context_ = std::make_unique<wizard_context>(wizard_context{*session_, face_, *handler_, folder, nullptr});
 }
 
 sprandel_session::~sprandel_session() {
-    wizard_.reset();  // stops a run still going before the converter goes
+    wizard_.reset();  // stops a run still going before the session goes
+    context_.reset();
     face_.set_owner(nullptr);
 }
 
@@ -33,7 +36,7 @@ std::optional<int> sprandel_session::open(const QString& profile) {
     if (!profile.isEmpty()) {
         quick_launch_steps steps;
         steps.connect = [this] { return connect_with_animation(*context_, nullptr); };
-        switch (prepare_quick_launch(*converter_, profile.toStdString(), face_, steps)) {
+        switch (prepare_quick_launch(*session_, profile.toStdString(), face_, *handler_, steps)) {
             case quick_launch_status::ready: break;
             case quick_launch_status::connection_failed: return 255;  // -1 as the exit status
             case quick_launch_status::refused:
@@ -51,9 +54,8 @@ int run_sprandel(const QString& profile, const wizard_environment& environment) 
         sprandel_session session(environment);
         if (const std::optional<int> ended = session.open(profile)) return *ended;
         return session.exec();
-    } catch (const tk_exception& error) {
-        if (error_handler::is_initialized()) error_handler::instance().handle(error, true);
     } catch (const std::exception& error) {
+        // the session and its handler are gone: a plain box is all that is left
         qt_user_interface().error(error.what());
     }
     return 0;

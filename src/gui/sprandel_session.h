@@ -1,4 +1,4 @@
-// One start of the program: error handler, face, converter (with the settings of the last
+// One start of the program: error handler, face, job session (with the settings of the last
 // run) and the wizard, interactive or as quick launch of a profile.
 #pragma once
 
@@ -14,6 +14,8 @@
 #include "gui/wizard_page_base.h"
 
 class error_handler;
+class conversion_run;
+class job_session;
 class sprandel_wizard;
 class QUrl;
 
@@ -37,13 +39,15 @@ public:
     int exec();
 
     sprandel_wizard& wizard() { return *wizard_; }
-    sprandel_convertor& converter() { return *converter_; }
+    job_session& session() { return *session_; }
+    // The run the progress page started last; null before any.
+    const conversion_run* last_run() const { return context_->run.get(); }
     qt_user_interface& face() { return face_; }
 
 private:
     std::unique_ptr<error_handler> handler_;
     qt_user_interface face_;
-    std::unique_ptr<sprandel_convertor> converter_;
+    std::unique_ptr<job_session> session_;
     std::unique_ptr<wizard_context> context_;
     std::unique_ptr<sprandel_wizard> wizard_;
 };

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 #include "gui/qt_user_interface.h"
 #include "gui/query_dialog.h"
 #include "gui/selection_pages.h"
@@ -27,7 +27,7 @@ void fill(QListWidget* list, const std::vector<std::string>& names, int current)
 }  // namespace
 
 table_selection_page::table_selection_page(wizard_context& context, QWidget* parent)
-    : sprandel_page(wizard_page_id::table_selection, context, parent), model_(context.converter) {
+    : sprandel_page(wizard_page_id::table_selection, context, parent), model_(context.session) {
     auto* intro = new QLabel(tr(table_selection_intro_text), this);
     intro->setObjectName("1337");
     available_ = new QListWidget(this);
@@ -100,7 +100,7 @@ void table_selection_page::refresh() {
 void table_selection_page::add_query() {
     QString name, query;
     for (;;) {  // a duplicate name brings the dialog back with what was typed
-        query_dialog dialog(name, query, context_.converter, context_.face, this);
+        query_dialog dialog(name, query, context_.session, context_.face, this);
         if (dialog.exec() != QDialog::Accepted) return;
         name = dialog.name();
         query = dialog.query();
@@ -112,7 +112,7 @@ void table_selection_page::add_query() {
 void table_selection_page::edit_query() {
     std::string name, text;
     if (!model_.current_query(name, text)) return;  // a table: nothing to edit
-    query_dialog dialog(QString::fromStdString(name), QString::fromStdString(text), context_.converter, context_.face,
+    query_dialog dialog(QString::fromStdString(name), QString::fromStdString(text), context_.session, context_.face,
                         this);
     if (dialog.exec() != QDialog::Accepted) return;
     model_.replace_current_query(dialog.name().toStdString(), dialog.query().toStdString());

@@ -1,20 +1,25 @@
-// What every page of the wizard shares: the converter and the face it talks through, its
+// What every page of the wizard shares: the job session, the face and error handler it talks through, its
 // header, help topic and pictures.
 #pragma once
 
 #include <QWizardPage>
+#include <memory>
 #include <string>
 
 #include "wizard/wizard_pages.h"
 
+class conversion_run;
+class error_handler;
+class job_session;
 class qt_user_interface;
-class sprandel_convertor;
 class QLabel;
 
 struct wizard_context {
-    sprandel_convertor& converter;
+    job_session& session;
     qt_user_interface& face;
+    error_handler& handler;
     std::string default_folder;  // where a new destination goes
+    std::shared_ptr<conversion_run> run;  // the last run started, for the finish page
 };
 
 class sprandel_page : public QWizardPage {

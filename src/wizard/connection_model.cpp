@@ -3,7 +3,7 @@
 
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 #include "convert/user_interface.h"
 #include "oracle/ora_exception.h"
 #include "toolkit/log.h"
@@ -16,29 +16,26 @@ std::string oracle_error_text(int code) {
 }
 
 connection_fields connection_model::page_init() const {
-    TK_LOG(2, "ora_settings_page2<t_converter>::page_init");
-    return {converter_.host, converter_.src, converter_.port, converter_.user, converter_.password};
+    const connection_settings& stored = session_.work().connection;
+    return {stored.host, stored.service, stored.port, stored.user, stored.password};
 }
 
 void connection_model::store_settings(const connection_fields& fields) {
-    TK_LOG(2, "oracle_settings_page2<t_converter>::store_settings");
-    converter_.store_oracle_settings(fields.host, fields.user, fields.password, fields.port);
-    converter_.src = fields.database;
+    TK_LOG(2, "%s", __func__);
+    session_.work().connection = {fields.host, fields.port, fields.database, fields.user, fields.password};
 }
 
 bool connection_model::may_connect(user_interface& face) const {
-    TK_LOG(2, "oracle_settings_page::on_next");
-    if (!converter_.src.empty()) return true;
+    if (!session_.work().connection.service.empty()) return true;
     face.message(no_database_name_text);
     return false;
 }
 
-connect_outcome connection_model::connect(user_interface& face) {
-    TK_LOG(2, "oracle_settings_page::animation::operator()");
+connect_outcome connection_model::connect(user_interface& face, error_handler& handler) {
+    TK_LOG(2, "%s", __func__);
     connect_outcome outcome;
     try {
-        TK_LOG(1, "Just before calling 'connect_oracle_server', dest=%s", converter_.src.c_str());
-        converter_.connect_oracle_server(converter_.src);
+        session_.connect();
         outcome.connected = true;
         TK_LOG(3, "Connection has been established");
     } catch (const ora_exception& error) {
@@ -51,7 +48,7 @@ connect_outcome connection_model::connect(user_interface& face) {
             default: break;
         }
     } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
+        handler.handle(error, true);
     } catch (const std::exception& error) {
         face.error(error.what());
         outcome.fatal = true;

@@ -4,7 +4,8 @@
 
 #include <string>
 
-class sprandel_convertor;
+class error_handler;
+class job_session;
 class user_interface;
 
 inline constexpr const char* connection_intro_text =
@@ -16,7 +17,7 @@ inline constexpr int connection_field_limit = 259;  // characters each edit box 
 
 struct connection_fields {
     std::string host;
-    std::string database;  // the converter's src
+    std::string database;  // the Oracle service name
     std::string port;
     std::string user;
     std::string password;
@@ -33,19 +34,19 @@ struct connect_outcome {
 
 class connection_model {
 public:
-    explicit connection_model(sprandel_convertor& converter) : converter_(converter) {}
+    explicit connection_model(job_session& session) : session_(session) {}
 
     connection_fields page_init() const;
-    // Writes the typed values to the converter; Back and Next both do it.
+    // Writes the typed values to the job; Back and Next both do it.
     void store_settings(const connection_fields& fields);
     // Next before connecting: false, after telling the user, when no database name is given.
     bool may_connect(user_interface& face) const;
-    // The worker's job: connects to the stored database name. Errors are shown through face
+    // The worker's job: connects with the stored settings. Errors are shown through face
     // here (Oracle's friendly text, or the error handler for our own).
-    connect_outcome connect(user_interface& face);
+    connect_outcome connect(user_interface& face, error_handler& handler);
 
 private:
-    sprandel_convertor& converter_;
+    job_session& session_;
 };
 
 // The friendly text of an Oracle error code, or empty.

@@ -3,25 +3,25 @@
 
 #include <cmath>
 
-#include "convert/sprandel_convertor.h"
+#include "convert/conversion_run.h"
 #include "toolkit/text.h"
 
 int formatting_percent(std::uint32_t tick) {
     return static_cast<int>(std::atan(tick / 10.0) * 100.0 / std::asin(1.0));
 }
 
-progress_view progress_model::on_timer(const udb_converter& converter) {
+progress_view progress_model::on_timer(const run_progress& progress) {
     progress_view view;
-    if (converter.finished.load()) {
+    if (progress.is_finished()) {
         view.finished = true;
         view.bar = 100;
         return view;
     }
     // the console's formula, in 64 bits: a table of billions of rows still counts right
-    const int percent = converter.percent_done();
+    const int percent = progress.percent_done();
     if (percent < 100) {
         view.bar = percent;
-        const std::string name = converter.current_name();
+        const std::string name = progress.current_name();
         if (!name.empty()) {
             const std::string line = "Processing table '" + name + "'";
             view.status = std::string(utf16_prefix(line, 255));  // the status line holds 255 characters
@@ -35,5 +35,5 @@ progress_view progress_model::on_timer(const udb_converter& converter) {
 
 tk_thread_functor* conversion_thread::create_functor() {
     owns_functor_ = false;
-    return &converter_;
+    return &run_;
 }

@@ -6,8 +6,8 @@
 
 #include "toolkit/thread.h"
 
-class sprandel_convertor;
-class udb_converter;
+class conversion_run;
+class run_progress;
 
 inline constexpr const char* progress_intro_text =
     "Database converting is in progress. Please wait until the wizard completes\nconverting your Oracle database "
@@ -28,22 +28,22 @@ struct progress_view {
 class progress_model {
 public:
     // One timer tick: reads the run's progress fields.
-    progress_view on_timer(const udb_converter& converter);
+    progress_view on_timer(const run_progress& progress);
 
 private:
     std::uint32_t formatting_ticks_ = 0;
 };
 
-// The worker that runs the conversion; the converter is the job and stays owned by its
-// owner. Destroying the thread stops and joins a run still going.
+// The worker that runs a conversion, which stays owned by its owner. Destroying the thread
+// stops and joins a run still going.
 class conversion_thread : public tk_thread {
 public:
-    explicit conversion_thread(sprandel_convertor& converter) : converter_(converter) {}
+    explicit conversion_thread(conversion_run& run) : run_(run) {}
     ~conversion_thread() override { stop(); }
 
 protected:
     tk_thread_functor* create_functor() override;
 
 private:
-    sprandel_convertor& converter_;
+    conversion_run& run_;
 };

@@ -1,7 +1,7 @@
 // The query dialog's checks.
 #include "wizard/query_rules.h"
 
-#include "convert/converter.h"
+#include "convert/job_session.h"
 #include "convert/error_tables.h"
 #include "convert/user_interface.h"
 #include "toolkit/log.h"
@@ -28,7 +28,7 @@ bool is_not_select(const std::string& text, std::string& trimmed) {
 }
 
 bool accept_query_dialog(const std::string& name, std::string& query, user_interface& face) {
-    TK_LOG(2, "set_query_dlg::on_ok");
+    TK_LOG(2, "%s", __func__);
     if (name.empty()) {
         face.message(empty_name_text);
         return false;
@@ -47,12 +47,12 @@ bool accept_query_dialog(const std::string& name, std::string& query, user_inter
     return true;
 }
 
-void test_query_text(const std::string& query, udb_converter& converter, user_interface& face) {
+void test_query_text(const std::string& query, job_session& session, user_interface& face) {
     std::string trimmed;
     if (is_not_select(query, trimmed)) {
         face.error(not_select_text);
         return;
     }
-    if (converter.test_query(query)) face.message(query_correct_text);
+    if (session.test_query(query)) face.message(query_correct_text);
     else face.error(query_syntax_error_text());
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-class udb_converter;
+class job_session;
 class user_interface;
 
 inline constexpr const char* query_dialog_title = "Add Query";
@@ -25,4 +25,4 @@ bool is_not_select(const std::string& text, std::string& trimmed);
 bool accept_query_dialog(const std::string& name, std::string& query, user_interface& face);
 
 // Test Query: tells the user whether the source accepts the text as typed.
-void test_query_text(const std::string& query, udb_converter& converter, user_interface& face);
+void test_query_text(const std::string& query, job_session& session, user_interface& face);

@@ -2,7 +2,8 @@
 #include "wizard/quick_launch.h"
 
 #include "convert/error_handler.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/job_profile.h"
+#include "convert/job_session.h"
 #include "convert/user_interface.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
@@ -11,49 +12,48 @@
 namespace {
 
 // The profile's own checks: everything before the network is touched.
-bool load_job(sprandel_convertor& converter, const std::string& profile, user_interface& face,
-              const std::string& log_file) {
-    if (!converter.load_profile_file(profile)) {
+bool load_job(job_session& session, const std::string& profile, user_interface& face, const std::string& log_file) {
+    if (!session.load_profile(profile)) {
         face.error(profile_unreadable_text(profile));
         return false;
     }
-    if (!log_file.empty()) converter.set_logfile(log_file);
-    if (converter.dest.empty()) {
+    if (!log_file.empty()) start_log_file(session.work(), log_file);
+    if (session.work().destination.empty()) {
         face.error("The profile names no destination workbook (\"dest\" in [Generic settings]).");
         return false;
     }
-    if (converter.selected.empty() && converter.tables.empty()) {
+    if (!session.work().has_selection()) {
         face.error("The profile selects no table and no query ([Selected Tables]).");
         return false;
     }
     return true;
 }
 
-bool connect(sprandel_convertor& converter, const quick_launch_steps& steps) {
+bool connect(job_session& session, error_handler& handler, const quick_launch_steps& steps) {
     if (steps.connect) return steps.connect();
     try {
-        converter.connect_oracle_server(converter.src);
+        session.connect();
         return true;
     } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
+        handler.handle(error, true);
         return false;
     }
 }
 
 }  // namespace
 
-quick_launch_status prepare_quick_launch(sprandel_convertor& converter, const std::string& profile,
-                                         user_interface& face, const quick_launch_steps& steps) {
+quick_launch_status prepare_quick_launch(job_session& session, const std::string& profile, user_interface& face,
+                                         error_handler& handler, const quick_launch_steps& steps) {
     const auto stopped = [&] { return steps.stop_requested && steps.stop_requested(); };
     try {
-        if (!load_job(converter, profile, face, steps.log_file)) return quick_launch_status::refused;
+        if (!load_job(session, profile, face, steps.log_file)) return quick_launch_status::refused;
         TK_LOG(3, "QUICK LAUNCH: profile=%s", profile.c_str());
-        converter.check_dest();  // before the server is asked anything
-        if (!connect(converter, steps)) {
+        session.check_destination();  // before the server is asked anything
+        if (!connect(session, handler, steps)) {
             if (!stopped()) return quick_launch_status::connection_failed;
             throw tk_final_exception();
         }
-        converter.get_all_tables();
+        session.tables();
         if (stopped()) throw tk_final_exception();
         return quick_launch_status::ready;
     } catch (const std::exception& error) {
@@ -63,7 +63,7 @@ quick_launch_status prepare_quick_launch(sprandel_convertor& converter, const st
             return quick_launch_status::interrupted;
         }
         if (const auto* known = dynamic_cast<const tk_exception*>(&error))
-            error_handler::instance().handle(*known, true);
+            handler.handle(*known, true);
         else
             face.error(error.what());
     }

@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-class sprandel_convertor;
+class error_handler;
+class job_session;
 class user_interface;
 
 enum class quick_launch_status {
@@ -27,5 +28,5 @@ struct quick_launch_steps {
 
 // Loads the profile, checks that it names a destination and a selection, connects, lists the
 // tables and checks and clears the destination. Every failure is shown to the user here.
-quick_launch_status prepare_quick_launch(sprandel_convertor& converter, const std::string& profile,
-                                         user_interface& face, const quick_launch_steps& steps = {});
+quick_launch_status prepare_quick_launch(job_session& session, const std::string& profile, user_interface& face,
+                                         error_handler& handler, const quick_launch_steps& steps = {});

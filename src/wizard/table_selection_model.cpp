@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 #include "convert/user_interface.h"
 #include "toolkit/log.h"
 
@@ -49,16 +49,16 @@ void table_selection_model::page_init() {
     selected_.clear();
     selected_queries_.clear();
     unselected_queries_.clear();
-    for (const std::string& table : converter_.get_all_tables()) insert_sorted(available_, table);
+    for (const std::string& table : session_.tables()) insert_sorted(available_, table);
     available_current_ = available_.empty() ? -1 : 0;
     selected_current_ = -1;
     focus_ = list_id::available;
     // A loaded profile names its tables in the list and in the selection; the page's own
     // Next leaves only the list.
-    std::map<std::string, std::string> selection = converter_.selected;
-    for (const std::string& table : converter_.tables) selection.emplace(table, std::string());
+    std::map<std::string, std::string> selection = session_.work().selected;
+    for (const std::string& table : session_.work().tables) selection.emplace(table, std::string());
     load_selection(selection);
-    load_available_queries(converter_.available_queries);
+    load_available_queries(session_.work().available_queries);
 }
 
 void table_selection_model::load_selection(const std::map<std::string, std::string>& selection) {
@@ -197,8 +197,8 @@ bool table_selection_model::on_next(user_interface& face) {
     std::vector<std::string> tables;
     for (const std::string& name : selected_)
         if (!is_query_name(name)) tables.push_back(name);
-    converter_.tables = std::move(tables);
-    converter_.selected = selected_queries_;
-    converter_.available_queries = unselected_queries_;
+    session_.work().tables = std::move(tables);
+    session_.work().selected = selected_queries_;
+    session_.work().available_queries = unselected_queries_;
     return true;
 }

@@ -1,5 +1,5 @@
 // The table selection page: the available and selected lists, their moves, the queries
-// behind some of the names, and what Next hands the converter.
+// behind some of the names, and what Next hands the job.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class sprandel_convertor;
+class job_session;
 class user_interface;
 
 inline constexpr const char* table_selection_intro_text = "Select Oracle tables to convert into MS Excel format.";
@@ -20,9 +20,9 @@ class table_selection_model {
 public:
     enum class list_id { available, selected };
 
-    explicit table_selection_model(sprandel_convertor& converter) : converter_(converter) {}
+    explicit table_selection_model(job_session& session) : session_(session) {}
 
-    // Rebuilds both lists from the converter: every table available, then the converter's
+    // Rebuilds both lists from the session: every table available, then the job's
     // selection and its defined queries applied.
     void page_init();
 
@@ -53,7 +53,7 @@ public:
     bool is_query_name(const std::string& name) const;
 
     // Next: asks when tables are available but none is selected (No: false), then gives the
-    // converter the selected tables, the selected queries and the unselected ones.
+    // job the selected tables, the selected queries and the unselected ones.
     bool on_next(user_interface& face);
 
     const std::map<std::string, std::string>& selected_queries() const noexcept { return selected_queries_; }
@@ -65,7 +65,7 @@ private:
     void move_to_selected(std::size_t index);
     void move_to_available(std::size_t index);
 
-    sprandel_convertor& converter_;
+    job_session& session_;
     std::vector<std::string> available_;
     std::vector<std::string> selected_;
     int available_current_ = -1;

@@ -2,7 +2,7 @@
 #include "wizard/welcome_model.h"
 
 #include "convert/error_handler.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 #include "convert/user_interface.h"
 #include "toolkit/log.h"
 #include "wizard/wizard_pages.h"
@@ -16,13 +16,14 @@ std::string profile_unreadable_text(const std::string& path) {
     return "The profile " + path + " could not be read: a line before its first [section] or a damaged line.";
 }
 
-bool load_profile_from_welcome_page(sprandel_convertor& converter, const std::string& path, user_interface& face) {
-    TK_LOG(2, "welcome_page_t::on_load(%s)", path.c_str());
+bool load_profile_from_welcome_page(job_session& session, const std::string& path, user_interface& face,
+                                    error_handler& handler) {
+    TK_LOG(2, "%s(%s)", __func__, path.c_str());
     try {
-        if (converter.load_profile_file(path)) return true;
+        if (session.load_profile(path)) return true;
         face.error(profile_unreadable_text(path));
     } catch (const tk_exception& error) {
-        error_handler::instance().handle(error, true);
+        handler.handle(error, true);
     } catch (const std::exception& error) {
         face.error(error.what());
     }

@@ -3,7 +3,8 @@
 
 #include <string>
 
-class sprandel_convertor;
+class error_handler;
+class job_session;
 class user_interface;
 
 inline constexpr const char* welcome_title_text = "Welcome to Sprandel\nConversion Wizard\n";
@@ -26,4 +27,5 @@ std::string profile_unreadable_text(const std::string& path);
 
 // Loads a profile chosen on the welcome page. A failure is reported through the error
 // handler and leaves the wizard usable; returns true when the whole profile was applied.
-bool load_profile_from_welcome_page(sprandel_convertor& converter, const std::string& path, user_interface& face);
+bool load_profile_from_welcome_page(job_session& session, const std::string& path, user_interface& face,
+                                    error_handler& handler);

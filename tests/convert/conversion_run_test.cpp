@@ -1,107 +1,259 @@
-// The run over a scripted source: an internal error; cell text rules and part names.
+// The run over a scripted source, with the real workbook writers and scripted answers:
+// row and item errors, the questions, stopping, reading to the end, internal errors.
 #include "convert/conversion_run.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
 
-#include "convert/error_handler.h"
-#include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
-#include "records/udb_database.h"
 #include "../support/scripted_user_interface.h"
 #include "../support/temp_folder.h"
+#include "../support/workbook_reader.h"
+#include "convert/error_handler.h"
+#include "convert/error_tables.h"
+#include "oracle/table_reader.h"
 
 namespace {
 
-// Two rows of one number; with `internal`, every row fails inside (an internal error).
-class scripted_rows : public udb_recordset {
-public:
-    explicit scripted_rows(bool internal) : udb_recordset("T", false), internal_(internal) {
-        schema_.add(t_ftd(4, "ID", VT_I4));
-        records_count_ = 2;
-        row_.add_field("ID", 4, ole_variant(7));
-    }
-    void append_record(udb_record&) override {}
-    bool is_eof() override { return position_ >= 2; }
-    udb_record* get_item() override {
-        if (internal_) TK_FAIL();
-        return &row_;
-    }
-    void next() override { ++position_; }
-
-private:
-    bool internal_;
-    int position_ = 0;
-    udb_record row_;
+// One scripted item: its columns, its rows (integers and texts), an estimate, and where it
+// fails: a row_error at some rows, or the source lost at one row.
+struct scripted_table {
+    std::vector<std::string> columns{"ID", "T"};
+    std::vector<std::pair<std::int64_t, std::string>> rows;
+    std::int64_t estimate = -1;  // -1: the number of rows
+    std::vector<std::size_t> bad_rows;
+    std::size_t lost_at = SIZE_MAX;
+    bool internal_error = false;
 };
 
-class scripted_source : public udb_database {
+class scripted_reader : public table_reader {
 public:
-    explicit scripted_source(std::map<std::string, bool> scripts)
-        : udb_database("source", 0, false), scripts_(std::move(scripts)) {
-        for (const auto& [name, script] : scripts_) tables_.push_back(name);
+    explicit scripted_reader(const scripted_table& table) : table_(table) {
+        for (const std::string& name : table.columns) columns_.push_back({name, "NUMBER", 22, 0, -127, true});
     }
-    std::unique_ptr<udb_recordset> create_table(const std::string&, const udb_schema&, udb_indexes&) override {
-        TK_FAIL();
+    const std::vector<column_info>& columns() const noexcept override { return columns_; }
+    std::int64_t estimated_rows() const noexcept override {
+        return table_.estimate >= 0 ? table_.estimate : static_cast<std::int64_t>(table_.rows.size());
     }
-    std::unique_ptr<udb_recordset> get_query(const std::string&, const std::string&, int) override { TK_FAIL(); }
-    std::unique_ptr<udb_recordset> get_table(const std::string& table, int) override {
-        return std::make_unique<scripted_rows>(scripts_.at(table));
+    bool next_row(std::vector<cell_value>& row) override {
+        if (next_ == table_.rows.size()) return false;
+        const std::size_t at = next_++;
+        if (table_.internal_error) TK_FAIL();
+        if (at == table_.lost_at) throw tk_exception("ORA-03113: end-of-file on communication channel", 1);
+        if (std::count(table_.bad_rows.begin(), table_.bad_rows.end(), at) != 0)
+            throw row_error("ORA-01722: invalid number", tk_level_recoverable);
+        row.assign(columns_.size(), cell_value::of_integer(table_.rows[at].first));
+        if (row.size() > 1) row[1] = cell_value::of_text(table_.rows[at].second);
+        return true;
     }
-    bool test_query(const std::string&) override { return false; }
 
 private:
-    std::map<std::string, bool> scripts_;
+    const scripted_table& table_;
+    std::vector<column_info> columns_;
+    std::size_t next_ = 0;
+};
+
+class scripted_source : public table_source {
+public:
+    explicit scripted_source(std::map<std::string, scripted_table> tables) : tables_(std::move(tables)) {
+        for (const auto& entry : tables_) names_.push_back(entry.first);
+    }
+    const std::vector<std::string>& tables() override { return names_; }
+    std::unique_ptr<table_reader> open_table(const std::string& table) override {
+        return std::make_unique<scripted_reader>(tables_.at(table));
+    }
+    std::unique_ptr<table_reader> open_query(const std::string& name, const std::string&) override {
+        return open_table(name);
+    }
+    void break_calls() noexcept override {}
+
+private:
+    std::map<std::string, scripted_table> tables_;
+    std::vector<std::string> names_;
+};
+
+scripted_table numbered_rows(int count) {
+    scripted_table table;
+    for (int i = 1; i <= count; ++i) table.rows.emplace_back(i, "row " + std::to_string(i));
+    return table;
+}
+
+std::size_t count_starting(const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
+}
+
+// A user who presses Stop while the first row-error dialog is open.
+class stopping_user_interface : public scripted_user_interface {
+public:
+    conversion_run* run = nullptr;
+    continue_choice continue_or_abort(const std::string& title, const std::string& text) override {
+        if (run != nullptr) run->request_stop();
+        return scripted_user_interface::continue_or_abort(title, text);
+    }
+};
+
+class run_fixture : public ::testing::Test {
+protected:
+    job make_job(workbook_format format, std::vector<std::string> tables, const std::string& file) {
+        job work;
+        work.format = format;
+        work.tables = std::move(tables);
+        work.destination = folder_.file(file);
+        return work;
+    }
+    std::unique_ptr<conversion_run> run(job work, scripted_source& source) {
+        auto result = std::make_unique<conversion_run>(std::move(work), source, *handler_, &face_);
+        face_.run = result.get();
+        (*result)();
+        return result;
+    }
+
+    temp_folder folder_;
+    stopping_user_interface face_;
+    std::unique_ptr<error_handler> handler_ = create_error_handler(&face_);
 };
 
 }  // namespace
 
-TEST(internal_error, during_a_run_leaves_no_workbook_not_even_the_items_finished_before) {
-    temp_folder folder;
-    scripted_user_interface face;
-    const auto handler = create_error_handler();
-    handler->exit_hook = [](int) {};  // comes back, so the run must stop by itself
-    sprandel_convertor converter(folder.path() / "settings.conf");
-    converter.dest = folder.file("out.xls");
-    converter.format_version = xls_converter::format_excel_2000;
-    converter.tables = {"A_GOOD", "B_BROKEN"};
-    scripted_source source({{"A_GOOD", false}, {"B_BROKEN", true}});
-    EXPECT_THROW(converter.do_convert(source), tk_final_exception);
-    EXPECT_TRUE(handler->had_internal_error());
-    ASSERT_EQ(face.shown.size(), 1u);
-    EXPECT_EQ(face.shown[0].rfind("internal: ", 0), 0u) << face.shown[0];
-    EXPECT_FALSE(std::filesystem::exists(converter.dest));
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        EXPECT_EQ(entry.path().filename(), "settings.conf") << "left behind";
+TEST_F(run_fixture, do_not_show_again_answers_later_row_errors_which_are_still_listed_per_table_and_record) {
+    face_.run = nullptr;
+    face_.continue_answers = {{true, true}};
+    scripted_table first = numbered_rows(3), second = numbered_rows(1);
+    first.bad_rows = {1};
+    second.bad_rows = {0};
+    scripted_source source({{"A", first}, {"B", second}});
+    job work = make_job(workbook_format::excel_2010, {"A", "B"}, "run.xlsx");
+    auto result = std::make_unique<conversion_run>(work, source, *handler_, &face_);
+    (*result)();
+    EXPECT_FALSE(result->was_stopped());
+    ASSERT_EQ(count_starting(face_.shown, "continue: "), 1u) << "the second table's bad row asks nothing";
+    EXPECT_EQ(face_.shown[0], "continue: Sprandel 4.1 Error | A, record #2: ORA-01722: invalid number");
+    EXPECT_EQ(dump_workbook_text(work.destination),
+              "sheet\tA\t3\t2\nR\ts:ID\ts:T\nR\tn:1\ts:row 1\nR\tn:3\ts:row 3\nsheet\tB\t1\t2\nR\ts:ID\ts:T\n");
+    EXPECT_EQ(result->errors().listed(), (std::vector<std::string>{"A, record #2: ORA-01722: invalid number",
+                                                                    "B, record #1: ORA-01722: invalid number"}));
+    EXPECT_EQ(result->items_converted(), 2);
+    EXPECT_EQ(face_.log_lines[0], "Table 'A' is converted: 2 records written, 1 not (listed)\n");
 }
 
-// The error list of a run: its limit, error_handling.every_row_error_is_asked_about_and_counted_past_the_lists_limit;
-// row and cut-table entries in order, run_formats_test, run_failures_test and fault_interruption_test.
-
-TEST(cell_text, line_breaks_become_line_feeds) {
-    bool cut = true;
-    EXPECT_EQ(normalize_cell_text("a\r\nb\rc\nd", false, cut), "a\nb\nc\nd");
-    EXPECT_FALSE(cut);
-    EXPECT_EQ(normalize_cell_text("\r\r\n\n", false, cut), "\n\n\n");
+TEST_F(run_fixture, abort_stops_the_run_and_an_xlsx_destination_is_not_written) {
+    face_.run = nullptr;
+    face_.continue_answers = {{true, false}, {false, false}};
+    scripted_table table = numbered_rows(4);
+    table.bad_rows = {0, 2};
+    scripted_source source({{"A", table}, {"B", numbered_rows(1)}});
+    job work = make_job(workbook_format::excel_2010, {"A", "B"}, "run.xlsx");
+    auto result = std::make_unique<conversion_run>(work, source, *handler_, &face_);
+    (*result)();
+    EXPECT_TRUE(result->was_stopped());
+    EXPECT_EQ(count_starting(face_.shown, "continue: "), 2u);
+    EXPECT_FALSE(std::filesystem::exists(work.destination));
+    EXPECT_TRUE(result->written_workbooks().empty());
 }
 
-TEST(cell_text, limits_count_utf16_units_and_never_split_a_character) {
-    bool cut = false;
-    std::string cyrillic;
-    for (int i = 0; i < 300; ++i) cyrillic += "\xD0\x96";  // two bytes, one unit each
-    EXPECT_EQ(normalize_cell_text(cyrillic, true, cut).size(), 254u * 2);
-    EXPECT_TRUE(cut);
-    std::string emoji = std::string(253, 'a') + "\xF0\x9F\x98\x80";  // the pair would be units 254 and 255
-    EXPECT_EQ(normalize_cell_text(emoji, true, cut), std::string(253, 'a'));
-    EXPECT_TRUE(cut);
-    // A CR LF counts once after it became a line feed.
-    std::string breaks = std::string(253, 'a') + "\r\n";
-    EXPECT_EQ(normalize_cell_text(breaks, true, cut), std::string(253, 'a') + "\n");
-    EXPECT_FALSE(cut);
+// Excel 5.0 and 2000 sheets take 255 columns; the question says the number that is written.
+TEST_F(run_fixture, a_table_too_wide_for_an_xls_sheet_asks_once_and_keeps_the_first_255_columns) {
+    face_.run = nullptr;
+    scripted_table wide = numbered_rows(1);
+    wide.columns.clear();
+    for (int i = 1; i <= 300; ++i) wide.columns.push_back("C" + std::to_string(i));
+    scripted_source source({{"WIDE", wide}});
+    const auto result = run(make_job(workbook_format::excel_2000, {"WIDE"}, "wide.xls"), source);
+    ASSERT_EQ(count_starting(face_.shown, "continue: "), 1u);
+    EXPECT_EQ(face_.shown[0], "continue: Sprandel 4.1 Error | Table will be truncated up to 255 columns.");
+    EXPECT_EQ(result->errors().listed(), std::vector<std::string>{"WIDE: Table will be truncated up to 255 columns."});
+    const auto sheets = read_workbook(result->work().destination);
+    ASSERT_EQ(sheets.at(0).rows.at(0).size(), 255u);
+    EXPECT_EQ(sheets[0].rows[0].back(), "s:C255");
 }
 
-// report(1).xls itself: the end-to-end part_workbooks case.
+TEST_F(run_fixture, stop_mid_item_leaves_the_xls_items_finished_before_and_drops_the_stopped_sheet) {
+    scripted_table stopped = numbered_rows(3);
+    stopped.bad_rows = {1};
+    scripted_source source({{"A_DONE", numbered_rows(2)}, {"B_STOPPED", stopped}, {"C_NEVER", numbered_rows(1)}});
+    const auto result = run(make_job(workbook_format::excel_2000, {"A_DONE", "B_STOPPED", "C_NEVER"}, "run.xls"),
+                            source);
+    EXPECT_TRUE(result->was_stopped());
+    EXPECT_EQ(count_starting(face_.shown, "continue: "), 1u) << "the third table is never reached";
+    const auto sheets = read_workbook(result->work().destination);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].name, "A_DONE");
+    EXPECT_EQ(result->errors().listed().back(),
+              "B_STOPPED: not complete: 1 of 3 records written; the run was stopped; the sheet is left out");
+}
+
+// Each statement has its own snapshot: the estimate taken before the rows are read is only
+// an estimate, and reading goes on until the source has no more rows.
+TEST_F(run_fixture, every_row_is_read_whatever_the_estimate_said) {
+    scripted_table grew = numbered_rows(5), shrank = numbered_rows(2);
+    grew.estimate = 3;
+    shrank.estimate = 4;
+    scripted_source source({{"GREW", grew}, {"SHRANK", shrank}});
+    const auto result = run(make_job(workbook_format::excel_2010, {"GREW", "SHRANK"}, "run.xlsx"), source);
+    EXPECT_EQ(result->errors().total(), 0u);
+    const auto sheets = read_workbook(result->work().destination);
+    EXPECT_EQ(find_sheet(sheets, "GREW").rows.size(), 6u);
+    EXPECT_EQ(find_sheet(sheets, "SHRANK").rows.size(), 3u);
+    EXPECT_EQ(face_.log_lines[0], "Table 'GREW' (5 records) is converted\n");
+}
+
+TEST_F(run_fixture, a_source_that_stops_answering_ends_the_item_as_not_complete_and_the_next_item_follows) {
+    face_.run = nullptr;
+    scripted_table lost = numbered_rows(5);
+    lost.lost_at = 2;
+    scripted_source source({{"A_LOST", lost}, {"B_FINE", numbered_rows(1)}});
+    const auto result = run(make_job(workbook_format::excel_2010, {"A_LOST", "B_FINE"}, "run.xlsx"), source);
+    const auto listed = result->errors().listed();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0], "A_LOST, record #3: ORA-03113: end-of-file on communication channel");
+    EXPECT_EQ(listed[1], "A_LOST: not complete: 2 of 5 records written; the source stopped answering");
+    EXPECT_EQ(result->items_converted(), 1);
+    const auto sheets = read_workbook(result->work().destination);
+    EXPECT_EQ(find_sheet(sheets, "A_LOST").rows.size(), 3u);
+    EXPECT_EQ(find_sheet(sheets, "B_FINE").rows.size(), 2u);
+}
+
+TEST_F(run_fixture, texts_cut_to_the_cell_are_reported_once_per_column_with_the_limit_of_the_format) {
+    scripted_table table;
+    table.rows = {{1, std::string(256, 'a')}, {2, std::string(255, 'b')}, {3, std::string(300, 'c')}};
+    scripted_source source({{"LONG_TEXT", table}});
+    const auto result = run(make_job(workbook_format::excel_50, {"LONG_TEXT"}, "cut.xls"), source);
+    EXPECT_EQ(result->errors().listed(),
+              std::vector<std::string>{
+                  "LONG_TEXT: Column 'T': 2 texts were cut to 255 characters, the most a cell of this format holds."});
+    const auto sheet = read_workbook(result->work().destination).at(0);
+    EXPECT_EQ(sheet.rows[1][1], "s:" + std::string(255, 'a'));
+    EXPECT_EQ(sheet.rows[2][1], "s:" + std::string(255, 'b'));
+}
+
+TEST_F(run_fixture, repeated_column_names_get_numbered_headers_and_a_missing_table_is_an_item_error) {
+    face_.run = nullptr;
+    scripted_table join = numbered_rows(1);
+    join.columns = {"ID", "id"};
+    scripted_source source({{"JOINED", join}});
+    job work = make_job(workbook_format::excel_2010, {"JOINED", "DROPPED"}, "run.xlsx");
+    const auto result = run(work, source);
+    const auto sheets = read_workbook(work.destination);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].rows[0], (std::vector<std::string>{"s:ID", "s:id00000"}));
+    EXPECT_EQ(result->errors().listed(),
+              std::vector<std::string>{"DROPPED: The table does not exist in the source database."});
+}
+
+TEST_F(run_fixture, an_internal_error_leaves_no_workbook_not_even_the_items_finished_before) {
+    handler_->exit_hook = [](int) {};  // comes back, so the run must stop by itself
+    scripted_table broken = numbered_rows(2);
+    broken.internal_error = true;
+    scripted_source source({{"A_GOOD", numbered_rows(2)}, {"B_BROKEN", broken}});
+    const auto result = run(make_job(workbook_format::excel_2000, {"A_GOOD", "B_BROKEN"}, "out.xls"), source);
+    EXPECT_TRUE(handler_->had_internal_error());
+    EXPECT_TRUE(result->was_stopped());
+    ASSERT_EQ(count_starting(face_.shown, "internal: "), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.path())) << "a workbook or temporary file was left";
+}
+
 TEST(part_workbooks, carry_their_counter_before_the_last_extension) {
-    EXPECT_EQ(run_workbooks::part_path("/data/out/my.report.xlsx", 12), "/data/out/my.report(12).xlsx");
+    EXPECT_EQ(workbook_set::part_path("/data/out/my.report.xlsx", 12), "/data/out/my.report(12).xlsx");
 }

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/temp_folder.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/job.h"
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 
@@ -59,49 +59,49 @@ TEST_F(destination_check, the_folder_must_exist) {
 TEST_F(destination_check, an_extension_that_contradicts_the_format_is_refused_naming_both) {
     const std::string xls = folder_.file("report.xls"), xlsx = folder_.file("report.XLSX");
     try {
-        common_check_dest(xls, 2);
+        common_check_dest(xls, workbook_format::excel_2010);
         ADD_FAILURE() << "an .xls name was accepted for Excel 2010";
     } catch (const tk_exception& error) {
         EXPECT_EQ(error.message(), "The destination " + xls + " has the extension .xls, but the format Excel 2010 " +
                                        "writes .xlsx workbooks.\nChoose a name ending in .xlsx or another format.");
         EXPECT_EQ(error.level(), 1);
     }
-    for (const int excel_97_or_older : {0, 1})
-        EXPECT_THROW(common_check_dest(xlsx, excel_97_or_older), tk_exception) << excel_97_or_older;
-    EXPECT_NO_THROW(common_check_dest(xls, 0));
-    EXPECT_NO_THROW(common_check_dest(xls, 1));
-    EXPECT_NO_THROW(common_check_dest(xlsx, 2));
-    EXPECT_NO_THROW(common_check_dest(folder_.file("report"), 2));  // no extension contradicts nothing
+    for (const auto excel_97_or_older : {workbook_format::excel_50, workbook_format::excel_2000}) {
+        EXPECT_THROW(common_check_dest(xlsx, excel_97_or_older), tk_exception);
+        EXPECT_NO_THROW(common_check_dest(xls, excel_97_or_older));
+    }
+    EXPECT_NO_THROW(common_check_dest(xlsx, workbook_format::excel_2010));
+    EXPECT_NO_THROW(common_check_dest(folder_.file("report"), workbook_format::excel_2010));  // no extension contradicts nothing
 }
 
 namespace {
 
-class converter_destination : public destination_check {
+class job_destination : public destination_check {
 protected:
-    sprandel_convertor converter_{folder_.path() / "Sprandel.conf"};
+    job work_;
 };
 
 }  // namespace
 
 // An old workbook untouched by the check, its folder probed without a trace: fault_durability's
 // size_limited_run (earlier workbook kept, no stray file).
-TEST_F(converter_destination, the_log_file_and_the_profile_are_never_the_destination) {
+TEST_F(job_destination, the_log_file_and_the_profile_are_never_the_destination) {
     const auto refusal = [&] {
         try {
-            converter_.check_dest();
+            check_job_destination(work_);
         } catch (const tk_exception& error) {
             return error.message();
         }
         return std::string("accepted");
     };
-    converter_.logfile = folder_.file("run.log");
-    converter_.dest = folder_.path().string() + "/./run.log";  // not written yet: the same path
+    work_.log_file = folder_.file("run.log");
+    work_.destination = folder_.path().string() + "/./run.log";  // not written yet: the same path
     EXPECT_EQ(refusal(), "Destination name specifies the log file.");
-    converter_.logfile.clear();
-    converter_.profile_file = folder_.file("job.spr");
-    write_file(converter_.profile_file, "[Generic settings]");
+    work_.log_file.clear();
+    work_.profile_path = folder_.file("job.spr");
+    write_file(work_.profile_path, "[Generic settings]");
     const std::string link = folder_.file("link.spr");
-    std::filesystem::create_symlink(converter_.profile_file, link);
-    converter_.dest = link;  // another name of the same file
+    std::filesystem::create_symlink(work_.profile_path, link);
+    work_.destination = link;  // another name of the same file
     EXPECT_EQ(refusal(), "Destination name specifies the profile.");
 }

@@ -35,7 +35,7 @@ protected:
     }
 
     scripted_user_interface ui_;
-    std::unique_ptr<error_handler> handler_ = create_error_handler();
+    std::unique_ptr<error_handler> handler_ = create_error_handler(&ui_);
     std::optional<int> exit_code_;
     run_error_list errors_;
 };
@@ -125,7 +125,7 @@ TEST_F(error_handling, internal_error_shows_its_dialog_then_exits_with_minus_one
 }
 
 TEST(error_handling_without_a_face, errors_are_only_logged_and_the_run_goes_on) {
-    auto handler = create_error_handler();
+    auto handler = create_error_handler(nullptr);
     std::optional<int> exit_code;
     handler->exit_hook = [&](int code) { exit_code = code; };
     EXPECT_NO_THROW(handler->handle(coded(0, 0, "row"), false));
@@ -139,7 +139,7 @@ TEST(error_handling_exit, default_hook_ends_the_process_with_minus_one) {
     EXPECT_EXIT(
         {
             scripted_user_interface ui;
-            auto handler = create_error_handler();
+            auto handler = create_error_handler(&ui);
             handler->handle(tk_mail_assertion("x", 1), true);
             std::exit(0);  // not reached when the handler ends the process
         },

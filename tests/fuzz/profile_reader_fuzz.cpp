@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "records/udb_profile.h"
+#include "records/profile_file.h"
 #include "toolkit/exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    udb_profile profile;
+    profile_file profile;
     try {
         if (!profile.read_text(text)) return 0;
     } catch (const tk_exception&) {
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const tk_exception&) {
         return 0;  // a name that could not be read back as written is refused
     }
-    udb_profile again;
+    profile_file again;
     if (!again.read_text(written) || again.sections() != profile.sections()) std::abort();
     return 0;
 }

@@ -19,7 +19,7 @@
 
 #include "../support/emulator.h"
 #include "../support/workbook_reader.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/conversion_run.h"
 #include "gui/sprandel_session.h"
 #include "gui/sprandel_wizard.h"
 
@@ -278,8 +278,9 @@ private slots:
             snapshot(&wizard, "wizard-5-progress");
             wizard.reject();  // Cancel while the run goes on
             QCOMPARE(wizard.result(), int(QDialog::Rejected));
-            QVERIFY(session.converter().stopped.load());
-            QVERIFY(session.converter().finished.load());
+            QVERIFY(session.last_run() != nullptr);
+            QVERIFY(session.last_run()->was_stopped());
+            QVERIFY(session.last_run()->progress().is_finished());
         }
         QCOMPARE(answers.seen, QStringList{"Sprandel 4.1 Question | Are you sure you want to exit the wizard?"});
         // an .xlsx package is written whole or not at all, and nothing temporary stays behind

@@ -43,7 +43,7 @@ TEST(utf_conversion, invalid_utf8_is_an_error_naming_the_byte) {
     EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9"));
 }
 
-// trim: udb_profile_test's reading rules; tk_hex: ole_variant_text.renders_bytes_as_hexadecimal.
+// trim: profile_file_test's reading rules; tk_hex: ole_variant_text.renders_bytes_as_hexadecimal.
 TEST(string_helpers, replace_never_in_inserted_text_and_split_keeps_empty_pieces) {
     std::string text = "aba";
     EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");

@@ -1,7 +1,8 @@
 // The wizard pages' rules without widgets: what each page shows, refuses and hands on.
 #include <gtest/gtest.h>
 
-#include "excel/xls_engine.h"
+#include "convert/job_session.h"
+#include "convert/run_progress.h"
 #include "wizard/connection_model.h"
 #include "wizard/finish_model.h"
 #include "wizard/progress_model.h"
@@ -20,29 +21,29 @@ using strings = std::vector<std::string>;
 }  // namespace
 
 TEST_F(page_models, connection_page_stays_on_an_empty_name_or_a_refused_login) {
-    connection_model page(converter);
+    connection_model page(session);
     page.store_settings({"", "", "1521", "SCOTT", "tiger"});
     EXPECT_FALSE(page.may_connect(face));
     EXPECT_EQ(face.shown, strings{"message: You should enter Oracle database name"});
 
     page.store_settings({"", "WIZDB", "1521", "SCOTT", "wrong"});
     ASSERT_TRUE(page.may_connect(face));
-    const connect_outcome refused = page.connect(face);
+    const connect_outcome refused = page.connect(face, *handler);
     EXPECT_FALSE(refused.connected);
     EXPECT_EQ(refused.help_topic, 0);
     EXPECT_EQ(face.shown.back(), "error: Invalid user name or password.");
-    EXPECT_EQ(converter.database, nullptr);
+    EXPECT_FALSE(session.is_connected());
 
     // an unknown host is one of the errors the help page explains
     page.store_settings({"db.elsewhere.invalid", "WIZDB", "1521", "SCOTT", "tiger"});
-    const connect_outcome no_host = page.connect(face);
+    const connect_outcome no_host = page.connect(face, *handler);
     EXPECT_FALSE(no_host.connected);
     EXPECT_EQ(no_host.help_topic, help_topic_listener_errors);
     EXPECT_EQ(face.shown.back().rfind("error: ORA-12545: connect failed", 0), 0u) << face.shown.back();
 
     page.store_settings({"", "WIZDB", "1521", "SCOTT", "tiger"});
-    EXPECT_TRUE(page.connect(face).connected);
-    EXPECT_EQ(converter.server, "WIZDB");
+    EXPECT_TRUE(page.connect(face, *handler).connected);
+    EXPECT_TRUE(session.is_connected());
     const connection_fields shown = page.page_init();  // Back and Next again shows what was typed
     EXPECT_EQ(shown.database, "WIZDB");
     EXPECT_EQ(shown.user, "SCOTT");
@@ -50,11 +51,11 @@ TEST_F(page_models, connection_page_stays_on_an_empty_name_or_a_refused_login) {
 }
 
 TEST_F(page_models, settings_page_defaults_checks_and_asks_before_replacing) {
-    converter.connect_oracle_server("WIZDB");
-    converter.dest.clear();
-    settings_model page(converter, folder.path().string());
+    connect_to("WIZDB");
+    session.work().destination.clear();
+    settings_model page(session, folder.path().string());
     EXPECT_EQ(page.page_init().dest, folder.file("WIZDB.xls"));
-    page.select_format(2);
+    page.select_format(workbook_format::excel_2010);
     EXPECT_EQ(page.page_init().dest, folder.file("WIZDB.xlsx"));
 
     settings_fields fields = page.page_init();
@@ -62,7 +63,7 @@ TEST_F(page_models, settings_page_defaults_checks_and_asks_before_replacing) {
     fields.dest = "";
     EXPECT_FALSE(page.on_next(fields, face));
     EXPECT_EQ(face.shown.back(), "message: You should enter MS Excel file name");
-    for (int version = 0; version < 3; ++version) EXPECT_FALSE(converter.format(version).b_wrap_text);
+    EXPECT_FALSE(session.work().wrap_text);
 
     fields.dest = folder.file("missing/out.xlsx");
     EXPECT_FALSE(page.on_next(fields, face));
@@ -76,8 +77,8 @@ TEST_F(page_models, settings_page_defaults_checks_and_asks_before_replacing) {
     EXPECT_EQ(read_file(fields.dest), "keep me");
     EXPECT_TRUE(page.on_next(fields, face));
     EXPECT_EQ(read_file(fields.dest), "keep me");  // Yes replaces it only when the new one is complete
-    EXPECT_EQ(converter.dest, fields.dest);
-    EXPECT_FALSE(converter.wrap_text);
+    EXPECT_EQ(session.work().destination, fields.dest);
+    EXPECT_FALSE(session.work().wrap_text);
 
     // the save dialogs append the extension unless the name already contains it
     EXPECT_EQ(with_default_extension("/tmp/job", "spr"), "/tmp/job.spr");
@@ -86,8 +87,8 @@ TEST_F(page_models, settings_page_defaults_checks_and_asks_before_replacing) {
 }
 
 TEST_F(page_models, table_page_keeps_sorted_lists_a_current_item_and_unique_names_and_hands_them_on) {
-    converter.connect_oracle_server("WIZDB");
-    table_selection_model page(converter);
+    connect_to("WIZDB");
+    table_selection_model page(session);
     page.page_init();
     EXPECT_EQ(page.available(), (strings{"bonus", "DEPT", "EMP"}));  // letter case does not sort
     EXPECT_EQ(page.available_current(), 0);
@@ -140,9 +141,9 @@ TEST_F(page_models, table_page_keeps_sorted_lists_a_current_item_and_unique_name
     page.remove();  // a removed query becomes an available one
     EXPECT_EQ(page.available(), (strings{"bonus", "EMP", "Later"}));
     ASSERT_TRUE(page.on_next(face));
-    EXPECT_EQ(converter.tables, strings{"DEPT"});
-    EXPECT_EQ(converter.selected, (std::map<std::string, std::string>{{"EMP", "SELECT ID FROM EMP"}}));
-    EXPECT_EQ(converter.available_queries, (std::map<std::string, std::string>{{"Later", "SELECT 3 FROM DUAL"}}));
+    EXPECT_EQ(session.work().tables, strings{"DEPT"});
+    EXPECT_EQ(session.work().selected, (std::map<std::string, std::string>{{"EMP", "SELECT ID FROM EMP"}}));
+    EXPECT_EQ(session.work().available_queries, (std::map<std::string, std::string>{{"Later", "SELECT 3 FROM DUAL"}}));
 }
 
 TEST_F(page_models, query_dialog_wants_a_name_and_a_select) {
@@ -159,24 +160,26 @@ TEST_F(page_models, query_dialog_wants_a_name_and_a_select) {
     EXPECT_FALSE(accept_query_dialog("", query, face));
     EXPECT_EQ(face.shown.back(), "message: Table name is empty!");
 
-    converter.connect_oracle_server("WIZDB");
-    test_query_text("SELECT NAME FROM EMP", converter, face);
+    connect_to("WIZDB");
+    test_query_text("SELECT NAME FROM EMP", session, face);
     EXPECT_EQ(face.shown.back(), "message: The query is correct.");
     for (const char* wrong : {"SELECT NAME FROM NOWHERE", "SELECT FROM"}) {  // told, never thrown
-        test_query_text(wrong, converter, face);
+        test_query_text(wrong, session, face);
         EXPECT_EQ(face.shown.back(), "error: " + query_syntax_error_text());
     }
-    test_query_text("DELETE FROM EMP", converter, face);
+    test_query_text("DELETE FROM EMP", session, face);
     EXPECT_EQ(face.shown.back(), "error: The query must start with SELECT.");
 }
 
 TEST_F(page_models, progress_bar_follows_tables_records_and_formatting_and_the_finish_page_lists_twenty_errors) {
+    run_progress progress;
     const auto percent = [&](int tables, int index, std::int64_t total, std::int64_t current) {
-        converter.table_count = tables;
-        converter.table_index = index;
-        converter.record_total = total;
-        converter.record_current = current;
-        return converter.percent_done();
+        progress.start(tables);
+        for (int done = 0; done < index; ++done) progress.finish_item();
+        progress.start_item("EMP");
+        progress.set_estimated_rows(total);
+        progress.count_rows(current);
+        return progress.percent_done();
     };
     EXPECT_EQ(percent(0, 0, 1000, 500), 0);  // queries only: no table count
     EXPECT_EQ(percent(3, 1, 0, 0), 33);
@@ -185,16 +188,15 @@ TEST_F(page_models, progress_bar_follows_tables_records_and_formatting_and_the_f
 
     progress_model page;
     percent(4, 2, 1000, 500);
-    converter.set_current_name("EMP");
-    progress_view view = page.on_timer(converter);
+    progress_view view = page.on_timer(progress);
     EXPECT_EQ(view.bar, 62);
     EXPECT_EQ(view.status, "Processing table 'EMP'");
-    converter.table_index = 4;  // all tables written: the formatting phase creeps towards 100
-    for (int tick = 0; tick < 11; ++tick) view = page.on_timer(converter);
+    percent(4, 4, 0, 0);  // all tables written: the formatting phase creeps towards 100
+    for (int tick = 0; tick < 11; ++tick) view = page.on_timer(progress);
     EXPECT_EQ(view.bar, 50);
     EXPECT_EQ(view.status, "Applying format settings");
-    converter.finished = true;
-    EXPECT_TRUE(page.on_timer(converter).finished);
+    progress.finish();
+    EXPECT_TRUE(page.on_timer(progress).finished);
 
     strings errors;
     for (int i = 1; i <= 25; ++i) errors.push_back("EMP, record #" + std::to_string(i) + ":\nbad value");

@@ -24,10 +24,10 @@ protected:
 TEST_F(quick_launch, a_usable_profile_ends_connected_with_the_old_workbook_kept_for_the_run_to_replace) {
     const std::string dest = folder.file("out.xlsx");
     write_file(dest, "old workbook");
-    ASSERT_EQ(prepare_quick_launch(converter, profile(dest), face), quick_launch_status::ready);
+    ASSERT_EQ(prepare_quick_launch(session, profile(dest), face, *handler), quick_launch_status::ready);
     EXPECT_TRUE(face.shown.empty());
-    EXPECT_EQ(converter.server, "WIZDB");
-    EXPECT_EQ(converter.tables, std::vector<std::string>{"EMP"});
+    EXPECT_TRUE(session.is_connected());
+    EXPECT_EQ(session.work().tables, std::vector<std::string>{"EMP"});
     EXPECT_EQ(read_file(dest), "old workbook");
 }
 
@@ -40,12 +40,12 @@ TEST_F(quick_launch, refusals_are_told_and_leave_the_destination) {
     int connects = 0;
     quick_launch_steps steps;
     steps.connect = [&] { return ++connects, false; };
-    EXPECT_EQ(prepare_quick_launch(converter, profile(dest), face, steps), quick_launch_status::connection_failed);
+    EXPECT_EQ(prepare_quick_launch(session, profile(dest), face, *handler, steps), quick_launch_status::connection_failed);
     EXPECT_EQ(connects, 1);
 
     steps.connect = {};
     steps.stop_requested = [] { return true; };
-    EXPECT_EQ(prepare_quick_launch(converter, profile(dest), face, steps), quick_launch_status::interrupted);
+    EXPECT_EQ(prepare_quick_launch(session, profile(dest), face, *handler, steps), quick_launch_status::interrupted);
     EXPECT_EQ(face.shown.back(), "message: Stopped before the conversion began; nothing was changed.");
     EXPECT_EQ(read_file(dest), "old workbook");
 }

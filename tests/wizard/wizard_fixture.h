@@ -1,4 +1,4 @@
-// A converter on the OCI emulator with a scripted user and the error handler, as the pages
+// A job session on the OCI emulator with a scripted user and the error handler, as the pages
 // find them in the wizard.
 #pragma once
 
@@ -7,14 +7,13 @@
 #include "../support/emulator.h"
 #include "../support/scripted_user_interface.h"
 #include "convert/error_tables.h"
-#include "convert/sprandel_convertor.h"
+#include "convert/job_session.h"
 
 class wizard_fixture {
 protected:
     wizard_fixture() {
-        handler_->exit_hook = [](int) {};
-        converter.oracle_library_candidates = {OCIEMU_LIBRARY};
-        converter.store_oracle_settings("", "SCOTT", "tiger", "1521");
+        handler->exit_hook = [](int) {};
+        session.work().connection = {"", "1521", "", "SCOTT", "tiger"};
     }
 
     temp_folder folder;
@@ -24,6 +23,11 @@ protected:
                               "CREATE TABLE DEPT (ID NUMBER(4))", "INSERT INTO DEPT VALUES (10)",
                               "CREATE TABLE bonus (ID NUMBER(4))"}};
     scripted_user_interface face;
-    std::unique_ptr<error_handler> handler_ = create_error_handler();
-    sprandel_convertor converter{folder.path() / "Sprandel.conf"};
+    std::unique_ptr<error_handler> handler = create_error_handler(&face);
+    job_session session{folder.path() / "Sprandel.conf", {OCIEMU_LIBRARY}};
+
+    void connect_to(const std::string& service) {
+        session.work().connection.service = service;
+        session.connect();
+    }
 };

@@ -1,6 +1,6 @@
 // Profile files: the written form, reading rules, multi-line values, long
 // lines, bad input and safe writing.
-#include "records/udb_profile.h"
+#include "records/profile_file.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,8 +16,8 @@
 
 namespace {
 
-udb_profile read(std::string_view text) {
-    udb_profile profile;
+profile_file read(std::string_view text) {
+    profile_file profile;
     EXPECT_TRUE(profile.read_text(text));
     return profile;
 }
@@ -25,9 +25,9 @@ udb_profile read(std::string_view text) {
 }  // namespace
 
 TEST(profile_writing, sections_and_keys_in_byte_order_with_bare_names_only_in_selected_tables) {
-    EXPECT_EQ(udb_profile().to_text(),
+    EXPECT_EQ(profile_file().to_text(),
               "[Available Queries]\r\n\r\n[Generic settings]\r\n\r\n[Selected Tables]\r\n\r\n");
-    udb_profile profile;
+    profile_file profile;
     profile.set_value("Selected Tables", "emp", "");
     profile.set_value("Selected Tables", "EMP", "");
     profile.set_value("Selected Tables", "Q", "select 1 from dual");
@@ -41,14 +41,14 @@ TEST(profile_writing, sections_and_keys_in_byte_order_with_bare_names_only_in_se
 
 TEST(profile_writing, names_that_would_read_back_differently_are_refused) {
     for (const char* key : {"A=B", "two\nlines", " EMP", "EMP ", "[EMP]", ""}) {
-        udb_profile profile;
+        profile_file profile;
         profile.set_value("Selected Tables", key, "");
         EXPECT_THROW(profile.to_text(), tk_exception) << key;
     }
-    udb_profile header_like;
+    profile_file header_like;
     header_like.set_value("Available Queries", "[Q", "select 1 from dual]");
     EXPECT_THROW(header_like.to_text(), tk_exception);
-    udb_profile profile;
+    profile_file profile;
     profile.set_value("Available Queries", "Q", "select '\xC3' from dual");
     try {
         profile.to_text();
@@ -59,7 +59,7 @@ TEST(profile_writing, names_that_would_read_back_differently_are_refused) {
 }
 
 TEST(profile_reading, documented_rules_for_sections_keys_and_blanks) {
-    const udb_profile profile = read(
+    const profile_file profile = read(
         "[Generic settings]\r\n"
         "dest= C:\\a.xls\r\n"
         "  port = 1522  \r\n"
@@ -83,8 +83,8 @@ TEST(profile_reading, documented_rules_for_sections_keys_and_blanks) {
 }
 
 TEST(profile_reading, bare_names_become_list_lines_and_keys_with_empty_values) {
-    const udb_profile profile = read("[Selected Tables]\nEMP\nQ1=select 1 from dual\nDEPT=\n  SALGRADE  \n");
-    const udb_profile::key_map expected{
+    const profile_file profile = read("[Selected Tables]\nEMP\nQ1=select 1 from dual\nDEPT=\n  SALGRADE  \n");
+    const profile_file::key_map expected{
         {"DEPT", ""}, {"EMP", ""}, {"Q1", "select 1 from dual"}, {"SALGRADE", ""}};
     EXPECT_EQ(profile.get_section("Selected Tables"), expected);
     const std::vector<std::string> lines{"EMP", "SALGRADE"};
@@ -92,25 +92,25 @@ TEST(profile_reading, bare_names_become_list_lines_and_keys_with_empty_values) {
 }
 
 TEST(profile_reading, a_key_or_list_line_before_any_section_stops_the_read) {
-    udb_profile with_key;
+    profile_file with_key;
     EXPECT_FALSE(with_key.read_text("src=ORCL\n[Generic settings]\ndest=x\n"));
     EXPECT_EQ(with_key.get_value("Generic settings", "dest"), "");
-    udb_profile with_list;
+    profile_file with_list;
     EXPECT_FALSE(with_list.read_text("\n  \nEMP\n[Selected Tables]\n"));
-    udb_profile with_blanks_only;
+    profile_file with_blanks_only;
     EXPECT_TRUE(with_blanks_only.read_text("\r\n   \r\n[Generic settings]\r\nsrc=ORCL"));
     EXPECT_EQ(with_blanks_only.get_value("Generic settings", "src"), "ORCL");
 }
 
 // Invalid UTF-8 named by its line is proved end to end (bad_input_profile_test).
 TEST(profile_reading, byte_order_mark_is_skipped) {
-    const udb_profile profile = read("\xEF\xBB\xBF[Generic settings]\r\nsrc=ORCL\r\n");
+    const profile_file profile = read("\xEF\xBB\xBF[Generic settings]\r\nsrc=ORCL\r\n");
     EXPECT_EQ(profile.get_value("Generic settings", "src"), "ORCL");
 }
 
 TEST(profile_reading, a_line_far_longer_than_4095_bytes_is_read_whole) {
     const std::string query = "select '" + std::string(100'000, 'x') + "' from dual";
-    const udb_profile profile = read("[Available Queries]\r\nBIG=" + query + "\r\nNEXT=select 2 from dual\r\n");
+    const profile_file profile = read("[Available Queries]\r\nBIG=" + query + "\r\nNEXT=select 2 from dual\r\n");
     EXPECT_EQ(profile.get_value("Available Queries", "BIG"), query);
     EXPECT_EQ(profile.get_value("Available Queries", "NEXT"), "select 2 from dual");
 }
@@ -118,30 +118,30 @@ TEST(profile_reading, a_line_far_longer_than_4095_bytes_is_read_whole) {
 // Queries of many lines, blank and CR LF lines among them, round trip in
 // converter_profile.a_saved_job_loads_into_a_new_converter_unchanged.
 TEST(profile_multiline_values, further_lines_are_marked_so_that_a_leading_break_survives) {
-    udb_profile written;
+    profile_file written;
     written.set_value("Available Queries", "R", "\nstarts with a line break");
     const std::string text = written.to_text();
     // each further line is marked by "=", so that files of the older form still read
     EXPECT_NE(text.find("R=\r\n=starts with a line break\r\n"), std::string::npos) << text;
-    const udb_profile profile = read(text);
+    const profile_file profile = read(text);
     EXPECT_EQ(profile.get_value("Available Queries", "R"), "\nstarts with a line break");
     EXPECT_TRUE(profile.line_lists().empty());
     EXPECT_EQ(profile.to_text(), text);
 }
 
 TEST(profile_multiline_values, continuation_of_a_repeated_key_is_dropped_with_it) {
-    const udb_profile profile = read("[Available Queries]\nQ=first\n=line\nQ=second\n=other\nR=x\n");
+    const profile_file profile = read("[Available Queries]\nQ=first\n=line\nQ=second\n=other\nR=x\n");
     EXPECT_EQ(profile.get_value("Available Queries", "Q"), "first\nline");
     EXPECT_EQ(profile.get_value("Available Queries", "R"), "x");
 }
 
 TEST(profile_multiline_values, line_breaks_in_documented_files_still_read_as_further_lines) {
     // Written as the text stood: only the first line is the value, the rest become lines.
-    const udb_profile profile = read("[Available Queries]\r\nQ1=select *\r\nfrom dual\r\n");
+    const profile_file profile = read("[Available Queries]\r\nQ1=select *\r\nfrom dual\r\n");
     EXPECT_EQ(profile.get_value("Available Queries", "Q1"), "select *");
     EXPECT_EQ(profile.get_value("Available Queries", "from dual"), "");
     // A mark line that does not follow a key line keeps its documented meaning: an empty key.
-    const udb_profile unattached = read("[Selected Tables]\nEMP\n=x\n");
+    const profile_file unattached = read("[Selected Tables]\nEMP\n=x\n");
     EXPECT_EQ(unattached.get_value("Selected Tables", ""), "x");
 }
 
@@ -155,7 +155,7 @@ protected:
 }  // namespace
 
 TEST_F(profile_files, stored_file_is_private_and_replaces_an_old_one_whole) {
-    udb_profile written;
+    profile_file written;
     written.set_value("Oracle settings", "password", "tiger");
     const std::string path = folder_.file("job.spr");
     ASSERT_TRUE(written.store(path));
@@ -167,16 +167,16 @@ TEST_F(profile_files, stored_file_is_private_and_replaces_an_old_one_whole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
     write_file(path, std::string(10'000, '#'));
     ::chmod(path.c_str(), 0644);
-    ASSERT_TRUE(udb_profile().store(path));
-    EXPECT_EQ(read_file(path), udb_profile().to_text());
+    ASSERT_TRUE(profile_file().store(path));
+    EXPECT_EQ(read_file(path), profile_file().to_text());
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
-    EXPECT_FALSE(udb_profile().store(folder_.file("missing/job.spr")));
-    EXPECT_FALSE(udb_profile().store(""));
-    EXPECT_FALSE(udb_profile().store(folder_.path().string()));  // a folder cannot be replaced by a file
+    EXPECT_FALSE(profile_file().store(folder_.file("missing/job.spr")));
+    EXPECT_FALSE(profile_file().store(""));
+    EXPECT_FALSE(profile_file().store(folder_.path().string()));  // a folder cannot be replaced by a file
     EXPECT_TRUE(std::filesystem::is_directory(folder_.path()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 0);
 }
@@ -191,7 +191,7 @@ TEST_F(profile_files, a_write_that_runs_out_of_room_keeps_the_old_file) {
     rlimit small = saved;
     small.rlim_cur = 16;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool stored = udb_profile().store(path);
+    const bool stored = profile_file().store(path);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
     EXPECT_FALSE(stored);

@@ -1,5 +1,5 @@
 // Reading and writing profile files.
-#include "records/udb_profile.h"
+#include "records/profile_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,7 +22,7 @@ constexpr std::string_view line_end = "\r\n";
 constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
 constexpr char continuation_mark = '=';  // first character of each further line of a value
 
-const udb_profile::key_map no_keys;
+const profile_file::key_map no_keys;
 
 bool is_section_header(std::string_view line) {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
@@ -87,9 +87,9 @@ struct open_value {
 
 }  // namespace
 
-class udb_profile::text_reader {
+class profile_file::text_reader {
 public:
-    explicit text_reader(udb_profile& profile) : profile_(profile) {}
+    explicit text_reader(profile_file& profile) : profile_(profile) {}
 
     // False when a key or list line comes before any section.
     bool read(std::string_view text) {
@@ -150,7 +150,7 @@ private:
         value_.value->append(1, '\n').append(rest);
     }
 
-    udb_profile& profile_;
+    profile_file& profile_;
     std::string section_;
     bool has_section_ = false;
     bool in_value_ = false;
@@ -189,7 +189,7 @@ bool write_file_atomically(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-udb_profile::udb_profile() {
+profile_file::profile_file() {
     add_section(available_queries_section);
     add_section(selected_tables_section);
     add_section(generic_settings_section);
@@ -212,8 +212,8 @@ const char* kind_of_file(mode_t mode) {
 
 }  // namespace
 
-bool udb_profile::load(const std::string& path) {
-    TK_LOG(2, "udb_profile::load(%s)", path.c_str());
+bool profile_file::load(const std::string& path) {
+    TK_LOG(2, "profile_file::load(%s)", path.c_str());
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR || path.empty())
@@ -250,15 +250,15 @@ bool udb_profile::load(const std::string& path) {
     return read_text(text);
 }
 
-bool udb_profile::read_text(std::string_view text) { return text_reader(*this).read(text); }
+bool profile_file::read_text(std::string_view text) { return text_reader(*this).read(text); }
 
-bool udb_profile::store(const std::string& path) const {
-    TK_LOG(2, "udb_profile::store(%s)", path.c_str());
+bool profile_file::store(const std::string& path) const {
+    TK_LOG(2, "profile_file::store(%s)", path.c_str());
     if (path.empty()) return false;
     return write_file_atomically(path, to_text());
 }
 
-std::string udb_profile::to_text() const {
+std::string profile_file::to_text() const {
     std::string out;
     for (const auto& [name, keys] : sections_) {
         require_utf8(name, "Cannot convert to UTF8 string: invalid text in the profile section name ", name);
@@ -280,19 +280,19 @@ std::string udb_profile::to_text() const {
     return out;
 }
 
-std::string udb_profile::get_value(std::string_view section, std::string_view key) const {
+std::string profile_file::get_value(std::string_view section, std::string_view key) const {
     const auto& keys = get_section(section);
     const auto found = keys.find(std::string(key));
     return found == keys.end() ? std::string() : found->second;
 }
 
-void udb_profile::set_value(const std::string& section, const std::string& key, const std::string& value) {
+void profile_file::set_value(const std::string& section, const std::string& key, const std::string& value) {
     sections_[section].emplace(key, value);
 }
 
-const udb_profile::key_map& udb_profile::get_section(std::string_view name) const {
+const profile_file::key_map& profile_file::get_section(std::string_view name) const {
     const auto found = sections_.find(name);
     return found == sections_.end() ? no_keys : found->second;
 }
 
-void udb_profile::add_section(const std::string& name) { sections_.try_emplace(name); }
+void profile_file::add_section(const std::string& name) { sections_.try_emplace(name); }

@@ -11,7 +11,7 @@
 // every further line is written on a line of its own that begins with "=". Such a line
 // would otherwise be a key line with an empty key, which no job uses, so files without
 // multi-line values read exactly as before.
-class udb_profile {
+class profile_file {
 public:
     using key_map = std::map<std::string, std::string>;  // ordered by plain byte comparison
 
@@ -20,7 +20,7 @@ public:
     static inline const std::string generic_settings_section = "Generic settings";
 
     // Holds the three empty sections every job has.
-    udb_profile();
+    profile_file();
 
     // Reads a profile file into this one; keys already present keep their values. Throws
     // tk_exception (level 1) when the file does not exist, is not a regular file (a folder,

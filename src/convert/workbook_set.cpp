@@ -1,0 +1,136 @@
+// The run's destination workbooks: main workbook and split parts.
+#include "convert/workbook_set.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "excel/workbook_origin.h"
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
+#include "toolkit/log.h"
+
+workbook_set::workbook_set(std::string destination, workbook_format format, workbook_options options,
+                           writer_factory make)
+    : destination_(std::move(destination)), format_(format), options_(std::move(options)), make_(std::move(make)) {
+    tk_remove_dead_temporaries(tk_folder_of(destination_));
+}
+
+workbook_set::~workbook_set() {
+    for (auto& staged : books_) {
+        staged.writer.reset();  // a writer never closed leaves its output as it was
+        if (!staged.temporary.empty() && ::unlink(staged.temporary.c_str()) != 0 && errno != ENOENT)
+            TK_LOG(3, "Cannot remove the temporary file %s: %s", staged.temporary.c_str(), std::strerror(errno));
+    }
+}
+
+std::string workbook_set::part_path(const std::string& destination, int part) {
+    if (part == 0) return destination;
+    const tk_file_name name(destination);
+    return name.folder() + name.fname + "(" + std::to_string(part) + ")" + name.ext;
+}
+
+std::string workbook_set::origin_mark(const std::string& destination, int part) {
+    return "Sprandel: " + std::filesystem::path(destination).filename().string() + " part " + std::to_string(part);
+}
+
+workbook_writer& workbook_set::workbook(int part) {
+    TK_ASSERT(part >= 0);
+    if (books_.size() <= static_cast<std::size_t>(part)) books_.resize(part + 1);
+    staged_workbook& staged = books_[part];
+    if (!staged.writer) {
+        TK_ASSERT(!staged.is_complete);
+        // The workbook keeps its own name for every message; only its bytes go to the temporary file.
+        const std::string name = part_path(destination_, part);
+        TK_LOG(2, "%s(%s)", __func__, name.c_str());
+        if (staged.temporary.empty()) staged.temporary = tk_create_temporary_beside(destination_);
+        workbook_options options = options_;
+        options.origin = origin_mark(destination_, part);
+        staged.writer = make_(format_, staged.temporary, name, options);
+    }
+    return *staged.writer;
+}
+
+void workbook_set::finish_sheet(int part) {
+    workbook_writer& writer = workbook(part);
+    writer.finish_sheet();
+    if (part > 0) writer.release_memory();
+}
+
+void workbook_set::complete_all() {
+    std::unique_ptr<tk_exception> first_error;
+    for (staged_workbook& staged : books_) {
+        if (!staged.writer) continue;
+        if (staged.writer->sheet_count() == 0) {
+            staged.writer->abandon();
+            staged.writer.reset();
+            continue;
+        }
+        try {
+            staged.writer->close();
+            staged.is_complete = true;
+        } catch (const tk_exception& error) {
+            if (!first_error) first_error = std::make_unique<tk_exception>(error);
+        }
+        staged.writer.reset();
+    }
+    if (first_error) throw *first_error;
+}
+
+std::vector<std::string> workbook_set::publish() {
+    std::vector<std::string> written;
+    // Every file is on the disk before any name changes, so a power cut in between leaves
+    // either the old or the new workbook under each name.
+    for (std::size_t part = 0; part < books_.size(); ++part) {
+        if (books_[part].is_complete)
+            tk_sync_file(books_[part].temporary, part_path(destination_, static_cast<int>(part)));
+    }
+    for (std::size_t part = books_.size(); part-- > 0;) {
+        staged_workbook& staged = books_[part];
+        if (!staged.is_complete) continue;
+        const std::string path = part_path(destination_, static_cast<int>(part));
+        tk_replace_file(staged.temporary, path);
+        staged.temporary.clear();
+        written.insert(written.begin(), path);
+    }
+    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(books_.size()));
+    books_.clear();
+    return written;
+}
+
+void workbook_set::drop_sheet(const std::string& sheet_name) noexcept {
+    for (auto& staged : books_)
+        if (staged.writer) staged.writer->drop_sheet(sheet_name);
+}
+
+void workbook_set::abandon_all() noexcept {
+    // The temporary files go with the destructor; no workbook is even written to its own.
+    for (auto& staged : books_) {
+        if (staged.writer) staged.writer->abandon();
+        staged.writer.reset();
+    }
+}
+
+void workbook_set::remove_earlier_parts(int first_part) const noexcept {
+    // Parts are numbered without gaps, so the first missing one ends the earlier run's parts.
+    for (int part = first_part;; ++part) {
+        std::string path;
+        try {
+            path = part_path(destination_, part);
+        } catch (const std::exception&) {
+            break;
+        }
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) break;
+        if (read_workbook_origin(path) != origin_mark(destination_, part)) {
+            TK_LOG(3, "Kept %s: not a part workbook written for this destination", path.c_str());
+            continue;
+        }
+        TK_LOG(3, "Delete file '%s'", path.c_str());
+        if (::unlink(path.c_str()) != 0)
+            TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(), std::strerror(errno));
+    }
+    tk_sync_folder(tk_folder_of(destination_));
+}

@@ -1,0 +1,149 @@
+// Jobs saved to and loaded from profile files.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "../support/temp_folder.h"
+#include "convert/job.h"
+#include "convert/job_profile.h"
+#include "toolkit/exception.h"
+#include "toolkit/log.h"
+
+namespace {
+
+class job_profile : public ::testing::Test {
+protected:
+    void TearDown() override {
+        tk_log::instance().enable(false);
+        tk_log::instance().set_file_name("");
+    }
+
+    std::string profile_path() const { return folder_.file("job.spr"); }
+    void write_profile(const std::string& text) const { write_file(profile_path(), text); }
+
+    temp_folder folder_;
+    job work_;
+};
+
+}  // namespace
+
+// The key names are pinned where profiles are read (the cases below and the end-to-end jobs
+// write them by hand); the round trip proves that the writer uses the same names.
+TEST_F(job_profile, oracle_settings_are_written_only_when_set) {
+    ASSERT_TRUE(save_job_file(work_, profile_path()));
+    EXPECT_EQ(read_file(profile_path()).find("[Oracle settings]"), std::string::npos);
+    work_.connection.host = "db.example";
+    work_.connection.password = "tiger";
+    ASSERT_TRUE(save_job_file(work_, profile_path()));
+    EXPECT_NE(read_file(profile_path()).find("[Oracle settings]\r\nhost=db.example\r\npassword=tiger\r\n\r\n"),
+              std::string::npos);
+}
+
+TEST_F(job_profile, a_saved_job_loads_back_unchanged) {
+    const std::string late = "select *\n\n  from emp  \n where hiredate > sysdate - 30\n";
+    const std::string big = "select ename,\r\n       sal\r\n  from emp";
+    work_.available_queries = {{"LATE", late}};
+    work_.selected = {{"BIG", big}};
+    work_.tables = {"EMP", "DEPT"};
+    work_.connection.service = "XE";
+    work_.destination = "/data/Книга.xlsx";
+    work_.format = workbook_format::excel_2010;
+    work_.wrap_text = false;
+    work_.dates_to_strings = true;
+    work_.skip_indexes = true;
+    work_.split_data = true;
+    work_.only_definitions = true;
+    work_.mode = 2;
+    work_.connection = {"db.example", "1522", "XE", "scott", "ti=ger"};
+    ASSERT_TRUE(save_job_file(work_, profile_path()));
+
+    job loaded;
+    ASSERT_TRUE(load_job_file(profile_path(), loaded));
+    const std::map<std::string, std::string> selected{{"BIG", big}, {"DEPT", ""}, {"EMP", ""}};
+    const std::map<std::string, std::string> available{{"LATE", late}};
+    EXPECT_EQ(loaded.selected, selected);
+    EXPECT_EQ(loaded.available_queries, available);
+    EXPECT_EQ(loaded.tables, (std::vector<std::string>{"DEPT", "EMP"}));  // the file keeps names in order
+    EXPECT_EQ(loaded.connection.service, "XE");
+    EXPECT_EQ(loaded.destination, "/data/Книга.xlsx");
+    EXPECT_EQ(loaded.format, workbook_format::excel_2010);
+    EXPECT_FALSE(loaded.wrap_text);
+    EXPECT_TRUE(loaded.split_data);
+    EXPECT_TRUE(loaded.dates_to_strings);
+    EXPECT_TRUE(loaded.skip_indexes);
+    EXPECT_TRUE(loaded.only_definitions);
+    EXPECT_EQ(loaded.mode, 2);
+    EXPECT_EQ(loaded.connection.host, "db.example");
+    EXPECT_EQ(loaded.connection.user, "scott");
+    EXPECT_EQ(loaded.connection.password, "ti=ger");
+    EXPECT_EQ(loaded.connection.port, "1522");
+}
+
+TEST_F(job_profile, workbook_switches_need_exactly_1_and_generic_ones_anything_but_0) {
+    write_profile(
+        "[MS Excel settings]\nsplit data=yes\nwrap text=1\nconvert dates to strings=true\nformat version=3\n"
+        "[Generic settings]\nonly definitions=yes\nskip indexes=0\nmode=7\n");
+    work_.split_data = true;
+    work_.dates_to_strings = true;
+    work_.skip_indexes = true;
+    ASSERT_TRUE(load_job_file(profile_path(), work_));
+    EXPECT_FALSE(work_.split_data);
+    EXPECT_TRUE(work_.wrap_text);
+    EXPECT_FALSE(work_.dates_to_strings);
+    EXPECT_EQ(work_.format, workbook_format::excel_50);  // an unknown format is MS Excel 5.0
+    EXPECT_TRUE(work_.only_definitions);
+    EXPECT_FALSE(work_.skip_indexes);
+    EXPECT_EQ(work_.mode, 7);
+    // a number with a tail is no format either
+    write_profile("[MS Excel settings]\nformat version=2x\n");
+    ASSERT_TRUE(load_job_file(profile_path(), work_));
+    EXPECT_EQ(work_.format, workbook_format::excel_50);
+}
+
+TEST_F(job_profile, a_mode_that_is_not_a_digit_is_saved_as_it_was_read) {
+    write_profile("[Generic settings]\nmode=x\n");
+    ASSERT_TRUE(load_job_file(profile_path(), work_));
+    ASSERT_TRUE(save_job_file(work_, profile_path()));
+    EXPECT_NE(read_file(profile_path()).find("\r\nmode=x\r\n"), std::string::npos);
+}
+
+TEST_F(job_profile, empty_values_leave_fields_as_they_were) {
+    write_profile(
+        "[MS Excel settings]\nformat version=\nwrap text=\n"
+        "[Generic settings]\nsrc=\ndest=\nlogfile=\nmode=12\nonly definitions=\n"
+        "[Oracle settings]\nhost=\nport=\nuser=\npassword=\n");
+    work_.format = workbook_format::excel_2010;
+    work_.connection.service = "ORCL";
+    work_.destination = "/tmp/a.xls";
+    work_.connection.host = "h";
+    work_.connection.user = "u";
+    work_.connection.password = "p";
+    work_.connection.port = "1521";
+    ASSERT_TRUE(load_job_file(profile_path(), work_));
+    EXPECT_EQ(work_.format, workbook_format::excel_2010);
+    EXPECT_TRUE(work_.wrap_text);
+    EXPECT_EQ(work_.connection.service, "ORCL");
+    EXPECT_EQ(work_.destination, "/tmp/a.xls");
+    EXPECT_EQ(work_.mode, 0);  // not one character
+    EXPECT_FALSE(work_.only_definitions);
+    EXPECT_EQ(work_.connection.host, "h");
+    EXPECT_EQ(work_.connection.user, "u");
+    EXPECT_EQ(work_.connection.password, "p");
+    EXPECT_EQ(work_.connection.port, "1521");
+    EXPECT_FALSE(tk_log::is_enabled());
+}
+
+// The refusal's text: log_file_checks.bad_names_are_refused_and_logging_stays_off.
+TEST_F(job_profile, a_bad_log_file_stops_the_load_before_anything_changes) {
+    write_profile("[Selected Tables]\nEMP\n[Generic settings]\nsrc=XE\nlogfile=" + folder_.file("none/run.log") + "\n");
+    EXPECT_THROW(load_job_file(profile_path(), work_), tk_exception);
+    EXPECT_TRUE(work_.tables.empty());
+    EXPECT_EQ(work_.connection.service, "");
+}
+
+// The refusal's text: bad_input_profile_test's missing profile.
+TEST_F(job_profile, a_quoted_command_line_names_no_profile) {
+    write_profile("[Generic settings]\nsrc=XE\n");
+    EXPECT_THROW(load_job_file("\"" + profile_path() + "\"", work_), tk_exception);
+    EXPECT_EQ(work_.connection.service, "");
+}
