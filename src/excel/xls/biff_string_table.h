@@ -70,13 +70,3 @@ private:
     std::uint32_t total_ = 0;
     bool is_released_ = false;
 };
-
-// BIFF5 text: Windows-1252, one byte per character. A character the code page cannot hold
-// becomes "?" and is counted in replaced.
-std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced);
-// The reverse: Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
-std::string biff_from_code_page_1252(std::string_view bytes);
-// A sheet name as an Excel 5.0 workbook can hold it: each character code page 1252 lacks
-// becomes "_" ("?" is no sheet-name character), so the name can be checked for validity
-// and uniqueness as it will be stored. Text that is not UTF-8 is returned as it is.
-std::string biff5_sheet_name(std::string_view utf8);

@@ -3,8 +3,6 @@
 
 #include "excel/xlsx/xml_writer.h"
 
-namespace SimpleXlsx {
-
 bool has_outer_space(std::string_view text) {
     auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
     return !text.empty() && (is_space(text.front()) || is_space(text.back()));
@@ -32,7 +30,7 @@ std::optional<std::uint32_t> shared_strings::index_of(std::string_view text, boo
     return index;
 }
 
-void shared_strings::write_part(XmlWriter& writer) {
+void shared_strings::write_part(xml_writer& writer) {
     writer.prolog();
     writer.start("sst");
     writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
@@ -59,4 +57,3 @@ void shared_strings::close() noexcept {
     filter_.release();
 }
 
-}  // namespace SimpleXlsx

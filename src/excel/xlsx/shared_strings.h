@@ -13,9 +13,7 @@
 
 #include "toolkit/hash_filter.h"
 
-namespace SimpleXlsx {
-
-class XmlWriter;
+class xml_writer;
 
 class shared_strings {
 public:
@@ -40,7 +38,7 @@ public:
 
     // The whole sharedStrings part, prolog included. Afterwards the table is closed: its
     // memory is given back and every later text goes into its cell.
-    void write_part(XmlWriter& writer);
+    void write_part(xml_writer& writer);
     // Closes the table without a part (nothing was shared): later texts go into cells.
     void close() noexcept;
 
@@ -75,4 +73,3 @@ private:
 // Readers drop leading and trailing white space of a text unless told to keep it.
 bool has_outer_space(std::string_view text);
 
-}  // namespace SimpleXlsx

@@ -3,9 +3,17 @@
 
 #include <cstring>
 
+#include "excel/workbook_format.h"
 #include "toolkit/exception.h"
 
 namespace {
+
+// 1048575 as "1,048,575", as the messages write numbers.
+std::string with_thousands(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size() > 3 ? digits.size() - 3 : 0; at > 0; at = at > 3 ? at - 3 : 0) digits.insert(at, ",");
+    return digits;
+}
 
 std::string quoted(std::string_view text) {
     std::string result = "\"";
@@ -34,15 +42,14 @@ std::string base_message(xlsx_error code, std::string_view subject) {
     case xlsx_error::sheet_name_duplicate:
         return "The workbook already has a sheet named " + quoted(subject) + ".";
     case xlsx_error::too_many_columns:
-        return "The sheet " + quoted(subject) + " has too many columns: a worksheet has at most 16,384 columns.";
+        return "The sheet " + quoted(subject) + " has too many columns: a worksheet has at most " +
+               with_thousands(excel_2010_limits.max_columns) + " columns.";
     case xlsx_error::too_many_rows:
         return "The sheet " + quoted(subject) +
-               " is full: a worksheet holds at most 1,048,575 rows of data; further rows are not written.";
+               " is full: a worksheet holds at most " + with_thousands(excel_2010_limits.max_data_rows) +
+               " rows of data; further rows are not written.";
     case xlsx_error::text_not_utf8:
         return "A text of the sheet " + quoted(subject) + " is not valid UTF-8; the row is not written.";
-    case xlsx_error::text_too_long:
-        return "A text of the sheet " + quoted(subject) +
-               " is longer than 32,767 characters, the most a cell holds; the row is not written.";
     }
     return "Unknown workbook error.";
 }
@@ -63,17 +70,16 @@ int xlsx_error_level(xlsx_error code) noexcept {
     switch (code) {
     case xlsx_error::too_many_rows:
     case xlsx_error::text_not_utf8:
-    case xlsx_error::text_too_long:
+    case xlsx_error::sheet_name_empty:  // a refused sheet costs its item, not the run
+    case xlsx_error::sheet_name_too_long:
+    case xlsx_error::sheet_name_invalid:
+    case xlsx_error::sheet_name_duplicate:
+    case xlsx_error::too_many_columns:
         return tk_level_recoverable;
     case xlsx_error::cannot_create_file:
     case xlsx_error::cannot_write_file:
     case xlsx_error::cannot_finish_file:
     case xlsx_error::cannot_rename_file:
-    case xlsx_error::sheet_name_empty:
-    case xlsx_error::sheet_name_too_long:
-    case xlsx_error::sheet_name_invalid:
-    case xlsx_error::sheet_name_duplicate:
-    case xlsx_error::too_many_columns:
         return tk_level_serious;
     }
     return tk_level_serious;
