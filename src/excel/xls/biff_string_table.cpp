@@ -14,36 +14,20 @@ constexpr std::uint32_t max_buckets = 128;
 
 }  // namespace
 
-biff_string_table::biff_string_table(std::size_t budget) : budget_(budget) {}
+biff_string_table::biff_string_table(std::size_t budget) : table_(budget) {}
 
 std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
-    const std::size_t cost = text.size() * 2 + entry_overhead;
-    const bool fits = !is_released_ && used_ + cost <= budget_;
-    const std::size_t hash = is_released_ ? 0 : text_hash{}(text);
-    if (!is_released_ && filter_.may_contain(hash)) {
-        if (const auto found = index_.find(hashed_text{text, hash}); found != index_.end()) {
-            ++total_;
-            return found->second;
-        }
+    // the lookup keys a text by its units' bytes; only the spooled copy is read back
+    const std::string_view key(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+    const std::optional<string_table::entry> entry = table_.add(key, text.size() > max_label_units);
+    if (!entry) return std::nullopt;
+    if (entry->is_new) {
+        scratch_.clear();
+        scratch_.u16(static_cast<std::uint32_t>(text.size()));
+        for (const char16_t unit : text) scratch_.u16(unit);
+        texts_.append(scratch_.view());
     }
-    if (!fits && text.size() <= max_label_units) return std::nullopt;
-    scratch_.clear();
-    scratch_.u16(static_cast<std::uint32_t>(text.size()));
-    for (const char16_t unit : text) scratch_.u16(unit);
-    texts_.append(scratch_.view());
-    if (fits) {
-        used_ += cost;
-        filter_.add(hash);
-        index_.emplace(std::u16string(text), count_);
-    }
-    ++total_;
-    return count_++;
-}
-
-void biff_string_table::release_lookup() noexcept {
-    is_released_ = true;
-    decltype(index_)().swap(index_);
-    filter_.release();
+    return entry->index;
 }
 
 namespace {
@@ -106,7 +90,8 @@ std::uint64_t biff_string_table::size() {
 
 // Records are built one at a time and leave for out as soon as they are complete.
 std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offset) {
-    const std::uint32_t per_bucket = std::max(min_strings_per_bucket, (count_ + max_buckets - 1) / max_buckets);
+    const std::uint32_t count = table_.unique_count();
+    const std::uint32_t per_bucket = std::max(min_strings_per_bucket, (count + max_buckets - 1) / max_buckets);
     struct bucket { std::uint64_t position; std::uint32_t offset_in_record; };
     std::vector<bucket> buckets;
     std::uint64_t written = 0;
@@ -120,8 +105,8 @@ std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offs
     };
 
     record.begin(biff_type::sst);
-    record.u32(total_);
-    record.u32(count_);
+    record.u32(static_cast<std::uint32_t>(table_.use_count()));
+    record.u32(count);
     std::uint32_t i = 0;
     text_reader reader([&](std::u16string_view text) {
         const bool compressed = biff_fits_in_bytes(text);

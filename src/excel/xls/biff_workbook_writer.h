@@ -22,7 +22,7 @@ public:
     // destination names the workbook in messages; wrap_text: data cells wrap their text;
     // string_budget: memory the shared-string lookup may take (BIFF8).
     biff_workbook_writer(std::filesystem::path destination, biff_version version, bool wrap_text,
-                         std::size_t string_budget = biff_string_table::default_budget);
+                         std::size_t string_budget = string_table::default_budget);
     biff_workbook_writer(const biff_workbook_writer&) = delete;
     biff_workbook_writer& operator=(const biff_workbook_writer&) = delete;
 

@@ -18,7 +18,7 @@ public:
     // destination names the workbook in messages; string_budget: memory the shared-string
     // table may take.
     xlsx_package_writer(std::string destination, std::string output, bool wrap_text,
-                        std::size_t string_budget = shared_strings::default_budget);
+                        std::size_t string_budget = string_table::default_budget);
     // A workbook not saved leaves nothing behind.
     ~xlsx_package_writer();
     xlsx_package_writer(const xlsx_package_writer&) = delete;
