@@ -65,7 +65,7 @@ std::string xlsx_origin(const std::string& path) {
 }
 
 std::string xls_origin(const std::string& path) {
-    compound_file file(path, compound_file::access::read_only);
+    compound_file file(path);
     if (!file.has_stream(origin_stream_name)) return {};
     compound_stream stream = file.open_stream(origin_stream_name);
     if (stream.size() > max_properties_bytes) return {};

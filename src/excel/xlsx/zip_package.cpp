@@ -123,7 +123,7 @@ void zip_package::close_entry() {
 }
 
 void zip_package::commit() {
-    TK_LOG(2, "zip_package::commit(%s)", impl_->destination.c_str());
+    TK_LOG(2, "%s(%s)", __func__, impl_->destination.c_str());
     TK_ASSERT(impl_->zip != nullptr && !impl_->is_entry_open);
     if (impl_->has_failed)
         throw_xlsx_error(xlsx_error::cannot_finish_file, impl_->destination, "an earlier write failed");
