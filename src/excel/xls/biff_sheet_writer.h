@@ -26,7 +26,6 @@ public:
 
     const std::string& name() const noexcept { return name_; }
     std::uint32_t max_rows() const noexcept;  // rows a sheet of this version holds, header included
-    std::uint32_t row_count() const noexcept { return next_row_; }
 
     // Cells of one row, in ascending column order; a row without cells writes nothing.
     // start_row throws tk_exception when the sheet is full.

@@ -30,7 +30,6 @@ public:
     // Forgets the lookup and gives its memory back: every later text is past the budget.
     void release_lookup() noexcept { table_.release_lookup(); }
 
-    std::uint64_t total_uses() const noexcept { return table_.use_count(); }
     std::uint32_t unique_count() const noexcept { return table_.unique_count(); }
 
     // Streams SST (split into CONTINUE records where needed) and EXTSST into out; the

@@ -24,7 +24,9 @@ biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
     TK_ASSERT(!closed_);
     const std::size_t units = is_valid_utf8(name) ? utf16_length(name) : 0;
     if (units == 0 || units > max_sheet_name_chars)
-        throw tk_exception("A sheet name has 1 to 31 characters: \"" + std::string(name) + "\".", tk_level_recoverable);
+        throw tk_exception("A sheet name has 1 to " + std::to_string(max_sheet_name_chars) + " characters: \"" +
+                               std::string(name) + "\".",
+                           tk_level_recoverable);
     if (name.find_first_of(forbidden_in_sheet_names) != std::string_view::npos)
         throw tk_exception("A sheet name cannot hold any of : \\ / ? * [ ]: \"" + std::string(name) + "\".",
                            tk_level_recoverable);

@@ -49,7 +49,6 @@ public:
     // are finished and the shared-string lookup is given back. Later sheets still work;
     // their texts are LABEL records.
     void release_memory();
-    bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
     std::size_t replaced_characters() const noexcept { return replaced_; }
 

@@ -10,9 +10,13 @@ namespace {
 
 // 1048575 as "1,048,575", as the messages write numbers.
 std::string with_thousands(std::uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (std::size_t at = digits.size() > 3 ? digits.size() - 3 : 0; at > 0; at = at > 3 ? at - 3 : 0) digits.insert(at, ",");
-    return digits;
+    const std::string digits = std::to_string(number);
+    std::string grouped;
+    for (std::size_t k = 0; k < digits.size(); ++k) {
+        if (k > 0 && (digits.size() - k) % 3 == 0) grouped += ',';
+        grouped += digits[k];
+    }
+    return grouped;
 }
 
 std::string quoted(std::string_view text) {
@@ -35,7 +39,8 @@ std::string base_message(xlsx_error code, std::string_view subject) {
     case xlsx_error::sheet_name_empty:
         return "A sheet name cannot be empty.";
     case xlsx_error::sheet_name_too_long:
-        return "The sheet name " + quoted(subject) + " is too long: a sheet name has at most 31 characters.";
+        return "The sheet name " + quoted(subject) + " is too long: a sheet name has at most " + std::to_string(max_sheet_name_chars) +
+               " characters.";
     case xlsx_error::sheet_name_invalid:
         return "The sheet name " + quoted(subject) +
                " is not valid: a sheet name cannot contain : \\ / ? * [ ] or begin or end with '.";

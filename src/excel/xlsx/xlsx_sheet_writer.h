@@ -45,16 +45,11 @@ public:
     // Closes the sheet's part; no row can follow. Done by the workbook when the next sheet
     // starts or the workbook is saved, at the latest.
     void finish();
-    bool is_finished() const noexcept { return is_finished_; }
 
     const std::string& title() const noexcept { return title_; }
-    std::uint32_t data_row_count() const noexcept { return row_ - 1; }
     std::uint32_t column_count() const noexcept { return column_count_; }
     bool is_full() const noexcept { return row_ >= xlsx_sheet_rows; }
     sheet_entry entry() const { return {title_, column_count_, row_}; }
-    // Column widths in characters, known once the first rows are sampled or the sheet is
-    // finished.
-    const std::vector<double>& column_widths() const noexcept { return widths_; }
 
     // Rows whose texts decide the column widths; the part's start waits for them.
     static constexpr std::uint32_t width_sample_rows = 100;
