@@ -13,6 +13,14 @@ namespace {
 
 constexpr std::size_t max_kept_block_bytes = 1u << 20;
 
+// The longest prefix of at most max_units UTF-16 units that does not split a surrogate pair.
+std::u16string_view cut_units(std::u16string_view text, std::size_t max_units) {
+    if (text.size() <= max_units) return text;
+    std::size_t size = max_units;
+    if (text[size - 1] >= 0xD800 && text[size - 1] <= 0xDBFF) --size;
+    return text.substr(0, size);
+}
+
 const format_limits& limits_of(biff_version version) noexcept {
     return version == biff_version::biff8 ? excel_2000_limits : excel_50_limits;
 }
@@ -75,11 +83,13 @@ void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8, st
     put_text(column, std::u16string_view(text_units_), xf);
 }
 
-// The cell rules cut every text to the format's cell before it arrives here.
+// The cell rules cut data texts to the format's cell before they arrive here; a header name
+// is cut here, as it always was.
 void biff_sheet_writer::put_text(std::uint16_t column, std::u16string_view text, std::uint16_t xf) {
-    TK_ASSERT(text.size() <= limits_of(version_).max_text_units);
+    const std::size_t max_units = limits_of(version_).max_text_units;
     put_cell_start(column);
     if (version_ == biff_version::biff8) {
+        text = cut_units(text, max_units);
         if (const std::optional<std::uint32_t> index = strings_->add(text))
             write_label_sst(cells_, next_row_, column, xf, *index);
         else
@@ -87,6 +97,7 @@ void biff_sheet_writer::put_text(std::uint16_t column, std::u16string_view text,
     } else {
         single_bytes_.clear();
         append_code_page_1252(single_bytes_, text, replaced_);
+        if (single_bytes_.size() > max_units) single_bytes_.resize(max_units);  // one byte a character
         write_label(cells_, next_row_, column, xf, single_bytes_);
     }
 }
