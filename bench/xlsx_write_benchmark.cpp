@@ -1,4 +1,4 @@
-// Writes the same rows of ten mixed cells through xlsx_database and through libxlsxwriter
+// Writes the same rows of ten mixed cells through the workbook writer and through libxlsxwriter
 // in constant-memory mode, each in a child process, and prints both times, both peak
 // memories and their ratio. Usage: xlsx_write_benchmark [ROWS] [FOLDER]
 #include <sys/resource.h>
@@ -15,9 +15,7 @@
 
 #include <xlsxwriter.h>
 
-#include "excel/xlsx/xlsx_database.h"
-#include "records/udb_record.h"
-#include "records/udb_schema.h"
+#include "excel/workbook_writer.h"
 
 namespace {
 
@@ -65,12 +63,12 @@ struct row_values {
     double price;
     const std::string* category;
     const std::string* customer;
-    ole_systemtime ordered;
+    date_time ordered;
     bool paid;
     long long amount;
     double ratio;
     const std::string* city;
-    ole_systemtime due;
+    date_time due;
 };
 
 // Dates repeat every 4,000 days so the calendar walk stays cheap.
@@ -88,51 +86,45 @@ row_values make_row(const row_source& source, const date_table& table, int i) {
     row.category = &source.categories[static_cast<std::size_t>(i % 100)];
     row.customer = &source.customers[static_cast<std::size_t>((i * 31) % 10'000)];
     const civil_date ordered = table.dates[static_cast<std::size_t>((i / 1440) % 4'000)];
-    row.ordered = {static_cast<std::uint16_t>(ordered.year), static_cast<std::uint16_t>(ordered.month), 0,
-                   static_cast<std::uint16_t>(ordered.day), static_cast<std::uint16_t>((i / 60) % 24),
-                   static_cast<std::uint16_t>(i % 60), static_cast<std::uint16_t>(i % 59), 0};
+    row.ordered = {ordered.year, static_cast<std::uint8_t>(ordered.month), static_cast<std::uint8_t>(ordered.day),
+                   static_cast<std::uint8_t>((i / 60) % 24), static_cast<std::uint8_t>(i % 60),
+                   static_cast<std::uint8_t>(i % 59), 0};
     row.paid = i % 3 == 0;
     row.amount = i * 1'000'003LL;
     row.ratio = i / 7.0;
     row.city = &source.cities[static_cast<std::size_t>((i * 17) % 1'000)];
     const civil_date due = table.dates[static_cast<std::size_t>(i % 4'000)];
-    row.due = {static_cast<std::uint16_t>(due.year), static_cast<std::uint16_t>(due.month), 0,
-               static_cast<std::uint16_t>(due.day), 0, 0, 0, 0};
+    row.due = {due.year, static_cast<std::uint8_t>(due.month), static_cast<std::uint8_t>(due.day), 0, 0, 0, 0};
     return row;
 }
 
 void write_with_sprandel(const std::string& path, int rows) {
     const row_source source;
     const date_table dates;
-    xlsx_database database(path);
-    udb_schema schema;
-    const vartype types[column_count] = {VT_I4, VT_R8, VT_BSTR, VT_BSTR, VT_DATE,
-                                         VT_BOOL, VT_I8, VT_R8, VT_BSTR, VT_DATE};
-    for (int c = 0; c < column_count; ++c) schema.add(t_ftd(0, column_names[c], types[c]));
-    udb_indexes indexes;
-    auto sheet = database.create_table("Orders", schema, indexes);
-    udb_record record;
-    record.reserve(column_count);
-    for (int c = 0; c < column_count; ++c) record.add_field(column_names[c], 0, ole_variant());
+    workbook_options options;
+    options.wrap_text = false;
+    auto book = make_workbook_writer(workbook_format::excel_2010, path, path, options);
+    book->add_sheet("Orders", std::vector<std::string>(column_names, column_names + column_count));
+    std::vector<cell_value> cells(column_count);
     for (int i = 0; i < rows; ++i) {
         const row_values row = make_row(source, dates, i);
-        record[0] = ole_variant(row.id);
-        record[1] = ole_variant(row.price);
-        record[2] = ole_variant(*row.category);
-        record[3] = ole_variant(*row.customer);
-        record[4] = ole_variant(row.ordered);
-        record[5] = ole_variant(row.paid);
-        record[6] = ole_variant(row.amount);
-        record[7] = ole_variant(row.ratio);
-        record[8] = ole_variant(*row.city);
-        record[9] = ole_variant(row.due);
-        sheet->append_record(record);
+        cells[0] = cell_value::of_integer(row.id);
+        cells[1] = cell_value::of_real(row.price);
+        cells[2] = cell_value::of_text(*row.category);
+        cells[3] = cell_value::of_text(*row.customer);
+        cells[4] = cell_value::of_date_time(row.ordered);
+        cells[5] = cell_value::of_boolean(row.paid);
+        cells[6] = cell_value::of_integer(row.amount);
+        cells[7] = cell_value::of_real(row.ratio);
+        cells[8] = cell_value::of_text(*row.city);
+        cells[9] = cell_value::of_date_time(row.due);
+        book->append_row(cells);
     }
-    database.save_table(*sheet);
-    database.save();
+    book->finish_sheet();
+    book->close();
 }
 
-lxw_datetime to_lxw(const ole_systemtime& time) {
+lxw_datetime to_lxw(const date_time& time) {
     return {time.year, time.month, time.day, time.hour, time.minute, static_cast<double>(time.second)};
 }
 
@@ -226,12 +218,12 @@ int main(int argc, char** argv) {
     const std::string theirs = (folder / "libxlsxwriter-bench.xlsx").string();
     std::printf("%d rows x %d mixed cells\n", rows, column_count);
     const measurement small = measure(write_with_sprandel, ours, rows / 10);
-    print("xlsx_database (tenth of the rows)", rows / 10, small);
+    print("workbook_writer (tenth of the rows)", rows / 10, small);
     const measurement sprandel = measure(write_with_sprandel, ours, rows);
-    print("xlsx_database", rows, sprandel);
+    print("workbook_writer", rows, sprandel);
     const measurement baseline = measure(write_with_libxlsxwriter, theirs, rows);
     print("libxlsxwriter, constant memory", rows, baseline);
-    std::printf("time ratio xlsx_database / libxlsxwriter: %.2f (goal: at most 1.00)\n",
+    std::printf("time ratio workbook_writer / libxlsxwriter: %.2f (goal: at most 1.00)\n",
                 sprandel.seconds / baseline.seconds);
     std::printf("peak memory, tenth of the rows -> all rows: %.1f MB -> %.1f MB\n", small.peak_megabytes,
                 sprandel.peak_megabytes);

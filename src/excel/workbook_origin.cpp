@@ -55,7 +55,7 @@ std::string read_package_part(const std::string& path, const char* part) {
 
 std::string xlsx_origin(const std::string& path) {
     const std::string part = read_package_part(path, "docProps/custom.xml");
-    const std::string name = std::string("name=\"") + SimpleXlsx::origin_property_name + "\"><vt:lpwstr>";
+    const std::string name = std::string("name=\"") + origin_property_name + "\"><vt:lpwstr>";
     const auto start = part.find(name);
     if (start == std::string::npos) return {};
     const auto value = start + name.size();
@@ -65,7 +65,7 @@ std::string xlsx_origin(const std::string& path) {
 }
 
 std::string xls_origin(const std::string& path) {
-    compound_file file(path, compound_file::access::read_only);
+    compound_file file(path);
     if (!file.has_stream(origin_stream_name)) return {};
     compound_stream stream = file.open_stream(origin_stream_name);
     if (stream.size() > max_properties_bytes) return {};

@@ -45,8 +45,10 @@ public:
     // The run has moved past this workbook for now (a part workbook): memory kept for
     // later texts is given back. Later sheets still work.
     virtual void release_memory() = 0;
-    // Writes the complete workbook to its output path. Throws tk_exception naming the file
-    // and the system's reason; nothing usable is left at the output path then.
+    // Writes the complete workbook to its output path, finishing the current sheet. Throws
+    // tk_exception naming the file and the system's reason; nothing usable is left at the
+    // output path then. An .xlsx workbook that never got a sheet writes no file (a package
+    // needs one); an .xls one is written with no sheets.
     virtual void close() = 0;
     // Ends without writing the workbook.
     virtual void abandon() noexcept = 0;

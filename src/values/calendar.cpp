@@ -36,11 +36,16 @@ void civil_from_days(std::int64_t days, int& year, int& month, int& day) noexcep
 std::string canonical_date_text(int year, int month, int day, int hour, int minute, int second,
                                 int millisecond) {
     char text[48];
+    return std::string(canonical_date_text(text, year, month, day, hour, minute, second, millisecond));
+}
+
+std::string_view canonical_date_text(char (&text)[48], int year, int month, int day, int hour, int minute,
+                                     int second, int millisecond) noexcept {
     int length = std::snprintf(text, sizeof text, "%s%04d-%02d-%02d", year < 0 ? "-" : "", std::abs(year), month, day);
     if (hour != 0 || minute != 0 || second != 0 || millisecond != 0)
         length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " %02d:%02d:%02d", hour,
                                 minute, second);
     if (millisecond != 0)
         length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), ".%03d", millisecond);
-    return std::string(text, static_cast<std::size_t>(length));
+    return std::string_view(text, static_cast<std::size_t>(length));
 }

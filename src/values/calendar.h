@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 bool is_leap_year(int year) noexcept;
 // Days of a month 1..12 of the year.
@@ -19,3 +20,6 @@ void civil_from_days(std::int64_t days, int& year, int& month, int& day) noexcep
 // server prints it.
 std::string canonical_date_text(int year, int month, int day, int hour, int minute, int second,
                                 int millisecond);
+// The same text written into text, for code that must not allocate per value.
+std::string_view canonical_date_text(char (&text)[48], int year, int month, int day, int hour, int minute,
+                                     int second, int millisecond) noexcept;

@@ -1,6 +1,6 @@
-// The BIFF writer's own structures: the row-block index the header patch depends on, shared
-// strings across CONTINUE records, RK numbers and the writer's errors. Typed values read
-// back by xlrd are proved through the driver the program uses (dao_database_test).
+// The BIFF writer's own structures: the row-block index readers use to find rows, shared
+// strings across CONTINUE records and within their budget, a file beyond 109 FAT sectors,
+// and the writer's errors. Typed values read back by xlrd: workbook_writer_test.
 #include <gtest/gtest.h>
 
 #include "excel/xls/biff_records.h"
@@ -11,7 +11,7 @@ using namespace xls_test;
 
 TEST(biff_workbook_shared_strings, strings_crossing_continue_records_read_back_whole) {
     temp_folder folder;
-    biff_workbook_writer book(folder / "sst.xls", biff_version::biff8);
+    biff_workbook_writer book(folder / "sst.xls", biff_version::biff8, false);
     biff_sheet_writer& sheet = book.add_sheet("S");
     std::vector<std::string> expected;
     for (int k = 0; k < 2000; ++k) {  // about 40 KB of distinct strings, many CONTINUE records
@@ -53,7 +53,7 @@ TEST(biff_workbook_shared_strings, strings_crossing_continue_records_read_back_w
 
 TEST(biff_workbook_row_blocks, index_points_at_each_dbcell_and_each_dbcell_at_its_rows) {
     temp_folder folder;
-    biff_workbook_writer book(folder / "blocks.xls", biff_version::biff8);
+    biff_workbook_writer book(folder / "blocks.xls", biff_version::biff8, false);
     biff_sheet_writer& sheet = book.add_sheet("B");
     for (int r = 0; r < 100; ++r) {
         sheet.start_row();
@@ -97,20 +97,9 @@ TEST(biff_workbook_row_blocks, index_points_at_each_dbcell_and_each_dbcell_at_it
     }
 }
 
-TEST(biff_rk_numbers, encodable_values_round_trip_and_others_are_refused) {
-    for (const double value : {0.0, 1.0, -1.0, 536870911.0, -536870912.0, 0.5, 12.34, -0.01, 4503599627370496.0, 2.0})
-        ASSERT_TRUE(biff_rk_encode(value).has_value()) << value;
-    for (const double value : {0.0, 1.0, -1.0, 536870911.0, -536870912.0, 0.5, 12.34, -0.01, 4503599627370496.0})
-        EXPECT_EQ(biff_rk_decode(*biff_rk_encode(value)), value) << value;
-    EXPECT_EQ(*biff_rk_encode(1.0), 0x06u) << "integer form";
-    EXPECT_EQ(*biff_rk_encode(12.34), (1234u << 2) | 3u) << "hundredths";
-    EXPECT_FALSE(biff_rk_encode(0.1234567890123).has_value());
-    EXPECT_FALSE(biff_rk_encode(536870912.5).has_value());
-}
-
 TEST(biff_workbook_errors, sheet_names_are_refused_with_reasons) {
     temp_folder folder;
-    biff_workbook_writer book(folder / "e.xls", biff_version::biff5);
+    biff_workbook_writer book(folder / "e.xls", biff_version::biff5, false);
     book.add_sheet("Orders");
     EXPECT_THROW(book.add_sheet("ORDERS"), tk_exception);
     EXPECT_THROW(book.add_sheet(""), tk_exception);
@@ -129,7 +118,7 @@ TEST(biff_workbook_shared_strings, texts_past_the_budget_and_after_release_are_l
     const std::vector<std::string> texts = {"first", "Привет 😀", "first", "a\"b'<c>&", " spaced ",
                                             long_text, "late", "Привет 😀", long_text};
     {
-        biff_workbook_writer book(folder / "budget.xls", biff_version::biff8, 2 * 64 + 2 * 14 + 10);
+        biff_workbook_writer book(folder / "budget.xls", biff_version::biff8, false, 2 * 64 + 2 * 14 + 10);
         biff_sheet_writer& sheet = book.add_sheet("S");
         for (const std::string& text : texts) {
             sheet.start_row();
@@ -164,3 +153,29 @@ TEST(biff_workbook_shared_strings, texts_past_the_budget_and_after_release_are_l
     EXPECT_EQ(count(later, biff_type::label_sst), 0u);
 }
 
+
+// Past 109 FAT sectors (about 7 MB) the container needs DIFAT sectors; a reader must still
+// find every sector.
+TEST(biff_workbook_size, a_workbook_beyond_109_fat_sectors_reads_back) {
+    temp_folder folder;
+    const fs::path path = folder / "big.xls";
+    {
+        biff_workbook_writer book(path, biff_version::biff8, false);
+        biff_sheet_writer& sheet = book.add_sheet("Big");
+        sheet.start_row();
+        for (std::uint16_t c = 0; c < 12; ++c) sheet.put_text(c, std::string(1, 'h').append(std::to_string(c)));
+        sheet.end_row();
+        for (std::uint32_t r = 1; r < 50000; ++r) {
+            sheet.start_row();
+            for (std::uint16_t c = 0; c < 12; ++c) sheet.put_number(c, r + c / 4.0);  // exact in binary
+            sheet.end_row();
+        }
+        book.close();
+    }
+    ASSERT_GT(fs::file_size(path), 7'200'000u);
+    const char* script =
+        "import sys, xlrd\n"
+        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+        "print(s.nrows, s.ncols, s.cell_value(0, 11), s.cell_value(49999, 11))\n";
+    EXPECT_EQ(python_check(script, path), "50000 12 h11 50001.75\n");
+}

@@ -19,7 +19,7 @@ struct record {
 };
 
 inline std::vector<std::byte> workbook_stream(const fs::path& workbook) {
-    compound_file file(workbook, compound_file::access::read_only);
+    compound_file file(workbook);
     return file.open_stream(file.has_stream(u"Workbook") ? u"Workbook" : u"Book").read_all();
 }
 

@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 
-using namespace SimpleXlsx;
-
 TEST(cell_names, columns_roll_over_after_z_and_end_at_xfd) {
     EXPECT_EQ(column_letters(0), "A");
     EXPECT_EQ(column_letters(25), "Z");

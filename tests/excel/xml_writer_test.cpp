@@ -3,11 +3,6 @@
 
 #include <gtest/gtest.h>
 
-using SimpleXlsx::append_escaped_attribute;
-using SimpleXlsx::append_escaped_text;
-using SimpleXlsx::string_sink;
-using SimpleXlsx::XmlWriter;
-
 namespace {
 
 std::string escaped_text(std::string_view text) {
@@ -43,15 +38,15 @@ TEST(xml_escaping, markup_becomes_entities_and_what_xml_cannot_hold_becomes_code
 
 TEST(xml_writer, a_held_writer_keeps_large_output_until_released) {
     string_sink sink;
-    XmlWriter writer(sink);
+    xml_writer writer(sink);
     writer.hold(true);
     writer.start("a");
     const std::string chunk(1000, 'x');
-    for (std::size_t written = 0; written < 2 * XmlWriter::flush_threshold; written += chunk.size()) writer.text(chunk);
+    for (std::size_t written = 0; written < 2 * xml_writer::flush_threshold; written += chunk.size()) writer.text(chunk);
     EXPECT_TRUE(sink.text.empty());
     writer.hold(false);
     writer.text(chunk);  // past the threshold: goes out on its own now
-    EXPECT_GT(sink.text.size(), 2 * XmlWriter::flush_threshold);
+    EXPECT_GT(sink.text.size(), 2 * xml_writer::flush_threshold);
     writer.end();
     writer.flush();
     EXPECT_EQ(sink.text.substr(sink.text.size() - 5), "x</a>");

@@ -11,8 +11,6 @@
 #include "toolkit/exception.h"
 #include "xlsx_test_support.h"
 
-using SimpleXlsx::zip_package;
-
 namespace {
 
 std::size_t file_count(const std::filesystem::path& folder) {

@@ -5,11 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "toolkit/text.h"
 #include "values/calendar.h"
-#include "values/currency.h"
-#include "values/decimal.h"
 #include "values/number_text.h"
-#include "values/ole_variant.h"
 
 namespace {
 
@@ -24,22 +22,22 @@ int integer_digits(std::uint64_t value) noexcept {
     return digits;
 }
 
-bool is_time_only(const ole_systemtime& time) noexcept { return time.year == 0 && time.month == 0 && time.day == 0; }
-
-bool is_valid_time(const ole_systemtime& time) noexcept {
-    return time.hour <= 23 && time.minute <= 59 && time.second <= 59 && time.milliseconds <= 999;
+bool is_valid_time(const date_time& time) noexcept {
+    return time.hour <= 23 && time.minute <= 59 && time.second <= 59 && time.millisecond <= 999;
 }
 
-double day_fraction(const ole_systemtime& time) noexcept {
-    const double milliseconds = ((time.hour * 60.0 + time.minute) * 60.0 + time.second) * 1000.0 + time.milliseconds;
+double day_fraction(const date_time& time) noexcept {
+    const double milliseconds = ((time.hour * 60.0 + time.minute) * 60.0 + time.second) * 1000.0 + time.millisecond;
     return milliseconds / milliseconds_per_day;
 }
 
+bool is_high_surrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+
 }  // namespace
 
-bool excel_serial(const ole_systemtime& value, double& serial) noexcept {
+bool excel_serial(const date_time& value, double& serial) noexcept {
     if (!is_valid_time(value)) return false;
-    if (is_time_only(value)) {
+    if (value.is_time_only()) {
         serial = day_fraction(value);
         return true;
     }
@@ -54,93 +52,58 @@ bool excel_serial(const ole_systemtime& value, double& serial) noexcept {
     return true;
 }
 
-std::string date_value_text(const ole_systemtime& value) {
-    return canonical_date_text(value.year, value.month, value.day, value.hour, value.minute, value.second,
-                               value.milliseconds);
-}
+cell_decider::cell_decider(workbook_format format, bool dates_as_text) noexcept
+    : max_text_units_(limits_of(format).max_text_units),
+      dates_as_text_(dates_as_text || format == workbook_format::excel_50) {}
 
-const cell_form& cell_decider::decide(const ole_variant& value) {
+const cell_form& cell_decider::decide(const cell_value& value) {
     form_ = cell_form{};
-    switch (value.get_type()) {
-    case VT_EMPTY: case VT_NULL: case VT_ERROR: return form_;
-    case VT_BSTR: case VT_LPSTR: case VT_LPWSTR:
-        form_.kind = cell_kind::text;
-        form_.text = value.get_text();
-        return form_;
-    case VT_BOOL:
+    switch (value.kind()) {
+    case value_kind::null: break;
+    case value_kind::integer: decide_integer(value.integer()); break;
+    case value_kind::real: decide_real(value.real()); break;
+    case value_kind::decimal_text: decide_number_text(value.text()); break;
+    case value_kind::text: decide_text(value.text()); break;
+    case value_kind::utf16_text: decide_utf16(value.utf16()); break;
+    case value_kind::bytes: set_text(cell_binary_placeholder); break;
+    case value_kind::boolean:
         form_.kind = cell_kind::boolean;
-        form_.boolean = value.get_bool();
-        return form_;
-    case VT_I1: decide_integer(value.get_i1() < 0, static_cast<std::uint64_t>(std::abs(value.get_i1()))); return form_;
-    case VT_UI1: decide_integer(false, value.get_ui1()); return form_;
-    case VT_I2: decide_integer(value.get_i2() < 0, static_cast<std::uint64_t>(std::abs(value.get_i2()))); return form_;
-    case VT_UI2: decide_integer(false, value.get_ui2()); return form_;
-    case VT_I4: case VT_INT: {
-        const std::int64_t number = value.get_i4();
-        decide_integer(number < 0, static_cast<std::uint64_t>(number < 0 ? -number : number));
-        return form_;
+        form_.boolean = value.boolean();
+        break;
+    case value_kind::date_time: decide_date(value.date()); break;
     }
-    case VT_UI4: case VT_UINT: decide_integer(false, value.get_ui4()); return form_;
-    case VT_I8: {
-        const std::int64_t number = value.get_i8();
-        decide_integer(number < 0, number < 0 ? 0 - static_cast<std::uint64_t>(number) : static_cast<std::uint64_t>(number));
-        return form_;
-    }
-    case VT_UI8: decide_integer(false, value.get_ui8()); return form_;
-    case VT_R8: decide_double(value.get_r8()); return form_;
-    case VT_R4: {
-        // The float's own shortest digits, so 0.1f is 0.1 in every format.
-        const float single = value.get_r4();
-        if (!std::isfinite(single)) {
-            decide_double(single);
-            return form_;
-        }
-        char digits[32];
-        const auto end = std::to_chars(digits, digits + sizeof digits, single).ptr;
-        *end = '\0';
-        decide_double(std::strtod(digits, nullptr));
-        return form_;
-    }
-    case VT_CY: decide_number_text(currency_to_string(value.get_cy())); return form_;
-    case VT_DECIMAL: decide_number_text(decimal_to_string(value.get_decimal())); return form_;
-    case VT_DATE: decide_date(value.get_date()); return form_;
-    default:
-        if (value.is_binary()) {
-            form_.kind = cell_kind::text;
-            form_.text = cell_binary_placeholder;
-            return form_;
-        }
-        set_text(value.to_string());
-        return form_;
-    }
+    return form_;
 }
 
-void cell_decider::decide_integer(bool is_negative, std::uint64_t magnitude) {
+void cell_decider::decide_integer(std::int64_t value) {
+    const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     if (integer_digits(magnitude) > cell_max_exact_digits) {
-        char digits[24];
-        char* start = digits;
-        if (is_negative) *start++ = '-';
-        const auto end = std::to_chars(start, digits + sizeof digits, magnitude).ptr;
-        set_text(std::string(digits, end));
+        const auto end = std::to_chars(digits_, digits_ + sizeof digits_, value).ptr;
+        set_text(std::string_view(digits_, static_cast<std::size_t>(end - digits_)));
         return;
     }
     form_.kind = cell_kind::number;
-    form_.number = is_negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
+    form_.number = value < 0 ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
 }
 
-void cell_decider::decide_number_text(std::string text) {
+void cell_decider::decide_number_text(std::string_view text) {
     number_text parts;
     if (!read_number_text(text, parts) || parts.inexact ||
         parts.digits.size() > static_cast<std::size_t>(cell_max_exact_digits)) {
-        set_text(std::move(text));
+        set_text(text);
+        return;
+    }
+    text_.assign(text);  // strtod wants a terminated text; the buffer is kept value after value
+    const double number = std::strtod(text_.c_str(), nullptr);
+    if (!std::isfinite(number)) {  // beyond a double's range
+        set_text(text);
         return;
     }
     form_.kind = cell_kind::number;
-    form_.number = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(form_.number)) set_text(std::move(text));  // beyond a double's range
+    form_.number = number;
 }
 
-void cell_decider::decide_double(double value) {
+void cell_decider::decide_real(double value) {
     if (std::isnan(value)) {
         set_text("NaN");
     } else if (std::isinf(value)) {
@@ -151,23 +114,74 @@ void cell_decider::decide_double(double value) {
     }
 }
 
-void cell_decider::decide_date(const ole_systemtime& time) {
+void cell_decider::decide_date(const date_time& time) {
     double serial = 0;
-    if (!excel_serial(time, serial)) {
-        set_text(date_value_text(time));
+    if (dates_as_text_ || !excel_serial(time, serial)) {
+        set_text(canonical_date_text(digits_, time.year, time.month, time.day, time.hour, time.minute, time.second,
+                                     time.millisecond));
         return;
     }
     form_.kind = cell_kind::date;
     form_.number = serial;
-    const bool has_time = time.hour != 0 || time.minute != 0 || time.second != 0 || time.milliseconds != 0;
-    form_.date_style = is_time_only(time)      ? cell_date_style::time
-                       : time.milliseconds != 0 ? cell_date_style::date_time_ms
-                       : has_time               ? cell_date_style::date_time
-                                                : cell_date_style::date;
+    form_.date_style = time.is_time_only()      ? cell_date_style::time
+                       : time.millisecond != 0 ? cell_date_style::date_time_ms
+                       : time.has_time()       ? cell_date_style::date_time
+                                               : cell_date_style::date;
 }
 
-void cell_decider::set_text(std::string text) {
-    text_ = std::move(text);
+// "\r\n" and a lone "\r" become "\n", as Excel keeps line breaks; then the cut.
+void cell_decider::decide_text(std::string_view utf8) {
+    if (!is_valid_utf8(utf8)) {
+        form_.kind = cell_kind::bad_text;
+        return;
+    }
+    // every UTF-16 unit takes at least one byte: a text short in bytes is short in units
+    if (utf8.size() <= max_text_units_ && utf8.find('\r') == std::string_view::npos) {
+        set_text(utf8);
+        return;
+    }
+    text_.clear();
+    for (std::size_t k = 0; k < utf8.size(); ++k) {
+        if (utf8[k] != '\r') {
+            text_ += utf8[k];
+            continue;
+        }
+        text_ += '\n';
+        if (k + 1 < utf8.size() && utf8[k + 1] == '\n') ++k;
+    }
+    if (text_.size() > max_text_units_ && utf16_length(text_) > max_text_units_) {
+        text_.resize(utf16_prefix(text_, max_text_units_).size());
+        form_.was_cut = true;
+    }
+    set_text(text_);
+}
+
+void cell_decider::decide_utf16(std::u16string_view text) {
     form_.kind = cell_kind::text;
-    form_.text = text_;
+    form_.is_utf16 = true;
+    if (text.size() <= max_text_units_ && text.find(u'\r') == std::u16string_view::npos) {
+        form_.utf16 = text;
+        return;
+    }
+    utf16_.clear();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != u'\r') {
+            utf16_ += text[k];
+            continue;
+        }
+        utf16_ += u'\n';
+        if (k + 1 < text.size() && text[k + 1] == u'\n') ++k;
+    }
+    if (utf16_.size() > max_text_units_) {
+        std::size_t size = max_text_units_;
+        if (is_high_surrogate(utf16_[size - 1])) --size;  // never half a character
+        utf16_.resize(size);
+        form_.was_cut = true;
+    }
+    form_.utf16 = utf16_;
+}
+
+void cell_decider::set_text(std::string_view text) {
+    form_.kind = cell_kind::text;
+    form_.text = text;
 }

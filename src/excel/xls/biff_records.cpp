@@ -24,6 +24,13 @@ constexpr std::int32_t rk_integer_min = -(1 << 29), rk_integer_max = (1 << 29) -
 // Colour indices of the default XF pattern: system foreground on system background.
 constexpr std::uint32_t pattern_colours = 64 | 65 << 7;
 
+// XF alignment byte and used-attribute bits.
+constexpr std::size_t xf_alignment_byte = 6;
+constexpr std::uint8_t xf_wrap_bit = 0x08;
+constexpr std::uint8_t xf_vertical_centre = 0x10;
+constexpr std::uint8_t xf_uses_format = 0x01;
+constexpr std::uint8_t xf_uses_alignment = 0x04;
+
 std::optional<std::int32_t> as_rk_integer(double value) {
     if (!(value >= rk_integer_min && value <= rk_integer_max)) return std::nullopt;
     const double whole = std::trunc(value);
@@ -169,7 +176,7 @@ void write_font(biff_buffer& out, biff_version version, bool bold) {
 }
 
 void write_fonts(biff_buffer& out, biff_version version) {
-    for (int k = 0; k < 5; ++k) write_font(out, version, k == 4);
+    for (int k = 0; k < 5; ++k) write_font(out, version, k >= 3);
 }
 
 void write_format(biff_buffer& out, biff_version version, std::uint16_t index, std::string_view text) {
@@ -215,17 +222,53 @@ void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16
     out.end();
 }
 
-void write_xfs(biff_buffer& out, biff_version version) {
-    constexpr std::uint8_t used_format = 0x01;
+// The header cells' XF: font 4 (bold), centred both ways, thin borders in colour 64 on
+// every side, solid fill of colour 22 (grey) on 64. Written as bytes because these exact
+// bytes are what Excel, LibreOffice, Apache POI and xlrd have always been shown.
+void write_header_xf(biff_buffer& out, biff_version version, bool wrap_text) {
+    static constexpr std::uint8_t biff8_bytes[20] = {0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x78,
+                                                     0x11, 0x11, 0x40, 0x20, 0x40, 0x20, 0x00, 0x04, 0x16, 0x20};
+    static constexpr std::uint8_t biff5_bytes[16] = {0x04, 0x00, 0x00, 0x00, 0x09, 0x00, 0x12, 0x70,
+                                                     0x16, 0x20, 0x41, 0x80, 0x49, 0x80, 0x40, 0x20};
+    const std::span<const std::uint8_t> bytes = version == biff_version::biff8 ? std::span<const std::uint8_t>(biff8_bytes)
+                                                                               : std::span<const std::uint8_t>(biff5_bytes);
+    out.begin(biff_type::xf);
+    for (std::size_t k = 0; k < bytes.size(); ++k) out.u8(k == xf_alignment_byte && wrap_text ? bytes[k] | xf_wrap_bit : bytes[k]);
+    out.end();
+}
+
+// A data cells' XF: font 0, the given number format, vertically centred, wrapping as the
+// option says; it marks its alignment (and its number format, when it has one) as set.
+void write_data_xf(biff_buffer& out, biff_version version, std::uint16_t format, bool wrap_text) {
+    const std::uint8_t used = (xf_uses_alignment | (format != 0 ? xf_uses_format : 0)) << 2;
+    out.begin(biff_type::xf);
+    out.u16(0);  // font
+    out.u16(format);
+    out.u16(version == biff_version::biff8 ? 0x0001 : 0x0009);  // locked cell
+    out.u8(xf_vertical_centre | (wrap_text ? xf_wrap_bit : 0));
+    if (version == biff_version::biff8) {
+        out.u8(0);  // no rotation
+        out.u8(0);  // no indent
+        out.u8(used);
+        out.u32(0);  // no borders
+        out.u32(0);
+        out.u16(pattern_colours);
+    } else {
+        out.u8(used);
+        out.u32(pattern_colours);
+        out.u32(0);
+    }
+    out.end();
+}
+
+void write_xfs(biff_buffer& out, biff_version version, bool wrap_text) {
     for (std::uint16_t k = 0; k < biff_xf::count; ++k) {
         switch (k) {
-            case biff_xf::default_cell:
-            case biff_xf::header_cell: write_xf(out, version, false, 0, 0, 0); break;
-            case biff_xf::date: write_xf(out, version, false, 0, biff_format::date, used_format); break;
-            case biff_xf::date_time:
-                write_xf(out, version, false, 0, biff_format::date_time, used_format);
-                break;
-            case biff_xf::time: write_xf(out, version, false, 0, biff_format::time, used_format); break;
+            case biff_xf::default_cell: write_data_xf(out, version, 0, wrap_text); break;
+            case biff_xf::header_cell: write_header_xf(out, version, wrap_text); break;
+            case biff_xf::date: write_data_xf(out, version, biff_format::date, wrap_text); break;
+            case biff_xf::date_time: write_data_xf(out, version, biff_format::date_time, wrap_text); break;
+            case biff_xf::time: write_data_xf(out, version, biff_format::time, wrap_text); break;
             case 17: write_xf(out, version, true, 0, 43, 0); break;  // Comma
             case 18: write_xf(out, version, true, 0, 44, 0); break;  // Currency
             case 19: write_xf(out, version, true, 0, 9, 0); break;   // Percent

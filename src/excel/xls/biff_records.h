@@ -79,7 +79,7 @@ inline constexpr std::uint16_t phonetic = 0x00EF;
 inline constexpr std::uint16_t bof = 0x0809;
 }  // namespace biff_type
 
-// The XF layout every workbook of ours has, which the header patch relies on.
+// The XF layout every workbook of ours has.
 namespace biff_xf {
 inline constexpr std::uint16_t default_cell = 15;
 inline constexpr std::uint16_t header_cell = 16;
@@ -120,8 +120,9 @@ void write_interface_header(biff_buffer& out, biff_version version);
 void write_write_access(biff_buffer& out, biff_version version, std::string_view user);
 void write_code_page(biff_buffer& out, biff_version version);
 void write_window1(biff_buffer& out);
-// Font records 0-3 are regular, the fifth (font index 5, the one Apache POI reads for the
-// header's font index 4) is bold: every reader then shows the header bold.
+// Font records 0-2 are regular; the fourth and the fifth are bold, so the header's font
+// index 4 is bold both for readers that skip index 4 when counting records (Excel, xlrd:
+// the fourth record) and for those that do not (Apache POI: the fifth).
 void write_fonts(biff_buffer& out, biff_version version);
 void write_font(biff_buffer& out, biff_version version, bool bold);  // Arial 10
 void write_format(biff_buffer& out, biff_version version, std::uint16_t index, std::string_view text);
@@ -129,7 +130,9 @@ void write_date_formats(biff_buffer& out, biff_version version);
 // used_attributes: bit 0 number format, 1 font, 2 alignment, 3 border, 4 pattern, 5 protection.
 void write_xf(biff_buffer& out, biff_version version, bool is_style, std::uint16_t font, std::uint16_t format,
               std::uint8_t used_attributes);
-void write_xfs(biff_buffer& out, biff_version version);  // the 24 XFs of our workbooks
+// The 24 XFs of our workbooks: the header cells' XF 16 bold, centred, framed and shaded;
+// the data cells' XFs 15 and 21-23 vertically centred and wrapping as the option says.
+void write_xfs(biff_buffer& out, biff_version version, bool wrap_text);
 void write_styles(biff_buffer& out);
 
 void write_sheet_settings(biff_buffer& out, biff_version version);  // CALCMODE .. DEFAULTROWHEIGHT, WSBOOL

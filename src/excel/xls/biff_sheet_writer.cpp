@@ -3,17 +3,14 @@
 
 #include "excel/xls/biff_records.h"
 #include "excel/xls/biff_string_table.h"
+#include "excel/xls/code_page_1252.h"
+#include "excel/workbook_format.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
 namespace {
 
-constexpr std::uint32_t biff8_max_rows = 65536;
-constexpr std::uint32_t biff5_max_rows = 16384;
-constexpr std::uint16_t max_columns = 256;
-constexpr std::size_t biff8_max_text_units = 32767;
-constexpr std::size_t biff5_max_text_bytes = 255;
 constexpr std::size_t max_kept_block_bytes = 1u << 20;
 
 // The longest prefix of at most max_units UTF-16 units that does not split a surrogate pair.
@@ -24,6 +21,10 @@ std::u16string_view cut_units(std::u16string_view text, std::size_t max_units) {
     return text.substr(0, size);
 }
 
+const format_limits& limits_of(biff_version version) noexcept {
+    return version == biff_version::biff8 ? excel_2000_limits : excel_50_limits;
+}
+
 }  // namespace
 
 biff_sheet_writer::biff_sheet_writer(std::string name, biff_version version, biff_string_table* strings,
@@ -32,9 +33,7 @@ biff_sheet_writer::biff_sheet_writer(std::string name, biff_version version, bif
     TK_ASSERT((version == biff_version::biff8) == (strings != nullptr));
 }
 
-std::uint32_t biff_sheet_writer::max_rows() const noexcept {
-    return version_ == biff_version::biff8 ? biff8_max_rows : biff5_max_rows;
-}
+std::uint32_t biff_sheet_writer::max_rows() const noexcept { return limits_of(version_).max_data_rows + 1; }
 
 void biff_sheet_writer::start_row() {
     TK_ASSERT(!in_row_ && !finished_);
@@ -51,7 +50,7 @@ void biff_sheet_writer::start_row() {
 }
 
 void biff_sheet_writer::put_cell_start(std::uint16_t column) {
-    TK_ASSERT(in_row_ && static_cast<int>(column) > last_column_ && column < max_columns);
+    TK_ASSERT(in_row_ && static_cast<int>(column) > last_column_ && column < limits_of(version_).max_columns);
     if (last_column_ < 0) row_first_ = column;
     last_column_ = column;
     row_end_ = static_cast<std::uint16_t>(column + 1);
@@ -79,19 +78,27 @@ void biff_sheet_writer::put_bool(std::uint16_t column, bool value, std::uint16_t
 }
 
 void biff_sheet_writer::put_text(std::uint16_t column, std::string_view utf8, std::uint16_t xf) {
+    text_units_.clear();
+    append_utf16(text_units_, utf8);
+    put_text(column, std::u16string_view(text_units_), xf);
+}
+
+// The cell rules cut data texts to the format's cell before they arrive here; a header name
+// is cut here, as it always was.
+void biff_sheet_writer::put_text(std::uint16_t column, std::u16string_view text, std::uint16_t xf) {
+    const std::size_t max_units = limits_of(version_).max_text_units;
     put_cell_start(column);
     if (version_ == biff_version::biff8) {
-        text_units_.clear();
-        append_utf16(text_units_, utf8);
-        const std::u16string_view text = cut_units(text_units_, biff8_max_text_units);
+        text = cut_units(text, max_units);
         if (const std::optional<std::uint32_t> index = strings_->add(text))
             write_label_sst(cells_, next_row_, column, xf, *index);
         else
             write_label_unicode(cells_, next_row_, column, xf, text);
     } else {
-        std::string text = biff_to_code_page_1252(utf8, replaced_);
-        if (text.size() > biff5_max_text_bytes) text.resize(biff5_max_text_bytes);
-        write_label(cells_, next_row_, column, xf, text);
+        single_bytes_.clear();
+        append_code_page_1252(single_bytes_, text, replaced_);
+        if (single_bytes_.size() > max_units) single_bytes_.resize(max_units);  // one byte a character
+        write_label(cells_, next_row_, column, xf, single_bytes_);
     }
 }
 
@@ -146,7 +153,8 @@ void biff_sheet_writer::finish() {
     cells_.release();
     scratch_.release();
     std::u16string().swap(text_units_);
-    TK_LOG(1, "Sheet '%s': %u rows, %zu row blocks", name_.c_str(), next_row_, dbcells_.size());
+    std::string().swap(single_bytes_);
+    TK_LOG(1, "%s: sheet '%s', %u rows, %zu row blocks", __func__, name_.c_str(), next_row_, dbcells_.size());
 }
 
 // Everything before the first ROW record. Its size does not depend on stream_offset.

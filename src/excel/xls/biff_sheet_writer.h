@@ -26,16 +26,15 @@ public:
 
     const std::string& name() const noexcept { return name_; }
     std::uint32_t max_rows() const noexcept;  // rows a sheet of this version holds, header included
-    std::uint32_t row_count() const noexcept { return next_row_; }
 
     // Cells of one row, in ascending column order; a row without cells writes nothing.
     // start_row throws tk_exception when the sheet is full.
     void start_row();
     void put_number(std::uint16_t column, double value);
+    // A text of at most the format's cell length: UTF-8, or UTF-16 (BIFF8 keeps it as it is).
     void put_text(std::uint16_t column, std::string_view utf8, std::uint16_t xf = 15);
+    void put_text(std::uint16_t column, std::u16string_view text, std::uint16_t xf = 15);
     void put_bool(std::uint16_t column, bool value, std::uint16_t xf = 15);
-    // A number with a given format, as a workbook being reloaded had it.
-    void put_number_as(std::uint16_t column, double value, std::uint16_t xf) { put_numeric(column, value, xf); }
     void put_date(std::uint16_t column, double serial, biff_date_kind kind);
     void end_row();
 
@@ -65,6 +64,7 @@ private:
     biff_buffer cells_;
     biff_buffer scratch_;
     std::u16string text_units_;  // the current text cell's UTF-16, reused cell after cell
+    std::string single_bytes_;   // the same in code page 1252 (BIFF5)
     std::vector<std::uint32_t> dbcells_;  // positions relative to the start of the row area
     std::uint32_t next_row_ = 0;
     bool in_row_ = false;

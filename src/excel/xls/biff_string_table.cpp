@@ -1,4 +1,4 @@
-// Shared strings of BIFF8 workbooks and the Windows-1252 text of BIFF5 workbooks.
+// Shared strings of BIFF8 workbooks.
 #include "excel/xls/biff_string_table.h"
 
 #include <algorithm>
@@ -12,52 +12,22 @@ namespace {
 constexpr std::uint32_t min_strings_per_bucket = 8;
 constexpr std::uint32_t max_buckets = 128;
 
-// Windows-1252 characters 0x80-0x9F; 0 marks the five unassigned ones.
-constexpr char16_t cp1252_high[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char to_1252(char16_t unit, std::size_t& replaced) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
-    for (int k = 0; k < 32; ++k)
-        if (cp1252_high[k] == unit && unit != 0) return static_cast<char>(0x80 + k);
-    ++replaced;
-    return '?';
-}
-
 }  // namespace
 
-biff_string_table::biff_string_table(std::size_t budget) : budget_(budget) {}
+biff_string_table::biff_string_table(std::size_t budget) : table_(budget) {}
 
 std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
-    const std::size_t cost = text.size() * 2 + entry_overhead;
-    const bool fits = !is_released_ && used_ + cost <= budget_;
-    const std::size_t hash = is_released_ ? 0 : text_hash{}(text);
-    if (!is_released_ && filter_.may_contain(hash)) {
-        if (const auto found = index_.find(hashed_text{text, hash}); found != index_.end()) {
-            ++total_;
-            return found->second;
-        }
+    // the lookup keys a text by its units' bytes; only the spooled copy is read back
+    const std::string_view key(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+    const std::optional<string_table::entry> entry = table_.add(key, text.size() > max_label_units);
+    if (!entry) return std::nullopt;
+    if (entry->is_new) {
+        scratch_.clear();
+        scratch_.u16(static_cast<std::uint32_t>(text.size()));
+        for (const char16_t unit : text) scratch_.u16(unit);
+        texts_.append(scratch_.view());
     }
-    if (!fits && text.size() <= max_label_units) return std::nullopt;
-    scratch_.clear();
-    scratch_.u16(static_cast<std::uint32_t>(text.size()));
-    for (const char16_t unit : text) scratch_.u16(unit);
-    texts_.append(scratch_.view());
-    if (fits) {
-        used_ += cost;
-        filter_.add(hash);
-        index_.emplace(std::u16string(text), count_);
-    }
-    ++total_;
-    return count_++;
-}
-
-void biff_string_table::release_lookup() noexcept {
-    is_released_ = true;
-    decltype(index_)().swap(index_);
-    filter_.release();
+    return entry->index;
 }
 
 namespace {
@@ -120,7 +90,8 @@ std::uint64_t biff_string_table::size() {
 
 // Records are built one at a time and leave for out as soon as they are complete.
 std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offset) {
-    const std::uint32_t per_bucket = std::max(min_strings_per_bucket, (count_ + max_buckets - 1) / max_buckets);
+    const std::uint32_t count = table_.unique_count();
+    const std::uint32_t per_bucket = std::max(min_strings_per_bucket, (count + max_buckets - 1) / max_buckets);
     struct bucket { std::uint64_t position; std::uint32_t offset_in_record; };
     std::vector<bucket> buckets;
     std::uint64_t written = 0;
@@ -134,8 +105,8 @@ std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offs
     };
 
     record.begin(biff_type::sst);
-    record.u32(total_);
-    record.u32(count_);
+    record.u32(static_cast<std::uint32_t>(table_.use_count()));
+    record.u32(count);
     std::uint32_t i = 0;
     text_reader reader([&](std::u16string_view text) {
         const bool compressed = biff_fits_in_bytes(text);
@@ -172,38 +143,4 @@ std::uint64_t biff_string_table::write(byte_sink& out, std::uint64_t stream_offs
     record.end();
     out.write(record.view());
     return written + record.size();
-}
-
-std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced) {
-    const std::u16string units = to_unicode(utf8);
-    std::string text;
-    text.reserve(units.size());
-    for (std::size_t k = 0; k < units.size(); ++k) {
-        const char16_t unit = units[k];
-        if (unit >= 0xD800 && unit <= 0xDBFF && k + 1 < units.size()) ++k;  // one "?" per character
-        text.push_back(to_1252(unit, replaced));
-    }
-    return text;
-}
-
-std::string biff_from_code_page_1252(std::string_view bytes) {
-    std::u16string units;
-    units.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 && byte < 0xA0) units.push_back(cp1252_high[byte - 0x80] ? cp1252_high[byte - 0x80] : u'\uFFFD');
-        else units.push_back(byte);
-    }
-    return to_utf8(units);
-}
-
-std::string biff5_sheet_name(std::string_view utf8) {
-    if (!is_valid_utf8(utf8)) return std::string(utf8);
-    std::size_t replaced = 0;
-    std::string stored = biff_to_code_page_1252(utf8, replaced);
-    if (replaced == 0) return std::string(utf8);
-    // The name's own "?" would be refused anyway; every "?" is replaced alike.
-    for (char& c : stored)
-        if (c == '?') c = '_';
-    return biff_from_code_page_1252(stored);
 }

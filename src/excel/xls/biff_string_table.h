@@ -9,22 +9,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
+#include "excel/cells/string_table.h"
 #include "excel/xls/biff_buffer.h"
 #include "excel/xls/compound_file_sink.h"
-#include "toolkit/hash_filter.h"
 
 class biff_string_table {
 public:
-    // Bytes the lookup may take, counted as UTF-16 bytes plus entry_overhead per entry.
-    static constexpr std::size_t default_budget = 8u << 20;
-    static constexpr std::size_t entry_overhead = 64;  // hash node, bucket and key header
     // The longest text a LABEL record holds; longer ones always go to the table.
     static constexpr std::size_t max_label_units = 255;
 
-    explicit biff_string_table(std::size_t budget = default_budget);
+    // budget: bytes the lookup may take (see string_table), texts counted as UTF-16 bytes.
+    explicit biff_string_table(std::size_t budget = string_table::default_budget);
 
     // The index of the text (UTF-16), adding it when new and the budget allows; nullopt
     // when the cell is to hold the text itself (a LABEL record). A text too long for a
@@ -32,10 +28,9 @@ public:
     // the table may then hold it twice. Counts every use of the table.
     std::optional<std::uint32_t> add(std::u16string_view text);
     // Forgets the lookup and gives its memory back: every later text is past the budget.
-    void release_lookup() noexcept;
+    void release_lookup() noexcept { table_.release_lookup(); }
 
-    std::uint32_t total_uses() const noexcept { return total_; }
-    std::uint32_t unique_count() const noexcept { return count_; }
+    std::uint32_t unique_count() const noexcept { return table_.unique_count(); }
 
     // Streams SST (split into CONTINUE records where needed) and EXTSST into out; the
     // stream position of the first byte is stream_offset, as EXTSST holds absolute
@@ -44,39 +39,7 @@ public:
     std::uint64_t size();
 
 private:
-    // A text with its hash, so a lookup hashes it once for the filter and the map.
-    struct hashed_text {
-        std::u16string_view text;
-        std::size_t hash;
-    };
-    struct text_hash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view text) const noexcept { return std::hash<std::u16string_view>{}(text); }
-        std::size_t operator()(const hashed_text& key) const noexcept { return key.hash; }
-    };
-    struct text_equal {
-        using is_transparent = void;
-        bool operator()(const std::u16string& a, const std::u16string& b) const noexcept { return a == b; }
-        bool operator()(const hashed_text& a, const std::u16string& b) const noexcept { return a.text == b; }
-        bool operator()(const std::u16string& a, const hashed_text& b) const noexcept { return a == b.text; }
-    };
-    std::unordered_map<std::u16string, std::uint32_t, text_hash, text_equal> index_;
-    hash_filter filter_;
+    string_table table_;
     spool_file texts_;  // per entry: UTF-16 unit count, then the units, little-endian
     biff_buffer scratch_;
-    std::size_t budget_;
-    std::size_t used_ = 0;
-    std::uint32_t count_ = 0;
-    std::uint32_t total_ = 0;
-    bool is_released_ = false;
 };
-
-// BIFF5 text: Windows-1252, one byte per character. A character the code page cannot hold
-// becomes "?" and is counted in replaced.
-std::string biff_to_code_page_1252(std::string_view utf8, std::size_t& replaced);
-// The reverse: Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
-std::string biff_from_code_page_1252(std::string_view bytes);
-// A sheet name as an Excel 5.0 workbook can hold it: each character code page 1252 lacks
-// becomes "_" ("?" is no sheet-name character), so the name can be checked for validity
-// and uniqueness as it will be stored. Text that is not UTF-8 is returned as it is.
-std::string biff5_sheet_name(std::string_view utf8);

@@ -1,7 +1,9 @@
 // Workbook globals and the assembly of the workbook stream at close.
 #include "excel/xls/biff_workbook_writer.h"
 
+#include "excel/workbook_format.h"
 #include "excel/xls/biff_records.h"
+#include "excel/xls/code_page_1252.h"
 #include "excel/xls/compound_file_writer.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
@@ -9,21 +11,22 @@
 
 namespace {
 
-constexpr std::size_t max_sheet_name_units = 31;
 constexpr std::uint64_t min_workbook_stream = 4096;  // Excel wants the workbook outside the mini stream
 constexpr std::string_view forbidden_in_sheet_names = ":\\/?*[]";
 
 }  // namespace
 
-biff_workbook_writer::biff_workbook_writer(std::filesystem::path destination, biff_version version,
+biff_workbook_writer::biff_workbook_writer(std::filesystem::path destination, biff_version version, bool wrap_text,
                                            std::size_t string_budget)
-    : destination_(std::move(destination)), version_(version), strings_(string_budget) {}
+    : destination_(std::move(destination)), version_(version), wrap_text_(wrap_text), strings_(string_budget) {}
 
 biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
     TK_ASSERT(!closed_);
     const std::size_t units = is_valid_utf8(name) ? utf16_length(name) : 0;
-    if (units == 0 || units > max_sheet_name_units)
-        throw tk_exception("A sheet name has 1 to 31 characters: \"" + std::string(name) + "\".", tk_level_recoverable);
+    if (units == 0 || units > max_sheet_name_chars)
+        throw tk_exception("A sheet name has 1 to " + std::to_string(max_sheet_name_chars) + " characters: \"" +
+                               std::string(name) + "\".",
+                           tk_level_recoverable);
     if (name.find_first_of(forbidden_in_sheet_names) != std::string_view::npos)
         throw tk_exception("A sheet name cannot hold any of : \\ / ? * [ ]: \"" + std::string(name) + "\".",
                            tk_level_recoverable);
@@ -51,9 +54,9 @@ biff_sheet_writer* biff_workbook_writer::find_sheet(std::string_view name) {
     return nullptr;
 }
 
-void biff_workbook_writer::remove_sheet(std::string_view name) noexcept {
+void biff_workbook_writer::remove_sheet(const biff_sheet_writer& sheet) noexcept {
     // its texts may stay in the shared string table: unused strings do no harm
-    std::erase_if(sheets_, [&](const auto& sheet) { return iequals(sheet->name(), name); });
+    std::erase_if(sheets_, [&](const auto& kept) { return kept.get() == &sheet; });
 }
 
 biff_buffer biff_workbook_writer::globals(std::vector<std::size_t>& sheet_offset_fields) const {
@@ -72,7 +75,7 @@ biff_buffer biff_workbook_writer::globals(std::vector<std::size_t>& sheet_offset
     write_u16_record(out, biff_type::book_bool, 0);
     write_fonts(out, version_);
     write_date_formats(out, version_);
-    write_xfs(out, version_);
+    write_xfs(out, version_, wrap_text_);
     write_styles(out);
     for (const auto& sheet : sheets_) {
         out.begin(biff_type::bound_sheet);
@@ -107,7 +110,7 @@ void biff_workbook_writer::release_memory() {
 
 void biff_workbook_writer::close() {
     TK_ASSERT(!closed_);
-    TK_LOG(2, "biff_workbook_writer::close(%s)", destination_.c_str());
+    TK_LOG(2, "%s(%s)", __func__, destination_.c_str());
     for (const auto& sheet : sheets_) sheet->finish();
     std::vector<std::size_t> offset_fields;
     biff_buffer head = globals(offset_fields);

@@ -19,9 +19,10 @@ inline constexpr std::u16string_view origin_stream_name = u"SprandelOrigin";
 
 class biff_workbook_writer {
 public:
+    // destination names the workbook in messages; wrap_text: data cells wrap their text;
     // string_budget: memory the shared-string lookup may take (BIFF8).
-    biff_workbook_writer(std::filesystem::path destination, biff_version version,
-                         std::size_t string_budget = biff_string_table::default_budget);
+    biff_workbook_writer(std::filesystem::path destination, biff_version version, bool wrap_text,
+                         std::size_t string_budget = string_table::default_budget);
     biff_workbook_writer(const biff_workbook_writer&) = delete;
     biff_workbook_writer& operator=(const biff_workbook_writer&) = delete;
 
@@ -40,15 +41,14 @@ public:
     // Where close() puts the file instead of the destination (see temporary_output_file).
     void set_output_path(std::filesystem::path path) { output_path_ = std::move(path); }
     void close();  // throws naming the file; the workbook is complete only after it
-    // Forgets the sheet of that name and everything spooled for it (nothing when absent).
-    void remove_sheet(std::string_view name) noexcept;
+    // Forgets the sheet and everything spooled for it.
+    void remove_sheet(const biff_sheet_writer& sheet) noexcept;
     // Ends the workbook without writing it: nothing appears under its name.
     void abandon() noexcept { closed_ = true; }
     // The run has moved past this workbook for now (a part workbook): its sheets so far
     // are finished and the shared-string lookup is given back. Later sheets still work;
     // their texts are LABEL records.
     void release_memory();
-    bool is_closed() const noexcept { return closed_; }
     // Characters of BIFF5 texts that Windows-1252 cannot hold and became "?".
     std::size_t replaced_characters() const noexcept { return replaced_; }
 
@@ -57,6 +57,7 @@ private:
 
     std::filesystem::path destination_;
     biff_version version_;
+    bool wrap_text_;
     biff_string_table strings_;
     std::vector<std::unique_ptr<biff_sheet_writer>> sheets_;
     std::size_t replaced_ = 0;

@@ -1,12 +1,11 @@
 // Reads the header, FAT, DIFAT, mini FAT and directory of a compound file, checking each
-// sector number and chain, and gives access to one stream's bytes for in-place patching.
+// sector number and chain, and gives access to one stream's bytes.
 #include "excel/xls/compound_file_reader.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@
 std::string compound_file_message(compound_file_problem problem) {
     switch (problem) {
         case compound_file_problem::cannot_open: return "Failed to open OLE document";
-        case compound_file_problem::locked: return "The document is in use by another program";
         case compound_file_problem::not_compound_file: return "The file is not an OLE document";
         case compound_file_problem::unsupported_layout: return "The OLE document uses an unsupported layout";
         case compound_file_problem::bad_sector_number: return "The OLE document refers to a sector it does not hold";
@@ -26,7 +24,6 @@ std::string compound_file_message(compound_file_problem problem) {
         case compound_file_problem::stream_not_found: return "Stream not found";
         case compound_file_problem::outside_stream: return "An access went beyond the end of a stream";
         case compound_file_problem::read_failed: return "Failed to read the OLE document";
-        case compound_file_problem::write_failed: return "Failed to write into the OLE document";
     }
     return "Unknown OLE document problem";
 }
@@ -67,11 +64,6 @@ std::size_t compound_stream::read(std::span<std::byte> bytes) {
     return count;
 }
 
-void compound_stream::write(std::span<const std::byte> bytes) {
-    if (bytes.size() > size_ - position_) file_->fail(compound_file_problem::outside_stream);
-    transfer(bytes, [this](std::uint64_t at, std::span<const std::byte> piece) { file_->write_at(at, piece); });
-}
-
 std::vector<std::byte> compound_stream::read_all() {
     std::vector<std::byte> bytes(static_cast<std::size_t>(size_));
     seek(0);
@@ -81,16 +73,9 @@ std::vector<std::byte> compound_stream::read_all() {
 
 // ---------------------------------------------------------------------------- file
 
-compound_file::compound_file(std::filesystem::path path, access mode) : path_(std::move(path)) {
-    const bool writing = mode == access::read_write;
-    descriptor_ = ::open(path_.c_str(), (writing ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+compound_file::compound_file(std::filesystem::path path) : path_(std::move(path)) {
+    descriptor_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor_ < 0) fail(compound_file_problem::cannot_open);
-    if (writing && ::flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
-        const bool busy = errno == EWOULDBLOCK;
-        ::close(descriptor_);
-        descriptor_ = -1;
-        fail(busy ? compound_file_problem::locked : compound_file_problem::cannot_open);
-    }
     try {
         struct stat status {};
         if (::fstat(descriptor_, &status) != 0) fail(compound_file_problem::read_failed);
@@ -105,7 +90,7 @@ compound_file::compound_file(std::filesystem::path path, access mode) : path_(st
 }
 
 compound_file::~compound_file() {
-    if (descriptor_ >= 0) ::close(descriptor_);  // also drops the lock
+    if (descriptor_ >= 0) ::close(descriptor_);
 }
 
 void compound_file::fail(compound_file_problem problem) const {
@@ -121,17 +106,6 @@ void compound_file::read_at(std::uint64_t offset, std::span<std::byte> bytes) co
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) fail(compound_file_problem::read_failed);
         done += static_cast<std::size_t>(got);
-    }
-}
-
-void compound_file::write_at(std::uint64_t offset, std::span<const std::byte> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::pwrite(descriptor_, bytes.data() + done, bytes.size() - done,
-                                     static_cast<off_t>(offset + done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) fail(compound_file_problem::write_failed);
-        done += static_cast<std::size_t>(put);
     }
 }
 

@@ -1,5 +1,5 @@
-// Opens an existing OLE compound file to read its streams and overwrite bytes of a stream
-// in place. Every structure is checked before it is followed: a damaged file gives a
+// Opens an existing OLE compound file to read its streams (the origin mark of a workbook
+// of ours, and workbooks in tests). Every structure is checked before it is followed: a damaged file gives a
 // compound_file_error, never a crash or an endless loop.
 #pragma once
 
@@ -16,7 +16,6 @@
 
 enum class compound_file_problem {
     cannot_open,
-    locked,
     not_compound_file,
     unsupported_layout,
     bad_sector_number,
@@ -26,7 +25,6 @@ enum class compound_file_problem {
     stream_not_found,
     outside_stream,
     read_failed,
-    write_failed,
 };
 
 std::string compound_file_message(compound_file_problem problem);
@@ -42,8 +40,7 @@ private:
 
 class compound_file;
 
-// One stream of an open compound file, seen as a contiguous run of bytes. It cannot grow:
-// writing is overwriting.
+// One stream of an open compound file, seen as a contiguous run of bytes.
 class compound_stream {
 public:
     std::uint64_t size() const noexcept { return size_; }
@@ -51,8 +48,6 @@ public:
     void seek(std::uint64_t position);  // beyond the end is outside_stream
     // Reads up to bytes.size() bytes from the current position; fewer at the end.
     std::size_t read(std::span<std::byte> bytes);
-    // Overwrites bytes at the current position; the whole run must lie inside the stream.
-    void write(std::span<const std::byte> bytes);
     std::vector<std::byte> read_all();
 
 private:
@@ -71,9 +66,7 @@ private:
 
 class compound_file {
 public:
-    enum class access { read_only, read_write };
-    // read_write also takes an exclusive lock: no one else may patch the file meanwhile.
-    compound_file(std::filesystem::path path, access mode);
+    explicit compound_file(std::filesystem::path path);
     ~compound_file();
     compound_file(const compound_file&) = delete;
     compound_file& operator=(const compound_file&) = delete;
@@ -93,7 +86,6 @@ private:
     };
     [[noreturn]] void fail(compound_file_problem problem) const;
     void read_at(std::uint64_t offset, std::span<std::byte> bytes) const;
-    void write_at(std::uint64_t offset, std::span<const std::byte> bytes);
     std::uint64_t sector_offset(std::uint32_t sector) const;
     std::vector<std::uint32_t> follow(const std::vector<std::uint32_t>& table, std::uint32_t first,
                                       std::uint64_t limit) const;

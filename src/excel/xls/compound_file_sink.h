@@ -29,8 +29,8 @@ private:
     std::vector<std::byte> bytes_;
 };
 
-// "Undone unless committed": the bytes go to a hidden temporary file in the destination's
-// folder, and commit() renames it over the destination (or over output, when given: a
+// "Undone unless committed": the bytes go to a hidden temporary file in the folder of the
+// file it becomes, and commit() renames it over the destination (or over output, when given: a
 // caller that publishes several files together names its own file there; messages keep
 // naming the destination). Destroyed without commit(), the temporary file is removed, so
 // a failed save never leaves a partial workbook behind.

@@ -6,7 +6,6 @@
 
 #include "toolkit/exception.h"
 
-namespace SimpleXlsx {
 namespace {
 
 constexpr int letters_in_alphabet = 26;
@@ -36,4 +35,3 @@ std::string_view number_text(char (&digits)[32], double value) {
     return {digits, static_cast<std::size_t>(result.ptr - digits)};
 }
 
-}  // namespace SimpleXlsx

@@ -7,13 +7,6 @@
 #include <string>
 #include <string_view>
 
-namespace SimpleXlsx {
-
-inline constexpr std::uint32_t xlsx_max_columns = 16'384;
-inline constexpr std::uint32_t xlsx_max_rows = 1'048'576;
-// Characters (UTF-16 code units) a cell's text may hold.
-inline constexpr std::size_t xlsx_max_text_units = 32'767;
-
 // Column letters of a 0-based column: 0 "A", 25 "Z", 26 "AA", 702 "AAA".
 std::string column_letters(std::uint32_t column);
 // "A1" style name of a 0-based row and column.
@@ -23,4 +16,3 @@ std::string cell_name(std::uint32_t row, std::uint32_t column);
 // allocating. value must be finite (the cell rules turn NaN and infinities into text).
 std::string_view number_text(char (&digits)[32], double value);
 
-}  // namespace SimpleXlsx

@@ -3,9 +3,21 @@
 
 #include <cstring>
 
+#include "excel/workbook_format.h"
 #include "toolkit/exception.h"
 
 namespace {
+
+// 1048575 as "1,048,575", as the messages write numbers.
+std::string with_thousands(std::uint64_t number) {
+    const std::string digits = std::to_string(number);
+    std::string grouped;
+    for (std::size_t k = 0; k < digits.size(); ++k) {
+        if (k > 0 && (digits.size() - k) % 3 == 0) grouped += ',';
+        grouped += digits[k];
+    }
+    return grouped;
+}
 
 std::string quoted(std::string_view text) {
     std::string result = "\"";
@@ -27,22 +39,22 @@ std::string base_message(xlsx_error code, std::string_view subject) {
     case xlsx_error::sheet_name_empty:
         return "A sheet name cannot be empty.";
     case xlsx_error::sheet_name_too_long:
-        return "The sheet name " + quoted(subject) + " is too long: a sheet name has at most 31 characters.";
+        return "The sheet name " + quoted(subject) + " is too long: a sheet name has at most " + std::to_string(max_sheet_name_chars) +
+               " characters.";
     case xlsx_error::sheet_name_invalid:
         return "The sheet name " + quoted(subject) +
                " is not valid: a sheet name cannot contain : \\ / ? * [ ] or begin or end with '.";
     case xlsx_error::sheet_name_duplicate:
         return "The workbook already has a sheet named " + quoted(subject) + ".";
     case xlsx_error::too_many_columns:
-        return "The sheet " + quoted(subject) + " has too many columns: a worksheet has at most 16,384 columns.";
+        return "The sheet " + quoted(subject) + " has too many columns: a worksheet has at most " +
+               with_thousands(excel_2010_limits.max_columns) + " columns.";
     case xlsx_error::too_many_rows:
         return "The sheet " + quoted(subject) +
-               " is full: a worksheet holds at most 1,048,575 rows of data; further rows are not written.";
+               " is full: a worksheet holds at most " + with_thousands(excel_2010_limits.max_data_rows) +
+               " rows of data; further rows are not written.";
     case xlsx_error::text_not_utf8:
         return "A text of the sheet " + quoted(subject) + " is not valid UTF-8; the row is not written.";
-    case xlsx_error::text_too_long:
-        return "A text of the sheet " + quoted(subject) +
-               " is longer than 32,767 characters, the most a cell holds; the row is not written.";
     }
     return "Unknown workbook error.";
 }
@@ -63,17 +75,16 @@ int xlsx_error_level(xlsx_error code) noexcept {
     switch (code) {
     case xlsx_error::too_many_rows:
     case xlsx_error::text_not_utf8:
-    case xlsx_error::text_too_long:
+    case xlsx_error::sheet_name_empty:  // a refused sheet costs its item, not the run
+    case xlsx_error::sheet_name_too_long:
+    case xlsx_error::sheet_name_invalid:
+    case xlsx_error::sheet_name_duplicate:
+    case xlsx_error::too_many_columns:
         return tk_level_recoverable;
     case xlsx_error::cannot_create_file:
     case xlsx_error::cannot_write_file:
     case xlsx_error::cannot_finish_file:
     case xlsx_error::cannot_rename_file:
-    case xlsx_error::sheet_name_empty:
-    case xlsx_error::sheet_name_too_long:
-    case xlsx_error::sheet_name_invalid:
-    case xlsx_error::sheet_name_duplicate:
-    case xlsx_error::too_many_columns:
         return tk_level_serious;
     }
     return tk_level_serious;

@@ -16,14 +16,13 @@ enum class xlsx_error {
     too_many_columns,      // subject: the sheet name
     too_many_rows,         // subject: the sheet name
     text_not_utf8,         // subject: the sheet name
-    text_too_long,         // subject: the sheet name
 };
 
 // The message for code, naming subject (a file or a sheet) and the limit where there is
 // one. A system reason, when given, is appended after a colon.
 std::string xlsx_error_message(xlsx_error code, std::string_view subject, std::string_view reason = {});
 
-// Level 0 for an error that concerns one row (the run may go on), 1 otherwise.
+// Level 0 for an error that concerns one row or one sheet (the run may go on), 1 otherwise.
 int xlsx_error_level(xlsx_error code) noexcept;
 
 // Throws tk_exception with the message and level of code; the exception's code is the

@@ -7,7 +7,6 @@
 #include "excel/xlsx/xlsx_cell_values.h"
 #include "excel/xlsx/xml_writer.h"
 
-namespace SimpleXlsx {
 namespace {
 
 constexpr const char* main_namespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
@@ -25,7 +24,7 @@ constexpr int first_sheet_relationship = 3;
 
 std::string relationship_id(std::size_t number) { return "rId" + std::to_string(number); }
 
-void write_relationship(XmlWriter& writer, const std::string& id, std::string_view type, std::string_view target) {
+void write_relationship(xml_writer& writer, const std::string& id, std::string_view type, std::string_view target) {
     writer.start("Relationship");
     writer.attribute("Id", id);
     writer.attribute("Type", type);
@@ -33,27 +32,27 @@ void write_relationship(XmlWriter& writer, const std::string& id, std::string_vi
     writer.end();
 }
 
-void write_office_relationship(XmlWriter& writer, std::size_t number, std::string_view type,
+void write_office_relationship(xml_writer& writer, std::size_t number, std::string_view type,
                                std::string_view target) {
     write_relationship(writer, relationship_id(number), std::string(relationship_type_base) + std::string(type),
                        target);
 }
 
-void write_default(XmlWriter& writer, std::string_view extension, std::string_view type) {
+void write_default(xml_writer& writer, std::string_view extension, std::string_view type) {
     writer.start("Default");
     writer.attribute("Extension", extension);
     writer.attribute("ContentType", type);
     writer.end();
 }
 
-void write_override(XmlWriter& writer, std::string_view part, std::string_view type) {
+void write_override(xml_writer& writer, std::string_view part, std::string_view type) {
     writer.start("Override");
     writer.attribute("PartName", part);
     writer.attribute("ContentType", type);
     writer.end();
 }
 
-void write_empty(XmlWriter& writer, std::string_view name) {
+void write_empty(xml_writer& writer, std::string_view name) {
     writer.start(name);
     writer.end();
 }
@@ -74,7 +73,7 @@ std::string absolute_range(const sheet_entry& sheet) {
     return "$A$1:$" + last_column + "$" + std::to_string(sheet.row_count);
 }
 
-void write_defined_names(XmlWriter& writer, const package_contents& contents) {
+void write_defined_names(xml_writer& writer, const package_contents& contents) {
     bool is_open = false;
     for (std::size_t i = 0; i < contents.sheets.size(); ++i) {
         const sheet_entry& sheet = contents.sheets[i];
@@ -92,7 +91,7 @@ void write_defined_names(XmlWriter& writer, const package_contents& contents) {
     if (is_open) writer.end();
 }
 
-void write_scheme_color(XmlWriter& writer, std::string_view slot, std::string_view rgb) {
+void write_scheme_color(xml_writer& writer, std::string_view slot, std::string_view rgb) {
     writer.start(slot);
     writer.start("a:srgbClr");
     writer.attribute("val", rgb);
@@ -100,7 +99,7 @@ void write_scheme_color(XmlWriter& writer, std::string_view slot, std::string_vi
     writer.end();
 }
 
-void write_system_color(XmlWriter& writer, std::string_view slot, std::string_view name, std::string_view rgb) {
+void write_system_color(xml_writer& writer, std::string_view slot, std::string_view name, std::string_view rgb) {
     writer.start(slot);
     writer.start("a:sysClr");
     writer.attribute("val", name);
@@ -109,7 +108,7 @@ void write_system_color(XmlWriter& writer, std::string_view slot, std::string_vi
     writer.end();
 }
 
-void write_color_scheme(XmlWriter& writer) {
+void write_color_scheme(xml_writer& writer) {
     writer.start("a:clrScheme");
     writer.attribute("name", "Office");
     write_system_color(writer, "a:dk1", "windowText", "000000");
@@ -127,7 +126,7 @@ void write_color_scheme(XmlWriter& writer) {
     writer.end();
 }
 
-void write_typefaces(XmlWriter& writer, std::string_view slot, std::string_view latin) {
+void write_typefaces(xml_writer& writer, std::string_view slot, std::string_view latin) {
     writer.start(slot);
     for (const auto& [script, face] : {std::pair<std::string_view, std::string_view>{"a:latin", latin},
                                        {"a:ea", ""},
@@ -139,7 +138,7 @@ void write_typefaces(XmlWriter& writer, std::string_view slot, std::string_view 
     writer.end();
 }
 
-void write_font_scheme(XmlWriter& writer) {
+void write_font_scheme(xml_writer& writer) {
     writer.start("a:fontScheme");
     writer.attribute("name", "Office");
     write_typefaces(writer, "a:majorFont", "Cambria");
@@ -147,7 +146,7 @@ void write_font_scheme(XmlWriter& writer) {
     writer.end();
 }
 
-void write_placeholder_fill(XmlWriter& writer) {
+void write_placeholder_fill(xml_writer& writer) {
     writer.start("a:solidFill");
     writer.start("a:schemeClr");
     writer.attribute("val", "phClr");
@@ -156,7 +155,7 @@ void write_placeholder_fill(XmlWriter& writer) {
 }
 
 // Three entries per list: subtle, moderate and intense, as the theme format requires.
-void write_format_scheme(XmlWriter& writer) {
+void write_format_scheme(xml_writer& writer) {
     constexpr int line_widths[] = {9525, 25400, 38100};  // EMU: 0.75, 2 and 3 points
     writer.start("a:fmtScheme");
     writer.attribute("name", "Office");
@@ -208,7 +207,7 @@ std::string document_creator() {
     return name != nullptr && *name != '\0' ? name : "Unknown";
 }
 
-void write_content_types(XmlWriter& writer, const package_contents& contents) {
+void write_content_types(xml_writer& writer, const package_contents& contents) {
     constexpr std::string_view office = "application/vnd.openxmlformats-officedocument.";
     writer.prolog();
     writer.start("Types");
@@ -230,7 +229,7 @@ void write_content_types(XmlWriter& writer, const package_contents& contents) {
     writer.end();
 }
 
-void write_package_relationships(XmlWriter& writer, const package_contents& contents) {
+void write_package_relationships(xml_writer& writer, const package_contents& contents) {
     writer.prolog();
     writer.start("Relationships");
     writer.attribute("xmlns", relationships_namespace);
@@ -243,7 +242,7 @@ void write_package_relationships(XmlWriter& writer, const package_contents& cont
     writer.end();
 }
 
-void write_workbook_relationships(XmlWriter& writer, const package_contents& contents) {
+void write_workbook_relationships(xml_writer& writer, const package_contents& contents) {
     writer.prolog();
     writer.start("Relationships");
     writer.attribute("xmlns", relationships_namespace);
@@ -256,7 +255,7 @@ void write_workbook_relationships(XmlWriter& writer, const package_contents& con
     writer.end();
 }
 
-void write_workbook(XmlWriter& writer, const package_contents& contents) {
+void write_workbook(xml_writer& writer, const package_contents& contents) {
     writer.prolog();
     writer.start("workbook");
     writer.attribute("xmlns", main_namespace);
@@ -288,7 +287,7 @@ void write_workbook(XmlWriter& writer, const package_contents& contents) {
     writer.end();
 }
 
-void write_core_properties(XmlWriter& writer, const std::string& creator, std::time_t saved_at) {
+void write_core_properties(xml_writer& writer, const std::string& creator, std::time_t saved_at) {
     const std::string timestamp = utc_timestamp(saved_at);
     writer.prolog();
     writer.start("cp:coreProperties");
@@ -308,7 +307,7 @@ void write_core_properties(XmlWriter& writer, const std::string& creator, std::t
     writer.end();
 }
 
-void write_app_properties(XmlWriter& writer, const package_contents& contents) {
+void write_app_properties(xml_writer& writer, const package_contents& contents) {
     const auto sheet_count = static_cast<std::int64_t>(contents.sheets.size());
     writer.prolog();
     writer.start("Properties");
@@ -344,7 +343,7 @@ void write_app_properties(XmlWriter& writer, const package_contents& contents) {
     writer.end();
 }
 
-void write_theme(XmlWriter& writer) {
+void write_theme(xml_writer& writer) {
     writer.prolog();
     writer.start("a:theme");
     writer.attribute("xmlns:a", drawing_namespace);
@@ -359,7 +358,7 @@ void write_theme(XmlWriter& writer) {
     writer.end();
 }
 
-void write_custom_properties(XmlWriter& writer, const package_contents& contents) {
+void write_custom_properties(xml_writer& writer, const package_contents& contents) {
     writer.prolog();
     writer.start("Properties");
     writer.attribute("xmlns", "http://schemas.openxmlformats.org/officeDocument/2006/custom-properties");
@@ -374,4 +373,3 @@ void write_custom_properties(XmlWriter& writer, const package_contents& contents
     writer.end();
 }
 
-}  // namespace SimpleXlsx

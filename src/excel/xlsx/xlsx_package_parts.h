@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace SimpleXlsx {
-
-class XmlWriter;
+class xml_writer;
 
 // What the workbook part and its neighbours need to know about one sheet.
 struct sheet_entry {
@@ -29,15 +27,15 @@ struct package_contents {
 std::string worksheet_part_name(std::size_t position);  // 0 -> "xl/worksheets/sheet1.xml"
 
 // Each writes a whole part, prolog included.
-void write_content_types(XmlWriter& writer, const package_contents& contents);
-void write_package_relationships(XmlWriter& writer, const package_contents& contents);
-void write_workbook_relationships(XmlWriter& writer, const package_contents& contents);
-void write_workbook(XmlWriter& writer, const package_contents& contents);
-void write_core_properties(XmlWriter& writer, const std::string& creator, std::time_t saved_at);
-void write_app_properties(XmlWriter& writer, const package_contents& contents);
-void write_theme(XmlWriter& writer);
+void write_content_types(xml_writer& writer, const package_contents& contents);
+void write_package_relationships(xml_writer& writer, const package_contents& contents);
+void write_workbook_relationships(xml_writer& writer, const package_contents& contents);
+void write_workbook(xml_writer& writer, const package_contents& contents);
+void write_core_properties(xml_writer& writer, const std::string& creator, std::time_t saved_at);
+void write_app_properties(xml_writer& writer, const package_contents& contents);
+void write_theme(xml_writer& writer);
 // docProps/custom.xml with one text property: origin_property_name = contents.origin.
-void write_custom_properties(XmlWriter& writer, const package_contents& contents);
+void write_custom_properties(xml_writer& writer, const package_contents& contents);
 
 // The custom document property a run writes into each of its workbooks.
 inline constexpr const char* origin_property_name = "Sprandel workbook of";
@@ -47,4 +45,3 @@ std::string document_creator();
 // The reference an autofilter spans on a sheet: "A1:C10".
 std::string filter_range(const sheet_entry& sheet);
 
-}  // namespace SimpleXlsx

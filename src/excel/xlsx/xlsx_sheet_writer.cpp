@@ -13,8 +13,8 @@
 #include "excel/xlsx/zip_package.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
 
-namespace SimpleXlsx {
 namespace {
 
 // Upper bounds of the bytes one cell and one row take in the part, to know beforehand
@@ -37,7 +37,7 @@ constexpr double header_padding = 3.5;  // room for the bold face and the filter
 // their cells add their own size to it.
 std::uint64_t size_bound(std::size_t column_count) {
     return max_sheet_overhead + max_cell_bytes * column_count * 2 +
-           std::uint64_t{xlsx_max_rows} * (max_row_bytes + max_cell_bytes * column_count);
+           std::uint64_t{xlsx_sheet_rows} * (max_row_bytes + max_cell_bytes * column_count);
 }
 
 // Characters a text takes on screen: East Asian characters count twice.
@@ -60,7 +60,7 @@ const char* data_style(bool wrap_text) { return wrap_text ? " s=\"2\"" : ""; }
 
 }  // namespace
 
-CWorksheet::CWorksheet(zip_package& zip, shared_strings& strings, std::string title, std::size_t position,
+xlsx_sheet_writer::xlsx_sheet_writer(zip_package& zip, shared_strings& strings, std::string title, std::size_t position,
                        std::span<const std::string> column_names, bool wrap_text)
     : zip_(zip),
       strings_(strings),
@@ -71,8 +71,8 @@ CWorksheet::CWorksheet(zip_package& zip, shared_strings& strings, std::string ti
       column_count_(static_cast<std::uint32_t>(column_names.size())),
       size_bound_(size_bound(column_names.size())),
       is_zip64_(size_bound_ >= zip32_limit) {
-    TK_LOG(2, "CWorksheet::ctor(%s)", title_.c_str());
-    TK_ASSERT(column_names.size() <= xlsx_max_columns);
+    TK_LOG(2, "%s(%s)", __func__, title_.c_str());
+    TK_ASSERT(column_names.size() <= excel_2010_limits.max_columns);
     writer_.hold(true);
     sampled_characters_.assign(column_count_, 0);
     header_characters_.assign(column_count_, 0);
@@ -83,12 +83,12 @@ CWorksheet::CWorksheet(zip_package& zip, shared_strings& strings, std::string ti
     end_row();
 }
 
-const std::string& CWorksheet::letters_of(std::uint32_t column) {
+const std::string& xlsx_sheet_writer::letters_of(std::uint32_t column) {
     while (letters_.size() <= column) letters_.push_back(column_letters(static_cast<std::uint32_t>(letters_.size())));
     return letters_[column];
 }
 
-void CWorksheet::begin_row() {
+void xlsx_sheet_writer::begin_row() {
     TK_ASSERT(!is_finished_);
     if (is_full()) throw_xlsx_error(xlsx_error::too_many_rows, title_);
     ++row_;
@@ -100,15 +100,15 @@ void CWorksheet::begin_row() {
     out += "\">";
 }
 
-void CWorksheet::end_row() {
+void xlsx_sheet_writer::end_row() {
     writer_.buffer() += "</row>";
     if (is_held_ && (row_ > width_sample_rows || writer_.buffer().size() > max_held_bytes)) release_rows();
     writer_.maybe_flush();
 }
 
-void CWorksheet::start_cell() {
+void xlsx_sheet_writer::start_cell() {
     // Cells past the header's columns would break the size bound that chose the entry's
-    // ZIP format; the adapter refuses such records before writing.
+    // ZIP format; the workbook writer refuses such rows before writing.
     TK_ASSERT(column_ < column_count_);
     std::string& out = writer_.buffer();
     out += "<c r=\"";
@@ -117,12 +117,12 @@ void CWorksheet::start_cell() {
     out += '"';
 }
 
-void CWorksheet::note_width(std::size_t characters) {
+void xlsx_sheet_writer::note_width(std::size_t characters) {
     if (is_held_ && column_ < column_count_)
         sampled_characters_[column_] = std::max(sampled_characters_[column_], characters);
 }
 
-void CWorksheet::write_value_cell(std::string_view value, const char* type_and_style, std::size_t characters) {
+void xlsx_sheet_writer::write_value_cell(std::string_view value, const char* type_and_style, std::size_t characters) {
     note_width(characters);
     start_cell();
     std::string& out = writer_.buffer();
@@ -133,7 +133,7 @@ void CWorksheet::write_value_cell(std::string_view value, const char* type_and_s
     ++column_;
 }
 
-void CWorksheet::write_text_cell(std::string_view text, bool is_header) {
+void xlsx_sheet_writer::write_text_cell(std::string_view text, bool is_header) {
     if (text.empty()) {
         ++column_;
         return;
@@ -171,20 +171,33 @@ void CWorksheet::write_text_cell(std::string_view text, bool is_header) {
     ++column_;
 }
 
-void CWorksheet::add_number(double value) {
+void xlsx_sheet_writer::add_number(double value) {
     TK_ASSERT(std::isfinite(value));  // cell_decider makes NaN and the infinities text
     char digits[32];
     const std::string_view text = number_text(digits, value);
     write_value_cell(text, data_style(wrap_text_), text.size());
 }
 
-void CWorksheet::add_text(std::string_view text) { write_text_cell(text, false); }
+void xlsx_sheet_writer::add_text(std::string_view text) { write_text_cell(text, false); }
 
-void CWorksheet::add_boolean(bool value) {
+void xlsx_sheet_writer::add_text(std::u16string_view text) {
+    utf8_.clear();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        char32_t c = text[k];
+        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00);
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            c = 0xFFFD;
+        append_utf8(utf8_, c);
+    }
+    write_text_cell(utf8_, false);
+}
+
+void xlsx_sheet_writer::add_boolean(bool value) {
     write_value_cell(value ? "1" : "0", wrap_text_ ? " s=\"2\" t=\"b\"" : " t=\"b\"", 5);  // TRUE / FALSE
 }
 
-void CWorksheet::add_date(double serial, cell_date_style style) {
+void xlsx_sheet_writer::add_date(double serial, cell_date_style style) {
     const char* attribute = style == cell_date_style::date           ? " s=\"3\""
                             : style == cell_date_style::date_time_ms ? " s=\"5\""
                                                                      : " s=\"4\"";
@@ -196,7 +209,7 @@ void CWorksheet::add_date(double serial, cell_date_style style) {
     write_value_cell(text, attribute, characters);
 }
 
-void CWorksheet::compute_widths() {
+void xlsx_sheet_writer::compute_widths() {
     widths_.assign(column_count_, 0);
     for (std::uint32_t i = 0; i < column_count_; ++i) {
         const double limit = wrap_text_ ? max_wrapped_column_width : max_column_width;
@@ -206,7 +219,7 @@ void CWorksheet::compute_widths() {
     }
 }
 
-void CWorksheet::write_sheet_views(XmlWriter& writer) const {
+void xlsx_sheet_writer::write_sheet_views(xml_writer& writer) const {
     writer.start("sheetViews");
     writer.start("sheetView");
     if (is_first_sheet_) writer.attribute("tabSelected", 1);
@@ -229,7 +242,7 @@ void CWorksheet::write_sheet_views(XmlWriter& writer) const {
     writer.end();
 }
 
-void CWorksheet::write_columns(XmlWriter& writer) const {
+void xlsx_sheet_writer::write_columns(xml_writer& writer) const {
     if (column_count_ == 0) return;
     writer.start("cols");
     for (std::uint32_t i = 0; i < column_count_; ++i) {
@@ -245,9 +258,9 @@ void CWorksheet::write_columns(XmlWriter& writer) const {
     writer.end();
 }
 
-void CWorksheet::write_sheet_start() {
+void xlsx_sheet_writer::write_sheet_start() {
     string_sink start;
-    XmlWriter writer(start);
+    xml_writer writer(start);
     writer.prolog();
     writer.start("worksheet");
     writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
@@ -263,7 +276,7 @@ void CWorksheet::write_sheet_start() {
 }
 
 // The sampled rows decided the widths: the part's start can go out, then the rows.
-void CWorksheet::release_rows() {
+void xlsx_sheet_writer::release_rows() {
     compute_widths();
     write_sheet_start();
     is_held_ = false;
@@ -271,9 +284,9 @@ void CWorksheet::release_rows() {
     writer_.flush();
 }
 
-void CWorksheet::finish() {
+void xlsx_sheet_writer::finish() {
     if (is_finished_) return;
-    TK_LOG(2, "CWorksheet::finish(%s), %u rows", title_.c_str(), row_);
+    TK_LOG(2, "%s(%s), %u rows", __func__, title_.c_str(), row_);
     if (is_held_) release_rows();
     std::string& out = writer_.buffer();
     out += "</sheetData>";
@@ -291,4 +304,3 @@ void CWorksheet::finish() {
     writer_.release();  // a workbook of many sheets keeps no buffer per finished sheet
 }
 
-}  // namespace SimpleXlsx

@@ -3,7 +3,6 @@
 
 #include "excel/xlsx/xml_writer.h"
 
-namespace SimpleXlsx {
 namespace {
 
 // Number formats from this id up are the workbook's own; lower ids are built in.
@@ -14,7 +13,7 @@ enum font_id : std::int64_t { regular_font = 0, bold_font = 1 };
 enum fill_id : std::int64_t { no_fill = 0, reserved_gray125_fill = 1, header_fill = 2 };
 enum border_id : std::int64_t { no_border = 0, thin_frame = 1 };
 
-void write_number_formats(XmlWriter& writer) {
+void write_number_formats(xml_writer& writer) {
     const std::string_view formats[] = {xlsx_date_format, xlsx_date_time_format, xlsx_date_time_ms_format};
     writer.start("numFmts");
     writer.attribute("count", static_cast<std::int64_t>(std::size(formats)));
@@ -27,7 +26,7 @@ void write_number_formats(XmlWriter& writer) {
     writer.end();
 }
 
-void write_font(XmlWriter& writer, bool is_bold) {
+void write_font(xml_writer& writer, bool is_bold) {
     writer.start("font");
     if (is_bold) {
         writer.start("b");
@@ -51,7 +50,7 @@ void write_font(XmlWriter& writer, bool is_bold) {
     writer.end();
 }
 
-void write_fonts(XmlWriter& writer) {
+void write_fonts(xml_writer& writer) {
     writer.start("fonts");
     writer.attribute("count", 2);
     write_font(writer, false);
@@ -59,7 +58,7 @@ void write_fonts(XmlWriter& writer) {
     writer.end();
 }
 
-void write_pattern_fill(XmlWriter& writer, std::string_view pattern, std::string_view color) {
+void write_pattern_fill(xml_writer& writer, std::string_view pattern, std::string_view color) {
     writer.start("fill");
     writer.start("patternFill");
     writer.attribute("patternType", pattern);
@@ -75,7 +74,7 @@ void write_pattern_fill(XmlWriter& writer, std::string_view pattern, std::string
     writer.end();
 }
 
-void write_fills(XmlWriter& writer) {
+void write_fills(xml_writer& writer) {
     writer.start("fills");
     writer.attribute("count", 3);
     write_pattern_fill(writer, "none", {});
@@ -84,7 +83,7 @@ void write_fills(XmlWriter& writer) {
     writer.end();
 }
 
-void write_border(XmlWriter& writer, bool is_framed) {
+void write_border(xml_writer& writer, bool is_framed) {
     writer.start("border");
     for (const std::string_view edge : {"left", "right", "top", "bottom"}) {
         writer.start(edge);
@@ -101,7 +100,7 @@ void write_border(XmlWriter& writer, bool is_framed) {
     writer.end();
 }
 
-void write_borders(XmlWriter& writer) {
+void write_borders(xml_writer& writer) {
     writer.start("borders");
     writer.attribute("count", 2);
     write_border(writer, false);
@@ -128,7 +127,7 @@ constexpr cell_format cell_formats[] = {
     {first_custom_format + 2, regular_font, no_fill, no_border, {}, false},
 };
 
-void write_cell_format(XmlWriter& writer, const cell_format& format) {
+void write_cell_format(xml_writer& writer, const cell_format& format) {
     writer.start("xf");
     writer.attribute("numFmtId", format.number_format);
     writer.attribute("fontId", format.font);
@@ -149,7 +148,7 @@ void write_cell_format(XmlWriter& writer, const cell_format& format) {
     writer.end();
 }
 
-void write_cell_formats(XmlWriter& writer) {
+void write_cell_formats(xml_writer& writer) {
     writer.start("cellStyleXfs");
     writer.attribute("count", 1);
     writer.start("xf");
@@ -165,7 +164,7 @@ void write_cell_formats(XmlWriter& writer) {
     writer.end();
 }
 
-void write_named_styles(XmlWriter& writer) {
+void write_named_styles(xml_writer& writer) {
     writer.start("cellStyles");
     writer.attribute("count", 1);
     writer.start("cellStyle");
@@ -186,7 +185,7 @@ void write_named_styles(XmlWriter& writer) {
 
 }  // namespace
 
-void write_styles_part(XmlWriter& writer) {
+void write_styles_part(xml_writer& writer) {
     writer.prolog();
     writer.start("styleSheet");
     writer.attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
@@ -199,4 +198,3 @@ void write_styles_part(XmlWriter& writer) {
     writer.end();
 }
 
-}  // namespace SimpleXlsx

@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace SimpleXlsx {
-
-class XmlWriter;
+class xml_writer;
 
 // Positions in the part's cell-format list; cells name them in their s attribute.
 enum class xlsx_style : std::uint8_t {
@@ -24,6 +22,5 @@ inline constexpr std::string_view xlsx_date_time_format = "yyyy-mm-dd hh:mm:ss";
 inline constexpr std::string_view xlsx_date_time_ms_format = "yyyy-mm-dd hh:mm:ss.000";
 
 // The whole styles part, prolog included.
-void write_styles_part(XmlWriter& writer);
+void write_styles_part(xml_writer& writer);
 
-}  // namespace SimpleXlsx

@@ -1,119 +1,116 @@
-// The workbook package: its sheets, then the parts that can only be written once every
-// sheet is known.
+// An .xlsx workbook written through workbook_writer: each row's cells decided by the cell
+// rules and streamed into the sheet's part.
 #include "excel/xlsx/xlsx_workbook_writer.h"
 
-#include <algorithm>
-#include <ctime>
-#include <functional>
+#include <vector>
 
-#include "excel/xlsx/shared_strings.h"
+#include "excel/cells/cell_form.h"
 #include "excel/xlsx/xlsx_error.h"
-#include "excel/xlsx/xlsx_package_parts.h"
+#include "excel/xlsx/xlsx_package_writer.h"
 #include "excel/xlsx/xlsx_sheet_writer.h"
-#include "excel/xlsx/xlsx_styles.h"
-#include "excel/xlsx/zip_package.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
-#include "toolkit/text.h"
 
-namespace SimpleXlsx {
 namespace {
 
-constexpr std::size_t max_title_characters = 31;
+const char* const too_many_values = "The structure of data source does not conform to the destination table.";
+
+class xlsx_workbook_writer final : public workbook_writer {
+public:
+    xlsx_workbook_writer(std::filesystem::path output, std::string display_name, const workbook_options& options)
+        : output_(std::move(output)), display_name_(std::move(display_name)), options_(options) {}
+
+    void add_sheet(std::string_view name, std::span<const std::string> header) override;
+    void append_row(std::span<const cell_value> row) override;
+    std::span<const std::uint64_t> cut_texts() const noexcept override { return cut_texts_; }
+    void finish_sheet() override;
+    // The sheet has streamed into the package already; a stopped run never closes it.
+    void drop_sheet() noexcept override { sheet_ = nullptr; }
+    void release_memory() override {
+        if (package_ != nullptr) package_->close_shared_strings();
+    }
+    void close() override;
+    void abandon() noexcept override { package_.reset(); }  // the package removes its temporary file
+    std::size_t sheet_count() const noexcept override { return package_ != nullptr ? package_->sheet_count() : 0; }
+    std::size_t replaced_characters() const noexcept override { return 0; }  // .xlsx holds every character
+
+private:
+    void put_cell(const cell_form& cell);
+
+    std::filesystem::path output_;
+    std::string display_name_;
+    workbook_options options_;
+    // Made with the first sheet, so a workbook that never gets one leaves no file.
+    std::unique_ptr<xlsx_package_writer> package_;
+    xlsx_sheet_writer* sheet_ = nullptr;  // owned by package_
+    std::vector<cell_decider> deciders_;  // one per column, each keeping its own text buffer
+    std::vector<const cell_form*> forms_;
+    std::vector<std::uint64_t> cut_texts_;
+};
+
+void xlsx_workbook_writer::add_sheet(std::string_view name, std::span<const std::string> header) {
+    TK_LOG(2, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
+    TK_ASSERT(sheet_ == nullptr);
+    // checked before the package exists, so a refused first sheet creates no file
+    check_sheet_title(name);
+    if (header.size() > excel_2010_limits.max_columns) throw_xlsx_error(xlsx_error::too_many_columns, name);
+    if (package_ == nullptr) {
+        package_ = std::make_unique<xlsx_package_writer>(display_name_, output_.string(), options_.wrap_text);
+        package_->set_origin(options_.origin);
+    }
+    sheet_ = &package_->add_sheet(name, header);
+    deciders_.assign(header.size(), cell_decider(workbook_format::excel_2010, options_.dates_as_text));
+    forms_.assign(header.size(), nullptr);
+    cut_texts_.assign(header.size(), 0);
+}
+
+// Every cell is decided before the row starts, so a refused row leaves nothing behind.
+void xlsx_workbook_writer::append_row(std::span<const cell_value> row) {
+    TK_ASSERT(sheet_ != nullptr);
+    if (row.size() > deciders_.size()) throw tk_exception(too_many_values, tk_level_recoverable);
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        forms_[k] = &deciders_[k].decide(row[k]);
+        if (forms_[k]->kind == cell_kind::bad_text) throw_xlsx_error(xlsx_error::text_not_utf8, sheet_->title());
+    }
+    sheet_->begin_row();  // throws when the sheet is full
+    for (std::size_t k = 0; k < row.size(); ++k) put_cell(*forms_[k]);
+    sheet_->end_row();
+    for (std::size_t k = 0; k < row.size(); ++k) cut_texts_[k] += forms_[k]->was_cut ? 1 : 0;
+}
+
+void xlsx_workbook_writer::put_cell(const cell_form& cell) {
+    switch (cell.kind) {
+    case cell_kind::empty:
+    case cell_kind::bad_text: sheet_->add_empty(); return;
+    case cell_kind::number: sheet_->add_number(cell.number); return;
+    case cell_kind::text:
+        if (cell.is_utf16) sheet_->add_text(cell.utf16);
+        else sheet_->add_text(cell.text);
+        return;
+    case cell_kind::boolean: sheet_->add_boolean(cell.boolean); return;
+    case cell_kind::date: sheet_->add_date(cell.number, cell.date_style); return;
+    }
+}
+
+void xlsx_workbook_writer::finish_sheet() {
+    TK_ASSERT(sheet_ != nullptr);
+    sheet_->finish();
+    sheet_ = nullptr;
+}
+
+void xlsx_workbook_writer::close() {
+    TK_LOG(2, "%s(%s)", __func__, display_name_.c_str());
+    sheet_ = nullptr;
+    if (package_ == nullptr) return;
+    // The package is dropped whether or not the save succeeds: a failed package is
+    // removed, never retried half-written.
+    const std::unique_ptr<xlsx_package_writer> package = std::move(package_);
+    package->save();
+}
 
 }  // namespace
 
-void check_sheet_title(std::string_view title) {
-    if (title.empty()) throw_xlsx_error(xlsx_error::sheet_name_empty, title);
-    if (!is_valid_utf8(title)) throw_xlsx_error(xlsx_error::sheet_name_invalid, title);
-    if (utf16_length(title) > max_title_characters) throw_xlsx_error(xlsx_error::sheet_name_too_long, title);
-    const bool has_forbidden = title.find_first_of(":\\/?*[]") != std::string_view::npos;
-    const bool has_control = std::any_of(title.begin(), title.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    if (has_forbidden || has_control || title.front() == '\'' || title.back() == '\'')
-        throw_xlsx_error(xlsx_error::sheet_name_invalid, title);
+std::unique_ptr<workbook_writer> make_xlsx_workbook_writer(std::filesystem::path output, std::string display_name,
+                                                           const workbook_options& options) {
+    return std::make_unique<xlsx_workbook_writer>(std::move(output), std::move(display_name), options);
 }
-
-struct CWorkbook::impl {
-    impl(std::string destination, bool wrap, std::size_t string_budget)
-        : zip(std::move(destination)), strings(string_budget), wrap_text(wrap) {}
-
-    zip_package zip;
-    shared_strings strings;
-    std::vector<std::unique_ptr<CWorksheet>> sheets;
-    bool wrap_text;
-    bool is_saved = false;
-    std::string origin;
-
-    void write_part(const std::string& name, const std::function<void(XmlWriter&)>& write) {
-        zip.open_entry(name);
-        XmlWriter writer(zip);
-        write(writer);
-        writer.flush();
-        zip.close_entry();
-    }
-
-    package_contents contents() const {
-        package_contents result;
-        for (const auto& sheet : sheets) result.sheets.push_back(sheet->entry());
-        result.has_shared_strings = !strings.empty();
-        result.origin = origin;
-        return result;
-    }
-};
-
-CWorkbook::CWorkbook(std::string destination, bool wrap_text, std::size_t string_budget)
-    : impl_(std::make_unique<impl>(std::move(destination), wrap_text, string_budget)) {
-    TK_LOG(2, "CWorkbook::ctor(%s)", impl_->zip.destination().c_str());
-}
-
-CWorkbook::~CWorkbook() = default;
-
-CWorksheet& CWorkbook::add_sheet(std::string_view title, std::span<const std::string> column_names) {
-    TK_LOG(2, "CWorkbook::add_sheet(%.*s)", static_cast<int>(title.size()), title.data());
-    TK_ASSERT(!impl_->is_saved);
-    check_sheet_title(title);
-    for (const auto& sheet : impl_->sheets)
-        if (iequals(sheet->title(), title)) throw_xlsx_error(xlsx_error::sheet_name_duplicate, title);
-    if (column_names.size() > xlsx_max_columns) throw_xlsx_error(xlsx_error::too_many_columns, title);
-    if (!impl_->sheets.empty()) impl_->sheets.back()->finish();
-    impl_->sheets.push_back(std::make_unique<CWorksheet>(impl_->zip, impl_->strings, std::string(title),
-                                                         impl_->sheets.size(), column_names, impl_->wrap_text));
-    return *impl_->sheets.back();
-}
-
-void CWorkbook::save() {
-    TK_LOG(2, "CWorkbook::save(%s)", impl_->zip.destination().c_str());
-    TK_ASSERT(!impl_->is_saved && !impl_->sheets.empty());
-    impl_->sheets.back()->finish();
-    const package_contents contents = impl_->contents();
-    if (contents.has_shared_strings && !impl_->strings.is_closed())
-        impl_->write_part("xl/sharedStrings.xml", [&](XmlWriter& w) { impl_->strings.write_part(w); });
-    impl_->write_part("xl/styles.xml", [](XmlWriter& w) { write_styles_part(w); });
-    impl_->write_part("xl/theme/theme1.xml", [](XmlWriter& w) { write_theme(w); });
-    impl_->write_part("xl/workbook.xml", [&](XmlWriter& w) { write_workbook(w, contents); });
-    impl_->write_part("xl/_rels/workbook.xml.rels", [&](XmlWriter& w) { write_workbook_relationships(w, contents); });
-    impl_->write_part("docProps/app.xml", [&](XmlWriter& w) { write_app_properties(w, contents); });
-    impl_->write_part("docProps/core.xml",
-                      [&](XmlWriter& w) { write_core_properties(w, document_creator(), std::time(nullptr)); });
-    if (!contents.origin.empty())
-        impl_->write_part("docProps/custom.xml", [&](XmlWriter& w) { write_custom_properties(w, contents); });
-    impl_->write_part("_rels/.rels", [&](XmlWriter& w) { write_package_relationships(w, contents); });
-    impl_->write_part("[Content_Types].xml", [&](XmlWriter& w) { write_content_types(w, contents); });
-    impl_->zip.commit();  // the package is not done until the central directory is on disk
-    impl_->is_saved = true;
-}
-
-void CWorkbook::set_origin(std::string origin) { impl_->origin = std::move(origin); }
-void CWorkbook::set_output_path(std::string path) { impl_->zip.set_output_path(std::move(path)); }
-void CWorkbook::close_shared_strings() {
-    TK_ASSERT(!impl_->is_saved);
-    if (impl_->strings.is_closed()) return;
-    if (!impl_->sheets.empty()) impl_->sheets.back()->finish();
-    if (impl_->strings.empty()) impl_->strings.close();
-    else impl_->write_part("xl/sharedStrings.xml", [&](XmlWriter& w) { impl_->strings.write_part(w); });
-}
-
-std::size_t CWorkbook::sheet_count() const noexcept { return impl_->sheets.size(); }
-const std::string& CWorkbook::destination() const noexcept { return impl_->zip.destination(); }
-
-}  // namespace SimpleXlsx

@@ -1,54 +1,12 @@
-// The .xlsx package writer: sheets streamed one after another into a ZIP package, then
-// the shared strings, styles and the parts that list them.
+// The workbook_writer of the .xlsx format (Excel 2010).
 #pragma once
 
+#include <filesystem>
 #include <memory>
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "excel/xlsx/shared_strings.h"
+#include "excel/workbook_writer.h"
 
-namespace SimpleXlsx {
-
-class CWorksheet;
-
-class CWorkbook {
-public:
-    // Creates the temporary file beside destination; throws when it cannot.
-    // string_budget: memory the shared-string table may take.
-    explicit CWorkbook(std::string destination, bool wrap_text = false,
-                       std::size_t string_budget = shared_strings::default_budget);
-    // A workbook not saved leaves nothing behind.
-    ~CWorkbook();
-    CWorkbook(const CWorkbook&) = delete;
-    CWorkbook& operator=(const CWorkbook&) = delete;
-
-    // A new sheet with its header row. The sheet before it is finished: one sheet is
-    // written at a time. The title must be a valid sheet name not yet in the workbook;
-    // a rejected title changes nothing.
-    CWorksheet& add_sheet(std::string_view title, std::span<const std::string> column_names);
-    // A text written as a custom document property, so the workbook can be recognised later.
-    void set_origin(std::string origin);
-    // Where save() puts the file instead of the destination (see zip_package).
-    void set_output_path(std::string path);
-    // Finishes the last sheet, writes the remaining parts and puts the file in place.
-    void save();
-    // Writes the shared strings now and gives their memory back; texts of later sheets go
-    // into their cells. For a part workbook the run has moved past. Finishes the last sheet.
-    void close_shared_strings();
-
-    std::size_t sheet_count() const noexcept;
-    const std::string& destination() const noexcept;
-
-private:
-    struct impl;
-    std::unique_ptr<impl> impl_;
-};
-
-// Checks a sheet title as Excel would: not empty, at most 31 characters, none of
-// : \ / ? * [ ], no apostrophe at either end. Throws the matching xlsx_error.
-void check_sheet_title(std::string_view title);
-
-}  // namespace SimpleXlsx
+// See make_workbook_writer.
+std::unique_ptr<workbook_writer> make_xlsx_workbook_writer(std::filesystem::path output, std::string display_name,
+                                                           const workbook_options& options);

@@ -5,7 +5,6 @@
 
 #include "toolkit/exception.h"
 
-namespace SimpleXlsx {
 namespace {
 
 constexpr char hex_digits[] = "0123456789ABCDEF";
@@ -73,17 +72,17 @@ void append_escaped_text(std::string& out, std::string_view text) { append_escap
 
 void append_escaped_attribute(std::string& out, std::string_view text) { append_escaped(out, text, true); }
 
-XmlWriter::XmlWriter(byte_sink& sink) : sink_(sink) {
+xml_writer::xml_writer(text_sink& sink) : sink_(sink) {
     buffer_.reserve(flush_threshold + 4096);
     open_.reserve(16);
 }
 
-void XmlWriter::prolog() {
+void xml_writer::prolog() {
     TK_ASSERT(buffer_.empty() && open_.empty());
     buffer_ += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 }
 
-void XmlWriter::start(std::string_view name) {
+void xml_writer::start(std::string_view name) {
     close_start_tag();
     buffer_ += '<';
     buffer_ += name;
@@ -91,7 +90,7 @@ void XmlWriter::start(std::string_view name) {
     is_start_tag_open_ = true;
 }
 
-void XmlWriter::attribute(std::string_view name, std::string_view value) {
+void xml_writer::attribute(std::string_view name, std::string_view value) {
     TK_ASSERT(is_start_tag_open_);
     buffer_ += ' ';
     buffer_ += name;
@@ -100,25 +99,25 @@ void XmlWriter::attribute(std::string_view name, std::string_view value) {
     buffer_ += '"';
 }
 
-void XmlWriter::attribute(std::string_view name, std::int64_t value) {
+void xml_writer::attribute(std::string_view name, std::int64_t value) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     attribute(name, std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
 }
 
-void XmlWriter::text(std::string_view value) {
+void xml_writer::text(std::string_view value) {
     close_start_tag();
     append_escaped_text(buffer_, value);
     maybe_flush();
 }
 
-void XmlWriter::raw(std::string_view xml) {
+void xml_writer::raw(std::string_view xml) {
     close_start_tag();
     buffer_ += xml;
     maybe_flush();
 }
 
-void XmlWriter::end() {
+void xml_writer::end() {
     TK_ASSERT(!open_.empty());
     if (is_start_tag_open_) {
         buffer_ += "/>";
@@ -132,16 +131,15 @@ void XmlWriter::end() {
     maybe_flush();
 }
 
-void XmlWriter::element(std::string_view name, std::string_view value) {
+void xml_writer::element(std::string_view name, std::string_view value) {
     start(name);
     text(value);
     end();
 }
 
-void XmlWriter::flush() {
+void xml_writer::flush() {
     if (buffer_.empty()) return;
     sink_.write(buffer_);
     buffer_.clear();
 }
 
-}  // namespace SimpleXlsx

@@ -8,17 +8,15 @@
 #include <string_view>
 #include <vector>
 
-namespace SimpleXlsx {
-
 // Where finished XML bytes go: a ZIP entry, or a string in tests.
-class byte_sink {
+class text_sink {
 public:
-    virtual ~byte_sink() = default;
+    virtual ~text_sink() = default;
     virtual void write(std::string_view bytes) = 0;  // throws when the bytes are not stored
 };
 
 // Collects everything in memory; for small parts and for tests.
-class string_sink : public byte_sink {
+class string_sink : public text_sink {
 public:
     void write(std::string_view bytes) override { text.append(bytes); }
     std::string text;
@@ -32,11 +30,11 @@ public:
 void append_escaped_text(std::string& out, std::string_view text);
 void append_escaped_attribute(std::string& out, std::string_view text);
 
-class XmlWriter {
+class xml_writer {
 public:
-    explicit XmlWriter(byte_sink& sink);
-    XmlWriter(const XmlWriter&) = delete;
-    XmlWriter& operator=(const XmlWriter&) = delete;
+    explicit xml_writer(text_sink& sink);
+    xml_writer(const xml_writer&) = delete;
+    xml_writer& operator=(const xml_writer&) = delete;
 
     // The declaration every part starts with, followed by the only line break written.
     void prolog();
@@ -74,11 +72,10 @@ public:
     static constexpr std::size_t flush_threshold = 256 * 1024;
 
 private:
-    byte_sink& sink_;
+    text_sink& sink_;
     std::string buffer_;
     std::vector<std::string_view> open_;
     bool is_start_tag_open_ = false;
     bool is_held_ = false;
 };
 
-}  // namespace SimpleXlsx

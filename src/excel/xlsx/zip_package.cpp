@@ -19,15 +19,14 @@
 #include "toolkit/files.h"
 #include "toolkit/log.h"
 
-namespace SimpleXlsx {
 namespace {
 
 constexpr std::uint64_t zip32_limit = 0xFFFFFFFFu;
 
-// A fresh name beside the destination, created exclusively so no other file is touched.
-std::string create_temporary_file(const std::string& destination) {
+// A fresh name beside the output, created exclusively so no other file is touched.
+std::string create_temporary_file(const std::string& output, const std::string& destination) {
     int error_number = 0;
-    std::string name = tk_try_create_temporary_beside(destination, error_number);
+    std::string name = tk_try_create_temporary_beside(output, error_number);
     if (name.empty()) throw_xlsx_system_error(xlsx_error::cannot_create_file, destination, error_number);
     return name;
 }
@@ -67,11 +66,11 @@ struct zip_package::impl {
     }
 };
 
-zip_package::zip_package(std::string destination) : impl_(std::make_unique<impl>()) {
-    TK_LOG(2, "zip_package::ctor(%s)", destination.c_str());
+zip_package::zip_package(std::string destination, std::string output) : impl_(std::make_unique<impl>()) {
+    TK_LOG(2, "%s(%s)", __func__, destination.c_str());
     impl_->destination = std::move(destination);
-    impl_->output = impl_->destination;
-    impl_->temporary = create_temporary_file(impl_->destination);
+    impl_->output = output.empty() ? impl_->destination : std::move(output);
+    impl_->temporary = create_temporary_file(impl_->output, impl_->destination);
     impl_->info = entry_info(std::time(nullptr));
     errno = 0;
     impl_->zip = zipOpen64(impl_->temporary.c_str(), APPEND_STATUS_CREATE);
@@ -124,7 +123,7 @@ void zip_package::close_entry() {
 }
 
 void zip_package::commit() {
-    TK_LOG(2, "zip_package::commit(%s)", impl_->destination.c_str());
+    TK_LOG(2, "%s(%s)", __func__, impl_->destination.c_str());
     TK_ASSERT(impl_->zip != nullptr && !impl_->is_entry_open);
     if (impl_->has_failed)
         throw_xlsx_error(xlsx_error::cannot_finish_file, impl_->destination, "an earlier write failed");
@@ -149,8 +148,5 @@ void zip_package::commit() {
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
 }
 
-void zip_package::set_output_path(std::string path) { impl_->output = std::move(path); }
-
 const std::string& zip_package::destination() const noexcept { return impl_->destination; }
 
-}  // namespace SimpleXlsx

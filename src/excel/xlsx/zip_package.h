@@ -9,12 +9,12 @@
 
 #include "excel/xlsx/xml_writer.h"
 
-namespace SimpleXlsx {
-
-class zip_package : public byte_sink {
+class zip_package : public text_sink {
 public:
-    // Creates the temporary file in the destination's folder; throws when it cannot.
-    explicit zip_package(std::string destination);
+    // Creates the temporary file in the folder of output (the destination unless given);
+    // commit() renames it to output. A caller that publishes several files together names
+    // its own file as output; messages keep naming the destination.
+    explicit zip_package(std::string destination, std::string output = {});
     // Unless committed, closes and removes the temporary file: a package left unfinished
     // never appears under the destination's name.
     ~zip_package() override;
@@ -28,11 +28,6 @@ public:
     void close_entry();
     // Writes the central directory, flushes the file to disk and renames it into place.
     void commit();
-    // Where commit() puts the file instead of the destination: a caller that publishes
-    // several files together names its own temporary file here. Messages keep naming the
-    // destination.
-    void set_output_path(std::string path);
-
     const std::string& destination() const noexcept;
 
     // Fast deflate: the XML compresses well even so, and speed is what a large table needs.
@@ -43,4 +38,3 @@ private:
     std::unique_ptr<impl> impl_;
 };
 
-}  // namespace SimpleXlsx

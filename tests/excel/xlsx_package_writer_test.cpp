@@ -1,6 +1,6 @@
 // Tests of the workbook package writer: the package's parts, the header's layout, sheet
 // names, ZIP64 sizes and shared or inline strings.
-#include "excel/xlsx/xlsx_workbook_writer.h"
+#include "excel/xlsx/xlsx_package_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include "toolkit/exception.h"
 #include "xlsx_test_support.h"
 
-using namespace SimpleXlsx;
 using namespace xlsx_test;
 using lines = std::vector<std::string>;
 
@@ -30,7 +29,7 @@ TEST(xlsx_package, holds_the_documented_parts_and_names_its_sheets_and_user_in_o
     const std::string path = folder.file("book.xlsx"), numbers = folder.file("numbers.xlsx");
     ::setenv("USERNAME", "Ada <Lovelace>", 1);
     {
-        CWorkbook book(path);
+        xlsx_package_writer book(path, path, false);
         book.add_sheet("First", std::vector<std::string>{"A", "B"});
         book.add_sheet("Two & Three", no_columns);
         book.save();
@@ -52,8 +51,8 @@ TEST(xlsx_package, holds_the_documented_parts_and_names_its_sheets_and_user_in_o
     EXPECT_EQ(zip_entry(path, "xl/worksheets/sheet2.xml").find("autoFilter"), std::string::npos);
     EXPECT_EQ(dump_workbook_text(path), "sheet\tFirst\t1\t2\nR\ts:A\ts:B\nsheet\tTwo & Three\t0\t0\n");
     {
-        CWorkbook book(numbers);
-        CWorksheet& sheet = book.add_sheet("Numbers", std::vector<std::string>{""});
+        xlsx_package_writer book(numbers, numbers, false);
+        xlsx_sheet_writer& sheet = book.add_sheet("Numbers", std::vector<std::string>{""});
         sheet.begin_row();
         sheet.add_number(1);
         sheet.end_row();
@@ -71,8 +70,8 @@ TEST(xlsx_layout, header_is_bold_centred_framed_shaded_frozen_and_filtered) {
     temp_folder folder;
     const std::string path = folder.file("book.xlsx");
     {
-        CWorkbook book(path);
-        CWorksheet& sheet = book.add_sheet("Staff", std::vector<std::string>{"Id", "A rather long column title"});
+        xlsx_package_writer book(path, path, false);
+        xlsx_sheet_writer& sheet = book.add_sheet("Staff", std::vector<std::string>{"Id", "A rather long column title"});
         for (int row = 0; row < 150; ++row) {  // more rows than the width sample
             sheet.begin_row();
             sheet.add_number(row);
@@ -104,7 +103,7 @@ TEST(xlsx_layout, header_is_bold_centred_framed_shaded_frozen_and_filtered) {
 TEST(xlsx_sheets, titles_are_checked_before_anything_changes) {
     temp_folder folder;
     const std::string path = folder.file("book.xlsx");
-    CWorkbook book(path);
+    xlsx_package_writer book(path, path, false);
     const std::string longest(31, 'T');
     book.add_sheet(longest, no_columns);
     auto rejected = [&](const std::string& title) -> int {
@@ -148,7 +147,7 @@ TEST(xlsx_sheets, only_sheets_wide_enough_to_pass_4_gib_use_zip64_sizes) {
     temp_folder folder;
     const std::string path = folder.file("book.xlsx");
     {
-        CWorkbook book(path);
+        xlsx_package_writer book(path, path, false);
         book.add_sheet("Narrow", std::vector<std::string>(10, "n"));
         book.add_sheet("Wide", std::vector<std::string>(100, "w"));  // 100 full columns pass 4 GiB
         book.save();
@@ -167,8 +166,8 @@ TEST(xlsx_cells, texts_past_the_budget_and_after_closing_are_inline_and_read_bac
     const std::string path = folder.file("budget.xlsx");
     const std::string hostile = "<a>&amp; _x0041_";
     {
-        CWorkbook book(path, false, 2 * 64 + 4 + 5);  // the header "Text" and "first"
-        CWorksheet& sheet = book.add_sheet("S", std::vector<std::string>{"Text"});
+        xlsx_package_writer book(path, path, false, 2 * 64 + 4 + 5);  // the header "Text" and "first"
+        xlsx_sheet_writer& sheet = book.add_sheet("S", std::vector<std::string>{"Text"});
         for (const std::string& text : {std::string("first"), hostile, std::string(" padded "), std::string("first"),
                                         std::string("東京 😀"), std::string("line\r\nbreak")}) {
             sheet.begin_row();
@@ -176,7 +175,7 @@ TEST(xlsx_cells, texts_past_the_budget_and_after_closing_are_inline_and_read_bac
             sheet.end_row();
         }
         book.close_shared_strings();
-        CWorksheet& later = book.add_sheet("Later", std::vector<std::string>{"Text"});
+        xlsx_sheet_writer& later = book.add_sheet("Later", std::vector<std::string>{"Text"});
         later.begin_row();
         later.add_text("first");
         later.end_row();
