@@ -59,7 +59,7 @@ public:
     void append_row(std::span<const cell_value> row) override;
     std::span<const std::uint64_t> cut_texts() const noexcept override { return cut_texts_; }
     void finish_sheet() override;
-    void drop_sheet() noexcept override;
+    void drop_sheet(std::string_view name) noexcept override;
     void release_memory() override { book_.release_memory(); }
     void close() override;
     void abandon() noexcept override { book_.abandon(); }
@@ -135,10 +135,11 @@ void xls_workbook_writer::finish_sheet() {
     sheet_ = nullptr;
 }
 
-void xls_workbook_writer::drop_sheet() noexcept {
-    if (sheet_ == nullptr) return;
-    book_.remove_sheet(*sheet_);
-    sheet_ = nullptr;
+void xls_workbook_writer::drop_sheet(std::string_view name) noexcept {
+    const biff_sheet_writer* sheet = book_.find_sheet(name);
+    if (sheet == nullptr) return;
+    if (sheet == sheet_) sheet_ = nullptr;
+    book_.remove_sheet(*sheet);
 }
 
 void xls_workbook_writer::close() {

@@ -25,7 +25,7 @@ public:
     std::span<const std::uint64_t> cut_texts() const noexcept override { return cut_texts_; }
     void finish_sheet() override;
     // The sheet has streamed into the package already; a stopped run never closes it.
-    void drop_sheet() noexcept override { sheet_ = nullptr; }
+    void drop_sheet(std::string_view) noexcept override { sheet_ = nullptr; }
     void release_memory() override {
         if (package_ != nullptr) package_->close_shared_strings();
     }
