@@ -1,7 +1,7 @@
 // Sheet and header names of a run.
 #include "convert/sheet_names.h"
 
-#include "excel/xls/biff_string_table.h"
+#include "excel/xls/code_page_1252.h"
 #include "oracle/table_reader.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
