@@ -29,8 +29,8 @@ void client_calls::create_environment() {
     TK_LOG(2, "%s", __func__);
     // Threaded because the connection worker, the interface thread and the run take turns;
     // object mode so that XMLTYPE columns can be described.
-    const sword status = fn_.OCIEnvNlsCreate(&environment_, OCI_THREADED | OCI_OBJECT, nullptr, nullptr,
-                                              nullptr, nullptr, 0, nullptr, OCI_UTF16ID, OCI_UTF16ID);
+    const sword status = fn_.OCIEnvNlsCreate(&environment_, OCI_THREADED | OCI_OBJECT, nullptr, nullptr, nullptr,
+                                             nullptr, 0, nullptr, OCI_UTF16ID, OCI_UTF16ID);
     if (status != OCI_SUCCESS && status != OCI_SUCCESS_WITH_INFO) {
         if (environment_ != nullptr) throw_oracle_error(environment_, OCI_HTYPE_ENV, "create environment");
         throw tk_exception("The Oracle client environment cannot be created.", tk_level_serious);
@@ -49,8 +49,7 @@ void client_calls::alloc_handle(void** handle, ub4 type, const char* action) {
     throw_oracle_error(environment_, OCI_HTYPE_ENV, action);
 }
 
-void client_calls::log_on(const std::string& connect_string, const std::string& user,
-                       const std::string& password) {
+void client_calls::log_on(const std::string& connect_string, const std::string& user, const std::string& password) {
     end_session();
     if (attached_) {
         fn_.OCIServerDetach(server_, error_, OCI_DEFAULT);  // a failed old link is of no interest
@@ -58,28 +57,28 @@ void client_calls::log_on(const std::string& connect_string, const std::string& 
     }
     const std::u16string wide_connect = to_unicode(connect_string);
     check(fn_.OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(wide_connect.data()),
-                                   static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
-              "attach to server");
+                              static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
+          "attach to server");
     attached_ = true;
     TK_LOG(1, "OCIServerAttach succeeded");
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, server_, 0, OCI_ATTR_SERVER, error_),
-              "set server into service context");
+          "set server into service context");
     TK_LOG(1, "Server context was set into service context");
     std::u16string wide_user = to_unicode(user);
     std::u16string wide_password = to_unicode(password);
-    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(),
-                              static_cast<ub4>(wide_user.size() * 2), OCI_ATTR_USERNAME, error_),
-              "set user name");
-    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(),
-                              static_cast<ub4>(wide_password.size() * 2), OCI_ATTR_PASSWORD, error_),
-              "set password");
+    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(), static_cast<ub4>(wide_user.size() * 2),
+                         OCI_ATTR_USERNAME, error_),
+          "set user name");
+    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(), static_cast<ub4>(wide_password.size() * 2),
+                         OCI_ATTR_PASSWORD, error_),
+          "set password");
     TK_LOG(1, "Just before OCISessionBegin");
     refuse_if_broken_off();
     check(fn_.OCISessionBegin(service_, error_, session_, OCI_CRED_RDBMS, OCI_DEFAULT), "begin session");
     session_begun_ = true;
     TK_LOG(2, "The connection has been established");
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, session_, 0, OCI_ATTR_SESSION, error_),
-              "set session into service context");
+          "set session into service context");
 }
 
 void client_calls::end_session() noexcept {
@@ -134,8 +133,7 @@ sword client_calls::check(sword status, const char* action) {
         TK_LOG(3, "ERROR: Invalid handle (%s)", action);
         throw tk_exception(std::string("The Oracle client refused a handle while trying to ") + action + ".",
                            tk_level_serious);
-    default:
-        return status;
+    default: return status;
     }
 }
 
@@ -173,14 +171,14 @@ void client_calls::prepare(OCIStmt* statement, std::string_view sql) {
     TK_LOG(1, "prepare: %.*s", static_cast<int>(sql.size()), sql.data());
     const std::u16string wide = to_unicode(sql);
     check(fn_.OCIStmtPrepare(statement, error_, reinterpret_cast<const OraText*>(wide.data()),
-                                  static_cast<ub4>(wide.size() * 2), OCI_NTV_SYNTAX, OCI_DEFAULT),
-              "prepare a statement");
+                             static_cast<ub4>(wide.size() * 2), OCI_NTV_SYNTAX, OCI_DEFAULT),
+          "prepare a statement");
 }
 
 void client_calls::require_query(OCIStmt* statement) {
     ub2 type = 0;
     check(fn_.OCIAttrGet(statement, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, error_),
-              "read the statement type");
+          "read the statement type");
     if (type == OCI_STMT_SELECT) return;
     TK_LOG(3, "statement of type %u refused as a query", type);
     throw tk_exception(not_a_query_text, tk_level_serious);
@@ -188,16 +186,16 @@ void client_calls::require_query(OCIStmt* statement) {
 
 void client_calls::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) {
     check(fn_.OCIAttrSet(statement, OCI_HTYPE_STMT, &rows, sizeof rows, OCI_ATTR_PREFETCH_ROWS, error_),
-              "set prefetch rows");
-    check(fn_.OCIAttrSet(statement, OCI_HTYPE_STMT, &memory_bytes, sizeof memory_bytes,
-                              OCI_ATTR_PREFETCH_MEMORY, error_),
-              "set prefetch memory");
+          "set prefetch rows");
+    check(
+        fn_.OCIAttrSet(statement, OCI_HTYPE_STMT, &memory_bytes, sizeof memory_bytes, OCI_ATTR_PREFETCH_MEMORY, error_),
+        "set prefetch memory");
 }
 
 sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
     refuse_if_broken_off();
     return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
-                     "execute a statement");
+                 "execute a statement");
 }
 
 sword client_calls::fetch(OCIStmt* statement, ub4 rows) {
@@ -215,7 +213,7 @@ ub4 client_calls::rows_fetched(OCIStmt* statement) {
 ub4 client_calls::param_count(OCIStmt* statement) {
     ub4 count = 0;
     check(fn_.OCIAttrGet(statement, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, error_),
-              "count the columns");
+          "count the columns");
     return count;
 }
 
@@ -225,26 +223,23 @@ described_column client_calls::describe_column(OCIStmt* statement, ub4 position)
     described_column info;
     // Each attribute is read into a variable of its own width: the client writes exactly that.
     check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.data_type, nullptr, OCI_ATTR_DATA_TYPE, error_),
-              "read a column type");
+          "read a column type");
     check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.data_size, nullptr, OCI_ATTR_DATA_SIZE, error_),
-              "read a column size");
+          "read a column size");
     check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.precision, nullptr, OCI_ATTR_PRECISION, error_),
-              "read a column precision");
-    check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.scale, nullptr, OCI_ATTR_SCALE, error_),
-              "read a column scale");
+          "read a column precision");
+    check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.scale, nullptr, OCI_ATTR_SCALE, error_), "read a column scale");
     ub1 is_null = 1;
     check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &is_null, nullptr, OCI_ATTR_IS_NULL, error_),
-              "read a column's nullability");
+          "read a column's nullability");
     info.nullable = is_null != 0;
     // Only character columns have a form; it tells NVARCHAR2, NCHAR and NCLOB apart.
     if (info.data_type == SQLT_CHR || info.data_type == SQLT_AFC || info.data_type == SQLT_CLOB)
-        check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.charset_form, nullptr, OCI_ATTR_CHARSET_FORM,
-                                  error_),
-                  "read a column's character set form");
+        check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &info.charset_form, nullptr, OCI_ATTR_CHARSET_FORM, error_),
+              "read a column's character set form");
     OraText* name = nullptr;
     ub4 name_bytes = 0;
-    check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, error_),
-              "read a column name");
+    check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, error_), "read a column name");
     // The name is UTF-16 of name_bytes bytes, not terminated; copy it before the
     // descriptor goes.
     if (name != nullptr)
@@ -254,15 +249,14 @@ described_column client_calls::describe_column(OCIStmt* statement, ub4 position)
         OraText* type_name = nullptr;
         ub4 type_name_bytes = 0;
         check(fn_.OCIAttrGet(param, OCI_DTYPE_PARAM, &type_name, &type_name_bytes, OCI_ATTR_TYPE_NAME, error_),
-                  "read a column's type name");
+              "read a column's type name");
         if (type_name != nullptr)
             info.type_name =
                 to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(type_name), type_name_bytes / 2));
     }
     fn_.OCIDescriptorFree(param, OCI_DTYPE_PARAM);
-    TK_LOG(1, "column #%u '%s': type=%u size=%u precision=%d scale=%d nullable=%d form=%u", position,
-           info.name.c_str(), info.data_type, info.data_size, info.precision, info.scale, info.nullable ? 1 : 0,
-           info.charset_form);
+    TK_LOG(1, "column #%u '%s': type=%u size=%u precision=%d scale=%d nullable=%d form=%u", position, info.name.c_str(),
+           info.data_type, info.data_size, info.precision, info.scale, info.nullable ? 1 : 0, info.charset_form);
     return info;
 }
 
@@ -276,9 +270,8 @@ OCIDefine* client_calls::define(OCIStmt* statement, ub4 position, void* value, s
 }
 
 void client_calls::set_define_charset(OCIDefine* define_handle, ub2 charset_id) {
-    check(fn_.OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &charset_id, sizeof charset_id, OCI_ATTR_CHARSET_ID,
-                              error_),
-              "set a column's character set");
+    check(fn_.OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &charset_id, sizeof charset_id, OCI_ATTR_CHARSET_ID, error_),
+          "set a column's character set");
 }
 
 void* client_calls::alloc_descriptor(ub4 type) {
@@ -305,19 +298,18 @@ ub1 client_calls::lob_charset_form(OCILobLocator* locator) {
 }
 
 sword client_calls::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
-                           ub2 charset_id, ub1 charset_form) {
+                             ub2 charset_id, ub1 charset_form) {
     refuse_if_broken_off();
-    return check(fn_.OCILobRead(service_, error_, locator, amount, offset, buffer, buffer_bytes, nullptr,
-                                     nullptr, charset_id, charset_form),
-                     "read a LOB");
+    return check(fn_.OCILobRead(service_, error_, locator, amount, offset, buffer, buffer_bytes, nullptr, nullptr,
+                                charset_id, charset_form),
+                 "read a LOB");
 }
 
 datetime_parts client_calls::read_datetime(OCIDateTime* value) {
     datetime_parts parts;
-    check(fn_.OCIDateTimeGetDate(environment_, error_, value, &parts.year, &parts.month, &parts.day),
-              "read a date");
+    check(fn_.OCIDateTimeGetDate(environment_, error_, value, &parts.year, &parts.month, &parts.day), "read a date");
     check(fn_.OCIDateTimeGetTime(environment_, error_, value, &parts.hour, &parts.minute, &parts.second,
-                                      &parts.nanoseconds),
-              "read a time");
+                                 &parts.nanoseconds),
+          "read a time");
     return parts;
 }

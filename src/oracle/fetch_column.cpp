@@ -237,7 +237,8 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
     }
     OCIDefine* handle = calls_.define(statement, position, values, slot_bytes, fetch_type_, indicators_.data(),
                                       lengths_.data(), return_codes_.data());
-    if (kind_ == fetch_kind::text || kind_ == fetch_kind::terminated_text) calls_.set_define_charset(handle, OCI_UTF16ID);
+    if (kind_ == fetch_kind::text || kind_ == fetch_kind::terminated_text)
+        calls_.set_define_charset(handle, OCI_UTF16ID);
 }
 
 void fetch_column::mark_unwritten() noexcept {
@@ -332,7 +333,8 @@ cell_value fetch_column::number_value(std::u16string_view text) {
     // up to 19 digits: from_chars refuses what does not fit
     if (holds_integers_ && is_plain_integer && mantissa_digits <= integer_exact_digits + 1) {
         std::int64_t whole = 0;
-        if (std::from_chars(chars.data(), chars.data() + chars.size(), whole).ec == std::errc()) return cell_value::of_integer(whole);
+        if (std::from_chars(chars.data(), chars.data() + chars.size(), whole).ec == std::errc())
+            return cell_value::of_integer(whole);
     }
     if (significant <= real_exact_digits) {
         double real = 0;

@@ -20,7 +20,7 @@ std::string catalogue_text(const cell_value& value) {
 oracle_session::oracle_session(const std::vector<std::string>& library_candidates) {
     TK_LOG(2, "%s", __func__);
     calls_ = std::make_unique<client_calls>(library_candidates.empty() ? oci_client_library::default_candidates()
-                                                                      : library_candidates);
+                                                                       : library_candidates);
 }
 
 oracle_session::~oracle_session() = default;
@@ -132,7 +132,8 @@ std::unique_ptr<table_reader> oracle_session::open_table(const std::string& tabl
         throw tk_exception("The table does not exist in the source database.", tk_level_recoverable);
     const std::string select = table_select(table);
     // A count is a progress estimate only: rows are read until the server has no more.
-    const std::int64_t estimate = select.empty() ? 0 : select_number("SELECT COUNT(*) FROM " + quoted_table_name(table, scope_));
+    const std::int64_t estimate =
+        select.empty() ? 0 : select_number("SELECT COUNT(*) FROM " + quoted_table_name(table, scope_));
     return std::make_unique<oracle_table_reader>(*calls_, select, estimate);
 }
 

@@ -47,8 +47,8 @@ void oracle_table_reader::describe_and_define() {
         columns_.push_back(fetch_columns_.back()->info());
         row_bytes += fetch_columns_.back()->row_bytes();
     }
-    batch_rows_ = static_cast<ub4>(std::clamp<std::size_t>(fetch_batch_bytes / std::max<std::size_t>(row_bytes, 1), 1,
-                                                           fetch_batch_rows));
+    batch_rows_ = static_cast<ub4>(
+        std::clamp<std::size_t>(fetch_batch_bytes / std::max<std::size_t>(row_bytes, 1), 1, fetch_batch_rows));
     TK_LOG(1, "%u columns of %zu bytes a row: %u rows a batch", count, row_bytes, batch_rows_);
     for (ub4 position = 1; position <= count; ++position)
         fetch_columns_[position - 1]->define(statement, position, batch_rows_);
@@ -102,9 +102,8 @@ void oracle_table_reader::fetch_batch() {
 }
 
 ub4 oracle_table_reader::rows_written_whole() const noexcept {
-    const bool any_fetched = std::any_of(fetch_columns_.begin(), fetch_columns_.end(), [](const auto& column) {
-        return column->kind() != fetch_kind::unsupported;
-    });
+    const bool any_fetched = std::any_of(fetch_columns_.begin(), fetch_columns_.end(),
+                                         [](const auto& column) { return column->kind() != fetch_kind::unsupported; });
     if (!any_fetched) return 0;
     ub4 rows = 0;
     while (rows < batch_rows_ &&

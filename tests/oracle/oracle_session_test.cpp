@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "emulator_support.h"
-#include "oracle/client_calls.h"
 #include "oracle/ora_exception.h"
 
 namespace {
@@ -55,7 +54,8 @@ TEST(session_connect, composed_strings_from_the_connection_page_reach_the_servic
 TEST(session_connect, listener_and_logon_failures_carry_their_ora_code_and_text) {
     emulator_database database("PWDB", people_table);
     const std::pair<connect_failure, connect_failure> cases[] = {
-        {failed_connect({"", "", "PWDB", "SCOTT", "TIGER"}), {1017, "ORA-01017: invalid username/password; logon denied"}},
+        {failed_connect({"", "", "PWDB", "SCOTT", "TIGER"}),
+         {1017, "ORA-01017: invalid username/password; logon denied"}},
         {failed_connect({"", "", "PWDB", "locky", "pw"}), {28000, "ORA-28000: the account is locked"}},
         {failed_connect({"", "", "NOSUCHALIAS", "SCOTT", "tiger"}),
          {12154, "ORA-12154: TNS:could not resolve the connect identifier specified"}},
@@ -91,15 +91,6 @@ TEST(session_connect, a_failed_logon_leaves_no_session_and_a_second_connect_repl
     // A failed reconnect ends the old session.
     EXPECT_THROW(session.connect({"", "", "FIRSTDB", "SCOTT", "wrong"}), ora_exception);
     EXPECT_FALSE(session.is_connected());
-}
-
-TEST(session_connect, a_missing_library_gives_the_documented_text) {
-    try {
-        oracle_session session({"/nonexistent/libclntsh.so"});
-        FAIL() << "a missing library was accepted";
-    } catch (const tk_exception& error) {
-        EXPECT_EQ(error.message(), oci_client_missing_text);
-    }
 }
 
 TEST(table_listing, user_scope_leaves_out_temporary_and_nested_tables_and_keeps_iot) {

@@ -283,7 +283,8 @@ TEST(row_errors, a_value_the_server_refuses_costs_only_its_row_after_the_rows_be
 }
 
 TEST(row_errors, a_lost_connection_ends_the_item_after_the_rows_that_arrived) {
-    emulator_database database("LOSTDB", {"CREATE TABLE T (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("T", 3000)});
+    emulator_database database("LOSTDB",
+                               {"CREATE TABLE T (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("T", 3000)});
     setenv("OCIEMU_FAIL_AFTER_ROWS", "1500", 1);
     std::vector<std::string> seen;
     int ora_code = 0;
