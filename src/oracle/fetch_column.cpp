@@ -252,8 +252,9 @@ bool fetch_column::is_written(ub4 row) const noexcept {
 void fetch_column::check_return_code(ub4 row) const {
     if (return_codes_[row] == 0) return;
     std::string message = "The value of column '" + info_.name + "' ";
-    if (return_codes_[row] == truncated_code && kind_ == fetch_kind::terminated_text && slot_units_ > rowid_chars + 1)
-        message += "is longer than " + std::to_string(long_value_chars) + " characters, the most that is read.";
+    // only these slots are not sized for any value of the column
+    if (return_codes_[row] == truncated_code && kind_ == fetch_kind::terminated_text)
+        message += "is longer than " + std::to_string(slot_units_ - 1) + " characters, the most that is read.";
     else
         message += "could not be fetched (ORA-" + std::to_string(return_codes_[row]) + ").";
     throw value_error(message);
