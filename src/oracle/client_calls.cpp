@@ -3,6 +3,7 @@
 #include "oracle/client_calls.h"
 
 #include "oracle/ora_exception.h"
+#include "oracle/oracle_session.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 

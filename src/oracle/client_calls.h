@@ -114,6 +114,3 @@ private:
     client_calls& calls_;
     OCIStmt* handle_;
 };
-
-// The refusal of a statement that is not a query.
-inline constexpr const char* not_a_query_text = "Only a SELECT statement can be read as a query.";

@@ -12,6 +12,9 @@
 
 class client_calls;
 
+// The refusal of a statement that is not a query.
+inline constexpr const char* not_a_query_text = "Only a SELECT statement can be read as a query.";
+
 struct connection_settings {
     std::string host;  // host and port both empty: service is a TNS alias or a whole descriptor
     std::string port;
@@ -51,6 +54,7 @@ public:
 
     // Reads the list again from the catalogue.
     const std::vector<std::string>& tables() override;
+    // Readers use the session's connection: they must go before the session does.
     // A table that the catalogue does not list throws tk_exception (level 0) "The table does
     // not exist in the source database."
     std::unique_ptr<table_reader> open_table(const std::string& table) override;

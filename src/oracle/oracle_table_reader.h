@@ -39,8 +39,10 @@ private:
     ub4 rows_written_whole() const noexcept;
 
     client_calls& calls_;
-    std::optional<statement_handle> statement_;
+    // Columns before the statement: the statement, whose defines point into the columns'
+    // arrays and descriptors, is freed first.
     std::vector<std::unique_ptr<fetch_column>> fetch_columns_;
+    std::optional<statement_handle> statement_;
     std::vector<column_info> columns_;
     std::int64_t estimated_rows_;
     ub4 batch_rows_ = fetch_batch_rows;
