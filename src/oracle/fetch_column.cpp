@@ -235,8 +235,10 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
         break;
     case fetch_kind::unsupported: break;
     }
+    // A terminated text is measured by its terminator: its length may pass what a ub2 holds.
+    ub2* lengths = kind_ == fetch_kind::terminated_text ? nullptr : lengths_.data();
     OCIDefine* handle = calls_.define(statement, position, values, slot_bytes, fetch_type_, indicators_.data(),
-                                      lengths_.data(), return_codes_.data());
+                                      lengths, return_codes_.data());
     if (kind_ == fetch_kind::text || kind_ == fetch_kind::terminated_text)
         calls_.set_define_charset(handle, OCI_UTF16ID);
 }

@@ -136,6 +136,8 @@ TEST(long_values, a_long_text_arrives_whole_and_one_past_the_limit_costs_its_row
     });
     emulator_session session("LONGDB");
     const auto reader = session->open_query("Longs", "SELECT L FROM LONGS ORDER BY ID");
+    // a row of 2 MB: a batch stays within its 16 MB rather than taking 2 GB
+    EXPECT_EQ(dynamic_cast<oracle_table_reader&>(*reader).batch_rows(), 8u);
     std::vector<cell_value> row;
     ASSERT_TRUE(reader->next_row(row));
     EXPECT_EQ(described(row[0]), "u:" + text + "Ω");
