@@ -1,6 +1,7 @@
 // Reads a table of N rows x 10 mixed columns (100,000 by default) through the OCI emulator
 // with 200 microseconds per round trip, and reports rows per second and round trips. Fails
-// (exit status 1) when the round trips exceed rows / prefetch plus a small constant.
+// (exit status 1) when the round trips exceed rows / 1000 (the rows of one fetch) plus a
+// small constant.
 #include <dlfcn.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -10,15 +11,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "oracle/ora_database.h"
-#include "oracle/ora_engine.h"
-#include "oracle/ora_query_results.h"
+#include "oracle/oracle_session.h"
+#include "oracle/oracle_table_reader.h"
 
 namespace {
 
-// Catalogue statements, the count and the execute of opening one table.
-constexpr unsigned long long round_trips_per_table = 20;
+// The catalogue statement, the count and the execute of opening one table, and the last
+// fetch that finds no more rows.
+constexpr unsigned long long round_trips_per_table = 8;
 
 void exec(sqlite3* db, const char* sql) {
     char* message = nullptr;
@@ -83,17 +85,14 @@ int main(int argc, char** argv) {
     unsigned long long trips = 0;
     double seconds = 0;
     try {
-        ora_engine engine({OCIEMU_LIBRARY});
-        auto database = engine.open_db("BENCH", "bench", "bench");
-        database->get_tables();
+        oracle_session session({OCIEMU_LIBRARY});
+        session.connect({"", "", "BENCH", "bench", "bench"});
+        session.tables();
         const unsigned long long before = round_trips();
         const auto start = std::chrono::steady_clock::now();
-        auto table = database->get_table("WIDE", 1);
-        table->move_first();
-        while (!table->is_eof() && table->get_item() != nullptr) {
-            ++read;
-            table->next();
-        }
+        const auto table = session.open_table("WIDE");
+        std::vector<cell_value> row;
+        while (table->next_row(row)) ++read;
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         trips = round_trips() - before;
     } catch (const std::exception& error) {
@@ -103,8 +102,7 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove_all(folder);
 
-    const unsigned long long bound = static_cast<unsigned long long>(rows) / ora_query_results::prefetch_rows +
-                                     round_trips_per_table;
+    const unsigned long long bound = static_cast<unsigned long long>(rows) / fetch_batch_rows + round_trips_per_table;
     std::printf("rows read:       %ld of %ld (10 columns)\n", read, rows);
     std::printf("time:            %.3f s\n", seconds);
     std::printf("rows per second: %.0f\n", seconds > 0 ? static_cast<double>(read) / seconds : 0.0);
@@ -114,7 +112,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (trips > bound) {
-        std::printf("FAILED: more round trips than rows / prefetch + %llu\n", round_trips_per_table);
+        std::printf("FAILED: more round trips than rows / %u + %llu\n", fetch_batch_rows, round_trips_per_table);
         return 1;
     }
     return 0;

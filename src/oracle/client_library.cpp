@@ -42,7 +42,7 @@ std::vector<std::string> oci_client_library::default_candidates() {
 }
 
 oci_client_library::oci_client_library(const std::vector<std::string>& candidates) {
-    TK_LOG(2, "oci_client_library::ctor");
+    TK_LOG(2, "%s", __func__);
     for (const std::string& candidate : candidates) {
         const std::string refusal = try_load(candidate);
         if (refusal.empty()) {

@@ -6,10 +6,10 @@
    same functions with C linkage. No vendor header is included anywhere in the project. */
 
 /* OCI types stay inside the oracle folder: the code above reaches Oracle through
-   ora_engine.h and ora_database.h. Only the oracle library, its tests and its benchmarks
+   oracle_session.h and table_reader.h. Only the oracle library, its tests and its benchmarks
    define this, so an include that leaks these declarations upwards fails to compile. */
 #ifndef SPRANDEL_ORACLE_INTERNAL
-#error "OCI declarations are internal to src/oracle; include oracle/ora_engine.h or oracle/ora_database.h"
+#error "OCI declarations are internal to src/oracle; include oracle/oracle_session.h or oracle/table_reader.h"
 #endif
 
 #include <stddef.h>

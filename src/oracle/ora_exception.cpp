@@ -16,7 +16,7 @@ constexpr std::array cursor_ending_numbers{28, 1001, 1002, 1012, 2396, 3113, 311
 
 ora_exception::ora_exception(int oracle_number, std::string message)
     : tk_exception(std::move(message), tk_level_serious) {
-    TK_LOG(2, "ora_exception::ctor");
+    TK_LOG(2, "%s", __func__);
     code_ = ora_error_code_base | (oracle_number & 0xFFFF);
 }
 

@@ -1,5 +1,5 @@
-// The engine's side that speaks OCI: the loaded client library, its handles and the checked
-// wrappers of every client call. Internal to the oracle folder, so that no OCI type reaches
+// The checked wrapper of every call into the client library, and the environment and
+// connection handles those calls need. Internal to the oracle folder: no OCI type reaches
 // the code above it.
 #pragma once
 
@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "oracle/client_library.h"
-#include "toolkit/singleton.h"
 
 // What a select-list describe reports for one column, each value read with its own width.
-struct ora_column_info {
+struct described_column {
     std::string name;
     ub2 data_type = 0;
     ub2 data_size = 0;
@@ -25,44 +24,51 @@ struct ora_column_info {
 };
 
 // The date and time parts of a fetched date-time descriptor.
-struct ora_datetime_parts {
+struct datetime_parts {
     sb2 year = 0;
     ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
     ub4 nanoseconds = 0;
 };
 
-// Owned by ora_engine, one per process; every call into the client library is made here.
-class oci_calls : public tk_singleton<oci_calls> {
+// Owned by the session: one loaded library, one UTF-16 environment, one connection. Every
+// wrapper checks its status and names its step in the error.
+class client_calls {
 public:
-    // Loads the client library and creates the UTF-16 environment and the connection handles.
-    explicit oci_calls(const std::vector<std::string>& library_candidates);
-    ~oci_calls();
+    explicit client_calls(const std::vector<std::string>& library_candidates);
+    ~client_calls();
+    client_calls(const client_calls&) = delete;
+    client_calls& operator=(const client_calls&) = delete;
 
     // Ends any earlier session, attaches and begins a session.
     void log_on(const std::string& connect_string, const std::string& user, const std::string& password);
     bool is_session_begun() const noexcept { return session_begun_; }
-    // See ora_engine::break_calls.
+    // For another thread: breaks off the call under way (OCIBreak); it and every later call
+    // end with tk_final_exception.
     void break_calls() noexcept;
     void refuse_if_broken_off() const;
 
-    // Turns an OCI_ERROR status into ora_exception with Oracle's code and text; an invalid
-    // handle is a failure too. Other statuses are returned for the caller to test.
-    sword check_err(sword status, const char* action);
+    // Turns OCI_ERROR into ora_exception with Oracle's code and text, and an invalid handle
+    // into tk_exception naming the action. Other statuses are returned for the caller.
+    sword check(sword status, const char* action);
 
     OCIStmt* alloc_statement();
     void free_statement(OCIStmt* statement) noexcept;
     void prepare(OCIStmt* statement, std::string_view sql);
-    // Refuses a prepared statement that is not a SELECT (tk_exception, ora_not_a_query_text),
+    // Refuses a prepared statement that is not a SELECT (tk_exception, not_a_query_text),
     // so nothing a user types as a query can change the database. Costs no round trip.
     void require_query(OCIStmt* statement);
-    // Sets client-side prefetch so that rows arrive in batches, not one round trip each.
     void set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes);
     sword execute(OCIStmt* statement, ub4 iterations, ub4 mode);
-    sword fetch(OCIStmt* statement);
+    // Fetches up to rows rows into the defines' arrays; returns OCI_SUCCESS,
+    // OCI_SUCCESS_WITH_INFO (a column return code is set) or OCI_NO_DATA (the last rows).
+    sword fetch(OCIStmt* statement, ub4 rows);
+    ub4 rows_fetched(OCIStmt* statement);  // by the last fetch call
     ub4 param_count(OCIStmt* statement);
-    ora_column_info describe_column(OCIStmt* statement, ub4 position);
-    OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type,
-                      sb2* indicator, ub2* returned_length, ub2* return_code = nullptr);
+    described_column describe_column(OCIStmt* statement, ub4 position);
+    // value points at rows slots of value_size bytes each (for descriptors: an array of
+    // descriptor pointers), with one indicator, length and return code per row.
+    OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type, sb2* indicators,
+                      ub2* lengths, ub2* return_codes);
     void set_define_charset(OCIDefine* define_handle, ub2 charset_id);
     void* alloc_descriptor(ub4 type);
     void free_descriptor(void* descriptor, ub4 type) noexcept;
@@ -72,24 +78,39 @@ public:
     // *amount then holds what was read.
     sword lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                    ub2 charset_id, ub1 charset_form);
-    ora_datetime_parts datetime_parts(OCIDateTime* value);
+    datetime_parts read_datetime(OCIDateTime* value);
 
 private:
-    void initialize();
+    void create_environment();
     void alloc_handle(void** handle, ub4 type, const char* action);
     void end_session() noexcept;
-    void clean() noexcept;
+    void release() noexcept;
     [[noreturn]] void throw_oracle_error(void* handle, ub4 handle_type, const char* action);
 
     bool attached_ = false;
     bool session_begun_ = false;
     std::atomic<bool> is_broken_off_{false};
-    std::unique_ptr<oci_client_library> library_;
-    const oci_functions* fn_ = nullptr;
+    oci_client_library library_;
+    const oci_functions& fn_;
     OCIEnv* environment_ = nullptr;
     OCIError* error_ = nullptr;
     OCIError* break_error_ = nullptr;  // the stopping thread's own: error handles are not shared
     OCIServer* server_ = nullptr;
     OCISession* session_ = nullptr;
     OCISvcCtx* service_ = nullptr;
+};
+
+// One statement handle, freed with its owner (and its define handles with it).
+class statement_handle {
+public:
+    explicit statement_handle(client_calls& calls) : calls_(calls), handle_(calls.alloc_statement()) {}
+    ~statement_handle() { calls_.free_statement(handle_); }
+    statement_handle(const statement_handle&) = delete;
+    statement_handle& operator=(const statement_handle&) = delete;
+
+    OCIStmt* get() const noexcept { return handle_; }
+
+private:
+    client_calls& calls_;
+    OCIStmt* handle_;
 };

@@ -1,0 +1,82 @@
+// One select-list column of a reader: its fetch arrays (one slot per row of a batch), its
+// define, and the conversion of each fetched value into a cell_value that views the arrays.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "oracle/client_calls.h"
+#include "oracle/table_reader.h"
+
+// How a column is fetched and read back.
+enum class fetch_kind {
+    text,             // CHAR, VARCHAR2 and their national forms: UTF-16 of the returned length
+    number_text,      // NUMBER and FLOAT as Oracle's own text, scanned once
+    integer,          // NUMBER(p, s <= 0) whose integers fit 18 digits: 8-byte integers
+    binary_float,     // the server's own 4-byte float
+    binary_double,    // the server's own 8-byte double
+    date,             // DATE in its 7-byte form
+    timestamp,        // every TIMESTAMP kind through descriptors; a time zone is dropped
+    character_lob,    // CLOB and NCLOB, read through locators
+    binary_lob,       // BLOB: the locator tells that a value is there; its bytes are not read
+    binary,           // RAW and LONG RAW: a one-byte slot tells that a value is there
+    terminated_text,  // LONG, ROWID, intervals, XMLTYPE: UTF-16 up to a terminator
+    unsupported,      // nothing reads it: the placeholder text in every row
+};
+
+// The text shown instead of a value nothing can read.
+inline constexpr const char* unsupported_value_text = "<unsupported type>";
+// A LONG (or XMLTYPE) value is read whole up to this many characters; a longer one costs
+// its row rather than arriving cut.
+inline constexpr std::int32_t long_value_chars = 1'000'000;
+
+class fetch_column {
+public:
+    fetch_column(client_calls& calls, const described_column& column);
+    ~fetch_column();
+    fetch_column(const fetch_column&) = delete;
+    fetch_column& operator=(const fetch_column&) = delete;
+
+    const column_info& info() const noexcept { return info_; }
+    fetch_kind kind() const noexcept { return kind_; }
+    // The fetch memory one row of this column takes.
+    std::size_t row_bytes() const noexcept;
+    // Allocates slots for rows rows and binds them to the select-list position (from 1).
+    void define(OCIStmt* statement, ub4 position, ub4 rows);
+    // Marks every slot unwritten before a fetch, so a fetch that fails part-way shows which
+    // rows arrived whole.
+    void mark_unwritten() noexcept;
+    bool is_written(ub4 row) const noexcept;
+    // The value of row (from 0) of the last batch; it views this column's buffers until the
+    // next call. Throws row_error when this value cannot be read, ora_exception from a LOB read.
+    cell_value value(ub4 row);
+
+private:
+    void allocate(ub4 rows);
+    void check_return_code(ub4 row) const;
+    cell_value number_value(std::u16string_view text);
+    cell_value character_lob_value(ub4 row);
+    std::u16string_view valid_text(std::u16string_view text) const;
+
+    client_calls& calls_;
+    column_info info_;
+    fetch_kind kind_;
+    ub2 fetch_type_ = 0;          // the external type the define asks for
+    std::size_t slot_units_ = 0;  // per row: UTF-16 units of text kinds, bytes of date / binary
+    bool holds_integers_ = false; // a NUMBER whose values are whole: texts become integers
+    ub4 descriptor_type_ = 0;
+
+    std::vector<sb2> indicators_;
+    std::vector<ub2> lengths_;
+    std::vector<ub2> return_codes_;
+    std::vector<char16_t> texts_;
+    std::vector<std::int64_t> integers_;
+    std::vector<float> floats_;
+    std::vector<double> doubles_;
+    std::vector<ub1> bytes_;
+    std::vector<void*> descriptors_;  // owned: freed in the destructor
+
+    std::u16string lob_text_;  // the current row's CLOB
+    char number_chars_[2 * 64 + 2] = {};  // the current row's NUMBER, normalised: room for a "0" before each point
+};

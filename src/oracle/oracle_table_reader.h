@@ -1,0 +1,54 @@
+// The reader over one SELECT, a table's or a user's: rows fetched in arrays, handed out one
+// by one until the server has no more.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "oracle/client_calls.h"
+#include "oracle/fetch_column.h"
+#include "oracle/table_reader.h"
+
+// Rows asked for per fetch call (and prefetched with the execute), and the fetch memory a
+// batch may take: a wide row gets fewer rows per batch.
+inline constexpr ub4 fetch_batch_rows = 1000;
+inline constexpr std::size_t fetch_batch_bytes = 16 * 1024 * 1024;
+
+class oracle_table_reader : public table_reader {
+public:
+    // Prepares, executes and describes sql, refusing a statement that is not a SELECT, and
+    // binds one array per column. An empty sql is a table with no readable column: no rows.
+    // calls must outlive the reader.
+    oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows);
+    ~oracle_table_reader() override;
+
+    const std::vector<column_info>& columns() const noexcept override { return columns_; }
+    bool next_row(std::vector<cell_value>& row) override;
+    std::int64_t estimated_rows() const noexcept override { return estimated_rows_; }
+
+    void set_estimated_rows(std::int64_t rows) noexcept { estimated_rows_ = rows; }
+    ub4 batch_rows() const noexcept { return batch_rows_; }
+
+private:
+    void describe_and_define();
+    void fetch_batch();
+    ub4 rows_written_whole() const noexcept;
+
+    client_calls& calls_;
+    // Columns before the statement: the statement, whose defines point into the columns'
+    // arrays and descriptors, is freed first.
+    std::vector<std::unique_ptr<fetch_column>> fetch_columns_;
+    std::optional<statement_handle> statement_;
+    std::vector<column_info> columns_;
+    std::int64_t estimated_rows_;
+    ub4 batch_rows_ = fetch_batch_rows;
+    ub4 rows_in_batch_ = 0;
+    ub4 next_in_batch_ = 0;
+    bool server_done_ = false;
+    // An error of the last fetch, thrown once the rows that arrived before it are handed out.
+    std::exception_ptr pending_error_;
+};
