@@ -49,9 +49,10 @@ conversion_run::conversion_run(job work, table_source& source, error_handler& ha
 // the item is not complete, listed, so that a partial sheet is never taken for a whole one.
 class item_conversion {
 public:
-    item_conversion(const job& work, table_source& source, error_handler& handler, user_interface* face,
-                    item_copy& copy, run_error_list& errors)
-        : work_(work), source_(source), handler_(handler), face_(face), copy_(copy), errors_(errors) {}
+    // source_tables: the catalogue as the run found it when it began.
+    item_conversion(const job& work, table_source& source, const std::vector<std::string>& source_tables,
+                    user_interface* face, item_copy& copy, run_error_list& errors)
+        : work_(work), source_(source), source_tables_(source_tables), face_(face), copy_(copy), errors_(errors) {}
 
     // True when every row of the item was read.
     bool convert(const job_item& item, const std::string& sheet_name) {
@@ -96,8 +97,8 @@ private:
         }
     }
 
-    bool has_table(const std::string& name) {
-        for (const std::string& table : source_.tables())
+    bool has_table(const std::string& name) const {
+        for (const std::string& table : source_tables_)
             if (iequals(table, name)) return true;
         return false;
     }
@@ -114,16 +115,18 @@ private:
 
     const job& work_;
     table_source& source_;
-    error_handler& handler_;
+    const std::vector<std::string>& source_tables_;
     user_interface* face_;
     item_copy& copy_;
     run_error_list& errors_;
 };
 
 void conversion_run::convert_all(workbook_set& books) {
+    // Read once: the catalogue is not asked again for every item.
+    const std::vector<std::string> source_tables = source_.tables();
     item_copy copy({work_.format, work_.split_data}, books, progress_, handler_, *this);
-    item_conversion items(work_, source_, handler_, face_, copy, errors_);
-    sheet_namer names(work_.format, work_.tables, source_.tables());
+    item_conversion items(work_, source_, source_tables, face_, copy, errors_);
+    sheet_namer names(work_.format, work_.tables, source_tables);
     for (const job_item& item : work_.items()) {
         check_stop(*this);
         progress_.start_item(item.name);
@@ -185,7 +188,7 @@ void conversion_run::operator()() {
             if (is_internal_error(handler_, std::current_exception())) books.abandon_all();
             throw;
         }
-        TK_LOG(2, "%s: completing the workbooks", __func__);
+        TK_LOG(3, "Completing the workbooks");
         publish(books);
     } catch (const tk_final_exception&) {
         stopped_ = true;  // the user has been told, or asked for it

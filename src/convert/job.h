@@ -7,14 +7,7 @@
 #include <vector>
 
 #include "excel/workbook_format.h"
-
-struct connection_settings {
-    std::string host;      // empty: the service is a TNS alias or a whole descriptor
-    std::string port;      // empty: 1521
-    std::string service;   // the database name the user typed
-    std::string user;
-    std::string password;  // kept as plain text, as the settings file and profiles keep it
-};
+#include "oracle/oracle_session.h"
 
 // One table or query of a run. A table has no SELECT text.
 struct job_item {

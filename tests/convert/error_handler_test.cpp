@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int dao_unrecognized_format = 68585;
+constexpr int ora_locked_account = 0x100000 + 28000;
 constexpr int ora_invalid_login = 0x100000 + 1017;
 
 tk_exception coded(int code, int level, const char* own_text = "engine's own text") {
@@ -44,14 +44,12 @@ protected:
 
 TEST_F(error_handling, row_error_shows_context_and_friendly_text_on_one_line) {
     handler_->set_context("EMP", 7);
-    EXPECT_NO_THROW(handler_->handle(coded(dao_unrecognized_format, 0), false));
+    EXPECT_NO_THROW(handler_->handle(coded(ora_locked_account, 0), false));
     EXPECT_EQ(continue_dialogs(),
-              std::vector<std::string>{
-                  "continue: Sprandel 4.1 Error | EMP, record #7: Cannot recognize MS Access database format. "
-                  "See 'Troubleshooting' article of the product documentation for solution."});
-    EXPECT_EQ(errors_.listed().at(0),
-              "EMP, record #7: Cannot recognize MS Access database format. See 'Troubleshooting' article "
-              "of the product documentation for solution.");
+              std::vector<std::string>{"continue: Sprandel 4.1 Error | EMP, record #7: Wrong password was entered the "
+                                       "maximum number of times or the DBA has locked the account."});
+    EXPECT_EQ(errors_.listed().at(0), "EMP, record #7: Wrong password was entered the maximum number of times or the "
+                                      "DBA has locked the account.");
     EXPECT_FALSE(handler_->is_suppressed());
 }
 

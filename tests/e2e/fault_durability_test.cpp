@@ -74,7 +74,7 @@ TEST(killed_run, while_the_part_workbooks_are_completed_leaves_each_name_old_or_
     profile.write(job);
     options.environment["OCIEMU_RTT_US"] = "100000";  // logging off keeps the run alive past the completion
     options.signal_number = SIGKILL;
-    options.signal_when = [&] { return log_has(log, "xls_converter::save("); };
+    options.signal_when = [&] { return log_has(log, "Completing the workbooks"); };
     const cli_result killed = run_cli({"--log", log, job}, options);
     ASSERT_EQ(killed.signal, SIGKILL) << killed.out << killed.err;
     if (read_file(dest) != earlier) {

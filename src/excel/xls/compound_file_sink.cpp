@@ -25,7 +25,8 @@ void memory_sink::write(std::span<const std::byte> bytes) {
 
 temporary_output_file::temporary_output_file(std::filesystem::path destination, std::filesystem::path output)
     : destination_(std::move(destination)), output_(output.empty() ? destination_ : std::move(output)) {
-    temporary_ = tk_create_temporary_beside(output_.string());  // where the rename will not cross file systems
+    // beside the destination, so a failure names the file the user knows
+    temporary_ = tk_create_temporary_beside(destination_.string());
     file_ = std::fopen(temporary_.c_str(), "wb");
     if (file_ == nullptr) {
         const int saved = errno;
