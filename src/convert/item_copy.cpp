@@ -65,8 +65,7 @@ void item_copy::report_row(const std::string& name, const tk_exception& error) {
 
 // The next row of the source. A row the server or a conversion refused costs that row;
 // any other failure ends the item as cut short.
-item_copy::fetch_result item_copy::fetch(table_reader& reader, item_outcome& outcome) {
-    const std::string name = progress_.current_name();
+item_copy::fetch_result item_copy::fetch(table_reader& reader, const std::string& name, item_outcome& outcome) {
     try {
         return reader.next_row(row_) ? fetch_result::row : fetch_result::end;
     } catch (const row_error& error) {
@@ -130,7 +129,7 @@ void item_copy::copy(table_reader& reader, const std::string& name, const std::s
     try {
         for (;;) {
             check_stop(run_);
-            const fetch_result fetched = fetch(reader, outcome);
+            const fetch_result fetched = fetch(reader, name, outcome);
             if (fetched == fetch_result::end) break;
             if (fetched == fetch_result::row_failed) continue;
 

@@ -57,7 +57,7 @@ public:
 
 private:
     enum class fetch_result { row, row_failed, end };
-    fetch_result fetch(table_reader& reader, item_outcome& outcome);
+    fetch_result fetch(table_reader& reader, const std::string& name, item_outcome& outcome);
     void report_row(const std::string& name, const tk_exception& error);
     void start_sheet(int part, const std::string& sheet_name, std::span<const std::string> header);
     void add_cut_texts(int part);

@@ -84,6 +84,33 @@ void append_utf8(std::string& out, char32_t c) {
     }
 }
 
+void assign_utf8(std::string& out, std::u16string_view text) {
+    out.resize(text.size() * 3);  // a unit takes at most three bytes; a pair of them four
+    char* next = out.data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0x80) {
+            *next++ = static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            *next++ = static_cast<char>(0xC0 | (unit >> 6));
+            *next++ = static_cast<char>(0x80 | (unit & 0x3F));
+        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            const char32_t c = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+            *next++ = static_cast<char>(0xF0 | (c >> 18));
+            *next++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *next++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *next++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            const char16_t c = unit >= 0xD800 && unit <= 0xDFFF ? char16_t{0xFFFD} : unit;
+            *next++ = static_cast<char>(0xE0 | (c >> 12));
+            *next++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *next++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(static_cast<std::size_t>(next - out.data()));
+}
+
 std::string to_utf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 2);

@@ -10,6 +10,9 @@
 
 // UTF-16 -> UTF-8. An unpaired surrogate throws tk_exception
 // "Cannot convert to UTF8 string: ..." naming its position.
+// Replaces out by text as UTF-8, an unpaired surrogate becoming U+FFFD; out's buffer is
+// reused, so a caller converting text after text allocates only for a longer one.
+void assign_utf8(std::string& out, std::u16string_view text);
 std::string to_utf8(std::u16string_view text);
 // UTF-8 -> UTF-16. Invalid UTF-8 throws tk_exception
 // "Cannot convert to UNICODE string: ..." naming the byte offset.

@@ -16,6 +16,18 @@ TEST(utf_conversion, round_trips_every_plane) {
     EXPECT_EQ(to_unicode(""), u"");
 }
 
+// The writers' conversion into a reused buffer: each byte-length boundary, no stale tail
+// after a longer text, and a lone surrogate as U+FFFD instead of an error.
+TEST(utf_conversion, assign_utf8_reuses_its_buffer_and_replaces_a_lone_surrogate) {
+    std::string out;
+    assign_utf8(out, std::u16string{0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xDBFF, 0xDFFF});
+    EXPECT_EQ(out, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF");
+    assign_utf8(out, std::u16string{u'a', 0xD83D, u'b', 0xDE00});
+    EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    assign_utf8(out, u"");
+    EXPECT_EQ(out, "");
+}
+
 TEST(utf_conversion, unpaired_surrogate_is_an_error_naming_its_place) {
     const std::u16string lone_high{u'a', 0xD83D, u'b'};
     try {

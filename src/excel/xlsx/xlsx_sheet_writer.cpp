@@ -181,15 +181,7 @@ void xlsx_sheet_writer::add_number(double value) {
 void xlsx_sheet_writer::add_text(std::string_view text) { write_text_cell(text, false); }
 
 void xlsx_sheet_writer::add_text(std::u16string_view text) {
-    utf8_.clear();
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        char32_t c = text[k];
-        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD;
-        append_utf8(utf8_, c);
-    }
+    assign_utf8(utf8_, text);
     write_text_cell(utf8_, false);
 }
 
