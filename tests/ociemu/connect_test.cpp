@@ -75,4 +75,46 @@ TEST_F(connect_test, a_break_from_another_thread_ends_the_call_in_flight_with_or
     EXPECT_EQ(conn_.error_text(), u"ORA-01013: user requested cancel of current operation");
 }
 
+// Every code by which a server or network reports a lost session can end a fetch; the server
+// handle then reports the line dead and later calls are not connected.
+TEST_F(connect_test, a_lost_session_fails_with_its_code_then_the_server_status_says_not_connected) {
+    const std::pair<const char*, std::u16string> losses[] = {
+        {"3113", u"ORA-03113: end-of-file on communication channel"},
+        {"3114", u"ORA-03114: not connected to ORACLE"},
+        {"3135", u"ORA-03135: connection lost contact"},
+        {"1089", u"ORA-01089: immediate shutdown or close in progress - no operations are permitted"},
+        {"1092", u"ORA-01092: ORACLE instance terminated. Disconnection forced"},
+        {"28", u"ORA-00028: your session has been killed"},
+        {"31", u"ORA-00031: session marked for kill"},
+        {"22", u"ORA-00022: invalid session ID; access denied"},
+        {"12153", u"ORA-12153: TNS:not connected"},
+        {"12583", u"ORA-12583: TNS:no reader"},
+        {"28511", u"ORA-28511: lost RPC connection to heterogeneous remote agent using SID=ociemu"},
+    };
+    database_.exec("INSERT INTO T VALUES (1), (2)");
+    const scoped_switch after("OCIEMU_FAIL_AFTER_ROWS", "1");
+    for (const auto& [code, text] : losses) {
+        const scoped_switch how("OCIEMU_FAIL_CODE", code);
+        connection conn;
+        ASSERT_EQ(conn.connect("ORCL"), OCI_SUCCESS);
+        ub4 status = 99;
+        ASSERT_EQ(OCIAttrGet(conn.server, OCI_HTYPE_SERVER, &status, nullptr, OCI_ATTR_SERVER_STATUS, conn.err), OCI_SUCCESS);
+        EXPECT_EQ(status, OCI_SERVER_NORMAL);
+        statement stmt(conn, "SELECT A FROM T");
+        ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
+        EXPECT_EQ(stmt.fetch(), OCI_SUCCESS);
+        EXPECT_EQ(stmt.fetch(), OCI_ERROR);
+        EXPECT_EQ(conn.error_text(), text);
+        ASSERT_EQ(OCIAttrGet(conn.server, OCI_HTYPE_SERVER, &status, nullptr, OCI_ATTR_SERVER_STATUS, conn.err), OCI_SUCCESS);
+        EXPECT_EQ(status, OCI_SERVER_NOT_CONNECTED) << code;
+        EXPECT_EQ(stmt.execute(), OCI_ERROR);
+        EXPECT_EQ(conn.error_text(), u"ORA-03114: not connected to ORACLE");
+    }
+    const scoped_switch wrong("OCIEMU_FAIL_CODE", "942");
+    connection conn;
+    EXPECT_EQ(conn.connect("ORCL"), OCI_ERROR);
+    EXPECT_NE(conn.error_text().find(u"OCIEMU_FAIL_CODE must be the number of an error that ends a session"),
+              std::u16string::npos);
+}
+
 }  // namespace

@@ -85,4 +85,12 @@ text_rows query_text(connection& conn, const std::string& sql) {
     return rows;
 }
 
+long long count_of(connection& conn, const std::string& table) {
+    statement count(conn, "SELECT COUNT(*) FROM " + table);
+    long long rows = -1;
+    count.define(1, &rows, sizeof rows, SQLT_INT);
+    EXPECT_EQ(count.execute(1), OCI_SUCCESS) << testing::PrintToString(conn.error_text());
+    return rows;
+}
+
 }  // namespace ociemu_test

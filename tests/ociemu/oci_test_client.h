@@ -6,6 +6,8 @@
 
 #include "../support/emulator.h"
 
+#include <stdlib.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,18 @@ unsigned long long ociemu_round_trips();      // the emulator's round-trip count
 }
 
 namespace ociemu_test {
+
+// An emulator switch set for one scope (switches are read at attach or logon).
+class scoped_switch {
+public:
+    scoped_switch(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+    ~scoped_switch() { ::unsetenv(name_); }
+    scoped_switch(const scoped_switch&) = delete;
+    scoped_switch& operator=(const scoped_switch&) = delete;
+
+private:
+    const char* name_;
+};
 
 // Environment, error, server, service context and session handles of one connection.
 class connection {
@@ -60,5 +74,8 @@ public:
 // Every row of a query, each column fetched as SQLT_STR into UTF-16 buffers; NULL as nullopt.
 using text_rows = std::vector<std::vector<std::optional<std::u16string>>>;
 text_rows query_text(connection& conn, const std::string& sql);
+
+// COUNT(*) of a query's rows as the server answers it.
+long long count_of(connection& conn, const std::string& table);
 
 }  // namespace ociemu_test

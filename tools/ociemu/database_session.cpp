@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "oracle_errors.h"
 #include "text_codec.h"
+#include "value_conversion.h"
 
 #include <sqlite3.h>
 
@@ -73,10 +74,28 @@ void systimestamp_function(sqlite3_context* context, int, sqlite3_value**) {
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+// TO_NUMBER(text): a text that is no number fails the row with ORA-01722, on the server.
+void to_number_function(sqlite3_context* context, int, sqlite3_value** args) {
+    const int type = sqlite3_value_type(args[0]);
+    if (type == SQLITE_NULL || type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        sqlite3_result_value(context, args[0]);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const auto decimal = normalise_decimal(text ? text : "");
+    if (!decimal) {
+        sqlite3_result_error(context, "ORA-01722", -1);
+        return;
+    }
+    if (decimal->find('.') == std::string::npos && decimal->size() < 19) sqlite3_result_int64(context, std::stoll(*decimal));
+    else sqlite3_result_double(context, std::strtod(decimal->c_str(), nullptr));
+}
+
 void register_functions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "concat", 2, flags, nullptr, concat_function, nullptr, nullptr);
     sqlite3_create_function(db, "nvl", 2, flags, nullptr, nvl_function, nullptr, nullptr);
+    sqlite3_create_function(db, "to_number", 1, flags, nullptr, to_number_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_xmlserialize", 1, flags, nullptr, xml_serialize_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_sysdate", 0, SQLITE_UTF8, nullptr, sysdate_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_systimestamp", 0, SQLITE_UTF8, nullptr, systimestamp_function, nullptr, nullptr);
@@ -154,16 +173,20 @@ std::string database_session::authenticate(std::string_view user, std::string_vi
     return to_upper_ascii(user);
 }
 
-std::string database_session::banner() {
+std::optional<std::string> database_session::setting(std::string_view name) {
     sqlite3_stmt* statement = nullptr;
-    std::string text = default_banner;
-    const char* sql = "SELECT VALUE FROM OCIEMU_SETTINGS WHERE upper(NAME) = 'BANNER'";
-    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
-        text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    std::optional<std::string> value;
+    const char* sql = "SELECT VALUE FROM OCIEMU_SETTINGS WHERE upper(NAME) = ?1";
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(statement, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+            value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
     sqlite3_finalize(statement);
-    return text;
+    return value;
 }
+
+std::string database_session::banner() { return setting("BANNER").value_or(default_banner); }
 
 void database_session::refresh_catalogue(const std::string& owner) {
     const long long version = pragma_value(db_, "PRAGMA main.schema_version");

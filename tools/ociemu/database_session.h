@@ -10,6 +10,10 @@ struct sqlite3;
 
 namespace ociemu {
 
+// The character sets the emulated databases can have: Unicode, or Windows-1252 (Western European),
+// which cannot hold most of the world's scripts.
+enum class database_charset { al32utf8, we8mswin1252 };
+
 class database_session {
 public:
     // Opens an existing database file; a failure is ORA-12514 worded by the caller.
@@ -28,6 +32,13 @@ public:
     // The v$version banner: OCIEMU_SETTINGS row BANNER, or a 19c banner.
     std::string banner();
 
+    // The VALUE of an OCIEMU_SETTINGS row (NAME in upper case), if the table and row exist.
+    std::optional<std::string> setting(std::string_view name);
+
+    // The database character set: AL32UTF8 unless set (see the README).
+    database_charset charset() const { return charset_; }
+    void set_charset(database_charset charset) { charset_ = charset; }
+
     // Rebuilds the catalogue tables when the schema changed since the last build.
     void refresh_catalogue(const std::string& owner);
 
@@ -36,6 +47,7 @@ private:
     long long catalogue_schema_version_ = -1;
     long long catalogue_changes_ = -1;
     std::string catalogue_owner_;
+    database_charset charset_ = database_charset::al32utf8;
 };
 
 // ORA-00054 when the last SQLite call failed on a lock that another connection holds.

@@ -69,8 +69,12 @@ struct error_handle : handle_base {
 struct server_handle : handle_base {
     explicit server_handle(environment* owner) : handle_base(OCI_HTYPE_SERVER, owner) {}
     std::shared_ptr<database_session> database;  // set while attached
-    bool broken = false;                        // the simulated line dropped (ORA-03113)
+    bool broken = false;                        // the simulated line dropped: later calls get ORA-03114
     long long fail_after_rows = -1;             // OCIEMU_FAIL_AFTER_ROWS at attach time
+    int fail_code = 3113;                       // OCIEMU_FAIL_CODE: how the line's loss is reported
+    long long snapshot_too_old_after_rows = -1; // OCIEMU_SNAPSHOT_TOO_OLD_AFTER_ROWS
+    std::string change_table;                   // OCIEMU_CHANGE_ROWS: the table other sessions change
+    long long change_rows = 0;                  // rows they insert (> 0) or delete (< 0) between statements
     std::string encoded_banner;
     // The simulated line: OCIBreak, called from another thread, cuts short the round trip
     // under way on it.
@@ -90,6 +94,10 @@ struct session_handle : handle_base {
     server_handle* server = nullptr;
     char decimal_separator = '.';
     ub4 lob_prefetch_size = 0;
+    long long statements_run = 0;    // executes since logon
+    bool read_only_transaction = false;
+    long long deferred_changes = 0;  // other sessions' changes this read-only transaction must not see yet
+    long long temporary_lobs = 0;    // temporary LOBs made for this session and not freed
 };
 
 struct service_context : handle_base {
@@ -112,6 +120,8 @@ struct define_handle : handle_base {
     ub2* codes = nullptr;
     ub2 charset_id = 0;     // 0: the environment's
     ub1 charset_form = SQLCS_IMPLICIT;
+    ub4 lob_prefetch_size = 0;         // LOB units that travel with each locator (0: the session's default)
+    bool lob_prefetch_length = false;  // the LOB's length travels with each locator
 };
 
 struct param_descriptor : handle_base {
@@ -133,6 +143,9 @@ struct lob_value {
 struct lob_locator : handle_base {
     lob_locator(environment* owner, ub4 descriptor_type) : handle_base(descriptor_type, owner) {}
     std::shared_ptr<const lob_value> value;  // null until a fetch fills it
+    session_handle* temporary_owner = nullptr;  // the session holding the temporary LOB, until freed
+    std::uint64_t prefetched_units = 0;      // how much of the value came with the fetch
+    bool length_prefetched = false;
     std::uint64_t stream_offset = 0;         // next unit (1-based) of a polling read, 0 when none runs
     std::uint64_t stream_end = 0;            // where that read stops (0-based, exclusive)
 };
@@ -161,6 +174,8 @@ struct statement_handle : handle_base {
     std::deque<row> buffered;         // rows prefetched to the "client"
     bool server_done = true;
     long long rows_sent = 0;          // rows the "server" delivered for this cursor
+    std::optional<oracle_error> pending_error;  // the server failed on the row after the buffered ones
+    bool cursor_failed = false;       // a row error ended the cursor: further fetches are out of sequence
     ub4 prefetch_rows = 1;
     ub4 prefetch_memory = 0;
     ub4 rows_fetched = 0;

@@ -130,6 +130,9 @@ inline constexpr ub4 OCI_ATTR_LOBPREFETCH_SIZE = 439;
 inline constexpr ub4 OCI_ATTR_LOBPREFETCH_LENGTH = 440;
 inline constexpr ub4 OCI_ATTR_UB8_ROW_COUNT = 457;
 inline constexpr ub4 OCI_ATTR_CALL_TIMEOUT = 531;
+inline constexpr ub4 OCI_ATTR_SERVER_STATUS = 143;  // server handle, ub4
+inline constexpr ub4 OCI_SERVER_NOT_CONNECTED = 0x0;
+inline constexpr ub4 OCI_SERVER_NORMAL = 0x1;
 
 // Statement types, the value of OCI_ATTR_STMT_TYPE.
 inline constexpr ub2 OCI_STMT_SELECT = 1;
@@ -202,6 +205,8 @@ sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 
 sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 mode);
 sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, ub1 hndltype);
 sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4 mode);
+sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
+sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
 sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4 language, ub4 mode);
 sword OCIStmtPrepare2(OCISvcCtx* svchp, OCIStmt** stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len,
                       const OraText* key, ub4 key_len, ub4 language, ub4 mode);

@@ -80,6 +80,14 @@ void get_attribute(handle_base& handle, void* target, ub4* size, ub4 attribute) 
         if (attribute == OCI_ATTR_SESSION) return put_attribute<void*>(target, size, service.session);
         illegal_attribute();
     }
+    case OCI_HTYPE_SERVER: {
+        // known to the client without a round trip: a line is dead once a call met its loss
+        auto& server = static_cast<server_handle&>(handle);
+        if (attribute == OCI_ATTR_SERVER_STATUS)
+            return put_attribute<ub4>(target, size,
+                                      server.database && !server.broken ? OCI_SERVER_NORMAL : OCI_SERVER_NOT_CONNECTED);
+        illegal_attribute();
+    }
     case OCI_HTYPE_SESSION: {
         auto& session = static_cast<session_handle&>(handle);
         if (attribute == OCI_ATTR_USERNAME) {

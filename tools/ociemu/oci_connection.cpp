@@ -3,6 +3,8 @@
 #include "connect_string.h"
 #include "database_session.h"
 #include "round_trips.h"
+#include "statement_execution.h"
+#include "text_codec.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,56 @@ long long fail_after_rows_setting() {
     return end && *end == '\0' && value >= 0 ? value : -1;
 }
 
+// A switch given a value it cannot take fails the attach with the reason.
+[[noreturn]] void bad_switch(const char* name, const std::string& why) {
+    throw make_error(ora::internal_error, std::string(name) + " " + why);
+}
+
+long long count_setting(const char* name) {
+    const char* setting = std::getenv(name);
+    if (!setting || !*setting) return -1;
+    char* end = nullptr;
+    const long long value = std::strtoll(setting, &end, 10);
+    if (!end || *end != '\0' || value < 0) bad_switch(name, "must be a number of rows, not '" + std::string(setting) + "'");
+    return value;
+}
+
+int fail_code_setting() {
+    const char* setting = std::getenv("OCIEMU_FAIL_CODE");
+    if (!setting || !*setting) return ora::end_of_file_on_channel;
+    char* end = nullptr;
+    const long code = std::strtol(setting, &end, 10);
+    if (!end || *end != '\0' || !is_dead_session_code(static_cast<int>(code)))
+        bad_switch("OCIEMU_FAIL_CODE", "must be the number of an error that ends a session, not '" + std::string(setting) + "'");
+    return static_cast<int>(code);
+}
+
+// OCIEMU_CHANGE_ROWS=TABLE:+N or TABLE:-N.
+void read_change_rows(server_handle& server) {
+    server.change_table.clear();
+    server.change_rows = 0;
+    const char* setting = std::getenv("OCIEMU_CHANGE_ROWS");
+    if (!setting || !*setting) return;
+    const std::string text = setting;
+    const auto colon = text.rfind(':');
+    char* end = nullptr;
+    const long long rows = colon == std::string::npos ? 0 : std::strtoll(text.c_str() + colon + 1, &end, 10);
+    const bool signed_count = colon != std::string::npos && (text[colon + 1] == '+' || text[colon + 1] == '-');
+    if (colon == 0 || colon == std::string::npos || !signed_count || !end || *end != '\0' || rows == 0)
+        bad_switch("OCIEMU_CHANGE_ROWS", "must be TABLE:+N or TABLE:-N, not '" + text + "'");
+    server.change_table = text.substr(0, colon);
+    server.change_rows = rows;
+}
+
+database_charset charset_setting(database_session& database) {
+    const char* variable = std::getenv("OCIEMU_DATABASE_CHARSET");
+    const std::string name = to_upper_ascii(variable && *variable ? std::string(variable)
+                                                                   : database.setting("CHARACTER_SET").value_or("AL32UTF8"));
+    if (name == "AL32UTF8") return database_charset::al32utf8;
+    if (name == "WE8MSWIN1252") return database_charset::we8mswin1252;
+    bad_switch("OCIEMU_DATABASE_CHARSET", "must be AL32UTF8 or WE8MSWIN1252, not '" + name + "'");
+}
+
 char decimal_separator_setting() {
     const char* setting = std::getenv("OCIEMU_NLS_NUMERIC_CHARACTERS");
     return setting && std::strlen(setting) == 2 ? setting[0] : '.';
@@ -30,14 +82,18 @@ void attach(server_handle& server, const std::string& connect_string) {
     if (target.form != connect_form::alias && !is_local_host(target.host)) throw make_error(ora::host_unknown);
     const auto file = find_service_database(target.service);
     if (!file) throw make_error(target.form == connect_form::alias ? ora::alias_not_resolved : ora::service_unknown);
-    server.database = std::make_shared<database_session>(*file);
-    server.broken = false;
+    auto database = std::make_shared<database_session>(*file);
+    database->set_charset(charset_setting(*database));
     server.fail_after_rows = fail_after_rows_setting();
+    server.fail_code = fail_code_setting();
+    server.snapshot_too_old_after_rows = count_setting("OCIEMU_SNAPSHOT_TOO_OLD_AFTER_ROWS");
+    read_change_rows(server);
+    server.database = std::move(database);
+    server.broken = false;
 }
 
 server_handle& connected_server(service_context& service) {
-    if (!service.server || !service.server->database) throw make_error(ora::not_connected);
-    if (service.server->broken) throw make_error(ora::end_of_file_on_channel);
+    if (!service.server || !service.server->database || service.server->broken) throw make_error(ora::not_connected);
     return *service.server;
 }
 
@@ -126,8 +182,7 @@ OCIEMU_EXPORT sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp
         if (hndltype == OCI_HTYPE_SVCCTX) server = &connected_server(static_cast<service_context&>(*handle));
         else if (hndltype == OCI_HTYPE_SERVER) server = static_cast<server_handle*>(handle);
         else throw make_error(ora::illegal_handle_type);
-        if (!server->database) throw make_error(ora::not_connected);
-        if (server->broken) throw make_error(ora::end_of_file_on_channel);
+        if (!server->database || server->broken) throw make_error(ora::not_connected);
         count_round_trip(*server);
         write_banner(*handle->env, server->database->banner(), bufp, bufsz);
         return OCI_SUCCESS;
@@ -168,4 +223,26 @@ OCIEMU_EXPORT sword OCIReset(void* hndlp, OCIError* errhp) {
         return OCI_INVALID_HANDLE;
     error->diag.clear();
     return OCI_SUCCESS;
+}
+
+OCIEMU_EXPORT sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
+    auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
+    error_handle* error = error_of(errhp);
+    if (!service || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        count_round_trip(connected_server(*service));
+        end_transaction(*service, true);
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
+    auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
+    error_handle* error = error_of(errhp);
+    if (!service || !error) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        count_round_trip(connected_server(*service));
+        end_transaction(*service, false);
+        return OCI_SUCCESS;
+    });
 }

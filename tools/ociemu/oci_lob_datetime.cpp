@@ -21,9 +21,8 @@ std::uint64_t length_of(const lob_value& value) { return value.character ? value
 server_handle& require_live_service(OCISvcCtx* svchp) {
     auto* service = find_handle_of<service_context>(svchp, OCI_HTYPE_SVCCTX);
     if (!service || !service->server || !find_handle_of<server_handle>(service->server, OCI_HTYPE_SERVER) ||
-        !service->server->database)
+        !service->server->database || service->server->broken)
         throw make_error(ora::not_connected);
-    if (service->server->broken) throw make_error(ora::end_of_file_on_channel);
     return *service->server;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
 
 namespace ociemu {
 namespace {
@@ -109,6 +110,23 @@ void read_alter_session(const std::vector<token>& tokens, analysed_statement& ou
             out.command_argument = tokens[i + 2].text;
         }
     }
+}
+
+void read_set_transaction(const std::vector<token>& tokens, analysed_statement& out) {
+    if (tokens.size() == 4 && is_word(tokens[0], "SET") && is_word(tokens[1], "TRANSACTION") &&
+        is_word(tokens[2], "READ") && is_word(tokens[3], "ONLY"))
+        out.command = session_command::set_transaction_read_only;
+}
+
+// Where a query's FOR UPDATE clause begins (it always ends the statement), or npos.
+std::size_t for_update_at(const std::vector<token>& tokens) {
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (is_symbol(tokens[i], "(")) ++depth;
+        else if (is_symbol(tokens[i], ")")) --depth;
+        else if (depth == 0 && is_word(tokens[i], "FOR") && is_word(tokens[i + 1], "UPDATE")) return tokens[i].begin;
+    }
+    return std::string_view::npos;
 }
 
 // The rewrites SQLite needs: schema qualifiers of the own user and SYS go, SYSDATE becomes a call,
@@ -343,14 +361,24 @@ analysed_statement analyse_statement(std::string_view oracle_sql, std::string_vi
         if (!block && is_symbol(t, ";")) throw make_error(ora::invalid_character);
     out.statement_type = statement_type_of(tokens, out.command);
     read_alter_session(tokens, out);
+    read_set_transaction(tokens, out);
     out.is_query = out.statement_type == 1;
-    out.sqlite_sql = rewrite_for_sqlite(oracle_sql, tokens, user);
+    if (const std::size_t lock_clause = out.is_query ? for_update_at(tokens) : std::string_view::npos;
+        lock_clause != std::string_view::npos) {
+        out.for_update = true;
+        const std::string_view unlocked = oracle_sql.substr(0, lock_clause);
+        out.sqlite_sql = rewrite_for_sqlite(unlocked, tokenize(unlocked), user);
+    } else {
+        out.sqlite_sql = rewrite_for_sqlite(oracle_sql, tokens, user);
+    }
     if (out.is_query) read_select_list(out.sqlite_sql, tokenize(out.sqlite_sql), out);
     return out;
 }
 
 int oracle_code_for(const sqlite_failure& failure, const analysed_statement& statement, std::string& detail) {
     const std::string& message = failure.message;
+    // a function of the emulator that fails a row names the Oracle error itself
+    if (message.size() == 9 && message.rfind("ORA-", 0) == 0) return std::atoi(message.c_str() + 4);
     auto name_after = [&](std::string_view prefix) {
         return to_upper_ascii(message.substr(prefix.size()));
     };
