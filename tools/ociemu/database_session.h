@@ -1,6 +1,8 @@
 // One emulated server: the SQLite database of a service, its users, settings and catalogue.
 #pragma once
 
+#include "text_codec.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,10 +11,6 @@
 struct sqlite3;
 
 namespace ociemu {
-
-// The character sets the emulated databases can have: Unicode, or Windows-1252 (Western European),
-// which cannot hold most of the world's scripts.
-enum class database_charset { al32utf8, we8mswin1252 };
 
 class database_session {
 public:

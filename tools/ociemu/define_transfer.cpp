@@ -265,7 +265,15 @@ ub2 place_datetime(define_handle& define, const slot& target, const stored_value
     return 0;
 }
 
-ub2 place_lob(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {
+// Character data of the database's set is what that set could store; national data passes through
+// it only when the client did not ask for the national form.
+bool passes_database_charset(const define_handle& define, const column_description& column) {
+    if (column.type.charset_form == 0) return false;
+    return !(column.type.charset_form == SQLCS_NCHAR && define.charset_form == SQLCS_NCHAR);
+}
+
+ub2 place_lob(define_handle& define, const slot& target, const stored_value& value, const column_description& column,
+              const transfer_settings& settings) {
     auto* locator = static_cast<lob_locator*>(find_handle(target.data));
     if (!locator || (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE))
         throw make_error(ora::invalid_lob_locator);
@@ -277,6 +285,9 @@ ub2 place_lob(define_handle& define, const slot& target, const stored_value& val
     if (character) {
         contents->form = column.type.charset_form == SQLCS_NCHAR ? SQLCS_NCHAR : SQLCS_IMPLICIT;
         contents->text = utf8_to_utf16(stored_text(value));
+        // A CLOB holds what the database's set can; an NCLOB read without the national form loses the rest.
+        if (contents->form == SQLCS_NCHAR) contents->database_text = through_charset(contents->text, settings.charset);
+        else contents->text = through_charset(contents->text, settings.charset);
     } else {
         contents->bytes = bytes_of(value, column);
     }
@@ -370,7 +381,7 @@ ub2 transfer_value(define_handle& define, std::size_t index, const stored_value&
     case SQLT_DAT: case SQLT_ODT: return place_date_bytes(define, target, datetime_of(value, column));
     case SQLT_DATE: case SQLT_TIMESTAMP: case SQLT_TIMESTAMP_TZ: case SQLT_TIMESTAMP_LTZ:
         return place_datetime(define, target, value, column);
-    case SQLT_CLOB: case SQLT_BLOB: case SQLT_BFILEE: return place_lob(define, target, value, column);
+    case SQLT_CLOB: case SQLT_BLOB: case SQLT_BFILEE: return place_lob(define, target, value, column, settings);
     case SQLT_INTERVAL_YM: case SQLT_INTERVAL_DS: {
         auto* interval = static_cast<interval_descriptor*>(find_handle(target.data));
         if (!interval) throw make_error(ora::internal_error, "define has no interval descriptor");
@@ -378,7 +389,10 @@ ub2 transfer_value(define_handle& define, std::size_t index, const stored_value&
         if (target.indicator) *target.indicator = 0;
         return 0;
     }
-    default: return place_text(define, target, value_as_text(value, column, settings));
+    default: {
+        const std::string text = value_as_text(value, column, settings);
+        return place_text(define, target, passes_database_charset(define, column) ? through_charset(text, settings.charset) : text);
+    }
     }
 }
 

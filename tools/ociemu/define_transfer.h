@@ -2,11 +2,13 @@
 #pragma once
 
 #include "handles.h"
+#include "text_codec.h"
 
 namespace ociemu {
 
 struct transfer_settings {
     char decimal_separator = '.';
+    database_charset charset = database_charset::al32utf8;
 };
 
 // Places `value` into row slot `index` of `define` and returns the column return code:

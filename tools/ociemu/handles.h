@@ -137,6 +137,7 @@ struct lob_value {
     bool character = false;
     ub1 form = 0;
     std::u16string text;
+    std::u16string database_text;  // an NCLOB's text through the database character set
     std::vector<std::uint8_t> bytes;
 };
 
