@@ -15,6 +15,7 @@
 extern "C" {
 sword OCIBreak(void* hndlp, OCIError* errhp);  // exported, though not in oci_api.h
 unsigned long long ociemu_round_trips();      // the emulator's round-trip counter
+unsigned long long ociemu_temporary_lobs();   // temporary LOBs the emulated server keeps alive
 }
 
 namespace ociemu_test {

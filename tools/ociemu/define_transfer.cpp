@@ -291,6 +291,17 @@ ub2 place_lob(define_handle& define, const slot& target, const stored_value& val
     } else {
         contents->bytes = bytes_of(value, column);
     }
+    // LOB prefetch: the define's size (with its length switch on) or the session's default.
+    const ub4 prefetch = define.lob_prefetch_length && define.lob_prefetch_size > 0 ? define.lob_prefetch_size
+                         : settings.session                                       ? settings.session->lob_prefetch_size
+                                                                                  : 0;
+    const std::uint64_t length = character ? contents->text.size() : contents->bytes.size();
+    locator->prefetched_units = std::min<std::uint64_t>(prefetch, length);
+    locator->length_prefetched = define.lob_prefetch_length || prefetch > 0;
+    if (column.type.temporary_lob) {
+        contents->temporary = true;
+        register_temporary_lob(contents.get(), settings.session);
+    }
     locator->value = std::move(contents);
     locator->stream_offset = 0;
     if (target.indicator) *target.indicator = 0;

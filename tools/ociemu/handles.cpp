@@ -5,6 +5,7 @@
 #include "text_codec.h"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <unordered_set>
 
@@ -83,6 +84,40 @@ void forget_references_to(const handle_base* handle) {
     }
 }
 
+namespace {
+
+std::mutex& temporaries_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<const lob_value*, const session_handle*>& temporaries() {
+    static std::map<const lob_value*, const session_handle*> alive;
+    return alive;
+}
+
+}  // namespace
+
+void register_temporary_lob(const lob_value* value, const session_handle* owner) {
+    std::lock_guard lock(temporaries_mutex());
+    temporaries()[value] = owner;
+}
+
+bool free_temporary_lob(const lob_value* value) {
+    std::lock_guard lock(temporaries_mutex());
+    return temporaries().erase(value) > 0;
+}
+
+void free_temporary_lobs_of(const session_handle* owner) {
+    std::lock_guard lock(temporaries_mutex());
+    std::erase_if(temporaries(), [&](const auto& entry) { return entry.second == owner; });
+}
+
+std::size_t temporary_lobs_alive() {
+    std::lock_guard lock(temporaries_mutex());
+    return temporaries().size();
+}
+
 void end_sessions_of(const server_handle* server) {
     std::lock_guard lock(registry_mutex());
     for (const void* pointer : registry()) {
@@ -90,6 +125,7 @@ void end_sessions_of(const server_handle* server) {
         if (other->type != OCI_HTYPE_SESSION) continue;
         auto* session = static_cast<session_handle*>(other);
         if (session->server == server) {
+            free_temporary_lobs_of(session);
             session->server = nullptr;
             session->authenticated = false;
         }
@@ -98,6 +134,7 @@ void end_sessions_of(const server_handle* server) {
 
 void destroy_handle(handle_base* handle) {
     // No handle may keep pointing at one that is gone: a later call then fails cleanly.
+    if (handle->type == OCI_HTYPE_SESSION) free_temporary_lobs_of(static_cast<const session_handle*>(handle));
     if (handle->type == OCI_HTYPE_SERVER || handle->type == OCI_HTYPE_SESSION) forget_references_to(handle);
     if (handle->type == OCI_HTYPE_ENV) {
         // Freeing an environment frees what was allocated from it: statements first, since

@@ -97,7 +97,6 @@ struct session_handle : handle_base {
     long long statements_run = 0;    // executes since logon
     bool read_only_transaction = false;
     long long deferred_changes = 0;  // other sessions' changes this read-only transaction must not see yet
-    long long temporary_lobs = 0;    // temporary LOBs made for this session and not freed
 };
 
 struct service_context : handle_base {
@@ -138,13 +137,13 @@ struct lob_value {
     ub1 form = 0;
     std::u16string text;
     std::u16string database_text;  // an NCLOB's text through the database character set
+    bool temporary = false;        // made for this row by the server (XMLSERIALIZE), alive until freed
     std::vector<std::uint8_t> bytes;
 };
 
 struct lob_locator : handle_base {
     lob_locator(environment* owner, ub4 descriptor_type) : handle_base(descriptor_type, owner) {}
     std::shared_ptr<const lob_value> value;  // null until a fetch fills it
-    session_handle* temporary_owner = nullptr;  // the session holding the temporary LOB, until freed
     std::uint64_t prefetched_units = 0;      // how much of the value came with the fetch
     bool length_prefetched = false;
     std::uint64_t stream_offset = 0;         // next unit (1-based) of a polling read, 0 when none runs
@@ -204,6 +203,13 @@ void forget_references_to(const handle_base* handle);
 
 // Logs off every session of a server whose line was detached.
 void end_sessions_of(const server_handle* server);
+
+// The temporary LOBs the server keeps for sessions: alive from the fetch that made one until
+// OCILobFreeTemporary or the end of its session.
+void register_temporary_lob(const lob_value* value, const session_handle* owner);
+bool free_temporary_lob(const lob_value* value);  // false when it is not (or no longer) alive
+void free_temporary_lobs_of(const session_handle* owner);
+std::size_t temporary_lobs_alive();
 
 // Frees a handle and, for an environment, everything allocated from it.
 void destroy_handle(handle_base* handle);

@@ -148,9 +148,10 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
         auto& define = static_cast<define_handle&>(handle);
         if (attribute == OCI_ATTR_CHARSET_ID) { define.charset_id = read_attribute<ub2>(value); return; }
         if (attribute == OCI_ATTR_CHARSET_FORM) { define.charset_form = read_attribute<ub1>(value); return; }
-        if (attribute == OCI_ATTR_MAXDATA_SIZE || attribute == OCI_ATTR_LOBPREFETCH_SIZE ||
-            attribute == OCI_ATTR_LOBPREFETCH_LENGTH)
-            return;  // LOB contents always travel with the locator here
+        if (attribute == OCI_ATTR_LOBPREFETCH_SIZE) { define.lob_prefetch_size = read_attribute<ub4>(value); return; }
+        // a boolean: any width a client passes reads the same in its first byte on this platform
+        if (attribute == OCI_ATTR_LOBPREFETCH_LENGTH) { define.lob_prefetch_length = read_attribute<ub1>(value) != 0; return; }
+        if (attribute == OCI_ATTR_MAXDATA_SIZE) return;
         illegal_attribute();
     }
     default: illegal_attribute();

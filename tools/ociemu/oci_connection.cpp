@@ -166,6 +166,7 @@ OCIEMU_EXPORT sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession*
     return guarded(error->diag, [&] {
         if (!session->authenticated) throw make_error(ora::not_logged_on);
         if (session->server) count_round_trip(*session->server);
+        free_temporary_lobs_of(session);  // the server drops what the session left
         session->authenticated = false;
         session->server = nullptr;
         if (service->session == session) service->session = nullptr;

@@ -107,6 +107,21 @@ read_result read_once(lob_locator& locator, const read_request& request) {
     return {copied, more};
 }
 
+// A read that starts a stream and ends within what came with the fetch, in one piece, needs no
+// round trip.
+bool served_by_prefetch(const lob_locator& locator, const read_request& request) {
+    if (request.continue_stream || request.offset == 0 || !locator.value || locator.prefetched_units == 0) return false;
+    if (reads_narrowed(*locator.value, request.csfrm)) return false;
+    const lob_value& value = *locator.value;
+    const std::uint64_t length = length_of(value);
+    const std::uint64_t start = request.offset - 1;
+    const std::uint64_t end = request.amount == 0 ? length : std::min(length, start + request.amount);
+    if (end > locator.prefetched_units) return false;
+    const std::uint64_t bytes_needed = !value.character ? end - start : request.utf16 ? (end - start) * 2 : 0;
+    // UTF-8 out: assume the worst width of a character so a split read is never called free
+    return (value.character && !request.utf16 ? (end - start) * 3 : bytes_needed) <= request.buffer_bytes;
+}
+
 }  // namespace
 
 OCIEMU_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp,
@@ -117,8 +132,8 @@ OCIEMU_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator*
     return guarded(error->diag, [&]() -> sword {
         server_handle& server = require_live_service(svchp);
         if (!amtp || !bufp) throw make_error(ora::illegal_lob_parameter);
-        count_round_trip(server);
         read_request request{offset, *amtp, bufp, bufl, wants_utf16(*locator, csid), locator->stream_offset != 0, csfrm};
+        if (!served_by_prefetch(*locator, request)) count_round_trip(server);
         if (!cbfp) {
             const read_result result = read_once(*locator, request);
             *amtp = static_cast<ub4>(result.copied.units);
@@ -159,9 +174,10 @@ OCIEMU_EXPORT sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
         std::uint64_t amount = *byte_amtp;
         if (value.character)
             amount = char_amtp && *char_amtp ? *char_amtp : (utf16 ? *byte_amtp / 2 : *byte_amtp);
-        count_round_trip(server);
         const bool continuing = piece_kind == OCI_NEXT_PIECE && locator->stream_offset != 0;
-        const read_result result = read_once(*locator, {offset, amount, bufp, bufl, utf16, continuing, csfrm});
+        const read_request request{offset, amount, bufp, bufl, utf16, continuing, csfrm};
+        if (!served_by_prefetch(*locator, request)) count_round_trip(server);
+        const read_result result = read_once(*locator, request);
         *byte_amtp = result.copied.bytes;
         if (char_amtp && value.character) *char_amtp = result.copied.units;
         return result.more ? OCI_NEED_DATA : OCI_SUCCESS;
@@ -188,8 +204,9 @@ OCIEMU_EXPORT sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
     return guarded(error->diag, [&] {
         server_handle& server = require_live_service(svchp);
         if (!lenp) throw make_error(ora::illegal_lob_parameter);
-        count_round_trip(server);
-        *lenp = length_of(contents_of(*locator));
+        const lob_value& value = contents_of(*locator);
+        if (!locator->length_prefetched) count_round_trip(server);
+        *lenp = length_of(value);
         return OCI_SUCCESS;
     });
 }
@@ -239,3 +256,34 @@ OCIEMU_EXPORT sword OCIDateTimeGetTime(void* hndl, OCIError* err, OCIDateTime* d
         return OCI_SUCCESS;
     });
 }
+
+OCIEMU_EXPORT sword OCILobFreeTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp) {
+    error_handle* error = error_of(errhp);
+    auto* locator = static_cast<lob_locator*>(find_handle(locp));
+    if (!error || !locator || locator->type != OCI_DTYPE_LOB) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        server_handle& server = require_live_service(svchp);
+        // freeing a LOB that is not temporary changes nothing
+        if (!locator->value || !locator->value->temporary) return OCI_SUCCESS;
+        count_round_trip(server);
+        free_temporary_lob(locator->value.get());
+        locator->value.reset();  // the locator no longer points to anything
+        return OCI_SUCCESS;
+    });
+}
+
+OCIEMU_EXPORT sword OCILobIsTemporary(OCIEnv* envp, OCIError* errhp, OCILobLocator* locp, int* is_temporary) {
+    error_handle* error = error_of(errhp);
+    auto* locator = static_cast<lob_locator*>(find_handle(locp));
+    if (!find_handle_of<environment>(envp, OCI_HTYPE_ENV) || !error || !locator ||
+        (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE))
+        return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (!is_temporary) throw make_error(ora::illegal_lob_parameter);
+        *is_temporary = locator->value && locator->value->temporary ? 1 : 0;
+        return OCI_SUCCESS;
+    });
+}
+
+// Temporary LOBs the server keeps alive for all sessions, for tests to hold to a budget.
+OCIEMU_EXPORT unsigned long long ociemu_temporary_lobs(void) { return temporary_lobs_alive(); }

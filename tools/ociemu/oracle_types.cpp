@@ -229,7 +229,11 @@ oracle_type char_literal_type(std::uint16_t length) {
 
 oracle_type date_expression_type() { return make(value_kind::date, 12, 7, "DATE"); }
 
-oracle_type clob_expression_type() { return lob_type(value_kind::clob, 112, 1, "CLOB"); }
+oracle_type clob_expression_type() {
+    oracle_type type = lob_type(value_kind::clob, 112, 1, "CLOB");
+    type.temporary_lob = true;  // XMLSERIALIZE makes a new LOB for every row
+    return type;
+}
 
 bool is_character_kind(value_kind kind) {
     return kind == value_kind::text || kind == value_kind::national_text || kind == value_kind::long_text ||

@@ -31,6 +31,7 @@ struct oracle_type {
     std::uint32_t catalogue_length = 0;  // DATA_LENGTH
     std::optional<int> catalogue_precision;  // DATA_PRECISION (null when Oracle shows none)
     std::optional<int> catalogue_scale;      // DATA_SCALE
+    bool temporary_lob = false;              // each row's value is a temporary LOB the client must free
 };
 
 // The Oracle type of a declared column type such as "NUMBER(7,2)" or "TIMESTAMP(6) WITH TIME ZONE".

@@ -103,7 +103,7 @@ void place_row(statement_handle& statement, const row& values, std::size_t index
 // Places `rows` rows into the defines, fetching batches as the buffer runs dry.
 sword deliver_rows(statement_handle& statement, diagnostics& diag, ub4 rows) {
     const transfer_settings settings{statement.service->session->decimal_separator,
-                                     statement.service->server->database->charset()};
+                                     statement.service->server->database->charset(), statement.service->session};
     row_outcome outcome;
     ub4 placed = 0;
     while (placed < rows) {
