@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -73,6 +74,61 @@ TEST_F(connect_test, a_break_from_another_thread_ends_the_call_in_flight_with_or
     ::unsetenv("OCIEMU_RTT_US");
     EXPECT_EQ(status, OCI_ERROR);
     EXPECT_EQ(conn_.error_text(), u"ORA-01013: user requested cancel of current operation");
+}
+
+// An unreachable listener: the attach hangs and a break cannot end it, but a connect timeout in
+// the connect string does, with the network's code.
+TEST_F(connect_test, a_hanging_attach_ignores_a_break_and_ends_at_the_connect_timeout) {
+    const scoped_switch hang("OCIEMU_ATTACH_HANG_SECONDS", "2");
+    using clock = std::chrono::steady_clock;
+    for (const std::string target : {"(DESCRIPTION=(CONNECT_TIMEOUT=1)(ADDRESS=(PROTOCOL=TCP)(HOST=localhost)(PORT=1521))"
+                                     "(CONNECT_DATA=(SERVICE_NAME=ORCL)))",
+                                     "//localhost:1521/ORCL?connect_timeout=1"}) {
+        connection conn;
+        const auto start = clock::now();
+        EXPECT_EQ(conn.connect(target), OCI_ERROR) << target;
+        EXPECT_EQ(conn.error_text(), u"ORA-12170: TNS:Connect timeout occurred");
+        EXPECT_LT(clock::now() - start, std::chrono::seconds(2)) << target;  // ended by the timeout, not the hang
+    }
+    connection conn;
+    std::atomic<bool> done = false;
+    std::thread breaker([&] {
+        OCIError* break_error = nullptr;
+        ASSERT_EQ(OCIHandleAlloc(conn.env, reinterpret_cast<void**>(&break_error), OCI_HTYPE_ERROR, 0, nullptr), OCI_SUCCESS);
+        while (!done) {
+            OCIBreak(conn.server, break_error);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const auto start = clock::now();
+    EXPECT_EQ(conn.connect("//localhost/ORCL"), OCI_SUCCESS);
+    EXPECT_GE(clock::now() - start, std::chrono::seconds(2));
+    done = true;
+    breaker.join();
+}
+
+// A round trip longer than the call timeout (clients 18c+) fails with ORA-03156; the line goes on.
+TEST_F(connect_test, a_round_trip_longer_than_the_call_timeout_fails_and_the_connection_stays_usable) {
+    ASSERT_EQ(conn_.connect("ORCL"), OCI_SUCCESS);
+    ub4 timeout = 100;
+    ASSERT_EQ(OCIAttrSet(conn_.svc, OCI_HTYPE_SVCCTX, &timeout, sizeof timeout, OCI_ATTR_CALL_TIMEOUT, conn_.err), OCI_SUCCESS);
+    {
+        const scoped_switch slow("OCIEMU_RTT_US", "5000000");
+        statement stmt(conn_, "SELECT A FROM T");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(stmt.execute(), OCI_ERROR);
+        EXPECT_EQ(conn_.error_text(), u"ORA-03156: OCI call timed out");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+    statement again(conn_, "SELECT A FROM T");
+    EXPECT_EQ(again.execute(), OCI_SUCCESS);
+}
+
+TEST_F(connect_test, an_ipv6_host_needs_its_brackets) {
+    EXPECT_EQ(conn_.connect("//[::1]:1521/ORCL"), OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
+    connection bare;
+    EXPECT_EQ(bare.connect("//::1:1521/ORCL"), OCI_ERROR);
+    EXPECT_EQ(bare.error_text(), u"ORA-12162: TNS:net service name is incorrectly specified");
 }
 
 // Every code by which a server or network reports a lost session can end a fetch; the server

@@ -82,6 +82,7 @@ struct server_handle : handle_base {
     std::condition_variable line_wakeup;
     bool is_in_round_trip = false;
     bool is_break_requested = false;
+    ub4 call_timeout_ms = 0;  // OCI_ATTR_CALL_TIMEOUT of the service context on this line (0: none)
 };
 
 struct session_handle : handle_base {
@@ -103,6 +104,7 @@ struct service_context : handle_base {
     explicit service_context(environment* owner) : handle_base(OCI_HTYPE_SVCCTX, owner) {}
     server_handle* server = nullptr;
     session_handle* session = nullptr;
+    ub4 call_timeout_ms = 0;  // OCI_ATTR_CALL_TIMEOUT, passed on to the server handle
 };
 
 struct statement_handle;

@@ -78,6 +78,7 @@ void get_attribute(handle_base& handle, void* target, ub4* size, ub4 attribute) 
         auto& service = static_cast<service_context&>(handle);
         if (attribute == OCI_ATTR_SERVER) return put_attribute<void*>(target, size, service.server);
         if (attribute == OCI_ATTR_SESSION) return put_attribute<void*>(target, size, service.session);
+        if (attribute == OCI_ATTR_CALL_TIMEOUT) return put_attribute<ub4>(target, size, service.call_timeout_ms);
         illegal_attribute();
     }
     case OCI_HTYPE_SERVER: {
@@ -120,6 +121,7 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
             auto* server = find_handle_of<server_handle>(value, OCI_HTYPE_SERVER);
             if (!server) throw make_error(ora::illegal_handle_type);
             service.server = server;
+            server->call_timeout_ms = service.call_timeout_ms;
             return;
         }
         if (attribute == OCI_ATTR_SESSION) {
@@ -128,7 +130,11 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
             service.session = session;
             return;
         }
-        if (attribute == OCI_ATTR_CALL_TIMEOUT) return;  // calls never hang here
+        if (attribute == OCI_ATTR_CALL_TIMEOUT) {
+            service.call_timeout_ms = read_attribute<ub4>(value);
+            if (service.server) service.server->call_timeout_ms = service.call_timeout_ms;
+            return;
+        }
         illegal_attribute();
     }
     case OCI_HTYPE_SESSION: {

@@ -6,8 +6,10 @@
 #include "statement_execution.h"
 #include "text_codec.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 using namespace ociemu;
 
@@ -76,8 +78,21 @@ char decimal_separator_setting() {
     return setting && std::strlen(setting) == 2 ? setting[0] : '.';
 }
 
+// OCIEMU_ATTACH_HANG_SECONDS: the listener never answers for that long, and a break cannot end
+// the wait, as with an unreachable host; a connect timeout in the connect string ends it sooner.
+void wait_for_listener(const connect_target& target) {
+    constexpr long long longest_hang = 600;
+    const long long hang = count_setting("OCIEMU_ATTACH_HANG_SECONDS");
+    if (hang > longest_hang) bad_switch("OCIEMU_ATTACH_HANG_SECONDS", "must be at most 600 seconds");
+    if (hang <= 0) return;
+    const long long timeout = target.connect_timeout_seconds;
+    std::this_thread::sleep_for(std::chrono::seconds(timeout > 0 && timeout < hang ? timeout : hang));
+    if (timeout > 0 && timeout < hang) throw make_error(ora::connect_timeout);
+}
+
 void attach(server_handle& server, const std::string& connect_string) {
     const connect_target target = parse_connect_string(connect_string);
+    wait_for_listener(target);
     count_round_trip(server);
     if (target.form != connect_form::alias && !is_local_host(target.host)) throw make_error(ora::host_unknown);
     const auto file = find_service_database(target.service);
