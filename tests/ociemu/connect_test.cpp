@@ -76,6 +76,27 @@ TEST_F(connect_test, a_break_from_another_thread_ends_the_call_in_flight_with_or
     EXPECT_EQ(conn_.error_text(), u"ORA-01013: user requested cancel of current operation");
 }
 
+// Users marked external log on with no name and no password; a password about to expire gives a
+// warning with the logon, an expired one no logon.
+TEST_F(connect_test, external_users_expiring_and_expired_passwords_log_on_as_on_a_server) {
+    database_.exec("ALTER TABLE OCIEMU_USERS ADD COLUMN EXTERNAL TEXT; ALTER TABLE OCIEMU_USERS ADD COLUMN EXPIRES_IN_DAYS INTEGER;"
+                   "INSERT INTO OCIEMU_USERS VALUES ('OPS$APP', 'x', 0, 'Y', NULL), ('SOON', 'pw', 0, 'N', 7),"
+                   "('GONE', 'pw', 0, 'N', 0)");
+    connection wallet;
+    ASSERT_EQ(wallet.connect_as("ORCL", "", "", OCI_CRED_EXT), OCI_SUCCESS) << testing::PrintToString(wallet.error_text());
+    EXPECT_EQ(query_text(wallet, "SELECT USER FROM DUAL"), (text_rows{{u"OPS$APP"}}));
+    connection named_external;  // external credentials carry no name
+    EXPECT_EQ(named_external.connect_as("ORCL", "SCOTT", "tiger", OCI_CRED_EXT), OCI_ERROR);
+    EXPECT_EQ(named_external.error_text(), u"ORA-01017: invalid username/password; logon denied");
+    connection soon;
+    EXPECT_EQ(soon.connect_as("ORCL", "SOON", "pw", OCI_CRED_RDBMS), OCI_SUCCESS_WITH_INFO);
+    EXPECT_EQ(soon.error_text(), u"ORA-28002: the password will expire within 7 days");
+    EXPECT_EQ(query_text(soon, "SELECT USER FROM DUAL"), (text_rows{{u"SOON"}}));
+    connection gone;
+    EXPECT_EQ(gone.connect_as("ORCL", "GONE", "pw", OCI_CRED_RDBMS), OCI_ERROR);
+    EXPECT_EQ(gone.error_text(), u"ORA-28001: the password has expired");
+}
+
 // An unreachable listener: the attach hangs and a break cannot end it, but a connect timeout in
 // the connect string does, with the network's code.
 TEST_F(connect_test, a_hanging_attach_ignores_a_break_and_ends_at_the_connect_timeout) {

@@ -41,7 +41,11 @@ public:
     connection& operator=(const connection&) = delete;
 
     // Attach and log on as SCOTT as the product does; returns the first failing status.
-    sword connect(const std::string& connect_string);
+    sword connect(const std::string& connect_string) { return connect_as(connect_string, "SCOTT", "tiger", OCI_CRED_RDBMS); }
+    // The same with any user, password (both left unset when empty) and credentials type;
+    // OCI_SUCCESS_WITH_INFO from the logon is returned, once the session is in place.
+    sword connect_as(const std::string& connect_string, const std::string& user, const std::string& password,
+                     ub4 credentials);
     std::u16string error_text() const;  // of the last error record, trailing line feed removed
 
     OCIEnv* env = nullptr;

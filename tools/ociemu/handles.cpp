@@ -23,7 +23,7 @@ std::unordered_set<const void*>& registry() {
 }
 
 bool is_child_kind(const handle_base* handle) {
-    return handle->type == OCI_HTYPE_DEFINE || handle->type == OCI_DTYPE_PARAM;
+    return handle->type == OCI_HTYPE_DEFINE || handle->type == OCI_HTYPE_BIND || handle->type == OCI_DTYPE_PARAM;
 }
 
 }  // namespace
@@ -46,6 +46,7 @@ statement_handle::statement_handle(environment* owner) : handle_base(OCI_HTYPE_S
 
 statement_handle::~statement_handle() {
     for (const auto& define : defines) unregister_handle(define.get());
+    for (const auto& bind : binds) unregister_handle(bind.get());
     for (const auto& param : params) unregister_handle(param.get());
 }
 
@@ -162,6 +163,14 @@ void destroy_handle(handle_base* handle) {
                 owned.erase(found);
             }
         }
+    }
+    if (handle->type == OCI_HTYPE_BIND) {
+        auto* bind = static_cast<bind_handle*>(handle);
+        auto& owned = bind->statement->binds;
+        const auto found = std::find_if(owned.begin(), owned.end(), [&](const auto& b) { return b.get() == bind; });
+        unregister_handle(bind);
+        if (found != owned.end()) owned.erase(found);  // deletes it
+        return;
     }
     if (handle->type == OCI_HTYPE_DEFINE) {
         auto* define = static_cast<define_handle*>(handle);

@@ -92,6 +92,8 @@ struct session_handle : handle_base {
     std::string encoded_user_name;  // what OCIAttrGet hands back
     std::string user;        // upper case once authenticated
     bool authenticated = false;
+    bool privileged = false;                     // may read v$version
+    std::vector<std::string> unreadable_tables;  // SELECT on them fails with ORA-01031
     server_handle* server = nullptr;
     char decimal_separator = '.';
     ub4 lob_prefetch_size = 0;
@@ -123,6 +125,26 @@ struct define_handle : handle_base {
     ub1 charset_form = SQLCS_IMPLICIT;
     ub4 lob_prefetch_size = 0;         // LOB units that travel with each locator (0: the session's default)
     bool lob_prefetch_length = false;  // the LOB's length travels with each locator
+};
+
+// An input value of the statement, read from the client's buffer at each execute.
+struct bind_handle : handle_base {
+    bind_handle(environment* owner, statement_handle* parent) : handle_base(OCI_HTYPE_BIND, owner), statement(parent) {}
+    statement_handle* statement;
+    ub4 position = 0;   // OCIBindByPos; 0 when bound by name
+    std::string name;   // OCIBindByName, upper case, without the colon
+    void* value = nullptr;
+    sb4 value_size = 0;
+    ub2 data_type = 0;
+    sb2* indicator = nullptr;
+    ub2* length = nullptr;
+};
+
+// What a bind holds at execute time, matched to the statement's placeholders.
+struct bound_value {
+    ub4 position = 0;
+    std::string name;
+    stored_value value;
 };
 
 struct param_descriptor : handle_base {
@@ -185,6 +207,7 @@ struct statement_handle : handle_base {
     bool executed = false;
     service_context* service = nullptr;
     std::vector<std::unique_ptr<define_handle>> defines;
+    std::vector<std::unique_ptr<bind_handle>> binds;
     std::vector<std::unique_ptr<param_descriptor>> params;
 };
 

@@ -30,6 +30,7 @@ struct OCISvcCtx;
 struct OCISession;
 struct OCIStmt;
 struct OCIDefine;
+struct OCIBind;
 struct OCILobLocator;
 struct OCIDateTime;
 struct OCISnapshot;
@@ -78,6 +79,7 @@ inline constexpr ub4 OCI_HTYPE_ENV = 1;
 inline constexpr ub4 OCI_HTYPE_ERROR = 2;
 inline constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 inline constexpr ub4 OCI_HTYPE_STMT = 4;
+inline constexpr ub4 OCI_HTYPE_BIND = 5;
 inline constexpr ub4 OCI_HTYPE_DEFINE = 6;
 inline constexpr ub4 OCI_HTYPE_DESCRIBE = 7;
 inline constexpr ub4 OCI_HTYPE_SERVER = 8;
@@ -215,6 +217,11 @@ sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iter
                      const OCISnapshot* snap_in, OCISnapshot* snap_out, ub4 mode);
 sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode);
 sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 scrollOffset, ub4 mode);
+sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, ub4 position, void* valuep, sb4 value_sz, ub2 dty,
+                   void* indp, ub2* alenp, ub2* rcodep, ub4 maxarr_len, ub4* curelep, ub4 mode);
+sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const OraText* placeholder, sb4 placeh_len,
+                    void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep, ub4 maxarr_len,
+                    ub4* curelep, ub4 mode);
 sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 position, void* valuep,
                      sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4 mode);
 sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp,

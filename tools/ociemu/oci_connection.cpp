@@ -162,12 +162,21 @@ OCIEMU_EXPORT sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISessio
         if (session->authenticated) throw make_error(ora::user_already_authenticated);
         server_handle& server = connected_server(*service);
         count_round_trip(server);
-        if (credt == OCI_CRED_EXT) throw make_error(ora::invalid_credentials);  // no OS accounts here
-        session->user = server.database->authenticate(session->user_name, session->password);
+        // External credentials (a wallet or the OS account) carry no user name and no password.
+        const bool external = credt == OCI_CRED_EXT;
+        if (external && (!session->user_name.empty() || !session->password.empty())) throw make_error(ora::invalid_credentials);
+        const account found = server.database->authenticate(session->user_name, session->password, external);
+        session->user = found.user;
+        session->privileged = found.privileged;
+        session->unreadable_tables = server.database->unreadable_tables(found.user);
         session->authenticated = true;
         session->server = &server;
         session->decimal_separator = decimal_separator_setting();
         service->session = session;
+        if (found.expires_in) {  // the logon succeeds with a warning
+            error->diag.add(make_error(ora::password_will_expire, std::to_string(*found.expires_in)));
+            return OCI_SUCCESS_WITH_INFO;
+        }
         return OCI_SUCCESS;
     });
 }

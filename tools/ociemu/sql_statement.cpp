@@ -167,6 +167,11 @@ std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& t
                    (equals_ignoring_case(t.text, "SYSDATE") || equals_ignoring_case(t.text, "SYSTIMESTAMP")) &&
                    !(i + 1 < tokens.size() && is_symbol(tokens[i + 1], "("))) {
             replace(t.begin, t.end, equals_ignoring_case(t.text, "SYSDATE") ? "ociemu_sysdate()" : "ociemu_systimestamp()");
+        } else if (is_word(t, "USER") && !after_dot && !(i + 1 < tokens.size() && is_symbol(tokens[i + 1], "."))) {
+            // the USER pseudo-column: the connected user's name
+            std::string literal = "'";
+            for (char c : user) literal += c == '\'' ? std::string("''") : std::string(1, c);
+            replace(t.begin, t.end, literal + "'");
         } else if (is_word(t, "MINUS")) {
             replace(t.begin, t.end, "EXCEPT");
         } else if (t.kind == token_kind::word && equals_ignoring_case(t.text, "N") && i + 1 < tokens.size() &&
@@ -383,6 +388,7 @@ int oracle_code_for(const sqlite_failure& failure, const analysed_statement& sta
         return to_upper_ascii(message.substr(prefix.size()));
     };
     if (message.rfind("no such table: ", 0) == 0) return ora::table_does_not_exist;
+    if (message == "not authorized" || message.rfind("access to ", 0) == 0) return ora::insufficient_privileges;
     if (message.rfind("no such column: ", 0) == 0 || message.rfind("no such function: ", 0) == 0) {
         const std::string name = name_after(message.rfind("no such column: ", 0) == 0 ? "no such column: " : "no such function: ");
         std::string quoted;

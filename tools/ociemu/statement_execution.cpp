@@ -168,6 +168,37 @@ void reset_results(statement_handle& statement) {
     statement.params.clear();
 }
 
+// The binds' values as the client's buffers hold them now. An empty text is NULL, as in Oracle.
+std::vector<bound_value> read_binds(const statement_handle& statement) {
+    std::vector<bound_value> values;
+    for (const auto& bind : statement.binds) {
+        bound_value out{bind->position, bind->name, std::monostate{}};
+        if ((bind->indicator && *bind->indicator == OCI_IND_NULL) || !bind->value) {
+            values.push_back(std::move(out));
+            continue;
+        }
+        if (bind->data_type == SQLT_INT || bind->data_type == SQLT_UIN) {
+            long long number = 0;
+            const bool is_unsigned = bind->data_type == SQLT_UIN;
+            switch (bind->value_size) {
+            case 1: number = is_unsigned ? *static_cast<const std::uint8_t*>(bind->value) : *static_cast<const std::int8_t*>(bind->value); break;
+            case 2: number = is_unsigned ? *static_cast<const std::uint16_t*>(bind->value) : *static_cast<const std::int16_t*>(bind->value); break;
+            case 4: number = is_unsigned ? *static_cast<const std::uint32_t*>(bind->value) : *static_cast<const std::int32_t*>(bind->value); break;
+            default: number = *static_cast<const std::int64_t*>(bind->value); break;
+            }
+            out.value = number;
+        } else {
+            std::size_t bytes = bind->length ? *bind->length : static_cast<std::size_t>(std::max(0, bind->value_size));
+            std::string text = statement.env->decode(bind->value, bytes);
+            if (bind->data_type == SQLT_STR || bind->data_type == SQLT_AVC)
+                text = text.substr(0, text.find('\0'));  // up to the terminator
+            if (!text.empty()) out.value = std::move(text);
+        }
+        values.push_back(std::move(out));
+    }
+    return values;
+}
+
 // OCIEMU_CHANGE_ROWS: between two statements other sessions insert copies of the table's last row
 // or delete its last rows, and commit.
 void apply_other_sessions_change(sqlite3* db, const server_handle& server) {
@@ -232,9 +263,15 @@ sword execute_statement(service_context& service, statement_handle& statement, d
                               analysis.statement_type == OCI_STMT_MERGE;
     if (session.read_only_transaction && changes_rows) throw make_error(ora::read_only_transaction);
     database_session& database = *service.server->database;
-    database.refresh_catalogue(session.user);
+    database.refresh_catalogue(session.user, session.privileged);
+    // the user's statement is compiled with the user's privileges; the emulator's own are not
+    struct privilege_scope {
+        database_session& database;
+        ~privilege_scope() { database.refuse_reading(nullptr); }
+    } scope{database};
+    database.refuse_reading(&session.unreadable_tables);
     if (mode & (OCI_DESCRIBE_ONLY | OCI_PARSE_ONLY)) {
-        const result_cursor probe(database.handle(), analysis);
+        const result_cursor probe(database.handle(), analysis, read_binds(statement));
         if (analysis.is_query) statement.columns = probe.describe();
         statement.described = true;
         return OCI_SUCCESS;
@@ -244,13 +281,13 @@ sword execute_statement(service_context& service, statement_handle& statement, d
         // Without binds every iteration runs the same statement again, as Oracle's array DML does.
         oraub8 changed = 0;
         for (ub4 i = 0; i < iterations; ++i) {
-            result_cursor command(database.handle(), analysis);
+            result_cursor command(database.handle(), analysis, read_binds(statement));
             changed += static_cast<oraub8>(command.run_command());
         }
         statement.row_count = changed;
         return OCI_SUCCESS;
     }
-    statement.cursor = std::make_unique<result_cursor>(database.handle(), analysis);
+    statement.cursor = std::make_unique<result_cursor>(database.handle(), analysis, read_binds(statement));
     statement.columns = statement.cursor->describe();
     statement.described = true;
     statement.executed = true;
