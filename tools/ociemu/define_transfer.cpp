@@ -184,9 +184,19 @@ ub2 place_text(define_handle& define, const slot& target, const std::string& utf
     return place_bytes(target, define.value_size, bytes, terminated ? 2 : 0, 2);
 }
 
+// A BOOLEAN holds 1 or 0 (SQLite has no such type); 'TRUE' and 'FALSE' are read too.
+bool boolean_of(const stored_value& value) {
+    const std::string text = to_upper_ascii(stored_text(value));
+    if (text == "TRUE") return true;
+    if (text == "FALSE") return false;
+    return std::strtold(decimal_of(value).c_str(), nullptr) != 0;
+}
+
 ub2 place_integer(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {
-    if (!is_number_kind(column.type.kind) && !is_character_kind(column.type.kind)) inconsistent("NUMBER", column);
-    const long double number = std::strtold(decimal_of(value).c_str(), nullptr);
+    if (!is_number_kind(column.type.kind) && !is_character_kind(column.type.kind) && column.type.kind != value_kind::boolean)
+        inconsistent("NUMBER", column);
+    const long double number = column.type.kind == value_kind::boolean ? (boolean_of(value) ? 1.0L : 0.0L)
+                                                                       : std::strtold(decimal_of(value).c_str(), nullptr);
     const long double rounded = std::round(number);
     const bool is_unsigned = define.data_type == SQLT_UIN;
     const int bits = define.value_size * 8;
@@ -353,6 +363,7 @@ std::string value_as_text(const stored_value& value, const column_description& c
     case value_kind::blob: return to_hex(bytes_of(value, column));
     case value_kind::bfile:
     case value_kind::object: inconsistent("CHAR", column);
+    case value_kind::boolean: return boolean_of(value) ? "TRUE" : "FALSE";
     case value_kind::xml: {
         std::string text = stored_text(value);
         if (text.size() > xml_text_limit) throw make_error(ora::character_buffer_too_small);

@@ -189,6 +189,10 @@ oracle_type type_from_words(const declaration& d) {
     if (first == "LONG") return make(value_kind::long_text, 8, 0, "LONG");
     if (first == "ROWID") return make(value_kind::rowid, 104, 10, "ROWID");
     if (first == "UROWID") return make(value_kind::rowid, 104, 4000, "UROWID");
+    // Newer types, with the codes their describes report (SQLT_BOL, SQLT_JSON, SQLT_VEC).
+    if (first == "BOOLEAN") return make(value_kind::boolean, 252, 1, "BOOLEAN");
+    if (first == "JSON") return make(value_kind::json, 119, 0, "JSON");
+    if (first == "VECTOR") return make(value_kind::vector, 127, 0, "VECTOR");
     if (first == "XMLTYPE" || (first == "SYS" && second == "XMLTYPE")) {
         oracle_type t = make(value_kind::xml, 108, 2000, "XMLTYPE");
         t.type_schema = "SYS";

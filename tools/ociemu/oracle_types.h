@@ -12,7 +12,8 @@ namespace ociemu {
 enum class value_kind {
     text, national_text, number, binary_float, binary_double, date, timestamp, timestamp_tz,
     timestamp_ltz, interval_ym, interval_ds, clob, nclob, blob, bfile, raw, long_text, long_raw,
-    rowid, xml, object  // object: a user-defined type, which no define can take
+    rowid, xml, object,  // object: a user-defined type, which no define can take
+    boolean, json, vector  // 23ai BOOLEAN and VECTOR, 21c JSON
 };
 
 struct oracle_type {
