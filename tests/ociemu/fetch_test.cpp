@@ -121,6 +121,21 @@ TEST_F(fetch_test, a_row_error_of_the_server_ends_the_cursor_and_later_fetches_a
     EXPECT_EQ(stmt.fetch(), OCI_ERROR);  // row 4 is never delivered
     EXPECT_EQ(conn_.error_text(), u"ORA-01002: fetch out of sequence");
 
+    EXPECT_EQ(query_text(conn_, "SELECT 100 / (ID - 3) FROM AMOUNTS WHERE ID < 3"), (text_rows{{u"-50"}, {u"-100"}}));
+    statement division(conn_, "SELECT ID, 100 / (ID - 3) FROM AMOUNTS");
+    ASSERT_EQ(division.execute(), OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(OCIParamGet(division.handle, OCI_HTYPE_STMT, conn_.err, &param, 2), OCI_SUCCESS);
+    const char16_t* name = nullptr;
+    ub4 name_bytes = 0;
+    ASSERT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(std::u16string(name, name_bytes / 2), u"100/(ID-3)");  // named as written
+    sb4 row_id = 0;
+    division.define(1, &row_id, sizeof row_id, SQLT_INT);
+    for (int row = 1; row <= 2; ++row) ASSERT_EQ(division.fetch(), OCI_SUCCESS);
+    EXPECT_EQ(division.fetch(), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-01476: divisor is equal to zero");
+
     statement document(conn_, "SELECT DOC FROM SHAPES");
     std::u16string buffer(8000, u'\0');
     document.define(1, buffer.data(), 16000, SQLT_STR);

@@ -91,11 +91,22 @@ void to_number_function(sqlite3_context* context, int, sqlite3_value** args) {
     else sqlite3_result_double(context, std::strtod(decimal->c_str(), nullptr));
 }
 
+// The divisor of a division, unchanged unless it is zero: then the row fails with ORA-01476.
+void divisor_function(sqlite3_context* context, int, sqlite3_value** args) {
+    const int type = sqlite3_value_numeric_type(args[0]);
+    if ((type == SQLITE_INTEGER || type == SQLITE_FLOAT) && sqlite3_value_double(args[0]) == 0.0) {
+        sqlite3_result_error(context, "ORA-01476", -1);
+        return;
+    }
+    sqlite3_result_value(context, args[0]);
+}
+
 void register_functions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "concat", 2, flags, nullptr, concat_function, nullptr, nullptr);
     sqlite3_create_function(db, "nvl", 2, flags, nullptr, nvl_function, nullptr, nullptr);
     sqlite3_create_function(db, "to_number", 1, flags, nullptr, to_number_function, nullptr, nullptr);
+    sqlite3_create_function(db, "ociemu_divisor", 1, flags, nullptr, divisor_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_xmlserialize", 1, flags, nullptr, xml_serialize_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_sysdate", 0, SQLITE_UTF8, nullptr, sysdate_function, nullptr, nullptr);
     sqlite3_create_function(db, "ociemu_systimestamp", 0, SQLITE_UTF8, nullptr, systimestamp_function, nullptr, nullptr);

@@ -129,6 +129,27 @@ std::size_t for_update_at(const std::vector<token>& tokens) {
     return std::string_view::npos;
 }
 
+// The last token of the operand right of a division: a sign, then a parenthesised group, a call,
+// a qualified name or a single token (division binds tighter than anything else).
+std::size_t divisor_end(const std::vector<token>& tokens, std::size_t first) {
+    auto closing = [&](std::size_t open) {
+        int depth = 0;
+        for (std::size_t k = open; k < tokens.size(); ++k) {
+            if (is_symbol(tokens[k], "(")) ++depth;
+            else if (is_symbol(tokens[k], ")") && --depth == 0) return k;
+        }
+        return tokens.size() - 1;
+    };
+    auto is_name = [](const token& t) { return t.kind == token_kind::word || t.kind == token_kind::quoted_identifier; };
+    std::size_t last = first;
+    if ((is_symbol(tokens[last], "-") || is_symbol(tokens[last], "+")) && last + 1 < tokens.size()) ++last;
+    if (is_symbol(tokens[last], "(")) return closing(last);
+    if (!is_name(tokens[last])) return last;
+    while (last + 2 < tokens.size() && is_symbol(tokens[last + 1], ".") && is_name(tokens[last + 2])) last += 2;
+    if (last + 1 < tokens.size() && is_symbol(tokens[last + 1], "(")) return closing(last + 1);
+    return last;
+}
+
 // The rewrites SQLite needs: schema qualifiers of the own user and SYS go, SYSDATE becomes a call,
 // MINUS becomes EXCEPT and N'...' literals lose their prefix. Everything else is copied unchanged.
 std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& tokens, std::string_view user) {
@@ -172,6 +193,12 @@ std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& t
             std::string literal = "'";
             for (char c : user) literal += c == '\'' ? std::string("''") : std::string(1, c);
             replace(t.begin, t.end, literal + "'");
+        } else if (is_symbol(t, "/") && i + 1 < tokens.size()) {
+            // SQLite divides by zero into NULL; Oracle fails the row (ORA-01476), so the divisor is checked
+            const std::size_t last = divisor_end(tokens, i + 1);
+            const std::size_t begin = tokens[i + 1].begin, end = tokens[last].end;
+            replace(begin, end, "ociemu_divisor(" + std::string(sql.substr(begin, end - begin)) + ")");
+            i = last;
         } else if (is_word(t, "MINUS")) {
             replace(t.begin, t.end, "EXCEPT");
         } else if (t.kind == token_kind::word && equals_ignoring_case(t.text, "N") && i + 1 < tokens.size() &&
@@ -200,7 +227,20 @@ bool is_date_function(const std::string& upper) {
 // Oracle names an unaliased expression by its text: upper case, no blanks.
 std::string expression_name(const std::vector<token>& item) {
     std::string name;
-    for (const token& t : item) {
+    std::vector<int> dropped_closings;  // depths at which a divisor check's ")" is left out
+    int depth = 0;
+    for (std::size_t i = 0; i < item.size(); ++i) {
+        const token& t = item[i];
+        if (is_word(t, "OCIEMU_DIVISOR") && i + 1 < item.size() && is_symbol(item[i + 1], "(")) {
+            dropped_closings.push_back(depth++);
+            ++i;
+            continue;
+        }
+        if (is_symbol(t, "(")) ++depth;
+        if (is_symbol(t, ")") && --depth >= 0 && !dropped_closings.empty() && dropped_closings.back() == depth) {
+            dropped_closings.pop_back();
+            continue;
+        }
         switch (t.kind) {
         case token_kind::word: name += to_upper_ascii(t.text); break;
         case token_kind::quoted_identifier: name += '"' + t.text + '"'; break;
