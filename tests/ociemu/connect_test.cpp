@@ -184,6 +184,8 @@ TEST_F(connect_test, a_lost_session_fails_with_its_code_then_the_server_status_s
         EXPECT_EQ(conn.error_text(), text);
         ASSERT_EQ(OCIAttrGet(conn.server, OCI_HTYPE_SERVER, &status, nullptr, OCI_ATTR_SERVER_STATUS, conn.err), OCI_SUCCESS);
         EXPECT_EQ(status, OCI_SERVER_NOT_CONNECTED) << code;
+        EXPECT_EQ(stmt.fetch(), OCI_ERROR);
+        EXPECT_EQ(conn.error_text(), u"ORA-03114: not connected to ORACLE");
         EXPECT_EQ(stmt.execute(), OCI_ERROR);
         EXPECT_EQ(conn.error_text(), u"ORA-03114: not connected to ORACLE");
     }

@@ -199,7 +199,7 @@ struct statement_handle : handle_base {
     bool server_done = true;
     long long rows_sent = 0;          // rows the "server" delivered for this cursor
     std::optional<oracle_error> pending_error;  // the server failed on the row after the buffered ones
-    bool cursor_failed = false;       // a row error ended the cursor: further fetches are out of sequence
+    bool cursor_closed = false;       // the server closed it, at its end or a row error: fetches are out of sequence
     ub4 prefetch_rows = 1;
     ub4 prefetch_memory = 0;
     ub4 rows_fetched = 0;

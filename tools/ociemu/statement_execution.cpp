@@ -56,7 +56,7 @@ void receive_rows(statement_handle& statement, std::size_t wanted, bool row_need
         if (left <= 0) {
             if (!row_needed) return;
             statement.cursor.reset();
-            statement.executed = false;
+            statement.server_done = true;  // later fetches meet the dead line first: ORA-03114
             throw lose_line(server);
         }
         allowed = std::min<std::size_t>(wanted, static_cast<std::size_t>(left));
@@ -111,7 +111,7 @@ sword deliver_rows(statement_handle& statement, diagnostics& diag, ub4 rows) {
             if (statement.pending_error) {
                 statement.rows_fetched = placed;
                 statement.row_count += placed;
-                statement.cursor_failed = true;
+                statement.cursor_closed = true;
                 const oracle_error error = *statement.pending_error;
                 statement.pending_error.reset();
                 throw error;
@@ -128,7 +128,7 @@ sword deliver_rows(statement_handle& statement, diagnostics& diag, ub4 rows) {
         } catch (const oracle_error& error) {
             // a value the server cannot convert for the select list fails the row and ends the cursor
             if (is_row_error(error.code())) {
-                statement.cursor_failed = true;
+                statement.cursor_closed = true;
                 statement.cursor.reset();
                 statement.buffered.clear();
                 statement.server_done = true;
@@ -141,7 +141,7 @@ sword deliver_rows(statement_handle& statement, diagnostics& diag, ub4 rows) {
     statement.row_count += placed;
     if (outcome.error) throw make_error(outcome.error);
     if (placed < rows) {
-        statement.cursor_failed = true;  // the server closed the cursor at its end
+        statement.cursor_closed = true;  // the server closed the cursor at its end
         diag.add(make_error(ora::no_data_found));
         return OCI_NO_DATA;
     }
@@ -158,7 +158,7 @@ void reset_results(statement_handle& statement) {
     statement.server_done = true;
     statement.rows_sent = 0;
     statement.pending_error.reset();
-    statement.cursor_failed = false;
+    statement.cursor_closed = false;
     statement.rows_fetched = 0;
     statement.row_count = 0;
     statement.executed = false;
@@ -318,7 +318,7 @@ sword fetch_rows(statement_handle& statement, diagnostics& diag, ub4 rows, ub2 o
         return OCI_SUCCESS;
     }
     // A cursor the server closed, at its end or after a row error, takes no further fetch.
-    if (statement.cursor_failed) throw make_error(ora::fetch_out_of_sequence);
+    if (statement.cursor_closed) throw make_error(ora::fetch_out_of_sequence);
     return deliver_rows(statement, diag, rows);
 }
 
