@@ -123,4 +123,31 @@ TEST_F(describe_test, describe_only_reports_parse_errors_with_oracle_numbers_and
     }
 }
 
+// The types of newer servers describe with their own codes and read as text; an object type
+// describes as a named type and cannot be read as text.
+TEST_F(describe_test, boolean_json_and_vector_describe_with_their_codes_and_read_as_text) {
+    database_.exec("CREATE TABLE NEWER (B BOOLEAN, J JSON, V VECTOR, F BINARY_FLOAT, D BINARY_DOUBLE, G \"MDSYS.SDO_GEOMETRY\");"
+                   "INSERT INTO NEWER VALUES (1, '{\"a\":1}', '[1.5,2]', 1.5, -0.25, 'POINT(1 2)'), (0, NULL, NULL, 2, 8, NULL)");
+    statement stmt(conn_, "SELECT B, J, V, F, D, G FROM NEWER");
+    ASSERT_EQ(stmt.execute(OCI_DEFAULT, OCI_DESCRIBE_ONLY), OCI_SUCCESS);
+    const ub2 codes[] = {SQLT_BOL, SQLT_JSON, SQLT_VEC, SQLT_IBFLOAT, SQLT_IBDOUBLE, SQLT_NTY};
+    for (ub4 i = 0; i < 6; ++i) EXPECT_EQ(describe_column(stmt, i + 1).type, codes[i]) << i;
+    EXPECT_EQ(query_text(conn_, "SELECT B, J, V FROM NEWER"),
+              (text_rows{{u"TRUE", u"{\"a\":1}", u"[1.5,2]"}, {u"FALSE", std::nullopt, std::nullopt}}));
+    // binary numbers fetched natively, as float and double
+    statement native(conn_, "SELECT F, D FROM NEWER");
+    float f = 0;
+    double d = 0;
+    native.define(1, &f, sizeof f, SQLT_BFLOAT);
+    native.define(2, &d, sizeof d, SQLT_BDOUBLE);
+    ASSERT_EQ(native.execute(1), OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
+    EXPECT_EQ(f, 1.5f);
+    EXPECT_EQ(d, -0.25);
+    statement object(conn_, "SELECT G FROM NEWER");
+    char16_t text[40];
+    object.define(1, text, sizeof text, SQLT_STR);
+    EXPECT_EQ(object.execute(1), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-00932: inconsistent datatypes: expected CHAR got MDSYS.SDO_GEOMETRY");
+}
+
 }  // namespace

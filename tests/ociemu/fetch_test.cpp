@@ -20,6 +20,8 @@ INSERT INTO TEXTS VALUES (1, 'abcdefghij', 'Ωμέγα', 'ab', 'é', 'é', X'', 
                          (3, 'x', 'y', 'c', 'z', 'z', X'0A0B', 'long text');
 CREATE TABLE SERIES (ID NUMBER(6));
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 250) INSERT INTO SERIES SELECT i FROM n;
+CREATE TABLE AMOUNTS (ID NUMBER(4), T VARCHAR2(10));
+INSERT INTO AMOUNTS VALUES (1, '10'), (2, ' 2.5 '), (3, 'ten'), (4, '40');
 CREATE TABLE SHAPES (ID NUMBER(4), GEO "MDSYS.SDO_GEOMETRY", DOC XMLTYPE);
 INSERT INTO SHAPES VALUES (1, 'POINT(1 2)', '<a>' || printf('%.5000c', 'x') || '</a>');
 )sql";
@@ -97,6 +99,58 @@ TEST_F(fetch_test, a_long_value_is_cut_with_its_length_in_the_indicator_and_2434
     EXPECT_EQ(codes[1], 0);
     EXPECT_EQ(std::u16string(small), u"ab");
     EXPECT_EQ(std::u16string(large), u"Ωμέγα");
+}
+
+// A row the server cannot compute ends the cursor: the rows before it arrive, the fetch that
+// reaches it fails, and so does every later fetch, as does a fetch past the end of the rows.
+TEST_F(fetch_test, a_row_error_of_the_server_ends_the_cursor_and_later_fetches_are_out_of_sequence) {
+    statement stmt(conn_, "SELECT TO_NUMBER(T) FROM AMOUNTS");
+    const ub4 prefetch = 10;  // the failing row is computed with the first batch
+    ASSERT_EQ(OCIAttrSet(stmt.handle, OCI_HTYPE_STMT, const_cast<ub4*>(&prefetch), sizeof prefetch, OCI_ATTR_PREFETCH_ROWS,
+                         conn_.err),
+              OCI_SUCCESS);
+    double value = 0;
+    stmt.define(1, &value, sizeof value, SQLT_FLT);
+    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
+    ASSERT_EQ(stmt.fetch(), OCI_SUCCESS) << testing::PrintToString(conn_.error_text());
+    EXPECT_EQ(value, 10);
+    ASSERT_EQ(stmt.fetch(), OCI_SUCCESS);
+    EXPECT_EQ(value, 2.5);
+    EXPECT_EQ(stmt.fetch(), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-01722: invalid number");
+    EXPECT_EQ(stmt.fetch(), OCI_ERROR);  // row 4 is never delivered
+    EXPECT_EQ(conn_.error_text(), u"ORA-01002: fetch out of sequence");
+
+    EXPECT_EQ(query_text(conn_, "SELECT 100 / (ID - 3) FROM AMOUNTS WHERE ID < 3"), (text_rows{{u"-50"}, {u"-100"}}));
+    statement division(conn_, "SELECT ID, 100 / (ID - 3) FROM AMOUNTS");
+    ASSERT_EQ(division.execute(), OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(OCIParamGet(division.handle, OCI_HTYPE_STMT, conn_.err, &param, 2), OCI_SUCCESS);
+    const char16_t* name = nullptr;
+    ub4 name_bytes = 0;
+    ASSERT_EQ(OCIAttrGet(param, OCI_DTYPE_PARAM, &name, &name_bytes, OCI_ATTR_NAME, conn_.err), OCI_SUCCESS);
+    EXPECT_EQ(std::u16string(name, name_bytes / 2), u"100/(ID-3)");  // named as written
+    sb4 row_id = 0;
+    division.define(1, &row_id, sizeof row_id, SQLT_INT);
+    for (int row = 1; row <= 2; ++row) ASSERT_EQ(division.fetch(), OCI_SUCCESS);
+    EXPECT_EQ(division.fetch(), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-01476: divisor is equal to zero");
+
+    statement document(conn_, "SELECT DOC FROM SHAPES");
+    std::u16string buffer(8000, u'\0');
+    document.define(1, buffer.data(), 16000, SQLT_STR);
+    EXPECT_EQ(document.execute(1), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-19011: Character string buffer too small");
+    EXPECT_EQ(document.fetch(), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-01002: fetch out of sequence");
+
+    statement ended(conn_, "SELECT ID FROM SERIES WHERE ID = 1");
+    sb4 id = 0;
+    ended.define(1, &id, sizeof id, SQLT_INT);
+    ASSERT_EQ(ended.execute(1), OCI_SUCCESS);
+    EXPECT_EQ(ended.fetch(), OCI_NO_DATA);
+    EXPECT_EQ(ended.fetch(), OCI_ERROR);
+    EXPECT_EQ(conn_.error_text(), u"ORA-01002: fetch out of sequence");
 }
 
 // Round trips to read a one-column query: one execute that brings the first batch, then one

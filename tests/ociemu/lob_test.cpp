@@ -14,6 +14,8 @@ constexpr const char* lob_schema = R"sql(
 CREATE TABLE LOBS (ID NUMBER(4), C CLOB, NC NCLOB, B BLOB);
 INSERT INTO LOBS VALUES (1, 'ЖabcЖ😀end', 'Ωμέγα', X'000102030405060708090A'), (3, NULL, NULL, NULL);
 INSERT INTO LOBS SELECT 4, replace(hex(zeroblob(50000)), '00', 'Жx'), NULL, randomblob(70000);
+CREATE TABLE DOCS (ID NUMBER(4), DOC XMLTYPE);
+INSERT INTO DOCS VALUES (1, '<a/>'), (2, '<b>x</b>'), (3, '<c/>');
 )sql";
 
 class lob_test : public ::testing::Test {
@@ -92,6 +94,75 @@ TEST_F(lob_test, a_read_to_the_end_comes_in_pieces_each_a_round_trip) {
     ASSERT_EQ(length_of(2, length), OCI_SUCCESS);
     EXPECT_EQ(length, 70000u);
     EXPECT_EQ(ociemu_round_trips() - before, 9u);  // the read past the end and the length are one each
+}
+
+// XMLSERIALIZE makes a temporary LOB for every row, alive on the server until the client frees it
+// or its session ends.
+TEST_F(lob_test, each_serialized_document_is_a_temporary_lob_alive_until_freed_or_the_session_ends) {
+    const auto alive_before = ociemu_temporary_lobs();
+    statement stmt(conn_, "SELECT XMLSERIALIZE(CONTENT DOC AS CLOB) FROM DOCS ORDER BY ID");
+    stmt.define(1, &locators_[0], sizeof(void*), SQLT_CLOB);
+    ASSERT_EQ(stmt.execute(), OCI_SUCCESS);
+    const char16_t* documents[] = {u"<a/>", u"<b>x</b>", u"<c/>"};
+    for (int row = 0; row < 3; ++row) {
+        ASSERT_EQ(stmt.fetch(), OCI_SUCCESS);
+        int temporary = 0;
+        ASSERT_EQ(OCILobIsTemporary(conn_.env, conn_.err, locators_[0], &temporary), OCI_SUCCESS);
+        EXPECT_EQ(temporary, 1);
+        char16_t text[16];
+        ub4 amount = 16;
+        ASSERT_EQ(OCILobRead(conn_.svc, conn_.err, locators_[0], &amount, 1, text, sizeof text, nullptr, nullptr,
+                             OCI_UTF16ID, SQLCS_IMPLICIT),
+                  OCI_SUCCESS);
+        EXPECT_EQ(std::u16string(text, amount), documents[row]);
+        if (row < 2) {
+            ASSERT_EQ(OCILobFreeTemporary(conn_.svc, conn_.err, locators_[0]), OCI_SUCCESS);
+        }
+    }
+    EXPECT_EQ(ociemu_temporary_lobs() - alive_before, 1u);  // the last was left
+    int temporary = 1;
+    fetch_row(1);  // a stored CLOB is no temporary, and freeing it changes nothing
+    ASSERT_EQ(OCILobIsTemporary(conn_.env, conn_.err, locators_[0], &temporary), OCI_SUCCESS);
+    EXPECT_EQ(temporary, 0);
+    EXPECT_EQ(OCILobFreeTemporary(conn_.svc, conn_.err, locators_[0]), OCI_SUCCESS);
+    EXPECT_EQ(ociemu_temporary_lobs() - alive_before, 1u);
+    ASSERT_EQ(OCISessionEnd(conn_.svc, conn_.err, conn_.session, OCI_DEFAULT), OCI_SUCCESS);
+    conn_.logged_on = false;
+    EXPECT_EQ(ociemu_temporary_lobs(), alive_before);
+}
+
+// LOB prefetch brings the length and the first units with the locator: reading no further costs no
+// round trip.
+TEST_F(lob_test, a_read_within_the_prefetched_part_and_a_prefetched_length_cost_no_round_trip) {
+    auto round_trips_of_reads = [&](ub4 prefetch_size, ub4 amount) {
+        statement stmt(conn_, "SELECT C FROM LOBS WHERE ID = 4");
+        OCIDefine* define = nullptr;
+        EXPECT_EQ(OCIDefineByPos(stmt.handle, &define, conn_.err, 1, &locators_[0], sizeof(void*), SQLT_CLOB, nullptr,
+                                 nullptr, nullptr, OCI_DEFAULT),
+                  OCI_SUCCESS);
+        if (prefetch_size > 0) {
+            int on = 1;
+            EXPECT_EQ(OCIAttrSet(define, OCI_HTYPE_DEFINE, &on, sizeof on, OCI_ATTR_LOBPREFETCH_LENGTH, conn_.err), OCI_SUCCESS);
+            EXPECT_EQ(OCIAttrSet(define, OCI_HTYPE_DEFINE, &prefetch_size, sizeof prefetch_size, OCI_ATTR_LOBPREFETCH_SIZE,
+                                 conn_.err),
+                      OCI_SUCCESS);
+        }
+        EXPECT_EQ(stmt.execute(1), OCI_SUCCESS);
+        const auto before = ociemu_round_trips();
+        ub4 length = 0;
+        EXPECT_EQ(length_of(0, length), OCI_SUCCESS);
+        EXPECT_EQ(length, 100000u);
+        char16_t text[200];
+        ub4 read = amount;
+        EXPECT_EQ(OCILobRead(conn_.svc, conn_.err, locators_[0], &read, 1, text, sizeof text, nullptr, nullptr,
+                             OCI_UTF16ID, SQLCS_IMPLICIT),
+                  OCI_SUCCESS);
+        EXPECT_EQ(read, amount);
+        return ociemu_round_trips() - before;
+    };
+    EXPECT_EQ(round_trips_of_reads(0, 20), 2u);    // no prefetch: the length and the read
+    EXPECT_EQ(round_trips_of_reads(50, 20), 0u);   // both came with the row
+    EXPECT_EQ(round_trips_of_reads(50, 60), 1u);   // the read goes past the prefetched part
 }
 
 }  // namespace

@@ -28,19 +28,28 @@ connection::~connection() {
     OCIHandleFree(env, OCI_HTYPE_ENV);  // and every handle allocated in it
 }
 
-sword connection::connect(const std::string& connect_string) {
-    const std::u16string target = api_text(connect_string), name = u"SCOTT", secret = u"tiger";
+sword connection::connect_as(const std::string& connect_string, const std::string& user, const std::string& password,
+                             ub4 credentials) {
+    const std::u16string target = api_text(connect_string), name = api_text(user), secret = api_text(password);
     sword status = OCIServerAttach(server, err, reinterpret_cast<const OraText*>(target.data()),
                                    static_cast<sb4>(target.size() * 2), OCI_DEFAULT);
     attached = status == OCI_SUCCESS;
     if (attached) status = OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
-    if (status == OCI_SUCCESS)
-        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()), 10, OCI_ATTR_USERNAME, err);
-    if (status == OCI_SUCCESS)
-        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()), 10, OCI_ATTR_PASSWORD, err);
-    if (status == OCI_SUCCESS) status = OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT);
-    logged_on = status == OCI_SUCCESS;
-    return logged_on ? OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err) : status;
+    if (status == OCI_SUCCESS && !name.empty())
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(name.data()),
+                            static_cast<ub4>(name.size() * 2), OCI_ATTR_USERNAME, err);
+    if (status == OCI_SUCCESS && !secret.empty())
+        status = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<char16_t*>(secret.data()),
+                            static_cast<ub4>(secret.size() * 2), OCI_ATTR_PASSWORD, err);
+    if (status == OCI_SUCCESS) status = OCISessionBegin(svc, err, session, credentials, OCI_DEFAULT);
+    logged_on = status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO;
+    if (!logged_on) return status;
+    // the session attribute must not clear the logon's warning from the error handle
+    OCIError* own = nullptr;
+    OCIHandleAlloc(env, reinterpret_cast<void**>(&own), OCI_HTYPE_ERROR, 0, nullptr);
+    const sword attached_session = OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, own);
+    OCIHandleFree(own, OCI_HTYPE_ERROR);
+    return attached_session != OCI_SUCCESS ? attached_session : status;
 }
 
 std::u16string connection::error_text() const {
@@ -82,6 +91,14 @@ text_rows query_text(connection& conn, const std::string& sql) {
             out.push_back(indicators[i] == -1 ? std::nullopt : std::optional<std::u16string>(buffers[i].c_str()));
     }
     EXPECT_EQ(status, OCI_NO_DATA) << sql;
+    return rows;
+}
+
+long long count_of(connection& conn, const std::string& table) {
+    statement count(conn, "SELECT COUNT(*) FROM " + table);
+    long long rows = -1;
+    count.define(1, &rows, sizeof rows, SQLT_INT);
+    EXPECT_EQ(count.execute(1), OCI_SUCCESS) << testing::PrintToString(conn.error_text());
     return rows;
 }
 

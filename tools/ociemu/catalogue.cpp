@@ -24,9 +24,9 @@ namespace {
 // The ALL_ tables hold every column; the USER_ forms are views without the owner columns.
 constexpr const char* catalogue_ddl = R"sql(
 CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1));
-CREATE TEMP TABLE IF NOT EXISTS "V$VERSION" (BANNER VARCHAR2(80));
 CREATE TEMP TABLE IF NOT EXISTS ALL_TABLES (OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128),
-  TABLESPACE_NAME VARCHAR2(30), IOT_TYPE VARCHAR2(12), TEMPORARY VARCHAR2(1), NESTED VARCHAR2(3), NUM_ROWS NUMBER);
+  TABLESPACE_NAME VARCHAR2(30), IOT_TYPE VARCHAR2(12), TEMPORARY VARCHAR2(1), NESTED VARCHAR2(3), NUM_ROWS NUMBER,
+  DROPPED VARCHAR2(3));
 CREATE TEMP TABLE IF NOT EXISTS ALL_TAB_COLUMNS (OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128),
   COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_TYPE_OWNER VARCHAR2(128), DATA_LENGTH NUMBER,
   DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DATA_DEFAULT LONG,
@@ -42,7 +42,8 @@ CREATE TEMP TABLE IF NOT EXISTS ALL_IND_COLUMNS (INDEX_OWNER VARCHAR2(128), INDE
   TABLE_OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION NUMBER,
   COLUMN_LENGTH NUMBER, DESCEND VARCHAR2(4));
 CREATE TEMP TABLE IF NOT EXISTS ALL_VIEWS (OWNER VARCHAR2(128), VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG);
-CREATE TEMP VIEW IF NOT EXISTS USER_TABLES AS SELECT TABLE_NAME, TABLESPACE_NAME, IOT_TYPE, TEMPORARY, NESTED, NUM_ROWS FROM ALL_TABLES;
+CREATE TEMP VIEW IF NOT EXISTS USER_TABLES AS SELECT TABLE_NAME, TABLESPACE_NAME, IOT_TYPE, TEMPORARY, NESTED, NUM_ROWS,
+  DROPPED FROM ALL_TABLES;
 CREATE TEMP VIEW IF NOT EXISTS USER_TAB_COLUMNS AS SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_TYPE_OWNER,
   DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, COLUMN_ID, DATA_DEFAULT, CHAR_LENGTH, CHAR_USED FROM ALL_TAB_COLUMNS;
 CREATE TEMP VIEW IF NOT EXISTS USER_CONSTRAINTS AS SELECT * FROM ALL_CONSTRAINTS;
@@ -53,7 +54,7 @@ CREATE TEMP VIEW IF NOT EXISTS USER_IND_COLUMNS AS SELECT INDEX_NAME, TABLE_NAME
   COLUMN_LENGTH, DESCEND FROM ALL_IND_COLUMNS;
 CREATE TEMP VIEW IF NOT EXISTS USER_VIEWS AS SELECT VIEW_NAME, TEXT_LENGTH, TEXT FROM ALL_VIEWS;
 DELETE FROM DUAL; INSERT INTO DUAL VALUES ('X');
-DELETE FROM "V$VERSION"; DELETE FROM ALL_TABLES; DELETE FROM ALL_TAB_COLUMNS; DELETE FROM ALL_CONSTRAINTS;
+DELETE FROM ALL_TABLES; DELETE FROM ALL_TAB_COLUMNS; DELETE FROM ALL_CONSTRAINTS;
 DELETE FROM ALL_CONS_COLUMNS; DELETE FROM ALL_INDEXES; DELETE FROM ALL_IND_COLUMNS; DELETE FROM ALL_VIEWS;
 )sql";
 
@@ -319,12 +320,15 @@ void add_foreign_keys(sqlite3* db, key_writers& out, const std::string& owner, c
     sqlite3_finalize(statement);
 }
 
-void fill_catalogue(sqlite3* db, const std::string& owner, const std::string& banner) {
+void fill_catalogue(sqlite3* db, const std::string& owner, const std::optional<std::string>& banner) {
+    execute_sqlite(db, "DROP TABLE IF EXISTS temp.\"V$VERSION\"");  // the user may have changed
     execute_sqlite(db, catalogue_ddl);
-
-    row_inserter version(db, "\"V$VERSION\"", 1);
-    version.insert({banner});
-    row_inserter tables(db, "ALL_TABLES", 7), tab_columns(db, "ALL_TAB_COLUMNS", 13), views(db, "ALL_VIEWS", 4);
+    if (banner) {  // v$version is for users granted the privilege to read it
+        execute_sqlite(db, "CREATE TEMP TABLE \"V$VERSION\" (BANNER VARCHAR2(80))");
+        row_inserter version(db, "\"V$VERSION\"", 1);
+        version.insert({*banner});
+    }
+    row_inserter tables(db, "ALL_TABLES", 8), tab_columns(db, "ALL_TAB_COLUMNS", 13), views(db, "ALL_VIEWS", 4);
     key_writers keys{{db, "ALL_CONSTRAINTS", 9}, {db, "ALL_CONS_COLUMNS", 5}, {db, "ALL_INDEXES", 8}, {db, "ALL_IND_COLUMNS", 8}};
     const auto flags = read_table_flags(db);
     const auto objects = list_objects(db);
@@ -339,7 +343,10 @@ void fill_catalogue(sqlite3* db, const std::string& owner, const std::string& ba
         }
         const auto found = flags.find(to_upper_ascii(object.name));
         const table_flags f = found == flags.end() ? table_flags{} : found->second;
-        tables.insert({owner, object.name, std::string("USERS"), f.iot_type, f.temporary, f.nested, std::monostate{}});
+        // a dropped table waits in the recycle bin under a BIN$ name until purged
+        const bool dropped = object.name.rfind("BIN$", 0) == 0;
+        tables.insert({owner, object.name, std::string("USERS"), f.iot_type, f.temporary, f.nested, std::monostate{},
+                       std::string(dropped ? "YES" : "NO")});
         const auto columns = table_columns(db, object.name);
         add_columns(tab_columns, owner, object.name, columns);
         const std::string key = add_keys(db, keys, owner, object.name, columns, counter);
@@ -351,7 +358,7 @@ void fill_catalogue(sqlite3* db, const std::string& owner, const std::string& ba
 
 }  // namespace
 
-void build_catalogue(sqlite3* db, const std::string& owner, const std::string& banner) {
+void build_catalogue(sqlite3* db, const std::string& owner, const std::optional<std::string>& banner) {
     execute_sqlite(db, "SAVEPOINT ociemu_catalogue");
     try {
         fill_catalogue(db, owner, banner);

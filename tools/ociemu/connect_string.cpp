@@ -4,6 +4,8 @@
 #include "oracle_errors.h"
 #include "text_codec.h"
 
+#include <cstdlib>
+
 namespace ociemu {
 namespace {
 
@@ -32,12 +34,32 @@ void split_host_port(std::string_view text, connect_target& out) {
         return;
     }
     const auto first_colon = text.find(':');
-    if (first_colon != std::string_view::npos && text.find(':', first_colon + 1) != std::string_view::npos) {
-        out.host = std::string(text);  // a bare IPv6 address such as ::1
-        return;
-    }
+    // an IPv6 address without brackets cannot be told from its port
+    if (first_colon != std::string_view::npos && text.find(':', first_colon + 1) != std::string_view::npos)
+        throw make_error(ora::net_service_name_incorrect);
     out.host = std::string(text.substr(0, first_colon));
     if (first_colon != std::string_view::npos) out.port = std::string(text.substr(first_colon + 1));
+}
+
+long long timeout_seconds(const std::string& text) {
+    const std::string value = trim_blanks(text);
+    char* end = nullptr;
+    const long long seconds = value.empty() ? -1 : std::strtoll(value.c_str(), &end, 10);
+    if (seconds < 0 || !end || *end != '\0') throw make_error(ora::net_service_name_incorrect);
+    return seconds;
+}
+
+// The "name=value&..." parameters of Easy Connect Plus; only connect_timeout means something here.
+void read_parameters(std::string_view text, connect_target& out) {
+    while (!text.empty()) {
+        const auto amp = text.find('&');
+        const std::string_view pair = text.substr(0, amp);
+        const auto equals = pair.find('=');
+        if (equals == std::string_view::npos) throw make_error(ora::net_service_name_incorrect);
+        if (equals_ignoring_case(trim_blanks(pair.substr(0, equals)), "CONNECT_TIMEOUT"))
+            out.connect_timeout_seconds = timeout_seconds(std::string(pair.substr(equals + 1)));
+        text = amp == std::string_view::npos ? std::string_view() : text.substr(amp + 1);
+    }
 }
 
 }  // namespace
@@ -53,9 +75,15 @@ connect_target parse_connect_string(std::string_view text) {
         out.port = descriptor_value(upper, trimmed, "PORT");
         out.service = descriptor_value(upper, trimmed, "SERVICE_NAME");
         if (out.service.empty()) out.service = descriptor_value(upper, trimmed, "SID");
+        if (const std::string timeout = descriptor_value(upper, trimmed, "CONNECT_TIMEOUT"); !timeout.empty())
+            out.connect_timeout_seconds = timeout_seconds(timeout);
         return out;
     }
     std::string_view rest = trimmed;
+    if (const auto question = rest.find('?'); question != std::string_view::npos) {
+        read_parameters(rest.substr(question + 1), out);
+        rest = rest.substr(0, question);
+    }
     const bool slashes = rest.substr(0, 2) == "//";
     if (slashes) rest.remove_prefix(2);
     const auto slash = rest.find('/');

@@ -184,9 +184,19 @@ ub2 place_text(define_handle& define, const slot& target, const std::string& utf
     return place_bytes(target, define.value_size, bytes, terminated ? 2 : 0, 2);
 }
 
+// A BOOLEAN holds 1 or 0 (SQLite has no such type); 'TRUE' and 'FALSE' are read too.
+bool boolean_of(const stored_value& value) {
+    const std::string text = to_upper_ascii(stored_text(value));
+    if (text == "TRUE") return true;
+    if (text == "FALSE") return false;
+    return std::strtold(decimal_of(value).c_str(), nullptr) != 0;
+}
+
 ub2 place_integer(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {
-    if (!is_number_kind(column.type.kind) && !is_character_kind(column.type.kind)) inconsistent("NUMBER", column);
-    const long double number = std::strtold(decimal_of(value).c_str(), nullptr);
+    if (!is_number_kind(column.type.kind) && !is_character_kind(column.type.kind) && column.type.kind != value_kind::boolean)
+        inconsistent("NUMBER", column);
+    const long double number = column.type.kind == value_kind::boolean ? (boolean_of(value) ? 1.0L : 0.0L)
+                                                                       : std::strtold(decimal_of(value).c_str(), nullptr);
     const long double rounded = std::round(number);
     const bool is_unsigned = define.data_type == SQLT_UIN;
     const int bits = define.value_size * 8;
@@ -265,7 +275,15 @@ ub2 place_datetime(define_handle& define, const slot& target, const stored_value
     return 0;
 }
 
-ub2 place_lob(define_handle& define, const slot& target, const stored_value& value, const column_description& column) {
+// Character data of the database's set is what that set could store; national data passes through
+// it only when the client did not ask for the national form.
+bool passes_database_charset(const define_handle& define, const column_description& column) {
+    if (column.type.charset_form == 0) return false;
+    return !(column.type.charset_form == SQLCS_NCHAR && define.charset_form == SQLCS_NCHAR);
+}
+
+ub2 place_lob(define_handle& define, const slot& target, const stored_value& value, const column_description& column,
+              const transfer_settings& settings) {
     auto* locator = static_cast<lob_locator*>(find_handle(target.data));
     if (!locator || (locator->type != OCI_DTYPE_LOB && locator->type != OCI_DTYPE_FILE))
         throw make_error(ora::invalid_lob_locator);
@@ -277,8 +295,22 @@ ub2 place_lob(define_handle& define, const slot& target, const stored_value& val
     if (character) {
         contents->form = column.type.charset_form == SQLCS_NCHAR ? SQLCS_NCHAR : SQLCS_IMPLICIT;
         contents->text = utf8_to_utf16(stored_text(value));
+        // A CLOB holds what the database's set can; an NCLOB read without the national form loses the rest.
+        if (contents->form == SQLCS_NCHAR) contents->database_text = through_charset(contents->text, settings.charset);
+        else contents->text = through_charset(contents->text, settings.charset);
     } else {
         contents->bytes = bytes_of(value, column);
+    }
+    // LOB prefetch: the define's size (with its length switch on) or the session's default.
+    const ub4 prefetch = define.lob_prefetch_length && define.lob_prefetch_size > 0 ? define.lob_prefetch_size
+                         : settings.session                                       ? settings.session->lob_prefetch_size
+                                                                                  : 0;
+    const std::uint64_t length = character ? contents->text.size() : contents->bytes.size();
+    locator->prefetched_units = std::min<std::uint64_t>(prefetch, length);
+    locator->length_prefetched = define.lob_prefetch_length || prefetch > 0;
+    if (column.type.temporary_lob) {
+        contents->temporary = true;
+        register_temporary_lob(contents.get(), settings.session);
     }
     locator->value = std::move(contents);
     locator->stream_offset = 0;
@@ -331,6 +363,7 @@ std::string value_as_text(const stored_value& value, const column_description& c
     case value_kind::blob: return to_hex(bytes_of(value, column));
     case value_kind::bfile:
     case value_kind::object: inconsistent("CHAR", column);
+    case value_kind::boolean: return boolean_of(value) ? "TRUE" : "FALSE";
     case value_kind::xml: {
         std::string text = stored_text(value);
         if (text.size() > xml_text_limit) throw make_error(ora::character_buffer_too_small);
@@ -370,7 +403,7 @@ ub2 transfer_value(define_handle& define, std::size_t index, const stored_value&
     case SQLT_DAT: case SQLT_ODT: return place_date_bytes(define, target, datetime_of(value, column));
     case SQLT_DATE: case SQLT_TIMESTAMP: case SQLT_TIMESTAMP_TZ: case SQLT_TIMESTAMP_LTZ:
         return place_datetime(define, target, value, column);
-    case SQLT_CLOB: case SQLT_BLOB: case SQLT_BFILEE: return place_lob(define, target, value, column);
+    case SQLT_CLOB: case SQLT_BLOB: case SQLT_BFILEE: return place_lob(define, target, value, column, settings);
     case SQLT_INTERVAL_YM: case SQLT_INTERVAL_DS: {
         auto* interval = static_cast<interval_descriptor*>(find_handle(target.data));
         if (!interval) throw make_error(ora::internal_error, "define has no interval descriptor");
@@ -378,7 +411,10 @@ ub2 transfer_value(define_handle& define, std::size_t index, const stored_value&
         if (target.indicator) *target.indicator = 0;
         return 0;
     }
-    default: return place_text(define, target, value_as_text(value, column, settings));
+    default: {
+        const std::string text = value_as_text(value, column, settings);
+        return place_text(define, target, passes_database_charset(define, column) ? through_charset(text, settings.charset) : text);
+    }
     }
 }
 

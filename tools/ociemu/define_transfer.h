@@ -2,11 +2,14 @@
 #pragma once
 
 #include "handles.h"
+#include "text_codec.h"
 
 namespace ociemu {
 
 struct transfer_settings {
     char decimal_separator = '.';
+    database_charset charset = database_charset::al32utf8;
+    const session_handle* session = nullptr;  // owner of the temporary LOBs a fetch makes
 };
 
 // Places `value` into row slot `index` of `define` and returns the column return code:

@@ -5,6 +5,7 @@
 #include "text_codec.h"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <unordered_set>
 
@@ -22,7 +23,7 @@ std::unordered_set<const void*>& registry() {
 }
 
 bool is_child_kind(const handle_base* handle) {
-    return handle->type == OCI_HTYPE_DEFINE || handle->type == OCI_DTYPE_PARAM;
+    return handle->type == OCI_HTYPE_DEFINE || handle->type == OCI_HTYPE_BIND || handle->type == OCI_DTYPE_PARAM;
 }
 
 }  // namespace
@@ -45,6 +46,7 @@ statement_handle::statement_handle(environment* owner) : handle_base(OCI_HTYPE_S
 
 statement_handle::~statement_handle() {
     for (const auto& define : defines) unregister_handle(define.get());
+    for (const auto& bind : binds) unregister_handle(bind.get());
     for (const auto& param : params) unregister_handle(param.get());
 }
 
@@ -83,6 +85,40 @@ void forget_references_to(const handle_base* handle) {
     }
 }
 
+namespace {
+
+std::mutex& temporaries_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<const lob_value*, const session_handle*>& temporaries() {
+    static std::map<const lob_value*, const session_handle*> alive;
+    return alive;
+}
+
+}  // namespace
+
+void register_temporary_lob(const lob_value* value, const session_handle* owner) {
+    std::lock_guard lock(temporaries_mutex());
+    temporaries()[value] = owner;
+}
+
+bool free_temporary_lob(const lob_value* value) {
+    std::lock_guard lock(temporaries_mutex());
+    return temporaries().erase(value) > 0;
+}
+
+void free_temporary_lobs_of(const session_handle* owner) {
+    std::lock_guard lock(temporaries_mutex());
+    std::erase_if(temporaries(), [&](const auto& entry) { return entry.second == owner; });
+}
+
+std::size_t temporary_lobs_alive() {
+    std::lock_guard lock(temporaries_mutex());
+    return temporaries().size();
+}
+
 void end_sessions_of(const server_handle* server) {
     std::lock_guard lock(registry_mutex());
     for (const void* pointer : registry()) {
@@ -90,6 +126,7 @@ void end_sessions_of(const server_handle* server) {
         if (other->type != OCI_HTYPE_SESSION) continue;
         auto* session = static_cast<session_handle*>(other);
         if (session->server == server) {
+            free_temporary_lobs_of(session);
             session->server = nullptr;
             session->authenticated = false;
         }
@@ -98,6 +135,7 @@ void end_sessions_of(const server_handle* server) {
 
 void destroy_handle(handle_base* handle) {
     // No handle may keep pointing at one that is gone: a later call then fails cleanly.
+    if (handle->type == OCI_HTYPE_SESSION) free_temporary_lobs_of(static_cast<const session_handle*>(handle));
     if (handle->type == OCI_HTYPE_SERVER || handle->type == OCI_HTYPE_SESSION) forget_references_to(handle);
     if (handle->type == OCI_HTYPE_ENV) {
         // Freeing an environment frees what was allocated from it: statements first, since
@@ -125,6 +163,14 @@ void destroy_handle(handle_base* handle) {
                 owned.erase(found);
             }
         }
+    }
+    if (handle->type == OCI_HTYPE_BIND) {
+        auto* bind = static_cast<bind_handle*>(handle);
+        auto& owned = bind->statement->binds;
+        const auto found = std::find_if(owned.begin(), owned.end(), [&](const auto& b) { return b.get() == bind; });
+        unregister_handle(bind);
+        if (found != owned.end()) owned.erase(found);  // deletes it
+        return;
     }
     if (handle->type == OCI_HTYPE_DEFINE) {
         auto* define = static_cast<define_handle*>(handle);

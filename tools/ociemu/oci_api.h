@@ -30,6 +30,7 @@ struct OCISvcCtx;
 struct OCISession;
 struct OCIStmt;
 struct OCIDefine;
+struct OCIBind;
 struct OCILobLocator;
 struct OCIDateTime;
 struct OCISnapshot;
@@ -78,6 +79,7 @@ inline constexpr ub4 OCI_HTYPE_ENV = 1;
 inline constexpr ub4 OCI_HTYPE_ERROR = 2;
 inline constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 inline constexpr ub4 OCI_HTYPE_STMT = 4;
+inline constexpr ub4 OCI_HTYPE_BIND = 5;
 inline constexpr ub4 OCI_HTYPE_DEFINE = 6;
 inline constexpr ub4 OCI_HTYPE_DESCRIBE = 7;
 inline constexpr ub4 OCI_HTYPE_SERVER = 8;
@@ -130,6 +132,9 @@ inline constexpr ub4 OCI_ATTR_LOBPREFETCH_SIZE = 439;
 inline constexpr ub4 OCI_ATTR_LOBPREFETCH_LENGTH = 440;
 inline constexpr ub4 OCI_ATTR_UB8_ROW_COUNT = 457;
 inline constexpr ub4 OCI_ATTR_CALL_TIMEOUT = 531;
+inline constexpr ub4 OCI_ATTR_SERVER_STATUS = 143;  // server handle, ub4
+inline constexpr ub4 OCI_SERVER_NOT_CONNECTED = 0x0;
+inline constexpr ub4 OCI_SERVER_NORMAL = 0x1;
 
 // Statement types, the value of OCI_ATTR_STMT_TYPE.
 inline constexpr ub2 OCI_STMT_SELECT = 1;
@@ -161,6 +166,9 @@ inline constexpr ub2 SQLT_AVC = 97;
 inline constexpr ub2 SQLT_IBFLOAT = 100;
 inline constexpr ub2 SQLT_IBDOUBLE = 101;
 inline constexpr ub2 SQLT_NTY = 108;  // named type: object, XMLTYPE, collection
+inline constexpr ub2 SQLT_JSON = 119;  // 21c+
+inline constexpr ub2 SQLT_VEC = 127;   // 23ai
+inline constexpr ub2 SQLT_BOL = 252;   // PL/SQL BOOLEAN, and SQL BOOLEAN in 23ai
 inline constexpr ub2 SQLT_CLOB = 112;
 inline constexpr ub2 SQLT_BLOB = 113;
 inline constexpr ub2 SQLT_BFILEE = 114;
@@ -202,6 +210,8 @@ sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 
 sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 mode);
 sword OCIServerVersion(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, ub1 hndltype);
 sword OCIPing(OCISvcCtx* svchp, OCIError* errhp, ub4 mode);
+sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
+sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
 sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4 language, ub4 mode);
 sword OCIStmtPrepare2(OCISvcCtx* svchp, OCIStmt** stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len,
                       const OraText* key, ub4 key_len, ub4 language, ub4 mode);
@@ -210,6 +220,11 @@ sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iter
                      const OCISnapshot* snap_in, OCISnapshot* snap_out, ub4 mode);
 sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode);
 sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 scrollOffset, ub4 mode);
+sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, ub4 position, void* valuep, sb4 value_sz, ub2 dty,
+                   void* indp, ub2* alenp, ub2* rcodep, ub4 maxarr_len, ub4* curelep, ub4 mode);
+sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const OraText* placeholder, sb4 placeh_len,
+                    void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep, ub4 maxarr_len,
+                    ub4* curelep, ub4 mode);
 sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 position, void* valuep,
                      sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4 mode);
 sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp,
@@ -217,6 +232,8 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
 sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, oraub8* byte_amtp, oraub8* char_amtp,
                   oraub8 offset, void* bufp, oraub8 bufl, ub1 piece, void* ctxp, OCICallbackLobRead2 cbfp,
                   ub2 csid, ub1 csfrm);
+sword OCILobFreeTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp);
+sword OCILobIsTemporary(OCIEnv* envp, OCIError* errhp, OCILobLocator* locp, int* is_temporary);  // boolean: an int
 sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm);
 sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp);
 sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, oraub8* lenp);

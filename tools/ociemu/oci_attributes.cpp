@@ -78,6 +78,15 @@ void get_attribute(handle_base& handle, void* target, ub4* size, ub4 attribute) 
         auto& service = static_cast<service_context&>(handle);
         if (attribute == OCI_ATTR_SERVER) return put_attribute<void*>(target, size, service.server);
         if (attribute == OCI_ATTR_SESSION) return put_attribute<void*>(target, size, service.session);
+        if (attribute == OCI_ATTR_CALL_TIMEOUT) return put_attribute<ub4>(target, size, service.call_timeout_ms);
+        illegal_attribute();
+    }
+    case OCI_HTYPE_SERVER: {
+        // known to the client without a round trip: a line is dead once a call met its loss
+        auto& server = static_cast<server_handle&>(handle);
+        if (attribute == OCI_ATTR_SERVER_STATUS)
+            return put_attribute<ub4>(target, size,
+                                      server.database && !server.broken ? OCI_SERVER_NORMAL : OCI_SERVER_NOT_CONNECTED);
         illegal_attribute();
     }
     case OCI_HTYPE_SESSION: {
@@ -112,6 +121,7 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
             auto* server = find_handle_of<server_handle>(value, OCI_HTYPE_SERVER);
             if (!server) throw make_error(ora::illegal_handle_type);
             service.server = server;
+            server->call_timeout_ms = service.call_timeout_ms;
             return;
         }
         if (attribute == OCI_ATTR_SESSION) {
@@ -120,7 +130,11 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
             service.session = session;
             return;
         }
-        if (attribute == OCI_ATTR_CALL_TIMEOUT) return;  // calls never hang here
+        if (attribute == OCI_ATTR_CALL_TIMEOUT) {
+            service.call_timeout_ms = read_attribute<ub4>(value);
+            if (service.server) service.server->call_timeout_ms = service.call_timeout_ms;
+            return;
+        }
         illegal_attribute();
     }
     case OCI_HTYPE_SESSION: {
@@ -140,9 +154,10 @@ void set_attribute(handle_base& handle, void* value, ub4 size, ub4 attribute) {
         auto& define = static_cast<define_handle&>(handle);
         if (attribute == OCI_ATTR_CHARSET_ID) { define.charset_id = read_attribute<ub2>(value); return; }
         if (attribute == OCI_ATTR_CHARSET_FORM) { define.charset_form = read_attribute<ub1>(value); return; }
-        if (attribute == OCI_ATTR_MAXDATA_SIZE || attribute == OCI_ATTR_LOBPREFETCH_SIZE ||
-            attribute == OCI_ATTR_LOBPREFETCH_LENGTH)
-            return;  // LOB contents always travel with the locator here
+        if (attribute == OCI_ATTR_LOBPREFETCH_SIZE) { define.lob_prefetch_size = read_attribute<ub4>(value); return; }
+        // a boolean: any width a client passes reads the same in its first byte on this platform
+        if (attribute == OCI_ATTR_LOBPREFETCH_LENGTH) { define.lob_prefetch_length = read_attribute<ub1>(value) != 0; return; }
+        if (attribute == OCI_ATTR_MAXDATA_SIZE) return;
         illegal_attribute();
     }
     default: illegal_attribute();

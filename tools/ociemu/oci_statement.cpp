@@ -50,7 +50,68 @@ define_handle& define_for(statement_handle& statement, ub4 position) {
     return define;
 }
 
+bind_handle& bind_for(statement_handle& statement, ub4 position, const std::string& name) {
+    for (auto& bind : statement.binds)
+        if (bind->position == position && bind->name == name) return *bind;  // binding again replaces
+    statement.binds.push_back(std::make_unique<bind_handle>(statement.env, &statement));
+    bind_handle& bind = *statement.binds.back();
+    bind.position = position;
+    bind.name = name;
+    register_handle(&bind);
+    return bind;
+}
+
+// Text and integer inputs are what the catalogue queries need; other types are refused.
+bool is_supported_bind_type(ub2 type) {
+    return type == SQLT_CHR || type == SQLT_STR || type == SQLT_AFC || type == SQLT_AVC || type == SQLT_INT ||
+           type == SQLT_UIN;
+}
+
+sword bind(statement_handle& statement, OCIBind** bindp, ub4 position, const std::string& name, void* valuep,
+           sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub4 maxarr_len, ub4 mode) {
+    if (mode != OCI_DEFAULT || maxarr_len != 0) throw make_error(ora::bad_mode);
+    if (!is_supported_bind_type(dty))
+        throw make_error(ora::inconsistent_datatypes, "unsupported bind type " + std::to_string(dty));
+    if ((dty == SQLT_INT || dty == SQLT_UIN) && value_sz != 1 && value_sz != 2 && value_sz != 4 && value_sz != 8)
+        throw make_error(ora::inconsistent_datatypes, "integer bind of " + std::to_string(value_sz) + " bytes");
+    bind_handle& target = bind_for(statement, position, name);
+    target.value = valuep;
+    target.value_size = value_sz;
+    target.data_type = dty;
+    target.indicator = static_cast<sb2*>(indp);
+    target.length = alenp;
+    *bindp = reinterpret_cast<OCIBind*>(&target);
+    return OCI_SUCCESS;
+}
+
 }  // namespace
+
+OCIEMU_EXPORT sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, ub4 position, void* valuep,
+                                 sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2*, ub4 maxarr_len, ub4*, ub4 mode) {
+    auto* statement = find_handle_of<statement_handle>(stmtp, OCI_HTYPE_STMT);
+    error_handle* error = error_of(errhp);
+    if (!statement || !error || !bindp) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        if (position == 0) throw make_error(ora::bad_mode);
+        return bind(*statement, bindp, position, {}, valuep, value_sz, dty, indp, alenp, maxarr_len, mode);
+    });
+}
+
+OCIEMU_EXPORT sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const OraText* placeholder,
+                                  sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2*,
+                                  ub4 maxarr_len, ub4*, ub4 mode) {
+    auto* statement = find_handle_of<statement_handle>(stmtp, OCI_HTYPE_STMT);
+    error_handle* error = error_of(errhp);
+    if (!statement || !error || !bindp) return OCI_INVALID_HANDLE;
+    return guarded(error->diag, [&] {
+        std::string name = placeholder && placeh_len > 0
+                               ? statement->env->decode(placeholder, static_cast<std::size_t>(placeh_len))
+                               : std::string();
+        if (!name.empty() && name.front() == ':') name.erase(0, 1);
+        if (name.empty()) throw make_error(ora::bad_mode);
+        return bind(*statement, bindp, 0, to_upper_ascii(name), valuep, value_sz, dty, indp, alenp, maxarr_len, mode);
+    });
+}
 
 OCIEMU_EXPORT sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4 language, ub4 mode) {
     auto* statement = find_handle_of<statement_handle>(stmtp, OCI_HTYPE_STMT);

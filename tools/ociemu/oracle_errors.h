@@ -36,19 +36,26 @@ inline constexpr int from_keyword_not_found = 923;
 inline constexpr int inconsistent_datatypes = 932;
 inline constexpr int not_properly_ended = 933;
 inline constexpr int table_does_not_exist = 942;
+inline constexpr int fetch_out_of_sequence = 1002;
 inline constexpr int variable_not_in_select_list = 1007;
 inline constexpr int variables_not_bound = 1008;
 inline constexpr int not_logged_on = 1012;
 inline constexpr int user_requested_cancel = 1013;
 inline constexpr int invalid_credentials = 1017;
+inline constexpr int insufficient_privileges = 1031;
 inline constexpr int no_data_found = 1403;
 inline constexpr int null_fetched = 1405;
 inline constexpr int value_truncated = 1406;
 inline constexpr int integer_overflow = 1455;
+inline constexpr int read_only_transaction = 1456;
+inline constexpr int divisor_is_zero = 1476;
+inline constexpr int snapshot_too_old = 1555;
 inline constexpr int invalid_number = 1722;
 inline constexpr int literal_does_not_match = 1861;
 inline constexpr int end_of_file_on_channel = 3113;
 inline constexpr int not_connected = 3114;
+inline constexpr int call_timed_out = 3156;
+inline constexpr int connect_timeout = 12170;
 inline constexpr int invalid_lob_locator = 22275;
 inline constexpr int character_buffer_too_small = 19011;
 inline constexpr int illegal_lob_parameter = 24801;
@@ -69,6 +76,13 @@ inline constexpr int net_service_name_incorrect = 12162;
 inline constexpr int service_unknown = 12514;
 inline constexpr int host_unknown = 12545;
 inline constexpr int account_locked = 28000;
+inline constexpr int password_expired = 28001;
+inline constexpr int password_will_expire = 28002;
+
 }  // namespace ora
+
+// The codes by which a server or the network says the session is gone: the first call that meets
+// the loss gets one of them, every later call on the line ORA-03114.
+bool is_dead_session_code(int code);
 
 }  // namespace ociemu

@@ -189,6 +189,10 @@ oracle_type type_from_words(const declaration& d) {
     if (first == "LONG") return make(value_kind::long_text, 8, 0, "LONG");
     if (first == "ROWID") return make(value_kind::rowid, 104, 10, "ROWID");
     if (first == "UROWID") return make(value_kind::rowid, 104, 4000, "UROWID");
+    // Newer types, with the codes their describes report (SQLT_BOL, SQLT_JSON, SQLT_VEC).
+    if (first == "BOOLEAN") return make(value_kind::boolean, 252, 1, "BOOLEAN");
+    if (first == "JSON") return make(value_kind::json, 119, 0, "JSON");
+    if (first == "VECTOR") return make(value_kind::vector, 127, 0, "VECTOR");
     if (first == "XMLTYPE" || (first == "SYS" && second == "XMLTYPE")) {
         oracle_type t = make(value_kind::xml, 108, 2000, "XMLTYPE");
         t.type_schema = "SYS";
@@ -229,7 +233,11 @@ oracle_type char_literal_type(std::uint16_t length) {
 
 oracle_type date_expression_type() { return make(value_kind::date, 12, 7, "DATE"); }
 
-oracle_type clob_expression_type() { return lob_type(value_kind::clob, 112, 1, "CLOB"); }
+oracle_type clob_expression_type() {
+    oracle_type type = lob_type(value_kind::clob, 112, 1, "CLOB");
+    type.temporary_lob = true;  // XMLSERIALIZE makes a new LOB for every row
+    return type;
+}
 
 bool is_character_kind(value_kind kind) {
     return kind == value_kind::text || kind == value_kind::national_text || kind == value_kind::long_text ||

@@ -12,7 +12,8 @@ namespace ociemu {
 enum class value_kind {
     text, national_text, number, binary_float, binary_double, date, timestamp, timestamp_tz,
     timestamp_ltz, interval_ym, interval_ds, clob, nclob, blob, bfile, raw, long_text, long_raw,
-    rowid, xml, object  // object: a user-defined type, which no define can take
+    rowid, xml, object,  // object: a user-defined type, which no define can take
+    boolean, json, vector  // 23ai BOOLEAN and VECTOR, 21c JSON
 };
 
 struct oracle_type {
@@ -31,6 +32,7 @@ struct oracle_type {
     std::uint32_t catalogue_length = 0;  // DATA_LENGTH
     std::optional<int> catalogue_precision;  // DATA_PRECISION (null when Oracle shows none)
     std::optional<int> catalogue_scale;      // DATA_SCALE
+    bool temporary_lob = false;              // each row's value is a temporary LOB the client must free
 };
 
 // The Oracle type of a declared column type such as "NUMBER(7,2)" or "TIMESTAMP(6) WITH TIME ZONE".

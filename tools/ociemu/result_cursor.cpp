@@ -4,6 +4,7 @@
 #include "database_session.h"
 
 #include "oracle_errors.h"
+#include "text_codec.h"
 
 #include <sqlite3.h>
 
@@ -64,7 +65,8 @@ stored_value read_value(sqlite3_stmt* statement, int index) {
 
 }  // namespace
 
-result_cursor::result_cursor(sqlite3* db, const analysed_statement& statement) : db_(db), analysis_(statement) {
+result_cursor::result_cursor(sqlite3* db, const analysed_statement& statement, const std::vector<bound_value>& binds)
+    : db_(db), analysis_(statement) {
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, statement.sqlite_sql.c_str(), -1, &statement_, &tail) != SQLITE_OK) {
         sqlite3_finalize(statement_);
@@ -72,10 +74,24 @@ result_cursor::result_cursor(sqlite3* db, const analysed_statement& statement) :
         raise_sqlite_failure(db_, statement);
     }
     if (!statement_) throw make_error(ora::invalid_sql_statement);  // only blanks and comments
-    if (sqlite3_bind_parameter_count(statement_) > 0) {  // binds are not part of what is emulated
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
-        throw make_error(ora::variables_not_bound);
+    // Oracle's ":1" and ":name" are SQLite's named parameters; a name repeated is one parameter.
+    for (int index = 1; index <= sqlite3_bind_parameter_count(statement_); ++index) {
+        const char* placeholder = sqlite3_bind_parameter_name(statement_, index);
+        const std::string name = placeholder && *placeholder == ':' ? to_upper_ascii(placeholder + 1) : std::string();
+        const bound_value* found = nullptr;
+        for (const bound_value& bind : binds)
+            if (bind.position == 0 ? bind.name == name : bind.position == static_cast<ub4>(index)) found = &bind;
+        if (!found) {
+            sqlite3_finalize(statement_);
+            statement_ = nullptr;
+            throw make_error(ora::variables_not_bound);
+        }
+        if (const auto* text = std::get_if<std::string>(&found->value))
+            sqlite3_bind_text(statement_, index, text->c_str(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
+        else if (const auto* number = std::get_if<long long>(&found->value))
+            sqlite3_bind_int64(statement_, index, *number);
+        else
+            sqlite3_bind_null(statement_, index);
     }
     if (tail && *tail) {
         // Oracle runs exactly one statement per call; what follows it is an error.

@@ -14,8 +14,9 @@ namespace ociemu {
 
 class result_cursor {
 public:
-    // Compiles the statement; SQLite's complaints become the Oracle errors a server raises.
-    result_cursor(sqlite3* db, const analysed_statement& statement);
+    // Compiles the statement and binds its placeholders; SQLite's complaints become the Oracle
+    // errors a server raises, a placeholder without a value ORA-01008.
+    result_cursor(sqlite3* db, const analysed_statement& statement, const std::vector<bound_value>& binds = {});
     ~result_cursor();
     result_cursor(const result_cursor&) = delete;
     result_cursor& operator=(const result_cursor&) = delete;

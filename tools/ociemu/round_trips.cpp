@@ -25,16 +25,21 @@ long latency_microseconds() {
 void count_round_trip(server_handle& server) {
     counter.fetch_add(1, std::memory_order_relaxed);
     const long latency = latency_microseconds();
+    // A call timeout cuts the wait short (18c clients); the line stays usable.
+    const long long limit = server.call_timeout_ms > 0 ? static_cast<long long>(server.call_timeout_ms) * 1000 : -1;
+    const bool times_out = limit >= 0 && latency > limit;
     std::unique_lock lock(server.line_mutex);
     server.is_in_round_trip = true;
     server.is_break_requested = false;
     if (latency > 0)
-        server.line_wakeup.wait_for(lock, std::chrono::microseconds(latency), [&] { return server.is_break_requested; });
+        server.line_wakeup.wait_for(lock, std::chrono::microseconds(times_out ? limit : latency),
+                                    [&] { return server.is_break_requested; });
     server.is_in_round_trip = false;
     if (server.is_break_requested) {
         server.is_break_requested = false;
         throw make_error(ora::user_requested_cancel);
     }
+    if (times_out) throw make_error(ora::call_timed_out);
 }
 
 void break_round_trip(server_handle& server) {

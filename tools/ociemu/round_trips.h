@@ -9,7 +9,7 @@ struct server_handle;
 
 // One round trip to the "server" over the line of server: counted, then delayed by
 // OCIEMU_RTT_US microseconds. An OCIBreak on that line during the delay ends it at once
-// with ORA-01013.
+// with ORA-01013; a delay longer than the call timeout ends after it with ORA-03156.
 void count_round_trip(server_handle& server);
 
 // OCIBreak's effect: the round trip under way on the line, if any, ends with ORA-01013.

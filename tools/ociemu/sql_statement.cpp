@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
 
 namespace ociemu {
 namespace {
@@ -111,6 +112,44 @@ void read_alter_session(const std::vector<token>& tokens, analysed_statement& ou
     }
 }
 
+void read_set_transaction(const std::vector<token>& tokens, analysed_statement& out) {
+    if (tokens.size() == 4 && is_word(tokens[0], "SET") && is_word(tokens[1], "TRANSACTION") &&
+        is_word(tokens[2], "READ") && is_word(tokens[3], "ONLY"))
+        out.command = session_command::set_transaction_read_only;
+}
+
+// Where a query's FOR UPDATE clause begins (it always ends the statement), or npos.
+std::size_t for_update_at(const std::vector<token>& tokens) {
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (is_symbol(tokens[i], "(")) ++depth;
+        else if (is_symbol(tokens[i], ")")) --depth;
+        else if (depth == 0 && is_word(tokens[i], "FOR") && is_word(tokens[i + 1], "UPDATE")) return tokens[i].begin;
+    }
+    return std::string_view::npos;
+}
+
+// The last token of the operand right of a division: a sign, then a parenthesised group, a call,
+// a qualified name or a single token (division binds tighter than anything else).
+std::size_t divisor_end(const std::vector<token>& tokens, std::size_t first) {
+    auto closing = [&](std::size_t open) {
+        int depth = 0;
+        for (std::size_t k = open; k < tokens.size(); ++k) {
+            if (is_symbol(tokens[k], "(")) ++depth;
+            else if (is_symbol(tokens[k], ")") && --depth == 0) return k;
+        }
+        return tokens.size() - 1;
+    };
+    auto is_name = [](const token& t) { return t.kind == token_kind::word || t.kind == token_kind::quoted_identifier; };
+    std::size_t last = first;
+    if ((is_symbol(tokens[last], "-") || is_symbol(tokens[last], "+")) && last + 1 < tokens.size()) ++last;
+    if (is_symbol(tokens[last], "(")) return closing(last);
+    if (!is_name(tokens[last])) return last;
+    while (last + 2 < tokens.size() && is_symbol(tokens[last + 1], ".") && is_name(tokens[last + 2])) last += 2;
+    if (last + 1 < tokens.size() && is_symbol(tokens[last + 1], "(")) return closing(last + 1);
+    return last;
+}
+
 // The rewrites SQLite needs: schema qualifiers of the own user and SYS go, SYSDATE becomes a call,
 // MINUS becomes EXCEPT and N'...' literals lose their prefix. Everything else is copied unchanged.
 std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& tokens, std::string_view user) {
@@ -149,6 +188,17 @@ std::string rewrite_for_sqlite(std::string_view sql, const std::vector<token>& t
                    (equals_ignoring_case(t.text, "SYSDATE") || equals_ignoring_case(t.text, "SYSTIMESTAMP")) &&
                    !(i + 1 < tokens.size() && is_symbol(tokens[i + 1], "("))) {
             replace(t.begin, t.end, equals_ignoring_case(t.text, "SYSDATE") ? "ociemu_sysdate()" : "ociemu_systimestamp()");
+        } else if (is_word(t, "USER") && !after_dot && !(i + 1 < tokens.size() && is_symbol(tokens[i + 1], "."))) {
+            // the USER pseudo-column: the connected user's name
+            std::string literal = "'";
+            for (char c : user) literal += c == '\'' ? std::string("''") : std::string(1, c);
+            replace(t.begin, t.end, literal + "'");
+        } else if (is_symbol(t, "/") && i + 1 < tokens.size()) {
+            // SQLite divides by zero into NULL; Oracle fails the row (ORA-01476), so the divisor is checked
+            const std::size_t last = divisor_end(tokens, i + 1);
+            const std::size_t begin = tokens[i + 1].begin, end = tokens[last].end;
+            replace(begin, end, "ociemu_divisor(" + std::string(sql.substr(begin, end - begin)) + ")");
+            i = last;
         } else if (is_word(t, "MINUS")) {
             replace(t.begin, t.end, "EXCEPT");
         } else if (t.kind == token_kind::word && equals_ignoring_case(t.text, "N") && i + 1 < tokens.size() &&
@@ -177,7 +227,20 @@ bool is_date_function(const std::string& upper) {
 // Oracle names an unaliased expression by its text: upper case, no blanks.
 std::string expression_name(const std::vector<token>& item) {
     std::string name;
-    for (const token& t : item) {
+    std::vector<int> dropped_closings;  // depths at which a divisor check's ")" is left out
+    int depth = 0;
+    for (std::size_t i = 0; i < item.size(); ++i) {
+        const token& t = item[i];
+        if (is_word(t, "OCIEMU_DIVISOR") && i + 1 < item.size() && is_symbol(item[i + 1], "(")) {
+            dropped_closings.push_back(depth++);
+            ++i;
+            continue;
+        }
+        if (is_symbol(t, "(")) ++depth;
+        if (is_symbol(t, ")") && --depth >= 0 && !dropped_closings.empty() && dropped_closings.back() == depth) {
+            dropped_closings.pop_back();
+            continue;
+        }
         switch (t.kind) {
         case token_kind::word: name += to_upper_ascii(t.text); break;
         case token_kind::quoted_identifier: name += '"' + t.text + '"'; break;
@@ -343,18 +406,29 @@ analysed_statement analyse_statement(std::string_view oracle_sql, std::string_vi
         if (!block && is_symbol(t, ";")) throw make_error(ora::invalid_character);
     out.statement_type = statement_type_of(tokens, out.command);
     read_alter_session(tokens, out);
+    read_set_transaction(tokens, out);
     out.is_query = out.statement_type == 1;
-    out.sqlite_sql = rewrite_for_sqlite(oracle_sql, tokens, user);
+    if (const std::size_t lock_clause = out.is_query ? for_update_at(tokens) : std::string_view::npos;
+        lock_clause != std::string_view::npos) {
+        out.for_update = true;
+        const std::string_view unlocked = oracle_sql.substr(0, lock_clause);
+        out.sqlite_sql = rewrite_for_sqlite(unlocked, tokenize(unlocked), user);
+    } else {
+        out.sqlite_sql = rewrite_for_sqlite(oracle_sql, tokens, user);
+    }
     if (out.is_query) read_select_list(out.sqlite_sql, tokenize(out.sqlite_sql), out);
     return out;
 }
 
 int oracle_code_for(const sqlite_failure& failure, const analysed_statement& statement, std::string& detail) {
     const std::string& message = failure.message;
+    // a function of the emulator that fails a row names the Oracle error itself
+    if (message.size() == 9 && message.rfind("ORA-", 0) == 0) return std::atoi(message.c_str() + 4);
     auto name_after = [&](std::string_view prefix) {
         return to_upper_ascii(message.substr(prefix.size()));
     };
     if (message.rfind("no such table: ", 0) == 0) return ora::table_does_not_exist;
+    if (message == "not authorized" || message.rfind("access to ", 0) == 0) return ora::insufficient_privileges;
     if (message.rfind("no such column: ", 0) == 0 || message.rfind("no such function: ", 0) == 0) {
         const std::string name = name_after(message.rfind("no such column: ", 0) == 0 ? "no such column: " : "no such function: ");
         std::string quoted;

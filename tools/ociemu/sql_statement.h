@@ -33,7 +33,7 @@ struct select_item {
 };
 
 // Commands the emulator answers itself instead of passing them to SQLite.
-enum class session_command { none, commit, rollback, set_numeric_characters, ignored };
+enum class session_command { none, commit, rollback, set_numeric_characters, set_transaction_read_only, ignored };
 
 struct analysed_statement {
     std::uint16_t statement_type = 0;  // OCI_STMT_* value; 0 for commands without one
@@ -44,6 +44,7 @@ struct analysed_statement {
     std::size_t select_list_end = 0;
     session_command command = session_command::none;
     std::string command_argument;      // the characters of NLS_NUMERIC_CHARACTERS
+    bool for_update = false;           // SELECT ... FOR UPDATE: locks rows (the clause is not passed to SQLite)
 };
 
 // Throws oracle_error for statements Oracle rejects before running them (ORA-00900, 00911, 00923).

@@ -96,4 +96,42 @@ std::string trim_blanks(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+namespace {
+
+// Windows-1252 is Latin-1 with 27 further characters in 0x80-0x9F (0x81, 0x8D, 0x8F, 0x90 and 0x9D
+// are unassigned, so the C1 controls have no place in it).
+bool fits_windows_1252(char16_t c) {
+    static constexpr char16_t beyond_latin_1[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+                                                  0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                                  0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return true;
+    for (char16_t extra : beyond_latin_1)
+        if (c == extra) return true;
+    return false;
+}
+
+}  // namespace
+
+std::u16string through_charset(std::u16string_view text, database_charset charset) {
+    if (charset == database_charset::al32utf8) return std::u16string(text);
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (fits_windows_1252(c)) {
+            out += c;
+            continue;
+        }
+        // a character beyond the BMP is one character, and so one replacement
+        if ((c & 0xFC00) == 0xD800 && i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00) ++i;
+        out += u'\u00BF';
+    }
+    return out;
+}
+
+std::string through_charset(std::string_view utf8, database_charset charset) {
+    if (charset == database_charset::al32utf8) return std::string(utf8);
+    return utf16_to_utf8(through_charset(utf8_to_utf16(utf8), charset));
+}
+
 }  // namespace ociemu
