@@ -39,6 +39,9 @@ bool is_internal_error(const error_handler& handler, const std::exception_ptr& t
     }
 }
 
+// Ends the item loop when the connection is gone.
+struct connection_lost {};
+
 }  // namespace
 
 conversion_run::conversion_run(job work, table_source& source, error_handler& handler, user_interface* face,
@@ -132,14 +135,23 @@ void conversion_run::convert_all(workbook_set& books) {
         progress_.start_item(item.name);
         TK_LOG(1, "Processing '%s'", item.name.c_str());
         const std::string sheet_name = names.sheet_name(item.name);
+        bool lost = false;
         try {
             if (items.convert(item, sheet_name)) ++items_converted_;
         } catch (const tk_exception& error) {
+            lost = is_connection_lost(error);
             handler_.set_context(item.name);
-            handler_.handle(error, false);  // may stop the run
+            if (!lost) handler_.handle(error, false);  // may stop the run
+            else errors_.add(item.name + ": " + error.message());
         }
         names.take(sheet_name);
         progress_.finish_item();
+        if (lost || copy.has_lost_connection()) {
+            // every later item would fail the same way: the run ends with what it has
+            TK_LOG(3, "%s", connection_lost_text);
+            errors_.add(connection_lost_text);
+            throw connection_lost{};
+        }
     }
 }
 
@@ -176,6 +188,10 @@ void conversion_run::operator()() {
         workbook_set books(work_.destination, work_.format, options, make_writer_);
         try {
             convert_all(books);
+        } catch (const connection_lost&) {
+            stopped_ = true;
+            publish(books);  // what was read before the loss is good: it is kept
+            return;
         } catch (const tk_final_exception&) {
             // A stop keeps what the format keeps: an .xls run its finished items, an .xlsx
             // run nothing, so the earlier workbook stays.

@@ -4,6 +4,7 @@
 #include "convert/error_handler.h"
 #include "convert/run_progress.h"
 #include "convert/workbook_set.h"
+#include "oracle/ora_exception.h"
 #include "oracle/table_reader.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
@@ -28,11 +29,10 @@ std::string outcome_line(const std::string& name, const item_outcome& outcome) {
                                    : "Table '" + name + "' is converted: " + written + " records written, " +
                                          std::to_string(outcome.failed) + " not (listed)";
     }
-    const std::string count =
-        outcome.expected < 0 ? written + " records written"
-        : outcome.expected >= outcome.read
-            ? written + " of " + std::to_string(outcome.expected) + " records written"
-            : written + " records written; the table's size is unknown, it grew while it was read";
+    // the expected count is the source's estimate, which other sessions may have outdated
+    const std::string count = outcome.expected < 0 || outcome.expected < outcome.read
+                                  ? written + " records written"
+                                  : written + " of about " + std::to_string(outcome.expected) + " records written";
     return "Table '" + name + "' is not complete: " + count + "; " + outcome.cut_short;
 }
 
@@ -40,6 +40,11 @@ tk_exception source_error(const tk_exception& error) {
     tk_exception copy(error);
     if (copy.level() == tk_level_serious) copy.set_level(tk_level_recoverable);
     return copy;
+}
+
+bool is_connection_lost(const tk_exception& error) noexcept {
+    const auto* oracle = dynamic_cast<const ora_exception*>(&error);
+    return oracle != nullptr && oracle->is_connection_lost();
 }
 
 void check_stop(const tk_thread_functor& run) {
@@ -74,9 +79,15 @@ item_copy::fetch_result item_copy::fetch(table_reader& reader, const std::string
         progress_.count_rows();
         return fetch_result::row_failed;
     } catch (const tk_exception& error) {
+        // the server ended the read: its cursor gives no further rows
         if (error.level() == tk_level_internal) throw;
+        if (is_connection_lost(error)) {
+            connection_lost_ = true;
+            outcome.cut_short = "the connection to the server was lost";
+        } else {
+            outcome.cut_short = "the server ended the read: " + error.message();
+        }
         report_row(name, error);
-        outcome.cut_short = "the source stopped answering";
         return fetch_result::end;
     }
 }

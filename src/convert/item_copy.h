@@ -35,6 +35,11 @@ std::string outcome_line(const std::string& name, const item_outcome& outcome);
 tk_exception source_error(const tk_exception& error);
 // Stops the item quietly (tk_final_exception) when the run was asked to stop.
 void check_stop(const tk_thread_functor& run);
+// True when the error says the connection to the server is gone: no later item can be read.
+bool is_connection_lost(const tk_exception& error) noexcept;
+// What the error list says when the run stops for a lost connection.
+inline constexpr const char* connection_lost_text =
+    "The connection to the server was lost; the items finished before it are kept.";
 
 struct item_copy_settings {
     workbook_format format;
@@ -45,6 +50,9 @@ class item_copy {
 public:
     item_copy(const item_copy_settings& settings, workbook_set& books, run_progress& progress, error_handler& handler,
               const tk_thread_functor& run);
+
+    // An item ended because the connection was lost: the run cannot go on.
+    bool has_lost_connection() const noexcept { return connection_lost_; }
 
     // Writes the item's sheet: header, then every row the reader gives, values by
     // position, the first `columns` of each. Rows that fail are reported and counted; a
@@ -71,4 +79,5 @@ private:
     const tk_thread_functor& run_;
     std::vector<cell_value> row_;
     std::vector<std::uint64_t> cut_texts_;
+    bool connection_lost_ = false;
 };

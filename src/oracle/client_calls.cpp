@@ -154,7 +154,31 @@ void client_calls::throw_oracle_error(void* handle, ub4 handle_type, const char*
         narrow = "ORA-" + std::to_string(code);
     }
     TK_LOG(3, "Oracle error while trying to %s: %s", action, narrow.c_str());
-    throw ora_exception(code, narrow);
+    ora_exception error(code, narrow);
+    if (!error.is_connection_lost() && !is_server_connected()) error.mark_connection_lost();
+    throw error;
+}
+
+bool client_calls::is_server_connected() noexcept {
+    if (server_ == nullptr || !attached_) return false;
+    // Asked after an error whose number does not say it: the client knows a dead link.
+    ub4 status = OCI_SERVER_NORMAL;
+    if (fn_.OCIAttrGet(server_, OCI_HTYPE_SERVER, &status, nullptr, OCI_ATTR_SERVER_STATUS, break_error_) != OCI_SUCCESS)
+        return true;  // a client that cannot tell: the error's own number decides
+    return status != OCI_SERVER_NOT_CONNECTED;
+}
+
+std::string client_calls::server_banner() {
+    char16_t text[256] = {};
+    check(fn_.OCIServerVersion(service_, error_, reinterpret_cast<OraText*>(text), sizeof text - sizeof(char16_t),
+                               OCI_HTYPE_SVCCTX),
+          "read the server version");
+    text[255] = u'\0';
+    try {
+        return to_utf8(std::u16string_view(text));
+    } catch (const tk_exception&) {
+        return {};  // a banner that is not text says no version
+    }
 }
 
 OCIStmt* client_calls::alloc_statement() {

@@ -51,6 +51,12 @@ public:
     // into tk_exception naming the action. Other statuses are returned for the caller.
     sword check(sword status, const char* action);
 
+    // The server's banner ("Oracle Database 19c ... Release 19.0.0.0.0 - Production"), which
+    // needs no privilege, unlike the v$version view.
+    std::string server_banner();
+    // False when the client says the connection to the server is gone.
+    bool is_server_connected() noexcept;
+
     OCIStmt* alloc_statement();
     void free_statement(OCIStmt* statement) noexcept;
     void prepare(OCIStmt* statement, std::string_view sql);

@@ -23,6 +23,7 @@
     X(OCIServerDetach)            \
     X(OCISessionBegin)            \
     X(OCISessionEnd)              \
+    X(OCIServerVersion)           \
     X(OCIBreak)                   \
     X(OCIStmtPrepare)             \
     X(OCIStmtExecute)             \

@@ -16,8 +16,15 @@ public:
 
     // The ORA number, e.g. 1017 for ORA-01017.
     int oracle_number() const noexcept { return code_ & 0xFFFF; }
-    // True when the error leaves nothing to fetch from: the session or connection is gone
-    // (ORA-03113, ORA-03114, ORA-03135, ORA-01012, ORA-00028, ORA-02396, TNS losses) or the
-    // cursor is (ORA-01001, ORA-01002, ORA-24338). Other fetch errors cost one row.
+    // True when the error leaves nothing to fetch from: the connection is gone, or the
+    // cursor is (ORA-01001, ORA-01002, ORA-24338) or its snapshot (ORA-01555).
     bool ends_the_cursor() const noexcept;
+    // True when the session or its connection is gone (ORA-03113, ORA-03114, ORA-03135,
+    // ORA-01012, ORA-00028, ORA-01089, ORA-01092, TNS losses ...), by its number or because
+    // the client said the server is no longer connected: nothing more can be read.
+    bool is_connection_lost() const noexcept;
+    void mark_connection_lost() noexcept { connection_lost_ = true; }
+
+private:
+    bool connection_lost_ = false;
 };

@@ -67,10 +67,7 @@ std::int64_t oracle_session::select_number(const std::string& sql) {
 std::uint32_t oracle_session::server_version() {
     TK_LOG(2, "%s", __func__);
     require_connection();
-    oracle_table_reader banners(*calls_, "select * from v$version", -1);
-    std::vector<cell_value> row;
-    if (banners.columns().empty() || !banners.next_row(row) || row[0].is_null()) return 0;
-    const std::string banner = catalogue_text(row[0]);
+    const std::string banner = calls_->server_banner();
     TK_LOG(1, "Server banner: %s", banner.c_str());
     return parse_server_version(banner);
 }

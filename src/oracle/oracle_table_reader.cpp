@@ -89,12 +89,10 @@ void oracle_table_reader::fetch_batch() {
         // say how many there are, but their slots are all written.
         rows_in_batch_ = rows_written_whole();
         TK_LOG(3, "%s: %u rows arrived before the error", __func__, rows_in_batch_);
-        if (error.ends_the_cursor()) {
-            server_done_ = true;
-            pending_error_ = std::current_exception();
-        } else {
-            pending_error_ = lost_row(error);
-        }
+        // A server that fails a fetch (ORA-01722 in a select-list expression, ORA-01555, a
+        // lost connection) has closed the cursor: no row comes after the error.
+        server_done_ = true;
+        pending_error_ = std::current_exception();
     } catch (...) {
         server_done_ = true;
         throw;

@@ -13,17 +13,19 @@
 #include "../support/workbook_reader.h"
 #include "convert/error_handler.h"
 #include "convert/error_tables.h"
+#include "oracle/ora_exception.h"
 #include "oracle/table_reader.h"
 
 namespace {
 
 // One scripted item: its columns, its rows (integers and texts), an estimate, and where it
-// fails: a row_error at some rows, or the source lost at one row.
+// fails: a row_error at some rows, a server error that ends the read, or the connection lost.
 struct scripted_table {
     std::vector<std::string> columns{"ID", "T"};
     std::vector<std::pair<std::int64_t, std::string>> rows;
     std::int64_t estimate = -1;  // -1: the number of rows
     std::vector<std::size_t> bad_rows;
+    std::size_t server_error_at = SIZE_MAX;
     std::size_t lost_at = SIZE_MAX;
     bool internal_error = false;
 };
@@ -41,7 +43,8 @@ public:
         if (next_ == table_.rows.size()) return false;
         const std::size_t at = next_++;
         if (table_.internal_error) TK_FAIL();
-        if (at == table_.lost_at) throw tk_exception("ORA-03113: end-of-file on communication channel", 1);
+        if (at == table_.server_error_at) throw ora_exception(1476, "ORA-01476: divisor is equal to zero");
+        if (at == table_.lost_at) throw ora_exception(3113, "ORA-03113: end-of-file on communication channel");
         if (std::count(table_.bad_rows.begin(), table_.bad_rows.end(), at) != 0)
             throw row_error("ORA-01722: invalid number", tk_level_recoverable);
         row.assign(columns_.size(), cell_value::of_integer(table_.rows[at].first));
@@ -179,7 +182,7 @@ TEST_F(run_fixture, stop_mid_item_leaves_the_xls_items_finished_before_and_drops
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].name, "A_DONE");
     EXPECT_EQ(result->errors().listed().back(),
-              "B_STOPPED: not complete: 1 of 3 records written; the run was stopped; the sheet is left out");
+              "B_STOPPED: not complete: 1 of about 3 records written; the run was stopped; the sheet is left out");
 }
 
 // Each statement has its own snapshot: the estimate taken before the rows are read is only
@@ -197,19 +200,29 @@ TEST_F(run_fixture, every_row_is_read_whatever_the_estimate_said) {
     EXPECT_EQ(face_.log_lines[0], "Table 'GREW' (5 records) is converted\n");
 }
 
-TEST_F(run_fixture, a_source_that_stops_answering_ends_the_item_as_not_complete_and_the_next_item_follows) {
-    scripted_table lost = numbered_rows(5);
+// A real server's cursor gives no row after an error of its own: the item is not complete
+// and the next one follows. A lost connection ends the run, keeping what was read.
+TEST_F(run_fixture, a_server_error_ends_the_item_and_a_lost_connection_ends_the_run_keeping_what_was_read) {
+    scripted_table failing = numbered_rows(5), lost = numbered_rows(5);
+    failing.server_error_at = 1;
     lost.lost_at = 2;
-    scripted_source source({{"A_LOST", lost}, {"B_FINE", numbered_rows(1)}});
-    const auto result = run(make_job(workbook_format::excel_2010, {"A_LOST", "B_FINE"}, "run.xlsx"), source);
-    const auto listed = result->errors().listed();
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0], "A_LOST, record #3: ORA-03113: end-of-file on communication channel");
-    EXPECT_EQ(listed[1], "A_LOST: not complete: 2 of 5 records written; the source stopped answering");
-    EXPECT_EQ(result->items_converted(), 1);
+    scripted_source source({{"A_FAILING", failing}, {"B_LOST", lost}, {"C_NEVER", numbered_rows(1)}});
+    const auto result = run(make_job(workbook_format::excel_2010, {"A_FAILING", "B_LOST", "C_NEVER"}, "run.xlsx"),
+                            source);
+    EXPECT_EQ(result->errors().listed(),
+              (std::vector<std::string>{
+                  "A_FAILING, record #2: ORA-01476: divisor is equal to zero",
+                  "A_FAILING: not complete: 1 of about 5 records written; the server ended the read: ORA-01476: "
+                  "divisor is equal to zero",
+                  "B_LOST, record #3: ORA-03113: end-of-file on communication channel",
+                  "B_LOST: not complete: 2 of about 5 records written; the connection to the server was lost",
+                  "The connection to the server was lost; the items finished before it are kept."}));
+    EXPECT_TRUE(result->was_stopped());
+    EXPECT_EQ(result->items_converted(), 0);
     const auto sheets = read_workbook(result->work().destination);
-    EXPECT_EQ(find_sheet(sheets, "A_LOST").rows.size(), 3u);
-    EXPECT_EQ(find_sheet(sheets, "B_FINE").rows.size(), 2u);
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(find_sheet(sheets, "A_FAILING").rows.size(), 2u);
+    EXPECT_EQ(find_sheet(sheets, "B_LOST").rows.size(), 3u);
 }
 
 TEST_F(run_fixture, texts_cut_to_the_cell_are_reported_once_per_column_with_the_limit_of_the_format) {
