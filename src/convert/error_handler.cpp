@@ -8,18 +8,18 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
-void tk_error_converter::load_map(std::span<const tk_error_entry> table) {
+void friendly_error_texts::load_map(std::span<const tk_error_entry> table) {
     for (const tk_error_entry& entry : table) texts_.emplace(entry.code, entry.text);
 }
 
-std::string tk_error_converter::convert(int code) const {
+std::string friendly_error_texts::convert(int code) const {
     const auto found = texts_.find(code);
     return found == texts_.end() ? std::string() : found->second;
 }
 
 error_handler::error_handler(user_interface* face, std::span<const tk_error_entry> texts)
     : exit_hook([](int code) { std::_Exit(code); }), face_(face) {
-    converter_.load_map(texts);
+    friendly_.load_map(texts);
 }
 
 error_handler::~error_handler() = default;
@@ -55,7 +55,7 @@ void error_handler::handle(const tk_exception& error, bool top) {
 std::string error_handler::error_text(const tk_exception& error) const {
     std::string text = context();
     if (!text.empty()) text += ": ";
-    const std::string friendly = converter_.convert(error.code());
+    const std::string friendly = friendly_.convert(error.code());
     return text + (friendly.empty() ? error.message() : friendly);
 }
 

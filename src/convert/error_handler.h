@@ -23,7 +23,7 @@ struct tk_error_entry {
 };
 
 // Native error codes to friendly texts; the first text loaded for a code stays.
-class tk_error_converter {
+class friendly_error_texts {
 public:
     void load_map(std::span<const tk_error_entry> table);
     // The friendly text, or an empty text when the code has none.
@@ -83,7 +83,7 @@ private:
     void handle_recoverable(const std::string& text, bool top);
 
     user_interface* face_;
-    tk_error_converter converter_;
+    friendly_error_texts friendly_;
     mutable std::mutex context_mutex_;  // the run's worker and the pages both set it
     std::string context_;
     std::atomic<bool> suppress_{false};

@@ -9,7 +9,7 @@
 std::vector<std::string> header_names(const std::vector<column_info>& columns, std::size_t count) {
     std::vector<std::string> names;
     names.reserve(count);
-    udb_validator taken;
+    name_validator taken;
     for (std::size_t i = 0; i < count; ++i) taken.add_existing_name(columns[i].name);
     std::unordered_set<std::string> seen;  // case-folded
     for (std::size_t i = 0; i < count; ++i) {

@@ -30,6 +30,6 @@ public:
 
 private:
     workbook_format format_;
-    xls_tn_validator validator_;
+    sheet_name_validator validator_;
     std::unordered_set<std::string> used_;  // case-folded
 };

@@ -28,7 +28,7 @@ QString qt_user_interface::caption(const char* kind) const {
 }
 
 void qt_user_interface::error(const std::string& text) {
-    TK_LOG(2, "wizard_shell::error(%s)", text.c_str());
+    TK_LOG(2, "%s(%s)", __func__, text.c_str());
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Critical, caption("Error"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("error_box");
@@ -38,7 +38,7 @@ void qt_user_interface::error(const std::string& text) {
 }
 
 void qt_user_interface::message(const std::string& text) {
-    TK_LOG(2, "wizard_shell::message(%s)", text.c_str());
+    TK_LOG(2, "%s(%s)", __func__, text.c_str());
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Information, caption("Message"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("message_box");
@@ -74,7 +74,7 @@ void qt_user_interface::internal_error(const std::string& dialog_title, const st
 }
 
 void qt_user_interface::write_log(const std::string& line) {
-    TK_LOG(2, "wizard_shell::write_log(%s)", line.c_str());
+    TK_LOG(2, "%s(%s)", __func__, line.c_str());
     on_gui_thread([&] {
         if (log_sink) log_sink(from_utf8(line));
         else TK_LOG(1, "Editbox failed to be initialized");
@@ -82,7 +82,7 @@ void qt_user_interface::write_log(const std::string& line) {
 }
 
 void qt_user_interface::display_help(int topic) {
-    TK_LOG(2, "wizard_shell::display_help(%d)", topic);
+    TK_LOG(2, "%s(%d)", __func__, topic);
     const QString path = help_folder(QCoreApplication::applicationDirPath()) + '/' + help_page_name(topic);
     if (!QFileInfo(path).isReadable()) {
         error("Help file does not exist. Reinstall the program.");

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "records/udb_schema.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
@@ -32,12 +31,12 @@ std::string name_prefix(std::string_view name, std::size_t units) {
 
 }  // namespace
 
-udb_validator::udb_validator(std::uint32_t max_length) : max_length_(max_length) {
-    TK_LOG(1, "udb_validator::ctor");
+name_validator::name_validator(std::uint32_t max_length) : max_length_(max_length) {
+    TK_LOG(1, "%s", __func__);
 }
 
-bool udb_validator::is_acceptable(std::string_view name) const {
-    TK_LOG(1, "udb_validator::is_acceptable(%.*s)", static_cast<int>(name.size()), name.data());
+bool name_validator::is_acceptable(std::string_view name) const {
+    TK_LOG(1, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
     if (max_length_ != 0 && name_length(name) > max_length_) {
         TK_LOG(1, "The name is too long");
         return false;
@@ -51,15 +50,15 @@ bool udb_validator::is_acceptable(std::string_view name) const {
     return true;
 }
 
-bool udb_validator::is_duplicated(std::string_view name) const {
-    TK_LOG(1, "udb_validator::is_duplicated(%.*s)", static_cast<int>(name.size()), name.data());
+bool name_validator::is_duplicated(std::string_view name) const {
+    TK_LOG(1, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
     if (folded_existing_.count(fold_case(name)) == 0) return false;
     TK_LOG(1, "Name is duplicated");
     return true;
 }
 
-std::string udb_validator::get_safe_name(std::string_view name) const {
-    TK_LOG(2, "udb_validator::get_safe_name(%.*s)", static_cast<int>(name.size()), name.data());
+std::string name_validator::get_safe_name(std::string_view name) const {
+    TK_LOG(2, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
     std::string safe(name);
     if (max_length_ != 0 && name_length(safe) > max_length_) safe = name_prefix(safe, max_length_ - 1);
     for (const char32_t c : illegal_) replace_all(safe, utf8_of_code_point(c), "_");
@@ -77,43 +76,33 @@ std::string udb_validator::get_safe_name(std::string_view name) const {
     TK_FAIL();  // a hundred thousand names taken
 }
 
-void udb_validator::add_existing_name(std::string name) {
-    TK_LOG(1, "udb_validator::add_existing_name(%s)", name.c_str());
+void name_validator::add_existing_name(std::string name) {
+    TK_LOG(1, "%s(%s)", __func__, name.c_str());
     folded_existing_.insert(fold_case(name));
 }
 
-dao_validator::dao_validator() : udb_validator(0) {
-    TK_LOG(1, "dao_validator::ctor");
+xls_header_name_validator::xls_header_name_validator() : name_validator(0) {
+    TK_LOG(1, "%s", __func__);
     illegal_ = U"`![]./'";
 }
 
-bool dao_validator::is_acceptable(std::string_view name) const {
-    TK_LOG(1, "dao_validator::is_acceptable(%.*s)", static_cast<int>(name.size()), name.data());
+bool xls_header_name_validator::is_acceptable(std::string_view name) const {
+    TK_LOG(1, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
     if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
-    return udb_validator::is_acceptable(name);
+    return name_validator::is_acceptable(name);
 }
 
-std::string dao_validator::get_safe_name(std::string_view name) const {
-    TK_LOG(2, "dao_validator::get_safe_name(%.*s)", static_cast<int>(name.size()), name.data());
+std::string xls_header_name_validator::get_safe_name(std::string_view name) const {
+    TK_LOG(2, "%s(%.*s)", __func__, static_cast<int>(name.size()), name.data());
     const std::string trimmed = trim(name);
     if (trimmed.empty() && !name.empty()) TK_LOG(1, "Special processing for all-spaces-string");
-    return udb_validator::get_safe_name(trimmed);
+    return name_validator::get_safe_name(trimmed);
 }
 
-dao_fn_validator::dao_fn_validator(const udb_schema& schema) {
-    TK_LOG(1, "dao_fn_validator::ctor");
-    for (const auto& descriptor : schema) add_existing_name(descriptor->name);
-}
-
-dao_in_validator::dao_in_validator(const udb_indexes& indexes) {
-    TK_LOG(1, "dao_in_validator::ctor");
-    for (const udb_index& index : indexes) add_existing_name(index.name);
-}
-
-xls_tn_validator::xls_tn_validator(const std::vector<std::string>& first_names,
+sheet_name_validator::sheet_name_validator(const std::vector<std::string>& first_names,
                                    const std::vector<std::string>& second_names)
-    : udb_validator(max_sheet_name_length) {
-    TK_LOG(2, "xls_tn_validator::ctor");
+    : name_validator(max_sheet_name_length) {
+    TK_LOG(2, "%s", __func__);
     illegal_ = U"\\?*:$[]/'";
     for (const std::string& name : first_names) add_existing_name(name);
     for (const std::string& name : second_names) add_existing_name(name);

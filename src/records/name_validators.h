@@ -1,5 +1,5 @@
-// Name validators: whether a sheet, column or index name is acceptable to the destination
-// and, when it is not or is taken, a safe and unique replacement.
+// Name validators: whether a sheet or column name is acceptable to the workbook and, when
+// it is not or is taken, a safe and unique replacement.
 #pragma once
 
 #include <cstdint>
@@ -8,18 +8,14 @@
 #include <unordered_set>
 #include <vector>
 
-#include "records/names_map.h"
-#include "records/udb_index.h"
-
-class udb_schema;
 
 // Names compare ignoring case (non-ASCII letters too). Lengths are counted in UTF-16 code
 // units, as Excel counts them.
-class udb_validator {
+class name_validator {
 public:
     // max_length 0 means no limit.
-    explicit udb_validator(std::uint32_t max_length = 0);
-    virtual ~udb_validator() = default;
+    explicit name_validator(std::uint32_t max_length = 0);
+    virtual ~name_validator() = default;
 
     // No illegal character, not restricted, not too long. Duplicates are not looked at.
     virtual bool is_acceptable(std::string_view name) const;
@@ -44,33 +40,22 @@ private:
     std::unordered_set<std::string> folded_existing_;
 };
 
-// Column and index names of the .xls driver: no "`![]./'", no blank at either end.
-class dao_validator : public udb_validator {
+// Header names of an .xls sheet: no "`![]./'", no blank at either end, as earlier
+// versions of this program wrote them.
+class xls_header_name_validator : public name_validator {
 public:
-    dao_validator();
+    xls_header_name_validator();
 
     bool is_acceptable(std::string_view name) const override;
     // Blanks at both ends are removed first (a name of blanks only becomes empty).
     std::string get_safe_name(std::string_view name) const override;
 };
 
-// Column names of one table: every descriptor's name is taken.
-class dao_fn_validator : public dao_validator {
-public:
-    explicit dao_fn_validator(const udb_schema& schema);
-};
-
-// Index names of one table: every index's name is taken.
-class dao_in_validator : public dao_validator {
-public:
-    explicit dao_in_validator(const udb_indexes& indexes);
-};
-
 // Sheet names: at most 31 characters, none of "\?*:$[]/'"; the names of both lists are taken.
-class xls_tn_validator : public udb_validator {
+class sheet_name_validator : public name_validator {
 public:
     static constexpr std::uint32_t max_sheet_name_length = 31;
 
-    xls_tn_validator(const std::vector<std::string>& first_names,
+    sheet_name_validator(const std::vector<std::string>& first_names,
                      const std::vector<std::string>& second_names);
 };

@@ -213,7 +213,7 @@ const char* kind_of_file(mode_t mode) {
 }  // namespace
 
 bool profile_file::load(const std::string& path) {
-    TK_LOG(2, "profile_file::load(%s)", path.c_str());
+    TK_LOG(2, "%s(%s)", __func__, path.c_str());
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR || path.empty())
@@ -253,7 +253,7 @@ bool profile_file::load(const std::string& path) {
 bool profile_file::read_text(std::string_view text) { return text_reader(*this).read(text); }
 
 bool profile_file::store(const std::string& path) const {
-    TK_LOG(2, "profile_file::store(%s)", path.c_str());
+    TK_LOG(2, "%s(%s)", __func__, path.c_str());
     if (path.empty()) return false;
     return write_file_atomically(path, to_text());
 }

@@ -51,13 +51,13 @@ std::string tk_assertion_message(std::string_view source_file, int line) {
     return message;
 }
 
-tk_mail_assertion::tk_mail_assertion(std::string_view source_file, int line)
+tk_assertion_failure::tk_assertion_failure(std::string_view source_file, int line)
     : tk_exception(tk_assertion_message(source_file, line), tk_level_internal) {
-    TK_LOG(2, "tk_mail_assertion::ctor(%.*s)", static_cast<int>(source_file.size()),
+    TK_LOG(2, "%s(%.*s)", __func__, static_cast<int>(source_file.size()),
            source_file.data());
 }
 
-tk_final_exception::tk_final_exception() { TK_LOG(2, "tk_final_exception::ctor"); }
+tk_final_exception::tk_final_exception() { TK_LOG(2, "%s", __func__); }
 
 std::string_view tk_source_stem(std::string_view path) noexcept {
     const auto slash = path.find_last_of("/\\");

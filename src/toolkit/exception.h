@@ -45,9 +45,9 @@ public:
 // An internal assertion: a condition the program relies on did not hold. The message hides
 // the source file and line in hexadecimal so a bug report carries them without alarming
 // the user.
-class tk_mail_assertion : public tk_exception {
+class tk_assertion_failure : public tk_exception {
 public:
-    tk_mail_assertion(std::string_view source_file, int line);
+    tk_assertion_failure(std::string_view source_file, int line);
 };
 
 // Stops the current operation at once; the user has already been told.
@@ -64,7 +64,7 @@ std::string tk_assertion_message(std::string_view source_file, int line);
 // "ora_engine"), as internal assertions name their file.
 std::string_view tk_source_stem(std::string_view path) noexcept;
 
-#define TK_FAIL() throw tk_mail_assertion(tk_source_stem(__FILE__), __LINE__)
+#define TK_FAIL() throw tk_assertion_failure(tk_source_stem(__FILE__), __LINE__)
 #define TK_ASSERT(condition) \
     do {                     \
         if (!(condition)) TK_FAIL(); \

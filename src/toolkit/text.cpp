@@ -205,7 +205,7 @@ std::string trim(std::string_view text) {
 }
 
 std::string& replace_all(std::string& text, std::string_view what, std::string_view with) {
-    TK_LOG(2, "tk_wstring::replace_all(%.*s,%.*s)", static_cast<int>(what.size()), what.data(),
+    TK_LOG(2, "%s(%.*s,%.*s)", __func__, static_cast<int>(what.size()), what.data(),
            static_cast<int>(with.size()), with.data());
     TK_ASSERT(!what.empty());
     std::size_t pos = 0;

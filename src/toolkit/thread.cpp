@@ -21,7 +21,7 @@ tk_thread_functor* tk_thread::create_functor() {
 }
 
 void tk_thread::start() {
-    TK_LOG(2, "tk_thread::start");
+    TK_LOG(2, "%s", __func__);
     TK_ASSERT(!running_.load());
     release();  // a finished thread is joined before a new one starts
     functor_ = create_functor();

@@ -44,7 +44,7 @@ int same_or_last(int position, const std::vector<std::string>& list) {
 }  // namespace
 
 void table_selection_model::page_init() {
-    TK_LOG(2, "sel_tables_page::do_page_init");
+    TK_LOG(2, "%s", __func__);
     available_.clear();
     selected_.clear();
     selected_queries_.clear();
@@ -114,7 +114,7 @@ void table_selection_model::move_to_available(std::size_t index) {
 }
 
 void table_selection_model::add() {
-    TK_LOG(2, "sel_tables_page::on_add");
+    TK_LOG(2, "%s", __func__);
     const int position = available_current_;
     if (position >= 0) move_to_selected(static_cast<std::size_t>(position));
     if (!available_.empty()) {
@@ -127,7 +127,7 @@ void table_selection_model::add() {
 }
 
 void table_selection_model::add_all() {
-    TK_LOG(2, "sel_tables_page::on_add_all");
+    TK_LOG(2, "%s", __func__);
     while (!available_.empty()) move_to_selected(0);
     available_current_ = -1;
     focus_ = list_id::selected;
@@ -135,7 +135,7 @@ void table_selection_model::add_all() {
 }
 
 void table_selection_model::remove() {
-    TK_LOG(2, "sel_tables_page::on_delete");
+    TK_LOG(2, "%s", __func__);
     const int position = selected_current_;
     if (position >= 0) move_to_available(static_cast<std::size_t>(position));
     if (!selected_.empty()) {
@@ -148,7 +148,7 @@ void table_selection_model::remove() {
 }
 
 void table_selection_model::remove_all() {
-    TK_LOG(2, "sel_tables_page::on_del_all");
+    TK_LOG(2, "%s", __func__);
     while (!selected_.empty()) move_to_available(0);
     selected_current_ = -1;
     focus_ = list_id::available;
@@ -156,7 +156,7 @@ void table_selection_model::remove_all() {
 }
 
 bool table_selection_model::add_query(const std::string& name, const std::string& text, user_interface& face) {
-    TK_LOG(2, "sel_tables_page::on_add_query");
+    TK_LOG(2, "%s", __func__);
     if (contains_ignoring_case(selected_, name)) {
         face.message(duplicate_name_text);
         return false;
@@ -167,7 +167,7 @@ bool table_selection_model::add_query(const std::string& name, const std::string
 }
 
 bool table_selection_model::current_query(std::string& name, std::string& text) const {
-    TK_LOG(2, "sel_tables_page_ex::on_edit_query");
+    TK_LOG(2, "%s", __func__);
     if (selected_current_ < 0) {
         TK_LOG(1, "Nothing is selected!");
         return false;

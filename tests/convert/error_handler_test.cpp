@@ -128,7 +128,7 @@ TEST(error_handling_without_a_face, errors_are_only_logged_and_the_run_goes_on) 
     handler->exit_hook = [&](int code) { exit_code = code; };
     EXPECT_NO_THROW(handler->handle(coded(0, 0, "row"), false));
     EXPECT_THROW(handler->handle(coded(0, 1, "item"), false), tk_final_exception);
-    EXPECT_NO_THROW(handler->handle(tk_mail_assertion("x", 1), true));
+    EXPECT_NO_THROW(handler->handle(tk_assertion_failure("x", 1), true));
     EXPECT_EQ(exit_code, -1);
 }
 
@@ -138,7 +138,7 @@ TEST(error_handling_exit, default_hook_ends_the_process_with_minus_one) {
         {
             scripted_user_interface ui;
             auto handler = create_error_handler(&ui);
-            handler->handle(tk_mail_assertion("x", 1), true);
+            handler->handle(tk_assertion_failure("x", 1), true);
             std::exit(0);  // not reached when the handler ends the process
         },
         ::testing::ExitedWithCode(255), "");

@@ -1,20 +1,20 @@
-// Sheet and column name validators and the column names map: acceptance, duplicates, safe names.
+// Sheet and header name validators: acceptance, duplicates, safe names.
 #include "records/name_validators.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "records/udb_schema.h"
+#include "toolkit/exception.h"
 
-TEST(xls_tn_validator, replaces_illegal_characters_and_numbers_taken_names) {
-    xls_tn_validator validator({"Sales_2010"}, {});
+TEST(sheet_name_validator, replaces_illegal_characters_and_numbers_taken_names) {
+    sheet_name_validator validator({"Sales_2010"}, {});
     EXPECT_FALSE(validator.is_acceptable("Sales:2010"));
     EXPECT_EQ(validator.get_safe_name("Sales:2010"), "Sales_201000000");
     validator.add_existing_name("Sales_201000000");
     EXPECT_EQ(validator.get_safe_name("Sales:2010"), "Sales_201000001");
 
-    xls_tn_validator free_name({}, {});
+    sheet_name_validator free_name({}, {});
     EXPECT_EQ(free_name.get_safe_name("Sales:2010"), "Sales_2010");
     for (const char* name : {"a\\b", "a?b", "a*b", "a:b", "a$b", "a[b", "a]b", "a/b", "a'b"}) {
         EXPECT_FALSE(free_name.is_acceptable(name)) << name;
@@ -22,15 +22,15 @@ TEST(xls_tn_validator, replaces_illegal_characters_and_numbers_taken_names) {
     }
 }
 
-TEST(xls_tn_validator, finds_duplicates_ignoring_case_including_non_ascii) {
-    xls_tn_validator validator({"ORDERS"}, {"\xc3\x84rger"});  // Ärger
+TEST(sheet_name_validator, finds_duplicates_ignoring_case_including_non_ascii) {
+    sheet_name_validator validator({"ORDERS"}, {"\xc3\x84rger"});  // Ärger
     EXPECT_TRUE(validator.is_acceptable("orders"));
     EXPECT_EQ(validator.get_safe_name("orders"), "orders00000");
     EXPECT_EQ(validator.get_safe_name("\xc3\xa4rger"), "\xc3\xa4rger00000");  // ärger
 }
 
-TEST(xls_tn_validator, keeps_names_within_31_characters) {
-    xls_tn_validator validator({}, {});
+TEST(sheet_name_validator, keeps_names_within_31_characters) {
+    sheet_name_validator validator({}, {});
     const std::string thirty_one(31, 'x');
     EXPECT_TRUE(validator.is_acceptable(thirty_one));
     EXPECT_FALSE(validator.is_acceptable(thirty_one + "y"));
@@ -47,10 +47,9 @@ TEST(xls_tn_validator, keeps_names_within_31_characters) {
     EXPECT_TRUE(validator.is_acceptable(safe));
 }
 
-TEST(dao_validator, trims_blanks_and_names_a_blank_column_with_the_first_free_number) {
-    udb_schema schema;
-    schema.add(t_ftd(10, " Name ", VT_BSTR));
-    dao_fn_validator validator(schema);
+TEST(xls_header_name_validator, trims_blanks_and_names_a_blank_column_with_the_first_free_number) {
+    xls_header_name_validator validator;
+    validator.add_existing_name(" Name ");
     EXPECT_FALSE(validator.is_acceptable(" Name "));
     EXPECT_FALSE(validator.is_acceptable(""));
     EXPECT_EQ(validator.get_safe_name(" Name "), "Name");
@@ -58,29 +57,20 @@ TEST(dao_validator, trims_blanks_and_names_a_blank_column_with_the_first_free_nu
     EXPECT_EQ(validator.get_safe_name(" Name "), "Name00000");
     EXPECT_EQ(validator.get_safe_name("a.b"), "a_b");
     EXPECT_EQ(validator.get_safe_name("x`![]./'y"), "x_______y");
-    udb_schema taken;
-    taken.add(t_ftd(10, "00000", VT_BSTR));
-    dao_fn_validator numbered(taken);
+    xls_header_name_validator numbered;
+    numbered.add_existing_name("00000");
     EXPECT_EQ(numbered.get_safe_name("   "), "00001");
-    dao_fn_validator empty_schema{udb_schema()};
-    EXPECT_EQ(empty_schema.get_safe_name("   "), "00000");
+    EXPECT_EQ(xls_header_name_validator().get_safe_name("   "), "00000");
 }
 
-TEST(udb_validator, asserts_when_every_number_is_taken) {
-    xls_tn_validator validator({}, {});
+TEST(name_validator, asserts_when_every_number_is_taken) {
+    sheet_name_validator validator({}, {});
     validator.add_existing_name("t");
     char name[8];
     for (int i = 0; i < 100000; ++i) {
         std::snprintf(name, sizeof name, "t%05d", i);
         validator.add_existing_name(name);
     }
-    EXPECT_THROW(validator.get_safe_name("t"), tk_mail_assertion);
+    EXPECT_THROW(validator.get_safe_name("t"), tk_assertion_failure);
 }
 
-TEST(names_map, maps_the_columns_of_a_table_ignoring_case) {
-    udb_names_map names;
-    names.add_fn_mapping("EMP", "E.NAME", "E_NAME");
-    EXPECT_EQ(names.get_fn_mapped_name("Emp", "e.name"), "E_NAME");
-    EXPECT_EQ(names.get_fn_mapped_name("DEPT", "e.name"), "e.name");
-    EXPECT_EQ(names.get_fn_mapped_name("EMP", "ID"), "ID");
-}

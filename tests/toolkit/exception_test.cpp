@@ -17,7 +17,7 @@ TEST(exceptions, system_error_names_the_reason_after_the_prefix_and_no_text_is_u
 }
 
 TEST(exceptions, internal_assertion_hides_the_source_stem_and_line_in_lower_case_hex) {
-    const tk_mail_assertion assertion("ora_engi", 447);
+    const tk_assertion_failure assertion("ora_engi", 447);
     // "ora_engi\447"
     EXPECT_EQ(assertion.message(), "Internal error: \ncode=6f72615f656e67695c343437");
     EXPECT_EQ(assertion.level(), 2);
@@ -27,7 +27,7 @@ TEST(exceptions, internal_assertion_hides_the_source_stem_and_line_in_lower_case
     try {
         TK_ASSERT(1 + 1 == 3);
         FAIL() << "no assertion thrown";
-    } catch (const tk_mail_assertion& assertion) {
+    } catch (const tk_assertion_failure& assertion) {
         EXPECT_EQ(assertion.level(), 2);
         // "exception_test\" in hex, followed by the line number's digits
         EXPECT_EQ(assertion.message().rfind("Internal error: \ncode=657863657074696f6e5f746573745c", 0), 0u);

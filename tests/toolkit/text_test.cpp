@@ -61,7 +61,7 @@ TEST(string_helpers, replace_never_in_inserted_text_and_split_keeps_empty_pieces
     EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");
     EXPECT_EQ(text, "aabaa");
     std::string any = "x";
-    EXPECT_THROW(replace_all(any, "", "y"), tk_mail_assertion);
+    EXPECT_THROW(replace_all(any, "", "y"), tk_assertion_failure);
     EXPECT_EQ(split(",a,,b,", ','), (std::vector<std::string>{"", "a", "", "b", ""}));
     EXPECT_EQ(split("", ','), std::vector<std::string>{""});
 }

@@ -41,7 +41,7 @@ TEST(worker_thread, stop_asks_the_job_to_end_and_waits_and_a_second_start_is_ref
     job_thread thread;
     thread.start();
     while (thread.job.rounds.load() == 0) std::this_thread::yield();
-    EXPECT_THROW(thread.start(), tk_mail_assertion);
+    EXPECT_THROW(thread.start(), tk_assertion_failure);
     thread.stop();
     EXPECT_TRUE(thread.job.done.load());
     EXPECT_FALSE(thread.is_running());

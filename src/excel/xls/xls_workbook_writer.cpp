@@ -29,7 +29,7 @@ biff_date_kind date_kind_of(cell_date_style style) noexcept {
 // Column names as .xls workbooks have always shown them: a name with one of "`![]./'", a
 // blank at either end, or taken by an earlier column (ignoring case) gets a safe name.
 std::vector<std::string> header_names(std::span<const std::string> header) {
-    dao_validator validator;
+    xls_header_name_validator validator;
     for (const std::string& name : header) validator.add_existing_name(name);
     std::vector<std::string> names;
     names.reserve(header.size());
