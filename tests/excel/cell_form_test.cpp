@@ -10,6 +10,8 @@
 #include <limits>
 #include <string>
 
+#include "../support/cell_values.h"
+
 namespace {
 
 std::string shortest(double value) {
@@ -31,18 +33,6 @@ std::string form_of(const cell_value& value, workbook_format format = workbook_f
     case cell_kind::bad_text: return "bad text";
     }
     return "?";
-}
-
-cell_value date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-    date_time value;
-    value.year = year;
-    value.month = static_cast<std::uint8_t>(month);
-    value.day = static_cast<std::uint8_t>(day);
-    value.hour = static_cast<std::uint8_t>(hour);
-    value.minute = static_cast<std::uint8_t>(minute);
-    value.second = static_cast<std::uint8_t>(second);
-    value.millisecond = static_cast<std::uint16_t>(ms);
-    return cell_value::of_date_time(value);
 }
 
 cell_value decimal(std::string_view text) { return cell_value::of_decimal_text(text); }

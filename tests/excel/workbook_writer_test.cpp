@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/exception.h"
+#include "../support/cell_values.h"
 #include "../support/workbook_reader.h"
+#include "toolkit/exception.h"
 
 namespace {
 
@@ -48,18 +49,6 @@ protected:
     temp_folder folder_;
     std::unique_ptr<workbook_writer> writer_;
 };
-
-cell_value date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-    date_time value;
-    value.year = year;
-    value.month = static_cast<std::uint8_t>(month);
-    value.day = static_cast<std::uint8_t>(day);
-    value.hour = static_cast<std::uint8_t>(hour);
-    value.minute = static_cast<std::uint8_t>(minute);
-    value.second = static_cast<std::uint8_t>(second);
-    value.millisecond = static_cast<std::uint16_t>(ms);
-    return cell_value::of_date_time(value);
-}
 
 std::string repeat(std::string_view piece, std::size_t count) {
     std::string out;

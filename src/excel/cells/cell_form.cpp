@@ -35,6 +35,27 @@ bool is_high_surrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <
 
 }  // namespace
 
+void row_forms::start(std::size_t columns, workbook_format format, bool dates_as_text) {
+    deciders_.assign(columns, cell_decider(format, dates_as_text));
+    forms_.assign(columns, nullptr);
+    cut_texts_.assign(columns, 0);
+    decided_ = 0;
+}
+
+std::size_t row_forms::decide(std::span<const cell_value> row) {
+    decided_ = 0;
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        forms_[k] = &deciders_[k].decide(row[k]);
+        if (forms_[k]->kind == cell_kind::bad_text) return k;
+    }
+    decided_ = row.size();
+    return decided_;
+}
+
+void row_forms::count_cut_texts() noexcept {
+    for (std::size_t k = 0; k < decided_; ++k) cut_texts_[k] += forms_[k]->was_cut ? 1 : 0;
+}
+
 bool excel_serial(const date_time& value, double& serial) noexcept {
     if (!is_valid_time(value)) return false;
     if (value.is_time_only()) {

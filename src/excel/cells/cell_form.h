@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "excel/workbook_format.h"
 #include "values/cell_value.h"
@@ -63,6 +65,29 @@ private:
     std::string text_;       // a text made here: a number's digits, a date, a changed text
     std::u16string utf16_;   // a changed UTF-16 text
     char digits_[48] = {};
+};
+
+// The forms of one sheet's rows: every cell of a row is decided before any is written, so
+// a refused row leaves nothing behind, and texts cut to the cell are counted per column.
+class row_forms {
+public:
+    // A new sheet of `columns` columns.
+    void start(std::size_t columns, workbook_format format, bool dates_as_text);
+    std::size_t columns() const noexcept { return deciders_.size(); }
+    // Decides every value of the row (at most columns()); the index of a value that is not
+    // valid text, or the row's size when every value has a form.
+    std::size_t decide(std::span<const cell_value> row);
+    // The forms of the row just decided, valid until the next decide.
+    const cell_form& operator[](std::size_t column) const noexcept { return *forms_[column]; }
+    // Counts the cut texts of the row just decided: call once the row is written.
+    void count_cut_texts() noexcept;
+    std::span<const std::uint64_t> cut_texts() const noexcept { return cut_texts_; }
+
+private:
+    std::vector<cell_decider> deciders_;  // one per column, each keeping its own text buffer
+    std::vector<const cell_form*> forms_;
+    std::vector<std::uint64_t> cut_texts_;
+    std::size_t decided_ = 0;
 };
 
 // The serial number of a date and time: days since 1899-12-30 plus the fraction of the

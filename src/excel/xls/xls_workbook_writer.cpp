@@ -57,7 +57,7 @@ public:
 
     void add_sheet(std::string_view name, std::span<const std::string> header) override;
     void append_row(std::span<const cell_value> row) override;
-    std::span<const std::uint64_t> cut_texts() const noexcept override { return cut_texts_; }
+    std::span<const std::uint64_t> cut_texts() const noexcept override { return forms_.cut_texts(); }
     void finish_sheet() override;
     void drop_sheet(std::string_view name) noexcept override;
     void release_memory() override { book_.release_memory(); }
@@ -74,9 +74,7 @@ private:
     biff_workbook_writer book_;
     biff_sheet_writer* sheet_ = nullptr;  // the sheet being filled, owned by book_
     std::vector<std::string> names_;      // the header as written
-    std::vector<cell_decider> deciders_;  // one per column, each keeping its own text buffer
-    std::vector<const cell_form*> forms_;
-    std::vector<std::uint64_t> cut_texts_;
+    row_forms forms_;
 };
 
 void xls_workbook_writer::add_sheet(std::string_view name, std::span<const std::string> header) {
@@ -95,24 +93,19 @@ void xls_workbook_writer::add_sheet(std::string_view name, std::span<const std::
     sheet.end_row();
     sheet_ = &sheet;
     names_ = std::move(names);
-    deciders_.assign(header.size(), cell_decider(format_, dates_as_text_));
-    forms_.assign(header.size(), nullptr);
-    cut_texts_.assign(header.size(), 0);
+    forms_.start(header.size(), format_, dates_as_text_);
 }
 
 // Every cell is decided before the row starts, so a refused row leaves nothing behind.
 void xls_workbook_writer::append_row(std::span<const cell_value> row) {
     TK_ASSERT(sheet_ != nullptr);
-    if (row.size() > deciders_.size()) throw tk_exception(too_many_values, tk_level_recoverable);
-    for (std::size_t k = 0; k < row.size(); ++k) {
-        forms_[k] = &deciders_[k].decide(row[k]);
-        if (forms_[k]->kind == cell_kind::bad_text)
-            throw tk_exception("The text of column " + names_[k] + " is not valid UTF-8.", tk_level_recoverable);
-    }
+    if (row.size() > forms_.columns()) throw tk_exception(too_many_values, tk_level_recoverable);
+    if (const std::size_t bad = forms_.decide(row); bad < row.size())
+        throw tk_exception("The text of column " + names_[bad] + " is not valid UTF-8.", tk_level_recoverable);
     sheet_->start_row();  // throws when the sheet is full
-    for (std::size_t k = 0; k < row.size(); ++k) put_cell(static_cast<std::uint16_t>(k), *forms_[k]);
+    for (std::size_t k = 0; k < row.size(); ++k) put_cell(static_cast<std::uint16_t>(k), forms_[k]);
     sheet_->end_row();
-    for (std::size_t k = 0; k < row.size(); ++k) cut_texts_[k] += forms_[k]->was_cut ? 1 : 0;
+    forms_.count_cut_texts();
 }
 
 void xls_workbook_writer::put_cell(std::uint16_t column, const cell_form& cell) {

@@ -22,7 +22,7 @@ public:
 
     void add_sheet(std::string_view name, std::span<const std::string> header) override;
     void append_row(std::span<const cell_value> row) override;
-    std::span<const std::uint64_t> cut_texts() const noexcept override { return cut_texts_; }
+    std::span<const std::uint64_t> cut_texts() const noexcept override { return forms_.cut_texts(); }
     void finish_sheet() override;
     // The sheet has streamed into the package already; a stopped run never closes it.
     void drop_sheet(std::string_view) noexcept override { sheet_ = nullptr; }
@@ -43,9 +43,7 @@ private:
     // Made with the first sheet, so a workbook that never gets one leaves no file.
     std::unique_ptr<xlsx_package_writer> package_;
     xlsx_sheet_writer* sheet_ = nullptr;  // owned by package_
-    std::vector<cell_decider> deciders_;  // one per column, each keeping its own text buffer
-    std::vector<const cell_form*> forms_;
-    std::vector<std::uint64_t> cut_texts_;
+    row_forms forms_;
 };
 
 void xlsx_workbook_writer::add_sheet(std::string_view name, std::span<const std::string> header) {
@@ -59,23 +57,18 @@ void xlsx_workbook_writer::add_sheet(std::string_view name, std::span<const std:
         package_->set_origin(options_.origin);
     }
     sheet_ = &package_->add_sheet(name, header);
-    deciders_.assign(header.size(), cell_decider(workbook_format::excel_2010, options_.dates_as_text));
-    forms_.assign(header.size(), nullptr);
-    cut_texts_.assign(header.size(), 0);
+    forms_.start(header.size(), workbook_format::excel_2010, options_.dates_as_text);
 }
 
 // Every cell is decided before the row starts, so a refused row leaves nothing behind.
 void xlsx_workbook_writer::append_row(std::span<const cell_value> row) {
     TK_ASSERT(sheet_ != nullptr);
-    if (row.size() > deciders_.size()) throw tk_exception(too_many_values, tk_level_recoverable);
-    for (std::size_t k = 0; k < row.size(); ++k) {
-        forms_[k] = &deciders_[k].decide(row[k]);
-        if (forms_[k]->kind == cell_kind::bad_text) throw_xlsx_error(xlsx_error::text_not_utf8, sheet_->title());
-    }
+    if (row.size() > forms_.columns()) throw tk_exception(too_many_values, tk_level_recoverable);
+    if (forms_.decide(row) < row.size()) throw_xlsx_error(xlsx_error::text_not_utf8, sheet_->title());
     sheet_->begin_row();  // throws when the sheet is full
-    for (std::size_t k = 0; k < row.size(); ++k) put_cell(*forms_[k]);
+    for (std::size_t k = 0; k < row.size(); ++k) put_cell(forms_[k]);
     sheet_->end_row();
-    for (std::size_t k = 0; k < row.size(); ++k) cut_texts_[k] += forms_[k]->was_cut ? 1 : 0;
+    forms_.count_cut_texts();
 }
 
 void xlsx_workbook_writer::put_cell(const cell_form& cell) {
