@@ -44,7 +44,7 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 // 2 booleans.
 std::vector<std::string> bench_header() {
     std::vector<std::string> header;
-    for (int k = 0; k < columns; ++k) header.push_back("c" + std::to_string(k));
+    for (int k = 0; k < columns; ++k) header.push_back(std::string("c").append(std::to_string(k)));
     return header;
 }
 

@@ -159,7 +159,7 @@ TEST_F(run_fixture, abort_stops_the_run_and_an_xlsx_destination_is_not_written) 
 TEST_F(run_fixture, a_table_too_wide_for_an_xls_sheet_asks_once_and_keeps_the_first_255_columns) {
     scripted_table wide = numbered_rows(1);
     wide.columns.clear();
-    for (int i = 1; i <= 300; ++i) wide.columns.push_back("C" + std::to_string(i));
+    for (int i = 1; i <= 300; ++i) wide.columns.push_back(std::string("C").append(std::to_string(i)));
     scripted_source source({{"WIDE", wide}});
     const auto result = run(make_job(workbook_format::excel_2000, {"WIDE"}, "wide.xls"), source);
     ASSERT_EQ(count_starting(face_.shown, "continue: "), 1u);
