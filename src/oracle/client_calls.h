@@ -39,8 +39,10 @@ public:
     client_calls(const client_calls&) = delete;
     client_calls& operator=(const client_calls&) = delete;
 
-    // Ends any earlier session, attaches and begins a session.
-    void log_on(const std::string& connect_string, const std::string& user, const std::string& password);
+    // Ends any earlier session, attaches and begins a session; with user and password both
+    // empty the client's external credentials (a wallet, the OS account) log on. Returns the
+    // server's warning of a successful logon (ORA-28002: the password expires soon), else "".
+    std::string log_on(const std::string& connect_string, const std::string& user, const std::string& password);
     bool is_session_begun() const noexcept { return session_begun_; }
     // For another thread: breaks off the call under way (OCIBreak); it and every later call
     // end with tk_final_exception.
@@ -56,6 +58,9 @@ public:
     std::string server_banner();
     // False when the client says the connection to the server is gone.
     bool is_server_connected() noexcept;
+
+    // Ends the transaction under way without keeping anything it did.
+    void roll_back();
 
     OCIStmt* alloc_statement();
     void free_statement(OCIStmt* statement) noexcept;
@@ -75,7 +80,14 @@ public:
     // descriptor pointers), with one indicator, length and return code per row.
     OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type, sb2* indicators,
                       ub2* lengths, ub2* return_codes);
+    // text points at a UTF-16 value that must stay in place until the statement has run.
+    void bind_text(OCIStmt* statement, ub4 position, const std::u16string& text);
     void set_define_charset(OCIDefine* define_handle, ub2 charset_id);
+    // National columns keep characters the database character set lacks only with this form.
+    void set_define_national(OCIDefine* define_handle);
+    // Each locator arrives with its length and its first units, so a short LOB costs no
+    // round trip of its own.
+    void set_lob_prefetch(OCIDefine* define_handle, ub4 units);
     void* alloc_descriptor(ub4 type);
     void free_descriptor(void* descriptor, ub4 type) noexcept;
     ub4 lob_length(OCILobLocator* locator);
@@ -84,6 +96,9 @@ public:
     // *amount then holds what was read.
     sword lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                    ub2 charset_id, ub1 charset_form);
+    // A temporary LOB (XMLSERIALIZE makes one per row) holds server space until it is freed.
+    bool is_temporary_lob(OCILobLocator* locator);
+    void free_temporary_lob(OCILobLocator* locator);
     datetime_parts read_datetime(OCIDateTime* value);
 
 private:
@@ -92,6 +107,7 @@ private:
     void end_session() noexcept;
     void release() noexcept;
     [[noreturn]] void throw_oracle_error(void* handle, ub4 handle_type, const char* action);
+    std::string error_text(void* handle, ub4 handle_type, sb4* code);
 
     bool attached_ = false;
     bool session_begun_ = false;

@@ -29,9 +29,13 @@
     X(OCIStmtExecute)             \
     X(OCIStmtFetch2)              \
     X(OCIDefineByPos)             \
+    X(OCIBindByPos)               \
+    X(OCITransRollback)           \
     X(OCILobRead)                 \
     X(OCILobCharSetForm)          \
     X(OCILobGetLength)            \
+    X(OCILobIsTemporary)          \
+    X(OCILobFreeTemporary)        \
     X(OCIDateTimeGetDate)         \
     X(OCIDateTimeGetTime)
 
