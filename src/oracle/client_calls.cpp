@@ -2,6 +2,12 @@
 // that statements, columns and LOBs use.
 #include "oracle/client_calls.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "oracle/ora_exception.h"
 #include "oracle/oracle_session.h"
 #include "toolkit/log.h"
@@ -11,6 +17,12 @@ namespace {
 
 // OCIErrorGet gives no length; 3072 bytes is the largest message of current clients.
 constexpr ub4 error_text_bytes = OCI_ERROR_MAXMSG_SIZE2;
+// How soon a stop is noticed while the attach thread waits.
+constexpr std::chrono::milliseconds attach_poll_interval{50};
+// The longest round trip before the client gives up on a dead peer (ORA-03156) instead of
+// waiting for TCP to notice. No healthy batch of rows, LOB piece or catalogue answer takes an
+// hour; statements the server may work on for long are exempt (client_calls::execute).
+constexpr ub4 default_call_timeout_ms = 60 * 60 * 1000;
 
 // Oracle's words for these two say what happened, not what the user can do about it.
 constexpr int password_expired_number = 28001;
@@ -68,9 +80,7 @@ std::string client_calls::log_on(const std::string& connect_string, const std::s
         attached_ = false;
     }
     const std::u16string wide_connect = to_unicode(connect_string);
-    check(fn_.OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(wide_connect.data()),
-                              static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
-          "attach to server");
+    check(attach(wide_connect), "attach to server");
     attached_ = true;
     TK_LOG(1, "OCIServerAttach succeeded");
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, server_, 0, OCI_ATTR_SERVER, error_),
@@ -110,7 +120,40 @@ std::string client_calls::log_on(const std::string& connect_string, const std::s
     }
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, session_, 0, OCI_ATTR_SESSION, error_),
           "set session into service context");
+    set_call_timeout(default_call_timeout_ms);
     return warning;
+}
+
+sword client_calls::attach(const std::u16string& connect_string) {
+    struct attach_state {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool is_done = false;
+        bool is_abandoned = false;
+        sword status = OCI_ERROR;
+    };
+    auto state = std::make_shared<attach_state>();
+    std::thread([state, text = connect_string, server = server_, error = error_, attach_to = fn_.OCIServerAttach,
+                 detach = fn_.OCIServerDetach] {
+        const sword status = attach_to(server, error, reinterpret_cast<const OraText*>(text.data()),
+                                       static_cast<sb4>(text.size() * sizeof(char16_t)), OCI_DEFAULT);
+        const std::lock_guard<std::mutex> lock(state->mutex);
+        state->status = status;
+        state->is_done = true;
+        // a late success nobody waits for: the link is let go, its handles are never reused
+        if (state->is_abandoned && (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO))
+            detach(server, error, OCI_DEFAULT);
+        state->finished.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(state->mutex);
+    while (!state->finished.wait_for(lock, attach_poll_interval, [&] { return state->is_done; })) {
+        if (!is_broken_off_) continue;
+        TK_LOG(3, "The attach to the server is left running after a stop");
+        state->is_abandoned = true;
+        attach_abandoned_ = true;
+        throw tk_final_exception();
+    }
+    return state->status;
 }
 
 void client_calls::roll_back() {
@@ -143,6 +186,11 @@ void client_calls::refuse_if_broken_off() const {
 
 void client_calls::release() noexcept {
     TK_LOG(2, "%s", __func__);
+    if (attach_abandoned_) {
+        // the attach thread may still be inside the client with these handles
+        library_.keep_loaded();
+        return;
+    }
     end_session();
     if (attached_) fn_.OCIServerDetach(server_, error_, OCI_DEFAULT);
     attached_ = false;
@@ -261,10 +309,28 @@ void client_calls::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) 
         "set prefetch memory");
 }
 
-sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
+void client_calls::set_call_timeout(ub4 milliseconds) noexcept {
+    ub4 value = milliseconds;
+    if (fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, error_) == OCI_SUCCESS) {
+        call_timeout_ms_ = milliseconds;
+        return;
+    }
+    TK_LOG(3, "The Oracle client sets no call timeout (before 18c): a dead server is noticed only when TCP gives up");
+}
+
+sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode, bool may_take_long) {
     refuse_if_broken_off();
-    return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
-                 "execute a statement");
+    if (!may_take_long || call_timeout_ms_ == 0)
+        return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
+                     "execute a statement");
+    const ub4 limit = call_timeout_ms_;
+    set_call_timeout(0);
+    const sword status = fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode);
+    // the limit comes back before the status is read: the error handle keeps its diagnostic
+    ub4 value = limit;
+    fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, break_error_);
+    call_timeout_ms_ = limit;
+    return check(status, "execute a statement");
 }
 
 sword client_calls::fetch(OCIStmt* statement, ub4 rows) {

@@ -69,7 +69,12 @@ public:
     // so nothing a user types as a query can change the database. Costs no round trip.
     void require_query(OCIStmt* statement);
     void set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes);
-    sword execute(OCIStmt* statement, ub4 iterations, ub4 mode);
+    // may_take_long: the server may work long before its answer (an item's SELECT sorting or
+    // joining, a COUNT(*) of a big table), so the call timeout does not apply to it.
+    sword execute(OCIStmt* statement, ub4 iterations, ub4 mode, bool may_take_long = false);
+    // The limit of one round trip, 0 for none; a client older than 18c has no such limit and
+    // keeps none (a trace line says so).
+    void set_call_timeout(ub4 milliseconds) noexcept;
     // Fetches up to rows rows into the defines' arrays; returns OCI_SUCCESS,
     // OCI_SUCCESS_WITH_INFO (a column return code is set) or OCI_NO_DATA (the last rows).
     sword fetch(OCIStmt* statement, ub4 rows);
@@ -103,6 +108,9 @@ public:
 
 private:
     void create_environment();
+    // OCIServerAttach on a thread of its own, so a stop ends the wait even when the client
+    // ignores OCIBreak (an unreachable host can hold the attach for minutes).
+    sword attach(const std::u16string& connect_string);
     void alloc_handle(void** handle, ub4 type, const char* action);
     void end_session() noexcept;
     void release() noexcept;
@@ -111,6 +119,9 @@ private:
 
     bool attached_ = false;
     bool session_begun_ = false;
+    // An attach was left running after a stop: its handles and the library must outlive us.
+    bool attach_abandoned_ = false;
+    ub4 call_timeout_ms_ = 0;  // as set on the service context
     std::atomic<bool> is_broken_off_{false};
     oci_client_library library_;
     const oci_functions& fn_;

@@ -77,11 +77,12 @@ void oracle_session::check_query(const std::string& sql) {
 }
 
 std::int64_t oracle_session::select_number(const std::string& sql) {
-    return select_optional_number(sql, {}).value_or(0);
+    return select_optional_number(sql, {}, true).value_or(0);
 }
 
 std::optional<std::int64_t> oracle_session::select_optional_number(const std::string& sql,
-                                                                   const std::vector<std::string>& binds) {
+                                                                   const std::vector<std::string>& binds,
+                                                                   bool may_take_long) {
     require_connection();
     statement_handle statement(*calls_);
     calls_->prepare(statement.get(), sql);
@@ -92,7 +93,7 @@ std::optional<std::int64_t> oracle_session::select_optional_number(const std::st
     sb2 indicator = OCI_IND_NOTNULL;
     calls_->define(statement.get(), 1, &number, sizeof number, SQLT_INT, &indicator, nullptr, nullptr);
     // One iteration fetches the first row with the execute.
-    if (calls_->execute(statement.get(), 1, OCI_DEFAULT) == OCI_NO_DATA || indicator == OCI_IND_NULL)
+    if (calls_->execute(statement.get(), 1, OCI_DEFAULT, may_take_long) == OCI_NO_DATA || indicator == OCI_IND_NULL)
         return std::nullopt;
     return number;
 }
@@ -162,7 +163,7 @@ std::string oracle_session::table_select(const std::string& table, std::vector<u
 std::int64_t oracle_session::estimated_rows(const std::string& table) {
     const std::optional<std::int64_t> statistics = select_optional_number(
         "SELECT NUM_ROWS FROM " + tables_view(scope_) + " WHERE " + table_condition(scope_),
-        table_condition_values(table, scope_));
+        table_condition_values(table, scope_), false);
     if (statistics) return *statistics;
     return select_number("SELECT COUNT(*) FROM " + quoted_table_name(table, scope_));
 }

@@ -89,7 +89,9 @@ public:
 private:
     void require_connection() const;
     // The number of the first row, or nothing for NULL or no row.
-    std::optional<std::int64_t> select_optional_number(const std::string& sql, const std::vector<std::string>& binds);
+    // may_take_long as for client_calls::execute.
+    std::optional<std::int64_t> select_optional_number(const std::string& sql, const std::vector<std::string>& binds,
+                                                       bool may_take_long);
     std::int64_t estimated_rows(const std::string& table);
 
     std::unique_ptr<client_calls> calls_;

@@ -37,7 +37,7 @@ oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string&
     // The first batch travels with the execute.
     calls_.set_prefetch(statement, fetch_batch_rows, static_cast<ub4>(fetch_batch_bytes));
     // No iterations: the statement runs and is described; rows wait for the defines.
-    calls_.execute(statement, 0, OCI_DEFAULT);
+    calls_.execute(statement, 0, OCI_DEFAULT, true);
     describe_and_define();
 }
 

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "emulator_support.h"
+#include "oracle/client_calls.h"
 #include "oracle/ora_exception.h"
+#include "oracle/oracle_table_reader.h"
 
 namespace {
 
@@ -128,6 +132,51 @@ TEST(session_connect, an_ipv6_host_and_a_host_typed_with_its_port_reach_the_serv
     EXPECT_TRUE(session.is_connected());
     session.connect({"localhost:1522", "", "V6DB", "SCOTT", "tiger"});
     EXPECT_TRUE(session.is_connected());
+}
+
+// An unreachable host holds the attach for minutes and the client may ignore OCIBreak: a stop
+// while connecting could not end the program.
+TEST(session_connect, a_stop_ends_a_hanging_attach_and_its_late_end_is_let_go) {
+    emulator_database database("HANGDB", people_table);
+    const auto start = std::chrono::steady_clock::now();
+    setenv("OCIEMU_ATTACH_HANG_SECONDS", "2", 1);
+    {
+        oracle_session session(emulator_library());
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            session.break_calls();
+        });
+        EXPECT_THROW(session.connect({"", "", "HANGDB", "SCOTT", "tiger"}), tk_final_exception);
+        stopper.join();
+        unsetenv("OCIEMU_ATTACH_HANG_SECONDS");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "the stop waited";
+        EXPECT_FALSE(session.is_connected());
+    }  // the session goes while its attach still waits
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // the attach ends, unwanted
+    oracle_session again(emulator_library());
+    again.connect({"", "", "HANGDB", "SCOTT", "tiger"});
+    EXPECT_EQ(again.select_number("SELECT COUNT(*) FROM PEOPLE"), 3);
+}
+
+// A dead peer held a call until TCP gave up: a round trip now has a limit, which statements the
+// server may work on for long (an item's SELECT, a COUNT) do not have.
+TEST(call_timeout, a_round_trip_past_the_limit_fails_with_ora_03156_but_an_items_select_may_take_long) {
+    emulator_database database("SLOWDB", people_table);
+    client_calls calls(emulator_library());
+    calls.log_on("SLOWDB", "SCOTT", "tiger");
+    calls.set_call_timeout(50);
+    setenv("OCIEMU_RTT_US", "150000", 1);
+    EXPECT_NO_THROW(oracle_table_reader(calls, "SELECT ID FROM PEOPLE", -1));
+    statement_handle statement(calls);
+    calls.prepare(statement.get(), "SELECT COUNT(*) FROM PEOPLE");
+    try {
+        calls.execute(statement.get(), 1, OCI_DEFAULT);
+        ADD_FAILURE() << "a slow round trip passed its limit";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.oracle_number(), 3156);
+        EXPECT_FALSE(error.is_connection_lost());
+    }
+    unsetenv("OCIEMU_RTT_US");
 }
 
 TEST(table_listing, user_scope_leaves_out_temporary_nested_and_recycle_bin_tables_and_keeps_iot) {
