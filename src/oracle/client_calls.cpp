@@ -124,6 +124,12 @@ std::string client_calls::log_on(const std::string& connect_string, const std::s
     return warning;
 }
 
+int client_calls::client_major_version() const noexcept {
+    sword major = 0, update = 0, revision = 0, increment = 0, extension = 0;
+    fn_.OCIClientVersion(&major, &update, &revision, &increment, &extension);
+    return major;
+}
+
 sword client_calls::attach(const std::u16string& connect_string) {
     struct attach_state {
         std::mutex mutex;

@@ -44,6 +44,8 @@ public:
     // server's warning of a successful logon (ORA-28002: the password expires soon), else "".
     std::string log_on(const std::string& connect_string, const std::string& user, const std::string& password);
     bool is_session_begun() const noexcept { return session_begun_; }
+    // The client's feature release: 19 for a 19.11 client.
+    int client_major_version() const noexcept;
     // For another thread: breaks off the call under way (OCIBreak); it and every later call
     // end with tk_final_exception.
     void break_calls() noexcept;

@@ -24,6 +24,7 @@
     X(OCISessionBegin)            \
     X(OCISessionEnd)              \
     X(OCIServerVersion)           \
+    X(OCIClientVersion)           \
     X(OCIBreak)                   \
     X(OCIStmtPrepare)             \
     X(OCIStmtExecute)             \

@@ -33,7 +33,8 @@ std::string_view pure_type(std::string_view type_text) {
 
 }  // namespace
 
-std::string compose_connect_string(const std::string& host, const std::string& port, const std::string& service) {
+std::string compose_connect_string(const std::string& host, const std::string& port, const std::string& service,
+                                   int connect_timeout_seconds) {
     if (host.empty() && port.empty()) return service;
     std::string name = host.empty() ? std::string("localhost") : host;
     std::string typed_port;
@@ -62,7 +63,8 @@ std::string compose_connect_string(const std::string& host, const std::string& p
                            "; give the port in one place.",
                            tk_level_serious);
     const std::string& chosen_port = !typed_port.empty() ? typed_port : port;
-    return "//" + name + ":" + (chosen_port.empty() ? std::string("1521") : chosen_port) + "/" + service;
+    return "//" + name + ":" + (chosen_port.empty() ? std::string("1521") : chosen_port) + "/" + service +
+           (connect_timeout_seconds > 0 ? "?connect_timeout=" + std::to_string(connect_timeout_seconds) : "");
 }
 
 std::string quote_identifier(std::string_view name) {

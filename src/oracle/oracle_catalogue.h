@@ -14,8 +14,10 @@ enum class catalogue_scope { own_tables, all_visible_tables };
 // "//host:port/service", or the service alone when host and port are both empty (a TNS
 // alias or a complete descriptor). An empty host is localhost, an empty port 1521. An IPv6
 // host is put in brackets; a host typed as "db:1522" or "[::1]:1522" gives the port, and a
-// different port in both places throws tk_exception saying so.
-std::string compose_connect_string(const std::string& host, const std::string& port, const std::string& service);
+// different port in both places throws tk_exception saying so. connect_timeout_seconds > 0
+// adds Easy Connect Plus's "?connect_timeout=N" (19c clients and later) to a composed string.
+std::string compose_connect_string(const std::string& host, const std::string& port, const std::string& service,
+                                   int connect_timeout_seconds = 0);
 
 // A name as one quoted identifier, inner double quotes doubled.
 std::string quote_identifier(std::string_view name);

@@ -27,7 +27,11 @@ oracle_session::oracle_session(const std::vector<std::string>& library_candidate
 oracle_session::~oracle_session() = default;
 
 void oracle_session::connect(const connection_settings& settings) {
-    const std::string connect_string = compose_connect_string(settings.host, settings.port, settings.service);
+    // Easy Connect parameters came with 19c clients; older ones refuse the string.
+    const bool has_parameters = calls_->client_major_version() >= 19;
+    if (!has_parameters) TK_LOG(3, "The Oracle client is older than 19c: the connect string carries no timeout");
+    const std::string connect_string = compose_connect_string(
+        settings.host, settings.port, settings.service, has_parameters ? settings.connect_timeout_seconds : 0);
     TK_LOG(3, "Connecting to Oracle data source '%s'", connect_string.c_str());
     tables_.clear();
     tables_listed_ = false;

@@ -22,12 +22,17 @@ inline constexpr const char* locking_query_text =
 // Put before a logon warning when the user is shown it: the connection is made all the same.
 inline constexpr const char* logon_warning_lead = "Connected, with a warning from the server: ";
 
+// How long an attach may wait for the listener before it gives up (ORA-12170). A healthy
+// listener answers within a second; a profile cannot change this.
+inline constexpr int default_connect_timeout_seconds = 60;
+
 struct connection_settings {
     std::string host;  // host and port both empty: service is a TNS alias or a whole descriptor
     std::string port;
     std::string service;
     std::string user;      // user and password both empty: the client's external credentials
     std::string password;  // (a wallet or the OS account) log on
+    int connect_timeout_seconds = default_connect_timeout_seconds;
 };
 
 // A table's column that no reader can fetch, and its type as the catalogue names it.

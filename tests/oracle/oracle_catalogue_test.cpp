@@ -18,6 +18,8 @@ TEST(connect_string, ipv6_hosts_get_brackets_and_a_port_typed_with_the_host_is_n
     EXPECT_EQ(compose_connect_string("[::1]", "", "XE"), "//[::1]:1521/XE");
     EXPECT_EQ(compose_connect_string("[::1]:1530", "", "XE"), "//[::1]:1530/XE");
     EXPECT_EQ(compose_connect_string("db:1522", "", "XE"), "//db:1522/XE");
+    EXPECT_EQ(compose_connect_string("db", "", "XE", 60), "//db:1521/XE?connect_timeout=60");
+    EXPECT_EQ(compose_connect_string("", "", "ALIAS", 60), "ALIAS");  // an alias's descriptor has its own
     EXPECT_EQ(compose_connect_string("db:1522", "1522", "XE"), "//db:1522/XE");
     try {
         compose_connect_string("db:1522", "1521", "XE");

@@ -158,6 +158,17 @@ TEST(session_connect, a_stop_ends_a_hanging_attach_and_its_late_end_is_let_go) {
     EXPECT_EQ(again.select_number("SELECT COUNT(*) FROM PEOPLE"), 3);
 }
 
+// An unreachable host held the attach for as long as the network let it.
+TEST(session_connect, an_attach_the_listener_never_answers_ends_at_the_connect_timeout) {
+    emulator_database database("DEADHOSTDB", people_table);
+    setenv("OCIEMU_ATTACH_HANG_SECONDS", "30", 1);
+    connection_settings settings{"localhost", "", "DEADHOSTDB", "SCOTT", "tiger"};
+    settings.connect_timeout_seconds = 1;
+    const connect_failure failure = failed_connect(settings);
+    unsetenv("OCIEMU_ATTACH_HANG_SECONDS");
+    EXPECT_EQ(failure.code, 0x100000 | 12170) << failure.message;
+}
+
 // A dead peer held a call until TCP gave up: a round trip now has a limit, which statements the
 // server may work on for long (an item's SELECT, a COUNT) do not have.
 TEST(call_timeout, a_round_trip_past_the_limit_fails_with_ora_03156_but_an_items_select_may_take_long) {
