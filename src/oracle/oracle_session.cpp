@@ -203,5 +203,11 @@ std::unique_ptr<table_reader> oracle_session::open_query(const std::string& name
     if (locks_rows(sql)) throw tk_exception(locking_query_text, tk_level_serious);
     // A user's query runs once, as typed: counting its rows would run it twice (hours for a
     // big join), so how many there are stays unknown.
-    return std::make_unique<oracle_table_reader>(*calls_, sql, -1);
+    auto reader = std::make_unique<oracle_table_reader>(*calls_, sql, -1);
+    std::vector<std::string> notes;
+    for (const column_info& column : reader->unreadable_columns())
+        notes.push_back("column " + column.name + " of " + name + ": type " + column.type_name +
+                        " cannot be read; its cells show \"" + unsupported_value_text + "\"");
+    reader->set_left_out_columns(std::move(notes));
+    return reader;
 }

@@ -59,6 +59,13 @@ void oracle_table_reader::describe_and_define() {
         fetch_columns_[position - 1]->define(statement, position, batch_rows_);
 }
 
+std::vector<column_info> oracle_table_reader::unreadable_columns() const {
+    std::vector<column_info> unreadable;
+    for (const auto& column : fetch_columns_)
+        if (column->kind() == fetch_kind::unsupported) unreadable.push_back(column->info());
+    return unreadable;
+}
+
 bool oracle_table_reader::next_row(std::vector<cell_value>& row) {
     while (next_in_batch_ >= rows_in_batch_) {
         if (pending_error_) std::rethrow_exception(std::exchange(pending_error_, nullptr));

@@ -33,6 +33,9 @@ public:
     std::int64_t estimated_rows() const noexcept override { return estimated_rows_; }
     std::vector<std::string> left_out_columns() const override { return left_out_; }
     void set_left_out_columns(std::vector<std::string> notes) { left_out_ = std::move(notes); }
+    // The columns of the select list no define can read (object types but XMLTYPE): their
+    // cells show unsupported_value_text.
+    std::vector<column_info> unreadable_columns() const;
 
     ub4 batch_rows() const noexcept { return batch_rows_; }
 
