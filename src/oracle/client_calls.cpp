@@ -317,7 +317,9 @@ void client_calls::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) 
 
 void client_calls::set_call_timeout(ub4 milliseconds) noexcept {
     ub4 value = milliseconds;
-    if (fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, error_) == OCI_SUCCESS) {
+    const sword status =
+        fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, error_);
+    if (status == OCI_SUCCESS) {
         call_timeout_ms_ = milliseconds;
         return;
     }
@@ -329,14 +331,16 @@ sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode, bool m
     if (!may_take_long || call_timeout_ms_ == 0)
         return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
                      "execute a statement");
-    const ub4 limit = call_timeout_ms_;
+    // the limit comes back once the status is checked: setting it first would replace the
+    // error handle's diagnostic
+    struct limit_restore {
+        client_calls& calls;
+        ub4 limit;
+        ~limit_restore() { calls.set_call_timeout(limit); }
+    } restore{*this, call_timeout_ms_};
     set_call_timeout(0);
-    const sword status = fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode);
-    // the limit comes back before the status is read: the error handle keeps its diagnostic
-    ub4 value = limit;
-    fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, break_error_);
-    call_timeout_ms_ = limit;
-    return check(status, "execute a statement");
+    return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
+                 "execute a statement");
 }
 
 sword client_calls::fetch(OCIStmt* statement, ub4 rows) {

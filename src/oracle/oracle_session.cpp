@@ -72,9 +72,9 @@ void oracle_session::require_connection() const {
 void oracle_session::check_query(const std::string& sql) {
     TK_LOG(2, "%s(%s)", __func__, sql.c_str());
     require_connection();
-    statement_handle statement(*calls_);
     // A user's text is only ever read: anything but a query stops before the server sees it.
     if (locks_rows(sql)) throw tk_exception(locking_query_text, tk_level_serious);
+    statement_handle statement(*calls_);
     calls_->prepare(statement.get(), sql);
     calls_->require_query(statement.get());
     calls_->execute(statement.get(), 1, OCI_DESCRIBE_ONLY);
@@ -92,7 +92,8 @@ std::optional<std::int64_t> oracle_session::select_optional_number(const std::st
     calls_->prepare(statement.get(), sql);
     std::vector<std::u16string> values;
     for (const std::string& bind : binds) values.push_back(to_unicode(bind));
-    for (std::size_t i = 0; i < values.size(); ++i) calls_->bind_text(statement.get(), static_cast<ub4>(i + 1), values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        calls_->bind_text(statement.get(), static_cast<ub4>(i + 1), values[i]);
     sb8 number = 0;
     sb2 indicator = OCI_IND_NOTNULL;
     calls_->define(statement.get(), 1, &number, sizeof number, SQLT_INT, &indicator, nullptr, nullptr);
@@ -130,8 +131,8 @@ std::string oracle_session::table_select(const std::string& table, std::vector<u
     require_connection();
     // The dictionary returns rows in no promised order: the select list must keep the table's.
     oracle_table_reader catalogue(*calls_,
-                                  "SELECT COLUMN_NAME, DATA_TYPE, DATA_TYPE_OWNER FROM " + columns_view(scope_) + " WHERE " +
-                                      table_condition(scope_) + " ORDER BY COLUMN_ID",
+                                  "SELECT COLUMN_NAME, DATA_TYPE, DATA_TYPE_OWNER FROM " + columns_view(scope_) +
+                                      " WHERE " + table_condition(scope_) + " ORDER BY COLUMN_ID",
                                   -1, table_condition_values(table, scope_));
     std::string select_list;
     bool skipped = false, has_xml = false;
@@ -162,8 +163,8 @@ std::string oracle_session::table_select(const std::string& table, std::vector<u
     return "SELECT " + select_list + " FROM " + quoted_table_name(table, scope_);
 }
 
-// The dictionary's statistics when they were gathered: no statement reads the table twice.
-// Without them one COUNT(*), which a stop breaks off like any call.
+// The dictionary's statistics when they were gathered, which cost no scan of the table;
+// without them one COUNT(*), which a stop breaks off like any call.
 std::int64_t oracle_session::estimated_rows(const std::string& table) {
     const std::optional<std::int64_t> statistics = select_optional_number(
         "SELECT NUM_ROWS FROM " + tables_view(scope_) + " WHERE " + table_condition(scope_),

@@ -25,9 +25,11 @@ TEST(connect_string, ipv6_hosts_get_brackets_and_a_port_typed_with_the_host_is_n
         compose_connect_string("db:1522", "1521", "XE");
         FAIL() << "two ports were accepted";
     } catch (const tk_exception& error) {
-        EXPECT_EQ(error.message(), "The host 'db:1522' names port 1522 but the port is 1521; give the port in one place.");
+        EXPECT_EQ(error.message(),
+                  "The host 'db:1522' names port 1522 but the port is 1521; give the port in one place.");
     }
-    for (const char* host : {"db:x", "[::1", "[::1]x"}) EXPECT_THROW(compose_connect_string(host, "", "XE"), tk_exception);
+    for (const char* host : {"db:x", "[::1", "[::1]x"})
+        EXPECT_THROW(compose_connect_string(host, "", "XE"), tk_exception) << host;
 }
 
 TEST(locking_queries, for_update_is_found_outside_literals_names_and_comments) {
