@@ -60,6 +60,7 @@ public:
     // True when every row of the item was read.
     bool convert(const job_item& item, const std::string& sheet_name) {
         std::unique_ptr<table_reader> reader = open(item);
+        for (const std::string& note : reader->left_out_columns()) errors_.add(note);
         std::size_t columns = reader->columns().size();
         const format_limits& limits = limits_of(work_.format);
         if (columns > limits.max_columns) {
@@ -127,6 +128,12 @@ private:
 void conversion_run::convert_all(workbook_set& books) {
     // Read once: the catalogue is not asked again for every item.
     const std::vector<std::string> source_tables = source_.tables();
+    // Every item from one moment of the database, and nothing locked or changed by the run.
+    source_.begin_consistent_read();
+    struct consistent_read_end {
+        table_source& source;
+        ~consistent_read_end() { source.end_consistent_read(); }
+    } read_end{source_};
     item_copy copy({work_.format, work_.split_data}, books, progress_, handler_, *this);
     item_conversion items(work_, source_, source_tables, face_, copy, errors_);
     sheet_namer names(work_.format, work_.tables, source_tables);

@@ -2,6 +2,12 @@
 // that statements, columns and LOBs use.
 #include "oracle/client_calls.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "oracle/ora_exception.h"
 #include "oracle/oracle_session.h"
 #include "toolkit/log.h"
@@ -11,6 +17,22 @@ namespace {
 
 // OCIErrorGet gives no length; 3072 bytes is the largest message of current clients.
 constexpr ub4 error_text_bytes = OCI_ERROR_MAXMSG_SIZE2;
+// How soon a stop is noticed while the attach thread waits.
+constexpr std::chrono::milliseconds attach_poll_interval{50};
+// The longest round trip before the client gives up on a dead peer (ORA-03156) instead of
+// waiting for TCP to notice. No healthy batch of rows, LOB piece or catalogue answer takes an
+// hour; statements the server may work on for long are exempt (client_calls::execute).
+constexpr ub4 default_call_timeout_ms = 60 * 60 * 1000;
+
+// Oracle's words for these two say what happened, not what the user can do about it.
+constexpr int password_expired_number = 28001;
+constexpr const char* password_expired_text =
+    ". The password of this user has expired: it must be changed (by the database administrator or with the "
+    "database's own tools, such as SQL*Plus) before Sprandel can connect.";
+constexpr int snapshot_too_old_number = 1555;
+constexpr const char* snapshot_too_old_text =
+    ". The data changed too much during the run for the server to keep showing it as it was when the run began; "
+    "run again at a quieter time.";
 
 }  // namespace
 
@@ -50,42 +72,109 @@ void client_calls::alloc_handle(void** handle, ub4 type, const char* action) {
     throw_oracle_error(environment_, OCI_HTYPE_ENV, action);
 }
 
-void client_calls::log_on(const std::string& connect_string, const std::string& user, const std::string& password) {
+std::string client_calls::log_on(const std::string& connect_string, const std::string& user,
+                                 const std::string& password) {
     end_session();
     if (attached_) {
         fn_.OCIServerDetach(server_, error_, OCI_DEFAULT);  // a failed old link is of no interest
         attached_ = false;
     }
     const std::u16string wide_connect = to_unicode(connect_string);
-    check(fn_.OCIServerAttach(server_, error_, reinterpret_cast<const OraText*>(wide_connect.data()),
-                              static_cast<sb4>(wide_connect.size() * 2), OCI_DEFAULT),
-          "attach to server");
+    check(attach(wide_connect), "attach to server");
     attached_ = true;
     TK_LOG(1, "OCIServerAttach succeeded");
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, server_, 0, OCI_ATTR_SERVER, error_),
           "set server into service context");
-    TK_LOG(1, "Server context was set into service context");
+    // A name or password set with external credentials is refused (ORA-01017).
+    const bool is_external = user.empty() && password.empty();
     std::u16string wide_user = to_unicode(user);
     std::u16string wide_password = to_unicode(password);
-    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(), static_cast<ub4>(wide_user.size() * 2),
-                         OCI_ATTR_USERNAME, error_),
-          "set user name");
-    check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(), static_cast<ub4>(wide_password.size() * 2),
-                         OCI_ATTR_PASSWORD, error_),
-          "set password");
-    TK_LOG(1, "Just before OCISessionBegin");
+    if (!is_external) {
+        check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_user.data(), static_cast<ub4>(wide_user.size() * 2),
+                             OCI_ATTR_USERNAME, error_),
+              "set user name");
+        check(fn_.OCIAttrSet(session_, OCI_HTYPE_SESSION, wide_password.data(),
+                             static_cast<ub4>(wide_password.size() * 2), OCI_ATTR_PASSWORD, error_),
+              "set password");
+    }
+    TK_LOG(1, "Just before OCISessionBegin (%s credentials)", is_external ? "external" : "database");
     refuse_if_broken_off();
-    check(fn_.OCISessionBegin(service_, error_, session_, OCI_CRED_RDBMS, OCI_DEFAULT), "begin session");
+    sword status = OCI_SUCCESS;
+    try {
+        status = check(fn_.OCISessionBegin(service_, error_, session_, is_external ? OCI_CRED_EXT : OCI_CRED_RDBMS,
+                                           OCI_DEFAULT),
+                       "begin session");
+    } catch (const ora_exception& error) {
+        if (error.oracle_number() != password_expired_number) throw;
+        ora_exception expired(password_expired_number, error.message() + password_expired_text);
+        throw expired;
+    }
     session_begun_ = true;
     TK_LOG(2, "The connection has been established");
+    // read before the next call replaces the diagnostic
+    std::string warning;
+    if (status == OCI_SUCCESS_WITH_INFO) {
+        sb4 code = 0;
+        warning = error_text(error_, OCI_HTYPE_ERROR, &code);
+        TK_LOG(3, "The server logged on with a warning: %s", warning.c_str());
+    }
     check(fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, session_, 0, OCI_ATTR_SESSION, error_),
           "set session into service context");
+    set_call_timeout(default_call_timeout_ms);
+    return warning;
+}
+
+int client_calls::client_major_version() const noexcept {
+    sword major = 0, update = 0, revision = 0, increment = 0, extension = 0;
+    fn_.OCIClientVersion(&major, &update, &revision, &increment, &extension);
+    return major;
+}
+
+sword client_calls::attach(const std::u16string& connect_string) {
+    struct attach_state {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool is_done = false;
+        bool is_abandoned = false;
+        sword status = OCI_ERROR;
+    };
+    auto state = std::make_shared<attach_state>();
+    std::thread([state, text = connect_string, server = server_, error = error_, attach_to = fn_.OCIServerAttach,
+                 detach = fn_.OCIServerDetach] {
+        const sword status = attach_to(server, error, reinterpret_cast<const OraText*>(text.data()),
+                                       static_cast<sb4>(text.size() * sizeof(char16_t)), OCI_DEFAULT);
+        const std::lock_guard<std::mutex> lock(state->mutex);
+        state->status = status;
+        state->is_done = true;
+        // a late success nobody waits for: the link is let go, its handles are never reused
+        if (state->is_abandoned && (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO))
+            detach(server, error, OCI_DEFAULT);
+        state->finished.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(state->mutex);
+    while (!state->finished.wait_for(lock, attach_poll_interval, [&] { return state->is_done; })) {
+        if (!is_broken_off_) continue;
+        TK_LOG(3, "The attach to the server is left running after a stop");
+        state->is_abandoned = true;
+        attach_abandoned_ = true;
+        throw tk_final_exception();
+    }
+    return state->status;
+}
+
+void client_calls::roll_back() {
+    refuse_if_broken_off();
+    check(fn_.OCITransRollback(service_, error_, OCI_DEFAULT), "roll back the transaction");
 }
 
 void client_calls::end_session() noexcept {
     if (!session_begun_) return;
     // After a break no round trip more: the server ends a session whose line goes away.
-    if (!is_broken_off_) fn_.OCISessionEnd(service_, error_, session_, OCI_DEFAULT);
+    // Ending a session commits what it did, so whatever is under way is rolled back first.
+    if (!is_broken_off_) {
+        fn_.OCITransRollback(service_, error_, OCI_DEFAULT);
+        fn_.OCISessionEnd(service_, error_, session_, OCI_DEFAULT);
+    }
     session_begun_ = false;
 }
 
@@ -103,6 +192,11 @@ void client_calls::refuse_if_broken_off() const {
 
 void client_calls::release() noexcept {
     TK_LOG(2, "%s", __func__);
+    if (attach_abandoned_) {
+        // the attach thread may still be inside the client with these handles
+        library_.keep_loaded();
+        return;
+    }
     end_session();
     if (attached_) fn_.OCIServerDetach(server_, error_, OCI_DEFAULT);
     attached_ = false;
@@ -138,22 +232,26 @@ sword client_calls::check(sword status, const char* action) {
     }
 }
 
-void client_calls::throw_oracle_error(void* handle, ub4 handle_type, const char* action) {
+std::string client_calls::error_text(void* handle, ub4 handle_type, sb4* code) {
     char16_t text[error_text_bytes / 2] = {};
-    sb4 code = 0;
-    fn_.OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText*>(text), error_text_bytes, handle_type);
+    fn_.OCIErrorGet(handle, 1, nullptr, code, reinterpret_cast<OraText*>(text), error_text_bytes, handle_type);
     text[error_text_bytes / 2 - 1] = u'\0';
     std::u16string_view message(text);
     // The client ends its messages with a line feed; the user sees the text without it.
     while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
         message.remove_suffix(1);
-    std::string narrow;
     try {
-        narrow = to_utf8(message);
+        return to_utf8(message);
     } catch (const tk_exception&) {
-        narrow = "ORA-" + std::to_string(code);
+        return "ORA-" + std::to_string(*code);
     }
+}
+
+void client_calls::throw_oracle_error(void* handle, ub4 handle_type, const char* action) {
+    sb4 code = 0;
+    std::string narrow = error_text(handle, handle_type, &code);
     TK_LOG(3, "Oracle error while trying to %s: %s", action, narrow.c_str());
+    if (code == snapshot_too_old_number) narrow += snapshot_too_old_text;
     ora_exception error(code, narrow);
     if (!error.is_connection_lost() && !is_server_connected()) error.mark_connection_lost();
     throw error;
@@ -217,8 +315,30 @@ void client_calls::set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes) 
         "set prefetch memory");
 }
 
-sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode) {
+void client_calls::set_call_timeout(ub4 milliseconds) noexcept {
+    ub4 value = milliseconds;
+    const sword status =
+        fn_.OCIAttrSet(service_, OCI_HTYPE_SVCCTX, &value, sizeof value, OCI_ATTR_CALL_TIMEOUT, error_);
+    if (status == OCI_SUCCESS) {
+        call_timeout_ms_ = milliseconds;
+        return;
+    }
+    TK_LOG(3, "The Oracle client sets no call timeout (before 18c): a dead server is noticed only when TCP gives up");
+}
+
+sword client_calls::execute(OCIStmt* statement, ub4 iterations, ub4 mode, bool may_take_long) {
     refuse_if_broken_off();
+    if (!may_take_long || call_timeout_ms_ == 0)
+        return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
+                     "execute a statement");
+    // the limit comes back once the status is checked: setting it first would replace the
+    // error handle's diagnostic
+    struct limit_restore {
+        client_calls& calls;
+        ub4 limit;
+        ~limit_restore() { calls.set_call_timeout(limit); }
+    } restore{*this, call_timeout_ms_};
+    set_call_timeout(0);
     return check(fn_.OCIStmtExecute(service_, statement, error_, iterations, 0, nullptr, nullptr, mode),
                  "execute a statement");
 }
@@ -299,6 +419,29 @@ void client_calls::set_define_charset(OCIDefine* define_handle, ub2 charset_id) 
           "set a column's character set");
 }
 
+void client_calls::bind_text(OCIStmt* statement, ub4 position, const std::u16string& text) {
+    OCIBind* handle = nullptr;
+    check(fn_.OCIBindByPos(statement, &handle, error_, position, const_cast<char16_t*>(text.data()),
+                           static_cast<sb4>(text.size() * sizeof(char16_t)), SQLT_CHR, nullptr, nullptr, nullptr, 0,
+                           nullptr, OCI_DEFAULT),
+          "bind a value");
+}
+
+void client_calls::set_define_national(OCIDefine* define_handle) {
+    ub1 form = SQLCS_NCHAR;
+    check(fn_.OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &form, sizeof form, OCI_ATTR_CHARSET_FORM, error_),
+          "set a column's national character set form");
+}
+
+void client_calls::set_lob_prefetch(OCIDefine* define_handle, ub4 units) {
+    int with_length = 1;  // an OCI boolean
+    check(fn_.OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &with_length, sizeof with_length, OCI_ATTR_LOBPREFETCH_LENGTH,
+                         error_),
+          "set LOB length prefetch");
+    check(fn_.OCIAttrSet(define_handle, OCI_HTYPE_DEFINE, &units, sizeof units, OCI_ATTR_LOBPREFETCH_SIZE, error_),
+          "set LOB prefetch size");
+}
+
 void* client_calls::alloc_descriptor(ub4 type) {
     void* descriptor = nullptr;
     check(fn_.OCIDescriptorAlloc(environment_, &descriptor, type, 0, nullptr), "allocate a descriptor");
@@ -328,6 +471,17 @@ sword client_calls::lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, vo
     return check(fn_.OCILobRead(service_, error_, locator, amount, offset, buffer, buffer_bytes, nullptr, nullptr,
                                 charset_id, charset_form),
                  "read a LOB");
+}
+
+bool client_calls::is_temporary_lob(OCILobLocator* locator) {
+    int is_temporary = 0;
+    check(fn_.OCILobIsTemporary(environment_, error_, locator, &is_temporary), "ask whether a LOB is temporary");
+    return is_temporary != 0;
+}
+
+void client_calls::free_temporary_lob(OCILobLocator* locator) {
+    refuse_if_broken_off();
+    check(fn_.OCILobFreeTemporary(service_, error_, locator), "free a temporary LOB");
 }
 
 datetime_parts client_calls::read_datetime(OCIDateTime* value) {

@@ -39,9 +39,13 @@ public:
     client_calls(const client_calls&) = delete;
     client_calls& operator=(const client_calls&) = delete;
 
-    // Ends any earlier session, attaches and begins a session.
-    void log_on(const std::string& connect_string, const std::string& user, const std::string& password);
+    // Ends any earlier session, attaches and begins a session; with user and password both
+    // empty the client's external credentials (a wallet, the OS account) log on. Returns the
+    // server's warning of a successful logon (ORA-28002: the password expires soon), else "".
+    std::string log_on(const std::string& connect_string, const std::string& user, const std::string& password);
     bool is_session_begun() const noexcept { return session_begun_; }
+    // The client's feature release: 19 for a 19.11 client.
+    int client_major_version() const noexcept;
     // For another thread: breaks off the call under way (OCIBreak); it and every later call
     // end with tk_final_exception.
     void break_calls() noexcept;
@@ -57,6 +61,9 @@ public:
     // False when the client says the connection to the server is gone.
     bool is_server_connected() noexcept;
 
+    // Ends the transaction under way without keeping anything it did.
+    void roll_back();
+
     OCIStmt* alloc_statement();
     void free_statement(OCIStmt* statement) noexcept;
     void prepare(OCIStmt* statement, std::string_view sql);
@@ -64,7 +71,12 @@ public:
     // so nothing a user types as a query can change the database. Costs no round trip.
     void require_query(OCIStmt* statement);
     void set_prefetch(OCIStmt* statement, ub4 rows, ub4 memory_bytes);
-    sword execute(OCIStmt* statement, ub4 iterations, ub4 mode);
+    // may_take_long: the server may work long before its answer (an item's SELECT sorting or
+    // joining, a COUNT(*) of a big table), so the call timeout does not apply to it.
+    sword execute(OCIStmt* statement, ub4 iterations, ub4 mode, bool may_take_long = false);
+    // The limit of one round trip, 0 for none; a client older than 18c has no such limit and
+    // keeps none (a trace line says so).
+    void set_call_timeout(ub4 milliseconds) noexcept;
     // Fetches up to rows rows into the defines' arrays; returns OCI_SUCCESS,
     // OCI_SUCCESS_WITH_INFO (a column return code is set) or OCI_NO_DATA (the last rows).
     sword fetch(OCIStmt* statement, ub4 rows);
@@ -75,7 +87,14 @@ public:
     // descriptor pointers), with one indicator, length and return code per row.
     OCIDefine* define(OCIStmt* statement, ub4 position, void* value, sb4 value_size, ub2 type, sb2* indicators,
                       ub2* lengths, ub2* return_codes);
+    // text points at a UTF-16 value that must stay in place until the statement has run.
+    void bind_text(OCIStmt* statement, ub4 position, const std::u16string& text);
     void set_define_charset(OCIDefine* define_handle, ub2 charset_id);
+    // National columns keep characters the database character set lacks only with this form.
+    void set_define_national(OCIDefine* define_handle);
+    // Each locator arrives with its length and its first units, so a short LOB costs no
+    // round trip of its own.
+    void set_lob_prefetch(OCIDefine* define_handle, ub4 units);
     void* alloc_descriptor(ub4 type);
     void free_descriptor(void* descriptor, ub4 type) noexcept;
     ub4 lob_length(OCILobLocator* locator);
@@ -84,17 +103,27 @@ public:
     // *amount then holds what was read.
     sword lob_read(OCILobLocator* locator, ub4* amount, ub4 offset, void* buffer, ub4 buffer_bytes,
                    ub2 charset_id, ub1 charset_form);
+    // A temporary LOB (XMLSERIALIZE makes one per row) holds server space until it is freed.
+    bool is_temporary_lob(OCILobLocator* locator);
+    void free_temporary_lob(OCILobLocator* locator);
     datetime_parts read_datetime(OCIDateTime* value);
 
 private:
     void create_environment();
+    // OCIServerAttach on a thread of its own, so a stop ends the wait even when the client
+    // ignores OCIBreak (an unreachable host can hold the attach for minutes).
+    sword attach(const std::u16string& connect_string);
     void alloc_handle(void** handle, ub4 type, const char* action);
     void end_session() noexcept;
     void release() noexcept;
     [[noreturn]] void throw_oracle_error(void* handle, ub4 handle_type, const char* action);
+    std::string error_text(void* handle, ub4 handle_type, sb4* code);
 
     bool attached_ = false;
     bool session_begun_ = false;
+    // An attach was left running after a stop: its handles and the library must outlive us.
+    bool attach_abandoned_ = false;
+    ub4 call_timeout_ms_ = 0;  // as set on the service context
     std::atomic<bool> is_broken_off_{false};
     oci_client_library library_;
     const oci_functions& fn_;

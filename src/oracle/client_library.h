@@ -24,14 +24,19 @@
     X(OCISessionBegin)            \
     X(OCISessionEnd)              \
     X(OCIServerVersion)           \
+    X(OCIClientVersion)           \
     X(OCIBreak)                   \
     X(OCIStmtPrepare)             \
     X(OCIStmtExecute)             \
     X(OCIStmtFetch2)              \
     X(OCIDefineByPos)             \
+    X(OCIBindByPos)               \
+    X(OCITransRollback)           \
     X(OCILobRead)                 \
     X(OCILobCharSetForm)          \
     X(OCILobGetLength)            \
+    X(OCILobIsTemporary)          \
+    X(OCILobFreeTemporary)        \
     X(OCIDateTimeGetDate)         \
     X(OCIDateTimeGetTime)
 
@@ -61,6 +66,9 @@ public:
 
     const oci_functions& functions() const noexcept { return functions_; }
     const std::string& loaded_name() const noexcept { return loaded_name_; }
+    // The library stays loaded past this object: a thread left inside one of its calls must
+    // be able to return.
+    void keep_loaded() noexcept { handle_ = nullptr; }
 
 private:
     // Opens one candidate; empty text on success, else why it was refused.

@@ -20,8 +20,6 @@ constexpr std::size_t interval_chars = 64;
 constexpr std::size_t real_exact_digits = std::numeric_limits<double>::digits10;
 // Whole numbers of up to 18 digits always fit 64 bits.
 constexpr std::int32_t integer_exact_digits = std::numeric_limits<std::int64_t>::digits10;
-// Characters (CLOB) asked for per read: each read is a round trip, so the pieces are large.
-constexpr ub4 lob_piece_chars = 512 * 1024;
 // Never written by the client: indicators are -2, -1, 0 or a length.
 constexpr sb2 unwritten_indicator = std::numeric_limits<sb2>::min();
 constexpr ub2 truncated_code = 1406;
@@ -37,6 +35,8 @@ fetch_kind kind_of(const described_column& column) {
     }
     case SQLT_IBFLOAT: return fetch_kind::binary_float;
     case SQLT_IBDOUBLE: return fetch_kind::binary_double;
+    case SQLT_BOL: return fetch_kind::boolean;
+    case SQLT_JSON: case SQLT_VEC: return fetch_kind::terminated_text;
     // other object types cannot be defined as text (ORA-00932)
     case SQLT_NTY: return column.type_name == "XMLTYPE" ? fetch_kind::terminated_text : fetch_kind::unsupported;
     case SQLT_LNG: case SQLT_RID: case SQLT_RDD: case 105: case 182: case SQLT_INTERVAL_YM: case SQLT_INTERVAL_DS:
@@ -58,6 +58,9 @@ std::string type_name_of(const described_column& column) {
     case SQLT_NUM: return column.precision != 0 && column.scale == scale_of_float ? "FLOAT" : "NUMBER";
     case SQLT_IBFLOAT: return "BINARY_FLOAT";
     case SQLT_IBDOUBLE: return "BINARY_DOUBLE";
+    case SQLT_BOL: return "BOOLEAN";
+    case SQLT_JSON: return "JSON";
+    case SQLT_VEC: return "VECTOR";
     case SQLT_LNG: return "LONG";
     case SQLT_LBI: return "LONG RAW";
     case SQLT_BIN: return "RAW";
@@ -127,7 +130,10 @@ row_error value_error(const std::string& message) { return row_error(message, tk
 }  // namespace
 
 fetch_column::fetch_column(client_calls& calls, const described_column& column)
-    : calls_(calls), info_(info_of(column, kind_of(column))), kind_(kind_of(column)) {
+    : calls_(calls),
+      info_(info_of(column, kind_of(column))),
+      kind_(kind_of(column)),
+      is_national_(column.charset_form == SQLCS_NCHAR) {
     switch (kind_) {
     case fetch_kind::text:
         fetch_type_ = SQLT_CHR;  // by returned length: a NUL inside a text is part of it
@@ -140,7 +146,7 @@ fetch_column::fetch_column(client_calls& calls, const described_column& column)
         slot_units_ = number_text_units;
         holds_integers_ = column.precision > 0 && column.scale <= 0 && column.scale != scale_of_float;
         break;
-    case fetch_kind::integer: fetch_type_ = SQLT_INT; break;
+    case fetch_kind::integer: case fetch_kind::boolean: fetch_type_ = SQLT_INT; break;
     case fetch_kind::binary_float: fetch_type_ = SQLT_BFLOAT; break;
     case fetch_kind::binary_double: fetch_type_ = SQLT_BDOUBLE; break;
     case fetch_kind::date: fetch_type_ = SQLT_DAT; slot_units_ = 7; break;
@@ -159,7 +165,8 @@ fetch_column::fetch_column(client_calls& calls, const described_column& column)
         break;
     case fetch_kind::terminated_text: {
         fetch_type_ = SQLT_STR;
-        const bool is_long = column.data_type == SQLT_LNG || column.data_type == SQLT_NTY;
+        const bool is_long = column.data_type == SQLT_LNG || column.data_type == SQLT_NTY ||
+                             column.data_type == SQLT_JSON || column.data_type == SQLT_VEC;
         const bool is_rowid = column.data_type == SQLT_RID || column.data_type == SQLT_RDD || column.data_type == 105;
         slot_units_ = (is_long ? long_value_chars : is_rowid ? rowid_chars : interval_chars) + 1;
         break;
@@ -173,6 +180,7 @@ fetch_column::fetch_column(client_calls& calls, const described_column& column)
 }
 
 fetch_column::~fetch_column() {
+    free_unread_lobs();
     for (void* descriptor : descriptors_) calls_.free_descriptor(descriptor, descriptor_type_);
 }
 
@@ -181,11 +189,12 @@ std::size_t fetch_column::row_bytes() const noexcept {
     switch (kind_) {
     case fetch_kind::text: case fetch_kind::number_text: case fetch_kind::terminated_text:
         return per_row + slot_units_ * sizeof(char16_t);
-    case fetch_kind::integer: case fetch_kind::binary_double: return per_row + 8;
+    case fetch_kind::integer: case fetch_kind::boolean: case fetch_kind::binary_double: return per_row + 8;
     case fetch_kind::binary_float: return per_row + 4;
     case fetch_kind::date: case fetch_kind::binary: return per_row + slot_units_;
-    case fetch_kind::timestamp: case fetch_kind::character_lob: case fetch_kind::binary_lob:
-        return per_row + sizeof(void*);
+    case fetch_kind::timestamp: return per_row + sizeof(void*);
+    case fetch_kind::character_lob: return per_row + sizeof(void*) + lob_read_units * sizeof(char16_t);
+    case fetch_kind::binary_lob: return per_row + sizeof(void*);
     case fetch_kind::unsupported: return 0;
     }
     return 0;
@@ -199,7 +208,7 @@ void fetch_column::allocate(ub4 rows) {
     case fetch_kind::text: case fetch_kind::number_text: case fetch_kind::terminated_text:
         texts_.assign(rows * slot_units_, u'\0');
         break;
-    case fetch_kind::integer: integers_.assign(rows, 0); break;
+    case fetch_kind::integer: case fetch_kind::boolean: integers_.assign(rows, 0); break;
     case fetch_kind::binary_float: floats_.assign(rows, 0); break;
     case fetch_kind::binary_double: doubles_.assign(rows, 0); break;
     case fetch_kind::date: case fetch_kind::binary: bytes_.assign(rows * slot_units_, 0); break;
@@ -222,7 +231,10 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
         values = texts_.data();
         slot_bytes = static_cast<sb4>(slot_units_ * sizeof(char16_t));
         break;
-    case fetch_kind::integer: values = integers_.data(); slot_bytes = sizeof(std::int64_t); break;
+    case fetch_kind::integer: case fetch_kind::boolean:
+        values = integers_.data();
+        slot_bytes = sizeof(std::int64_t);
+        break;
     case fetch_kind::binary_float: values = floats_.data(); slot_bytes = sizeof(float); break;
     case fetch_kind::binary_double: values = doubles_.data(); slot_bytes = sizeof(double); break;
     case fetch_kind::date: case fetch_kind::binary:
@@ -241,6 +253,39 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
                                       lengths, return_codes_.data());
     if (kind_ == fetch_kind::text || kind_ == fetch_kind::terminated_text)
         calls_.set_define_charset(handle, OCI_UTF16ID);
+    // Without the national form the server passes national text through the database
+    // character set, and a WE8MSWIN1252 database turns Cyrillic or CJK into '¿'.
+    if (is_national_ && (kind_ == fetch_kind::text || kind_ == fetch_kind::character_lob))
+        calls_.set_define_national(handle);
+    // The value as far as a cell holds it travels with its locator: no round trip of its own.
+    if (kind_ == fetch_kind::character_lob) calls_.set_lob_prefetch(handle, lob_read_units);
+    // BLOB contents are never read, only whether there is one; a temporary one is still freed.
+    if (kind_ == fetch_kind::character_lob || kind_ == fetch_kind::binary_lob) lob_unread_.assign(rows, false);
+}
+
+void fetch_column::take_batch(ub4 rows) noexcept {
+    for (ub4 row = 0; row < rows && row < lob_unread_.size(); ++row)
+        lob_unread_[row] = indicators_[row] != OCI_IND_NULL;
+}
+
+void fetch_column::free_if_temporary(ub4 row) {
+    if (row >= lob_unread_.size() || !lob_unread_[row]) return;
+    lob_unread_[row] = false;
+    auto* locator = static_cast<OCILobLocator*>(descriptors_[row]);
+    if (calls_.is_temporary_lob(locator)) calls_.free_temporary_lob(locator);
+}
+
+void fetch_column::free_unread_lobs() noexcept {
+    for (ub4 row = 0; row < lob_unread_.size(); ++row) {
+        try {
+            free_if_temporary(row);
+        } catch (const std::exception& error) {
+            // a broken or lost connection: the server frees what the session leaves
+            TK_LOG(3, "A temporary LOB of column '%s' was not freed: %s", info_.name.c_str(), error.what());
+            std::fill(lob_unread_.begin(), lob_unread_.end(), false);
+            return;
+        }
+    }
 }
 
 void fetch_column::mark_unwritten() noexcept {
@@ -284,6 +329,7 @@ cell_value fetch_column::value(ub4 row) {
         return cell_value::of_utf16(valid_text(text));
     }
     case fetch_kind::integer: return cell_value::of_integer(integers_[row]);
+    case fetch_kind::boolean: return cell_value::of_boolean(integers_[row] != 0);
     case fetch_kind::binary_float: return cell_value::of_real(widened(floats_[row]));
     case fetch_kind::binary_double: return cell_value::of_real(doubles_[row]);
     case fetch_kind::date: return cell_value::of_date_time(date_of(bytes_.data() + row * slot_units_));
@@ -292,8 +338,23 @@ cell_value fetch_column::value(ub4 row) {
         return cell_value::of_date_time({parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second,
                                          static_cast<std::uint16_t>(parts.nanoseconds / 1'000'000)});
     }
-    case fetch_kind::character_lob: return character_lob_value(row);
-    case fetch_kind::binary_lob: case fetch_kind::binary: return cell_value::of_bytes({});
+    case fetch_kind::character_lob: {
+        // the text is copied out of the LOB before it is freed, and freed even when it fails
+        struct lob_release {
+            fetch_column& column;
+            ub4 row;
+            ~lob_release() {
+                try {
+                    column.free_if_temporary(row);
+                } catch (const std::exception&) {
+                    // left for free_unread_lobs or the session's end
+                }
+            }
+        } release{*this, row};
+        return character_lob_value(row);
+    }
+    case fetch_kind::binary_lob: free_if_temporary(row); return cell_value::of_bytes({});
+    case fetch_kind::binary: return cell_value::of_bytes({});
     case fetch_kind::unsupported: break;
     }
     return {};
@@ -349,15 +410,16 @@ cell_value fetch_column::number_value(std::u16string_view text) {
 
 // Amounts and offsets of a CLOB count UTF-16 units in this environment, so a character
 // outside the Basic Multilingual Plane counts two and may straddle two pieces; the pieces
-// are joined before the text is checked, so it arrives whole.
+// are joined before the text is checked. Only what a cell can hold is read: a half character
+// at that end is dropped, and the value stays longer than a cell, so it is reported as cut.
 cell_value fetch_column::character_lob_value(ub4 row) {
     auto* locator = static_cast<OCILobLocator*>(descriptors_[row]);
-    const ub4 length = calls_.lob_length(locator);
+    const ub4 length = std::min(calls_.lob_length(locator), lob_read_units);
     lob_text_.resize(length);
     const ub1 form = length > 0 ? calls_.lob_charset_form(locator) : SQLCS_IMPLICIT;
     ub4 done = 0;
     while (done < length) {
-        ub4 amount = std::min(lob_piece_chars, length - done);
+        ub4 amount = length - done;
         const sword status = calls_.lob_read(locator, &amount, done + 1, lob_text_.data() + done,
                                              amount * sizeof(char16_t), OCI_UTF16ID, form);
         if (status == OCI_NEED_DATA)
@@ -365,5 +427,6 @@ cell_value fetch_column::character_lob_value(ub4 row) {
         if (amount == 0) break;  // the LOB ended early: it was shortened since the row was read
         done += amount;
     }
+    if (done == lob_read_units && lob_text_[done - 1] >= 0xD800 && lob_text_[done - 1] <= 0xDBFF) --done;
     return cell_value::of_utf16(valid_text({lob_text_.data(), done}));
 }

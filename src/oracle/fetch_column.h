@@ -14,6 +14,7 @@ enum class fetch_kind {
     text,             // CHAR, VARCHAR2 and their national forms: UTF-16 of the returned length
     number_text,      // NUMBER and FLOAT as Oracle's own text, scanned once
     integer,          // NUMBER(p, s <= 0) whose integers fit 18 digits: 8-byte integers
+    boolean,          // BOOLEAN as the server's 1 or 0 in an 8-byte integer
     binary_float,     // the server's own 4-byte float
     binary_double,    // the server's own 8-byte double
     date,             // DATE in its 7-byte form
@@ -21,15 +22,20 @@ enum class fetch_kind {
     character_lob,    // CLOB and NCLOB, read through locators
     binary_lob,       // BLOB: the locator tells that a value is there; its bytes are not read
     binary,           // RAW and LONG RAW: a one-byte slot tells that a value is there
-    terminated_text,  // LONG, ROWID, intervals, XMLTYPE: UTF-16 up to a terminator
+    terminated_text,  // LONG, ROWID, intervals, XMLTYPE, JSON, VECTOR: UTF-16 up to a terminator
     unsupported,      // nothing reads it: the placeholder text in every row
 };
 
 // The text shown instead of a value nothing can read.
 inline constexpr const char* unsupported_value_text = "<unsupported type>";
-// A LONG (or XMLTYPE) value is read whole up to this many characters; a longer one costs
+// A LONG (XMLTYPE, JSON, VECTOR) value is read whole up to this many characters; a longer one costs
 // its row rather than arriving cut.
 inline constexpr std::int32_t long_value_chars = 1'000'000;
+
+// A LOB is read no further than the largest cell holds (Excel's 32,767 characters) and one
+// unit more, so that a longer value still arrives longer than a cell and is reported as cut,
+// and one more again for the second half of a character outside the Basic Multilingual Plane.
+inline constexpr ub4 lob_read_units = 32'767 + 2;
 
 class fetch_column {
 public:
@@ -48,6 +54,11 @@ public:
     // rows arrived whole.
     void mark_unwritten() noexcept;
     bool is_written(ub4 row) const noexcept;
+    // After a fetch: rows rows arrived; their temporary LOBs are freed as they are read.
+    void take_batch(ub4 rows) noexcept;
+    // Frees the temporary LOBs of rows that arrived but were never read (a row that failed on
+    // another column, a reader that stopped early), so server space is not held for the run.
+    void free_unread_lobs() noexcept;
     // The value of row (from 0) of the last batch; it views this column's buffers until the
     // next call. Throws row_error when this value cannot be read, ora_exception from a LOB read.
     cell_value value(ub4 row);
@@ -57,6 +68,7 @@ private:
     void check_return_code(ub4 row) const;
     cell_value number_value(std::u16string_view text);
     cell_value character_lob_value(ub4 row);
+    void free_if_temporary(ub4 row);
     std::u16string_view valid_text(std::u16string_view text) const;
 
     client_calls& calls_;
@@ -66,6 +78,7 @@ private:
     std::size_t slot_units_ = 0;  // per row: UTF-16 units of text kinds, bytes of date / binary
     bool holds_integers_ = false; // a NUMBER whose values are whole: texts become integers
     ub4 descriptor_type_ = 0;
+    bool is_national_ = false;    // NCHAR, NVARCHAR2, NCLOB: read in the national form
 
     std::vector<sb2> indicators_;
     std::vector<ub2> lengths_;
@@ -76,6 +89,7 @@ private:
     std::vector<double> doubles_;
     std::vector<ub1> bytes_;
     std::vector<void*> descriptors_;  // owned: freed in the destructor
+    std::vector<bool> lob_unread_;    // per row of the batch: a locator whose LOB may be temporary
 
     std::u16string lob_text_;  // the current row's CLOB
     char number_chars_[2 * 64 + 2] = {};  // the current row's NUMBER, normalised: room for a "0" before each point

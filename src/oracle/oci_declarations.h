@@ -299,6 +299,12 @@ typedef sword (*OCILobRead2_fn)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator
                                 oraub8 *byte_amtp, oraub8 *char_amtp, oraub8 offset, void *bufp,
                                 oraub8 bufl, ub1 piece, void *ctxp, OCICallbackLobRead2 cbfp,
                                 ub2 csid, ub1 csfrm);
+typedef sword (*OCITransRollback_fn)(OCISvcCtx *svchp, OCIError *errhp, ub4 flags);
+typedef sword (*OCIBindByPos_fn)(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep,
+                                 sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4 maxarr_len,
+                                 ub4 *curelep, ub4 mode);
+typedef sword (*OCILobIsTemporary_fn)(OCIEnv *envhp, OCIError *errhp, OCILobLocator *locp, int *is_temporary);
+typedef sword (*OCILobFreeTemporary_fn)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp);
 typedef sword (*OCILobCharSetForm_fn)(OCIEnv *envhp, OCIError *errhp, const OCILobLocator *locp,
                                       ub1 *csfrm);
 typedef sword (*OCILobGetLength_fn)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *lenp);
@@ -357,6 +363,11 @@ sword OCILobRead(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *am
 sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, oraub8 *byte_amtp,
                   oraub8 *char_amtp, oraub8 offset, void *bufp, oraub8 bufl, ub1 piece, void *ctxp,
                   OCICallbackLobRead2 cbfp, ub2 csid, ub1 csfrm);
+sword OCITransRollback(OCISvcCtx *svchp, OCIError *errhp, ub4 flags);
+sword OCIBindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep, sb4 value_sz,
+                   ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4 maxarr_len, ub4 *curelep, ub4 mode);
+sword OCILobIsTemporary(OCIEnv *envhp, OCIError *errhp, OCILobLocator *locp, int *is_temporary);
+sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp);
 sword OCILobCharSetForm(OCIEnv *envhp, OCIError *errhp, const OCILobLocator *locp, ub1 *csfrm);
 sword OCILobGetLength(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *lenp);
 sword OCILobGetLength2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, oraub8 *lenp);

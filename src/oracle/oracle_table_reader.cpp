@@ -6,6 +6,7 @@
 
 #include "oracle/ora_exception.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ std::exception_ptr lost_row(const tk_exception& error) {
 
 }  // namespace
 
-oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows)
+oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows,
+                                         const std::vector<std::string>& binds)
     : calls_(calls), estimated_rows_(estimated_rows) {
     TK_LOG(2, "%s(%s)", __func__, sql.c_str());
     if (sql.empty()) {
@@ -29,10 +31,13 @@ oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string&
     OCIStmt* statement = statement_->get();
     calls_.prepare(statement, sql);
     calls_.require_query(statement);
+    for (const std::string& bind : binds) bind_values_.push_back(to_unicode(bind));
+    for (std::size_t i = 0; i < bind_values_.size(); ++i)
+        calls_.bind_text(statement, static_cast<ub4>(i + 1), bind_values_[i]);
     // The first batch travels with the execute.
     calls_.set_prefetch(statement, fetch_batch_rows, static_cast<ub4>(fetch_batch_bytes));
     // No iterations: the statement runs and is described; rows wait for the defines.
-    calls_.execute(statement, 0, OCI_DEFAULT);
+    calls_.execute(statement, 0, OCI_DEFAULT, true);
     describe_and_define();
 }
 
@@ -52,6 +57,13 @@ void oracle_table_reader::describe_and_define() {
     TK_LOG(1, "%u columns of %zu bytes a row: %u rows a batch", count, row_bytes, batch_rows_);
     for (ub4 position = 1; position <= count; ++position)
         fetch_columns_[position - 1]->define(statement, position, batch_rows_);
+}
+
+std::vector<column_info> oracle_table_reader::unreadable_columns() const {
+    std::vector<column_info> unreadable;
+    for (const auto& column : fetch_columns_)
+        if (column->kind() == fetch_kind::unsupported) unreadable.push_back(column->info());
+    return unreadable;
 }
 
 bool oracle_table_reader::next_row(std::vector<cell_value>& row) {
@@ -77,17 +89,22 @@ bool oracle_table_reader::next_row(std::vector<cell_value>& row) {
 
 void oracle_table_reader::fetch_batch() {
     OCIStmt* statement = statement_->get();
-    for (const auto& column : fetch_columns_) column->mark_unwritten();
+    for (const auto& column : fetch_columns_) {
+        column->free_unread_lobs();
+        column->mark_unwritten();
+    }
     next_in_batch_ = 0;
     rows_in_batch_ = 0;
     try {
         const sword status = calls_.fetch(statement, batch_rows_);
         rows_in_batch_ = calls_.rows_fetched(statement);
         if (status == OCI_NO_DATA || rows_in_batch_ == 0) server_done_ = true;
+        for (const auto& column : fetch_columns_) column->take_batch(rows_in_batch_);
     } catch (const ora_exception& error) {
         // The rows placed before the failing one are delivered first; the client does not
         // say how many there are, but their slots are all written.
         rows_in_batch_ = rows_written_whole();
+        for (const auto& column : fetch_columns_) column->take_batch(rows_in_batch_);
         TK_LOG(3, "%s: %u rows arrived before the error", __func__, rows_in_batch_);
         // A server that fails a fetch (ORA-01722 in a select-list expression, ORA-01555, a
         // lost connection) has closed the cursor: no row comes after the error.

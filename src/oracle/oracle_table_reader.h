@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "oracle/client_calls.h"
@@ -22,15 +23,20 @@ class oracle_table_reader : public table_reader {
 public:
     // Prepares, executes and describes sql, refusing a statement that is not a SELECT, and
     // binds one array per column. An empty sql is a table with no readable column: no rows.
-    // calls must outlive the reader.
-    oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows);
+    // binds are the texts of :1, :2 ... calls must outlive the reader.
+    oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows,
+                        const std::vector<std::string>& binds = {});
     ~oracle_table_reader() override;
 
     const std::vector<column_info>& columns() const noexcept override { return columns_; }
     bool next_row(std::vector<cell_value>& row) override;
     std::int64_t estimated_rows() const noexcept override { return estimated_rows_; }
+    std::vector<std::string> left_out_columns() const override { return left_out_; }
+    void set_left_out_columns(std::vector<std::string> notes) { left_out_ = std::move(notes); }
+    // The columns of the select list no define can read (object types but XMLTYPE): their
+    // cells show unsupported_value_text.
+    std::vector<column_info> unreadable_columns() const;
 
-    void set_estimated_rows(std::int64_t rows) noexcept { estimated_rows_ = rows; }
     ub4 batch_rows() const noexcept { return batch_rows_; }
 
 private:
@@ -43,8 +49,10 @@ private:
     // arrays and descriptors, is freed first.
     std::vector<std::unique_ptr<fetch_column>> fetch_columns_;
     std::optional<statement_handle> statement_;
+    std::vector<std::u16string> bind_values_;  // in place until the statement goes
     std::vector<column_info> columns_;
     std::int64_t estimated_rows_;
+    std::vector<std::string> left_out_;
     ub4 batch_rows_ = fetch_batch_rows;
     ub4 rows_in_batch_ = 0;
     ub4 next_in_batch_ = 0;

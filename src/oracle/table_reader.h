@@ -41,6 +41,9 @@ public:
     // About how many rows the item has, for progress only; -1 when unknown. Never a limit:
     // rows are read until the source has no more.
     virtual std::int64_t estimated_rows() const noexcept = 0;
+    // The columns of the item that no reader can fetch, each a sentence for the error list
+    // naming the column, the item and the type. Empty for a reader that reads every column.
+    virtual std::vector<std::string> left_out_columns() const { return {}; }
 };
 
 class table_source {
@@ -56,4 +59,8 @@ public:
     // For another thread: breaks off the call under way, so a stop is felt within about
     // one round trip. Harmless between calls.
     virtual void break_calls() noexcept = 0;
+    // Around a whole run: every item read between the two sees the data of one moment. A
+    // source without transactions reads each item as it comes.
+    virtual void begin_consistent_read() {}
+    virtual void end_consistent_read() noexcept {}
 };

@@ -5,6 +5,7 @@
 #include "convert/error_tables.h"
 #include "convert/job_session.h"
 #include "convert/user_interface.h"
+#include "oracle/oracle_session.h"
 #include "oracle/ora_exception.h"
 #include "toolkit/log.h"
 #include "wizard/wizard_pages.h"
@@ -37,6 +38,9 @@ connect_outcome connection_model::connect(user_interface& face, error_handler& h
     try {
         session_.connect();
         outcome.connected = true;
+        // an expiring password: the user hears of it and goes on
+        if (!session_.oracle().logon_warning().empty())
+            face.message(logon_warning_lead + session_.oracle().logon_warning());
         TK_LOG(3, "Connection has been established");
     } catch (const ora_exception& error) {
         const std::string friendly = oracle_error_text(error.code());

@@ -5,6 +5,7 @@
 #include "convert/job_profile.h"
 #include "convert/job_session.h"
 #include "convert/user_interface.h"
+#include "oracle/oracle_session.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "wizard/welcome_model.h"
@@ -29,10 +30,13 @@ bool load_job(job_session& session, const std::string& profile, user_interface& 
     return true;
 }
 
-bool connect(job_session& session, error_handler& handler, const quick_launch_steps& steps) {
+bool connect(job_session& session, user_interface& face, error_handler& handler, const quick_launch_steps& steps) {
     if (steps.connect) return steps.connect();
     try {
         session.connect();
+        // an expiring password: the run goes on, and the user hears of it in time
+        if (!session.oracle().logon_warning().empty())
+            face.message(logon_warning_lead + session.oracle().logon_warning());
         return true;
     } catch (const tk_exception& error) {
         handler.handle(error, true);
@@ -49,7 +53,7 @@ quick_launch_status prepare_quick_launch(job_session& session, const std::string
         if (!load_job(session, profile, face, steps.log_file)) return quick_launch_status::refused;
         TK_LOG(3, "QUICK LAUNCH: profile=%s", profile.c_str());
         session.check_destination();  // before the server is asked anything
-        if (!connect(session, handler, steps)) {
+        if (!connect(session, face, handler, steps)) {
             if (!stopped()) return quick_launch_status::connection_failed;
             throw tk_final_exception();
         }

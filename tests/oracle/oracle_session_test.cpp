@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "emulator_support.h"
+#include "oracle/client_calls.h"
 #include "oracle/ora_exception.h"
+#include "oracle/oracle_table_reader.h"
 
 namespace {
 
@@ -41,6 +45,7 @@ const std::vector<std::string> listing_schema{
     "INSERT INTO OCIEMU_TABLE_FLAGS VALUES ('SCRATCH', 'Y', 'NO', NULL), ('INNER_ROWS', 'N', 'YES', NULL), "
     "('ORGANISED', 'N', 'NO', 'IOT')",
     "CREATE VIEW EMP_IDS AS SELECT ID FROM EMP",
+    "CREATE TABLE \"BIN$k2Vx9Q==$0\" (ID NUMBER(4))",
 };
 
 }  // namespace
@@ -95,7 +100,97 @@ TEST(session_connect, a_failed_logon_leaves_no_session_and_a_second_connect_repl
     EXPECT_FALSE(session.is_connected());
 }
 
-TEST(table_listing, user_scope_leaves_out_temporary_and_nested_tables_and_keeps_iot) {
+// Before, every logon sent a name and password (OCI_CRED_RDBMS), so a wallet or OS account
+// could not log on; an expiring password's warning was dropped and an expired one unexplained.
+TEST(session_connect, external_credentials_and_expiring_or_expired_passwords) {
+    emulator_database database("AUTHDB", {
+        "ALTER TABLE OCIEMU_USERS ADD COLUMN EXTERNAL TEXT",
+        "ALTER TABLE OCIEMU_USERS ADD COLUMN EXPIRES_IN_DAYS INTEGER",
+        "INSERT INTO OCIEMU_USERS VALUES ('OPS$RUNNER', NULL, 0, 'Y', NULL), ('SOON', 'pw', 0, 'N', 5), "
+        "('GONE', 'pw', 0, 'N', 0)",
+        "CREATE TABLE T (X NUMBER)",
+    });
+    oracle_session session(emulator_library());
+    session.connect({"", "", "AUTHDB", "", ""});
+    EXPECT_TRUE(session.is_connected());
+    EXPECT_EQ(session.logon_warning(), "");
+    EXPECT_EQ(session.tables(), (std::vector<std::string>{"T"}));
+    session.connect({"", "", "AUTHDB", "SOON", "pw"});
+    EXPECT_TRUE(session.is_connected());
+    EXPECT_EQ(session.logon_warning(), "ORA-28002: the password will expire within 5 days");
+    const connect_failure expired = failed_connect({"", "", "AUTHDB", "GONE", "pw"});
+    EXPECT_EQ(expired.code, 0x100000 | 28001);
+    EXPECT_EQ(expired.message.rfind("ORA-28001", 0), 0u) << expired.message;
+    EXPECT_NE(expired.message.find("The password of this user has expired: it must be changed"), std::string::npos)
+        << expired.message;
+}
+
+TEST(session_connect, an_ipv6_host_and_a_host_typed_with_its_port_reach_the_service) {
+    emulator_database database("V6DB", people_table);
+    oracle_session session(emulator_library());
+    session.connect({"::1", "", "V6DB", "SCOTT", "tiger"});
+    EXPECT_TRUE(session.is_connected());
+    session.connect({"localhost:1522", "", "V6DB", "SCOTT", "tiger"});
+    EXPECT_TRUE(session.is_connected());
+}
+
+// An unreachable host holds the attach for minutes and the client may ignore OCIBreak: a stop
+// while connecting could not end the program.
+TEST(session_connect, a_stop_ends_a_hanging_attach_and_its_late_end_is_let_go) {
+    emulator_database database("HANGDB", people_table);
+    const auto start = std::chrono::steady_clock::now();
+    setenv("OCIEMU_ATTACH_HANG_SECONDS", "2", 1);
+    {
+        oracle_session session(emulator_library());
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            session.break_calls();
+        });
+        EXPECT_THROW(session.connect({"", "", "HANGDB", "SCOTT", "tiger"}), tk_final_exception);
+        stopper.join();
+        unsetenv("OCIEMU_ATTACH_HANG_SECONDS");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "the stop waited";
+        EXPECT_FALSE(session.is_connected());
+    }  // the session goes while its attach still waits
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // the attach ends, unwanted
+    oracle_session again(emulator_library());
+    again.connect({"", "", "HANGDB", "SCOTT", "tiger"});
+    EXPECT_EQ(again.select_number("SELECT COUNT(*) FROM PEOPLE"), 3);
+}
+
+// An unreachable host held the attach for as long as the network let it.
+TEST(session_connect, an_attach_the_listener_never_answers_ends_at_the_connect_timeout) {
+    emulator_database database("DEADHOSTDB", people_table);
+    setenv("OCIEMU_ATTACH_HANG_SECONDS", "30", 1);
+    connection_settings settings{"localhost", "", "DEADHOSTDB", "SCOTT", "tiger"};
+    settings.connect_timeout_seconds = 1;
+    const connect_failure failure = failed_connect(settings);
+    unsetenv("OCIEMU_ATTACH_HANG_SECONDS");
+    EXPECT_EQ(failure.code, 0x100000 | 12170) << failure.message;
+}
+
+// A dead peer held a call until TCP gave up: a round trip now has a limit, which statements the
+// server may work on for long (an item's SELECT, a COUNT) do not have.
+TEST(call_timeout, a_round_trip_past_the_limit_fails_with_ora_03156_but_an_items_select_may_take_long) {
+    emulator_database database("SLOWDB", people_table);
+    client_calls calls(emulator_library());
+    calls.log_on("SLOWDB", "SCOTT", "tiger");
+    calls.set_call_timeout(50);
+    setenv("OCIEMU_RTT_US", "150000", 1);
+    EXPECT_NO_THROW(oracle_table_reader(calls, "SELECT ID FROM PEOPLE", -1));
+    statement_handle statement(calls);
+    calls.prepare(statement.get(), "SELECT COUNT(*) FROM PEOPLE");
+    try {
+        calls.execute(statement.get(), 1, OCI_DEFAULT);
+        ADD_FAILURE() << "a slow round trip passed its limit";
+    } catch (const ora_exception& error) {
+        EXPECT_EQ(error.oracle_number(), 3156);
+        EXPECT_FALSE(error.is_connection_lost());
+    }
+    unsetenv("OCIEMU_RTT_US");
+}
+
+TEST(table_listing, user_scope_leaves_out_temporary_nested_and_recycle_bin_tables_and_keeps_iot) {
     emulator_database database("LISTDB", listing_schema);
     emulator_session session("LISTDB");
     EXPECT_EQ(sorted(session->tables()), (std::vector<std::string>{"EMP", "ORGANISED"}));
@@ -129,7 +224,8 @@ TEST(table_listing, an_old_server_lists_every_table_with_the_plain_query) {
     emulator_database database("OLDLISTDB", schema);
     emulator_session session("OLDLISTDB");
     EXPECT_EQ(session->server_version(), (7u << 16) | (3u << 8) | 4u);
-    EXPECT_EQ(sorted(session->tables()), (std::vector<std::string>{"EMP", "INNER_ROWS", "ORGANISED", "SCRATCH"}));
+    EXPECT_EQ(sorted(session->tables()),
+              (std::vector<std::string>{"BIN$k2Vx9Q==$0", "EMP", "INNER_ROWS", "ORGANISED", "SCRATCH"}));
 }
 
 TEST(query_check, a_valid_select_passes_and_is_not_run) {
@@ -225,18 +321,37 @@ TEST(table_select, nullability_national_sizes_in_characters_and_long_marks_are_d
     EXPECT_EQ(columns[6].size, 0);
 }
 
-TEST(table_select, a_table_with_no_readable_column_has_no_rows) {
+// Such a table became an empty sheet, "converted" with 0 records; a column left out was
+// named only in the trace log.
+TEST(table_select, unreadable_columns_are_named_and_a_table_of_none_is_an_error_not_an_empty_sheet) {
     emulator_database database("NOCOLDB", {
-        "CREATE TABLE ONLY_FILES (F BFILE)",
-        "INSERT INTO ONLY_FILES VALUES (NULL)",
+        "CREATE TABLE ONLY_FILES (F BFILE, GEO \"MDSYS.SDO_GEOMETRY\")",
+        "INSERT INTO ONLY_FILES VALUES (NULL, NULL)",
+        "CREATE TABLE SITES (ID NUMBER(4), GEO \"MDSYS.SDO_GEOMETRY\", OK BOOLEAN, DOC JSON, EMB VECTOR)",
+        "INSERT INTO SITES VALUES (1, NULL, 1, '{\"a\":[1,2]}', '[1.5,2]'), (2, NULL, 'FALSE', NULL, NULL)",
     });
     emulator_session session("NOCOLDB");
     EXPECT_EQ(session->table_select("ONLY_FILES"), "");
-    const auto reader = session->open_table("ONLY_FILES");
-    EXPECT_TRUE(reader->columns().empty());
-    EXPECT_EQ(reader->estimated_rows(), 0);
-    std::vector<cell_value> row;
-    EXPECT_FALSE(reader->next_row(row));
+    try {
+        session->open_table("ONLY_FILES");
+        FAIL() << "a table of no readable column was opened";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(),
+                  "No column of the table can be read: F of type BFILE, GEO of type MDSYS.SDO_GEOMETRY.");
+        EXPECT_EQ(error.level(), tk_level_recoverable);
+    }
+    const auto reader = session->open_table("SITES");
+    EXPECT_EQ(reader->left_out_columns(),
+              (std::vector<std::string>{
+                  "column GEO of SITES: type MDSYS.SDO_GEOMETRY cannot be read; the column is left out"}));
+    ASSERT_EQ(reader->columns().size(), 4u);
+    EXPECT_EQ(reader->columns()[1].type_name, "BOOLEAN");
+    EXPECT_EQ(reader->columns()[2].type_name, "JSON");
+    EXPECT_EQ(reader->columns()[3].type_name, "VECTOR");
+    const auto rows = read_all(*reader);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (described_row{"i:1", "true", "u:{\"a\":[1,2]}", "u:[1.5,2]"}));
+    EXPECT_EQ(rows[1], (described_row{"i:2", "false", "null", "null"}));
 }
 
 TEST(table_select, a_table_whose_names_hold_quotes_is_read_without_its_unreadable_column) {
