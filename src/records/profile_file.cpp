@@ -126,7 +126,8 @@ private:
         if (const auto equals = text.find('='); equals != std::string::npos) {
             read_key_line(line, text, equals);
         } else {
-            profile_.sections_[section_].emplace(text, "");
+            if (!profile_.sections_[section_].emplace(text, "").second)
+                profile_.repeated_keys_.push_back({section_, text, ""});
             profile_.line_lists_[section_].push_back(text);
         }
         return true;
@@ -135,8 +136,11 @@ private:
     void read_key_line(std::string_view line, const std::string& text, std::size_t equals) {
         const std::string key = trim(std::string_view(text).substr(0, equals));
         auto& keys = profile_.sections_[section_];
-        const auto [entry, inserted] = keys.emplace(key, text.substr(equals + 1));
-        value_ = open_value{inserted ? &entry->second : nullptr, line.substr(line.find('=') + 1), false};
+        // The value keeps its blanks: a password may begin or end with one.
+        const std::string_view value = line.substr(line.find('=') + 1);
+        const auto [entry, inserted] = keys.emplace(key, std::string(value));
+        value_ = open_value{inserted ? &entry->second : nullptr, value, false};
+        if (!inserted) profile_.repeated_keys_.push_back({section_, key, std::string(value)});
         in_value_ = true;
     }
 

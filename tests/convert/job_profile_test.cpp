@@ -107,30 +107,85 @@ TEST_F(job_profile, a_mode_that_is_not_a_digit_is_saved_as_it_was_read) {
     EXPECT_NE(read_file(profile_path()).find("\r\nmode=x\r\n"), std::string::npos);
 }
 
-TEST_F(job_profile, empty_values_leave_fields_as_they_were) {
+// Fault: an empty port= or a missing user took the previous run's values.
+TEST_F(job_profile, a_profile_is_a_whole_job_and_keeps_nothing_of_the_job_it_replaces) {
     write_profile(
         "[MS Excel settings]\nformat version=\nwrap text=\n"
         "[Generic settings]\nsrc=\ndest=\nlogfile=\nmode=12\nonly definitions=\n"
-        "[Oracle settings]\nhost=\nport=\nuser=\npassword=\n");
+        "[Oracle settings]\nhost=\nport=\npassword=\n[Selected Tables]\nDEPT\n");
     work_.format = workbook_format::excel_2010;
-    work_.connection.service = "ORCL";
+    work_.wrap_text = false;
+    work_.connection = {"h", "1522", "ORCL", "u", "p"};
     work_.destination = "/tmp/a.xls";
-    work_.connection.host = "h";
-    work_.connection.user = "u";
-    work_.connection.password = "p";
-    work_.connection.port = "1521";
-    ASSERT_TRUE(load_job_file(profile_path(), work_));
-    EXPECT_EQ(work_.format, workbook_format::excel_2010);
+    work_.tables = {"EMP"};
+    profile_notes notes;
+    ASSERT_TRUE(load_job_file(profile_path(), work_, &notes));
+    EXPECT_EQ(work_.format, workbook_format::excel_2000);
     EXPECT_TRUE(work_.wrap_text);
-    EXPECT_EQ(work_.connection.service, "ORCL");
-    EXPECT_EQ(work_.destination, "/tmp/a.xls");
+    EXPECT_EQ(work_.connection.service, "");
+    EXPECT_EQ(work_.destination, "");
     EXPECT_EQ(work_.mode, 0);  // not one character
-    EXPECT_FALSE(work_.only_definitions);
-    EXPECT_EQ(work_.connection.host, "h");
-    EXPECT_EQ(work_.connection.user, "u");
-    EXPECT_EQ(work_.connection.password, "p");
-    EXPECT_EQ(work_.connection.port, "1521");
+    EXPECT_EQ(work_.connection.host, "");
+    EXPECT_EQ(work_.connection.port, "");  // 1521 where the connection is made
+    EXPECT_EQ(work_.connection.user, "");
+    EXPECT_EQ(work_.connection.password, "");
+    EXPECT_EQ(work_.tables, std::vector<std::string>{"DEPT"});
     EXPECT_FALSE(tk_log::is_enabled());
+    // each value a run needs is named by its key
+    EXPECT_EQ(notes.missing, (std::vector<std::string>{"\"dest\" in [Generic settings]", "\"src\" in [Generic settings]",
+                                                       "\"user\" in [Oracle settings]",
+                                                       "\"format version\" in [MS Excel settings]"}));
+    EXPECT_TRUE(notes.warnings.empty());
+}
+
+// Fault: "Dest=" was not the destination, and a misspelt key went unnoticed.
+TEST_F(job_profile, key_names_match_in_any_case_and_an_unknown_key_is_a_warning) {
+    write_profile("[Generic settings]\nDest=b.xlsx\nSRC=XE\nDset=c.xlsx\n[Oracle settings]\nUser=scott\n"
+                  "[MS Excel settings]\nFormat Version=2\n");
+    profile_notes notes;
+    ASSERT_TRUE(load_job_file(profile_path(), work_, &notes));
+    EXPECT_EQ(work_.destination, "b.xlsx");
+    EXPECT_EQ(work_.connection.service, "XE");
+    EXPECT_EQ(work_.connection.user, "scott");
+    EXPECT_EQ(work_.format, workbook_format::excel_2010);
+    EXPECT_TRUE(notes.missing.empty());
+    EXPECT_EQ(notes.warnings,
+              std::vector<std::string>{"The profile's key \"Dset\" in [Generic settings] is not known and was ignored."});
+}
+
+// Fault: a password ending in a blank could not log in from the saved profile.
+TEST_F(job_profile, a_password_with_blanks_at_its_ends_loads_back_as_saved) {
+    work_.connection = {"db", "", "XE", "scott", "  ti ger  "};
+    work_.destination = "out.xlsx";
+    ASSERT_TRUE(save_job_file(work_, profile_path()));
+    job loaded;
+    ASSERT_TRUE(load_job_file(profile_path(), loaded));
+    EXPECT_EQ(loaded.connection.password, "  ti ger  ");
+    EXPECT_EQ(loaded.connection.user, "scott");  // other values lose blanks a hand may have typed
+}
+
+// Fault: of two items of one name only one was converted, without a word.
+TEST_F(job_profile, two_selected_items_of_one_name_in_any_case_are_refused_naming_both) {
+    const auto refusal = [&](const std::string& selection) {
+        write_profile("[Generic settings]\nsrc=XE\n[Selected Tables]\n" + selection);
+        try {
+            load_job_file(profile_path(), work_);
+        } catch (const tk_exception& error) {
+            return std::string(error.what());
+        }
+        return std::string("loaded");
+    };
+    EXPECT_NE(refusal("Q=SELECT 1 FROM DUAL\nQ=SELECT 2 FROM DUAL\n")
+                  .find("two items of one name: the query \"Q=SELECT 1 FROM DUAL\" and the query \"Q=SELECT 2 FROM DUAL\""),
+              std::string::npos);
+    EXPECT_NE(refusal("EMP\nEMP=SELECT 1 FROM DUAL\n")
+                  .find("the table \"EMP\" and the query \"EMP=SELECT 1 FROM DUAL\""),
+              std::string::npos);
+    EXPECT_NE(refusal("EMP\nemp\n").find("the table \"EMP\" and the table \"emp\""), std::string::npos);
+    EXPECT_EQ(work_.connection.service, "");  // nothing was taken over
+    // the same table twice is one item
+    EXPECT_EQ(refusal("EMP\nEMP\n"), "loaded");
+    EXPECT_EQ(work_.tables, std::vector<std::string>{"EMP"});
 }
 
 // The refusal's text: log_file_checks.bad_names_are_refused_and_logging_stays_off.
