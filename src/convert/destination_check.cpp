@@ -12,6 +12,17 @@
 #include "toolkit/log.h"
 #include "toolkit/text.h"
 
+namespace {
+
+const char* special_file_kind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+}  // namespace
+
 void common_check_dest(const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
     struct stat info {};
@@ -20,6 +31,12 @@ void common_check_dest(const std::string& path) {
     // otherwise stand for the program itself.
     if (path.empty() || path.back() == '/' || (exists && S_ISDIR(info.st_mode)))
         throw tk_exception("Destination name should specify a file, not folder.", tk_level_serious);
+    // A workbook is renamed into place: a FIFO or a device would be replaced by a file, or
+    // (seen as read-only) refused for the wrong reason.
+    if (exists && !S_ISREG(info.st_mode))
+        throw tk_exception("The destination " + path + " is " + special_file_kind(info.st_mode) +
+                               ", not a workbook file. Choose the name of a workbook file.",
+                           tk_level_serious);
     if (exists && !tk_is_file_exist(path, 1))
         throw tk_exception("Destination name specifies an existing read-only file.", tk_level_serious);
     const std::string folder = tk_file_name(path).folder();

@@ -8,8 +8,8 @@
 
 struct job;
 
-// Throws tk_exception (level 1) when path is empty, names a folder, names a file that
-// cannot be opened for reading and writing, or lies in a folder that does not exist or
+// Throws tk_exception (level 1) when path is empty, names a folder, a FIFO, a device or a
+// socket, names a file that cannot be opened for reading and writing, or lies in a folder that does not exist or
 // takes no new file. Leaves nothing behind.
 void common_check_dest(const std::string& path);
 // The same check, and then that the extension does not contradict the format: ".xls" names

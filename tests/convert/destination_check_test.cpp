@@ -1,6 +1,8 @@
 // The destination check before a run: what is refused.
 #include "convert/destination_check.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -40,6 +42,17 @@ TEST_F(destination_check, folders_are_refused) {
     EXPECT_EQ(rejection_of(folder_.path().string() + "/"), folder_text);
     EXPECT_EQ(rejection_of(folder_.file("new") + "/"), folder_text);  // a trailing "/" names a folder
     EXPECT_EQ(rejection_of(""), folder_text);
+}
+
+// Fault: a FIFO, /dev/null or /dev/full was "an existing read-only file".
+TEST_F(destination_check, a_fifo_or_a_device_is_refused_as_what_it_is) {
+    const std::string fifo = folder_.file("pipe.xlsx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(rejection_of(fifo),
+              "The destination " + fifo + " is a FIFO (named pipe), not a workbook file. Choose the name of a workbook file.");
+    EXPECT_EQ(rejection_of("/dev/null"),
+              "The destination /dev/null is a device, not a workbook file. Choose the name of a workbook file.");
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 }
 
 TEST_F(destination_check, an_existing_file_must_open_for_writing) {
