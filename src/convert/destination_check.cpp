@@ -47,7 +47,7 @@ void common_check_dest(const std::string& path) {
     // takes no new file would fail only after every table had been read. Trying is the one
     // sure test (permissions, read-only mounts, access rules all have their say).
     int error_number = 0;
-    const std::string probe = tk_try_create_temporary_beside(path, error_number);
+    const std::string probe = tk_try_create_temporary_beside(tk_link_target(path), error_number);
     if (probe.empty())
         throw tk_exception_ex(error_number, "Cannot write into the destination folder " + folder + ": ",
                               tk_level_serious);

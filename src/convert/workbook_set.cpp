@@ -45,7 +45,11 @@ workbook_writer& workbook_set::workbook(int part) {
         // The workbook keeps its own name for every message; only its bytes go to the temporary file.
         const std::string name = part_path(destination_, part);
         TK_LOG(2, "%s(%s)", __func__, name.c_str());
-        if (staged.temporary.empty()) staged.temporary = tk_create_temporary_beside(destination_);
+        if (staged.temporary.empty()) {
+            // A symbolic link stays: the file it leads to is replaced, in that file's folder.
+            staged.target = tk_link_target(name);
+            staged.temporary = tk_create_temporary_beside(staged.target);
+        }
         workbook_options options = options_;
         options.origin = origin_mark(destination_, part);
         staged.writer = make_(format_, staged.temporary, name, options);
@@ -91,7 +95,7 @@ std::vector<std::string> workbook_set::publish() {
         staged_workbook& staged = books_[part];
         if (!staged.is_complete) continue;
         const std::string path = part_path(destination_, static_cast<int>(part));
-        tk_replace_file(staged.temporary, path);
+        tk_replace_file(staged.temporary, staged.target);
         staged.temporary.clear();
         written.insert(written.begin(), path);
     }

@@ -54,7 +54,8 @@ public:
 
 private:
     struct staged_workbook {
-        std::string temporary;  // created empty when opened; the writer fills it
+        std::string target;     // the file the part's name leads to through symbolic links
+        std::string temporary;  // created empty beside target when opened; the writer fills it
         std::unique_ptr<workbook_writer> writer;
         bool is_complete = false;
     };

@@ -170,7 +170,43 @@ bool tk_sync_folder(const std::string& folder) noexcept {
     return synced;
 }
 
+namespace {
+
+// The replaced file's mode, owner and group go to its successor. Another owner can only be
+// set by a privileged process; then the group alone is tried, which a member may set.
+void take_over_attributes(const std::string& temporary, const std::string& destination) {
+    struct stat old_file {};
+    if (::lstat(destination.c_str(), &old_file) != 0 || !S_ISREG(old_file.st_mode)) return;
+    struct stat new_file {};
+    if (::stat(temporary.c_str(), &new_file) != 0)
+        throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
+    if ((new_file.st_uid != old_file.st_uid || new_file.st_gid != old_file.st_gid) &&
+        ::chown(temporary.c_str(), old_file.st_uid, old_file.st_gid) != 0 &&
+        ::chown(temporary.c_str(), static_cast<uid_t>(-1), old_file.st_gid) != 0)
+        TK_LOG(3, "%s keeps its new owner or group: %s", destination.c_str(), std::strerror(errno));
+    // after chown, which may clear the set-id bits
+    if (::chmod(temporary.c_str(), old_file.st_mode & 07777) != 0)
+        throw tk_exception_ex(errno, "Cannot give " + destination + " the permissions of the file it replaces: ",
+                              tk_level_serious);
+}
+
+}  // namespace
+
+std::string tk_link_target(const std::string& path) {
+    constexpr int max_links = 40;  // as the kernel allows in one path
+    fs::path current = path;
+    for (int hop = 0; hop < max_links; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
+        const fs::path next = fs::read_symlink(current, error);
+        if (error) throw tk_exception_ex(error.value(), "Cannot read the link " + current.string() + ": ", tk_level_serious);
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    throw tk_exception_ex(ELOOP, "Cannot follow the link " + path + ": ", tk_level_serious);
+}
+
 void tk_replace_file(const std::string& temporary, const std::string& destination) {
+    take_over_attributes(temporary, destination);
     if (::rename(temporary.c_str(), destination.c_str()) != 0)
         throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
     if (!tk_sync_folder(tk_folder_of(destination)))

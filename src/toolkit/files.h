@@ -46,8 +46,15 @@ int tk_remove_dead_temporaries(const std::string& folder) noexcept;
 // Flushes a complete file to the disk; throws tk_exception_ex naming what with the reason.
 void tk_sync_file(const std::string& path, const std::string& what);
 // Renames temporary over destination in one step and flushes the folder so the new name
-// survives a power cut. Throws tk_exception_ex naming destination.
+// survives a power cut. A file replaced hands its permission bits, and its owner and group
+// where the process may set them, to the new one; a new file keeps the umask's. Throws
+// tk_exception_ex naming destination. destination must not be a symbolic link (the link
+// would be replaced): pass tk_link_target's path.
 void tk_replace_file(const std::string& temporary, const std::string& destination);
+// The file that path leads to through symbolic links (relative ones read from the link's
+// folder); path itself when it is no link. The file need not exist. Throws tk_exception_ex
+// for a loop of links.
+std::string tk_link_target(const std::string& path);
 // Flushes a folder's entries (new, renamed and removed names) to the disk; false on failure.
 bool tk_sync_folder(const std::string& folder) noexcept;
 // True when both names lead to one existing file, or, when neither exists, to one path.

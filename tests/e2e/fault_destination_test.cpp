@@ -4,6 +4,7 @@
 // workbook.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cerrno>
@@ -142,4 +143,40 @@ TEST(read_only_folder, a_read_only_file_system_is_reported_and_an_earlier_workbo
         << again.err;
     EXPECT_EQ(read_file(earlier), "earlier");
     EXPECT_EQ(again.out.find("Table 'ORDER_LINES'"), std::string::npos) << again.out;
+}
+
+// Faults: a replaced workbook became 0644 root:root, and a symbolic link as destination was
+// replaced by a file while its target kept the old workbook. A hard link keeps the old copy:
+// the run writes a new file under the name it was given.
+TEST(replaced_workbook, keeps_mode_owner_and_group_and_a_link_keeps_leading_to_it) {
+    for (const int format_version : {1, 2}) {
+        temp_folder folder, elsewhere;
+        const std::string ext = format_version == 2 ? ".xlsx" : ".xls";
+        const std::string target = elsewhere.file("real" + ext), link = folder.file("book" + ext);
+        const std::string hard = elsewhere.file("hard" + ext);
+        write_file(target, "old workbook");
+        ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+        const bool is_root = ::geteuid() == 0;
+        if (is_root) {
+            ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        }
+        std::filesystem::create_hard_link(target, hard);
+        std::filesystem::create_symlink(target, link);
+        demo_job(link, format_version, {"DEPARTMENTS"}).write(folder.file("job.spr"));
+
+        const cli_result result = run_cli({folder.file("job.spr")});
+        ASSERT_EQ(result.exit_code, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(read_workbook(target).size(), 1u);
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        if (is_root) {
+            EXPECT_EQ(info.st_uid, 65534u);
+            EXPECT_EQ(info.st_gid, 65534u);
+        }
+        EXPECT_EQ(read_file(hard), "old workbook");
+        EXPECT_EQ(stray_files(elsewhere.path(), {"real" + ext, "hard" + ext}), std::vector<std::string>{});
+        EXPECT_EQ(stray_files(folder.path(), {"book" + ext, "job.spr"}), std::vector<std::string>{});
+    }
 }

@@ -3,6 +3,7 @@
 #include "toolkit/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "../support/temp_folder.h"
+#include "toolkit/exception.h"
 
 // The extension and folder of a destination: destination_check and part_workbooks.
 TEST(file_names, relative_and_hidden_paths_split_into_their_parts) {
@@ -52,4 +54,25 @@ TEST(temporaries, only_dead_runs_files_are_removed) {
     EXPECT_TRUE(std::filesystem::path(first).filename().string().starts_with(".sprandel-" + live + "-"));
     EXPECT_EQ(std::filesystem::path(first).parent_path(), folder.path());
     EXPECT_EQ(tk_remove_dead_temporaries(folder.path().string()), 0);  // ours stay
+}
+
+// A new file gets the umask's mode; a replaced one keeps its own (replaced_workbook tests
+// the mode, owner and links through whole runs).
+TEST(replacing, a_new_file_takes_the_umask_and_a_link_is_followed_to_its_file) {
+    temp_folder folder;
+    const mode_t mask = ::umask(027);
+    const std::string fresh = tk_create_temporary_beside(folder.file("new.xlsx"));
+    tk_replace_file(fresh, folder.file("new.xlsx"));
+    ::umask(mask);
+    EXPECT_EQ(std::filesystem::status(folder.file("new.xlsx")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+
+    std::filesystem::create_directory(folder.file("sub"));
+    std::filesystem::create_symlink("sub/second", folder.file("first"));
+    std::filesystem::create_symlink("../real.xls", folder.file("sub/second"));
+    EXPECT_EQ(tk_link_target(folder.file("first")), folder.file("sub/../real.xls"));  // need not exist
+    EXPECT_EQ(tk_link_target(folder.file("new.xlsx")), folder.file("new.xlsx"));
+    std::filesystem::create_symlink("loop", folder.file("loop"));
+    EXPECT_THROW(tk_link_target(folder.file("loop")), tk_exception);
 }

@@ -25,8 +25,13 @@ void memory_sink::write(std::span<const std::byte> bytes) {
 
 temporary_output_file::temporary_output_file(std::filesystem::path destination, std::filesystem::path output)
     : destination_(std::move(destination)), output_(output.empty() ? destination_ : std::move(output)) {
-    // beside the destination, so a failure names the file the user knows
-    temporary_ = tk_create_temporary_beside(destination_.string());
+    // in the folder of the file it becomes, where the rename is one step; a failure names
+    // the workbook the user knows
+    int error_number = 0;
+    temporary_ = tk_try_create_temporary_beside(output_.string(), error_number);
+    if (temporary_.empty())
+        throw tk_exception_ex(error_number, "Cannot create a temporary file beside " + destination_.string() + ": ",
+                              tk_level_serious);
     file_ = std::fopen(temporary_.c_str(), "wb");
     if (file_ == nullptr) {
         const int saved = errno;
