@@ -75,4 +75,7 @@ void check_job_destination(const job& work) {
         throw tk_exception("Destination name specifies the log file.", tk_level_serious);
     if (!work.profile_path.empty() && tk_is_same_file(work.destination, work.profile_path))
         throw tk_exception("Destination name specifies the profile.", tk_level_serious);
+    // A run under way is found before the server is asked anything; the run itself takes
+    // the lock again for its whole length.
+    const tk_destination_lock probe(tk_link_target(work.destination));
 }

@@ -14,8 +14,13 @@
 
 workbook_set::workbook_set(std::string destination, workbook_format format, workbook_options options,
                            writer_factory make)
-    : destination_(std::move(destination)), format_(format), options_(std::move(options)), make_(std::move(make)) {
-    tk_remove_dead_temporaries(tk_folder_of(destination_));
+    : destination_(std::move(destination)),
+      target_(tk_link_target(destination_)),
+      lock_(target_),
+      format_(format),
+      options_(std::move(options)),
+      make_(std::move(make)) {
+    tk_remove_abandoned_temporaries(target_);
 }
 
 workbook_set::~workbook_set() {
@@ -48,7 +53,10 @@ workbook_writer& workbook_set::workbook(int part) {
         if (staged.temporary.empty()) {
             // A symbolic link stays: the file it leads to is replaced, in that file's folder.
             staged.target = tk_link_target(name);
-            staged.temporary = tk_create_temporary_beside(staged.target);
+            // named after the destination, whose lock covers every file of the run
+            const std::filesystem::path beside =
+                std::filesystem::path(tk_folder_of(staged.target)) / std::filesystem::path(target_).filename();
+            staged.temporary = tk_create_temporary_beside(beside.string());
         }
         workbook_options options = options_;
         options.origin = origin_mark(destination_, part);

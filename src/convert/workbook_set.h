@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "excel/workbook_writer.h"
+#include "toolkit/files.h"
 
 // Makes the writer of one workbook; the run takes make_workbook_writer, tests their own.
 using writer_factory = std::function<std::unique_ptr<workbook_writer>(
@@ -19,7 +20,8 @@ using writer_factory = std::function<std::unique_ptr<workbook_writer>(
 // over them, so a run that fails or dies changes nothing at the destination.
 class workbook_set {
 public:
-    // Removes the temporary files that dead runs left in the destination's folder.
+    // Takes the destination's lock (throws tk_exception when another run holds it), then
+    // removes the temporary files an earlier run of this destination left behind.
     workbook_set(std::string destination, workbook_format format, workbook_options options, writer_factory make);
     // Removes every file not published.
     ~workbook_set();
@@ -62,6 +64,8 @@ private:
     void remove_earlier_parts(int first_part) const noexcept;
 
     std::string destination_;
+    std::string target_;        // the file the destination leads to through symbolic links
+    tk_destination_lock lock_;  // before any file of the run is made
     workbook_format format_;
     workbook_options options_;
     writer_factory make_;

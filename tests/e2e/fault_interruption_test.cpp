@@ -149,3 +149,32 @@ TEST(stopped_run, sigterm_mid_table_leaves_no_temporary_file_and_no_unfinished_i
     EXPECT_EQ(sheets[0].rows.size(), 8u);
     EXPECT_EQ(stray_files(folder.path(), {"job.spr", "stopped.xls", "run.log"}), std::vector<std::string>{});
 }
+
+// Fault: two runs at once on one destination left a set of workbooks from both, both exit 0.
+TEST(concurrent_runs, a_second_run_on_a_destination_being_written_is_refused) {
+    temp_folder folder;
+    const std::string dest = folder.file("shared.xls");
+    demo_job(dest, 1, {"DEPARTMENTS", "ORDER_LINES"}).write(folder.file("job.spr"));
+    const auto has_lock_file = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            if (entry.path().extension() == ".lock") return true;
+        return false;
+    };
+    cli_result first;
+    std::thread first_run([&] {
+        cli_options slow;
+        slow.environment["OCIEMU_RTT_US"] = "100000";
+        first = run_cli({folder.file("job.spr")}, slow);
+    });
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!has_lock_file() && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const cli_result second = run_cli({folder.file("job.spr")});
+    first_run.join();
+    EXPECT_EQ(second.exit_code, 2);
+    EXPECT_NE(second.err.find("Another run is writing " + dest + " (or its part workbooks) now"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(first.exit_code, 0) << first.err;
+    EXPECT_EQ(read_workbook(dest).size(), 2u);
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "shared.xls"}), std::vector<std::string>{});
+}
