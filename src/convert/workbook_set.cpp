@@ -41,6 +41,11 @@ std::string workbook_set::origin_mark(const std::string& destination, int part) 
     return "Sprandel: " + std::filesystem::path(destination).filename().string() + " part " + std::to_string(part);
 }
 
+std::string workbook_set::foreign_part_text(const std::string& path, const std::string& destination) {
+    return "The file " + path + " has the name of a part workbook of " + destination +
+           " but was not written as one; it is not overwritten. Move or rename it, or turn split data off.";
+}
+
 workbook_writer& workbook_set::workbook(int part) {
     TK_ASSERT(part >= 0);
     if (books_.size() <= static_cast<std::size_t>(part)) books_.resize(part + 1);
@@ -50,6 +55,10 @@ workbook_writer& workbook_set::workbook(int part) {
         // The workbook keeps its own name for every message; only its bytes go to the temporary file.
         const std::string name = part_path(destination_, part);
         TK_LOG(2, "%s(%s)", __func__, name.c_str());
+        // check_job_destination finds such a file before the run; this guards every other way in
+        if (struct stat info {}; part > 0 && ::lstat(name.c_str(), &info) == 0 &&
+                                 read_workbook_origin(name) != origin_mark(destination_, part))
+            throw tk_exception(foreign_part_text(name, destination_), tk_level_serious);
         if (staged.temporary.empty()) {
             // A symbolic link stays: the file it leads to is replaced, in that file's folder.
             staged.target = tk_link_target(name);

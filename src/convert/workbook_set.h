@@ -28,7 +28,8 @@ public:
     workbook_set(const workbook_set&) = delete;
     workbook_set& operator=(const workbook_set&) = delete;
 
-    // The main workbook (part 0) or part n >= 1, opened when first asked for.
+    // The main workbook (part 0) or part n >= 1, opened when first asked for. Throws
+    // tk_exception when part n's name holds a file that is not this destination's part.
     workbook_writer& workbook(int part);
     // Completes the sheet just filled. A part workbook is left for good unless a later
     // table grows as long: what it holds in memory is given back, so a split run stays as
@@ -53,6 +54,9 @@ public:
     // The origin mark of part n of destination: it names the program, the destination's file
     // name and the part, so only this destination's own parts are ever recognised.
     static std::string origin_mark(const std::string& destination, int part);
+
+    // The refusal of a file that has part n's name but is not this destination's part.
+    static std::string foreign_part_text(const std::string& path, const std::string& destination);
 
 private:
     struct staged_workbook {

@@ -118,3 +118,35 @@ TEST_F(job_destination, the_log_file_and_the_profile_are_never_the_destination) 
     work_.destination = link;  // another name of the same file
     EXPECT_EQ(refusal(), "Destination name specifies the profile.");
 }
+
+// Faults: the user's report(1).xls beside report.xls was replaced by part 1; a leaf name of
+// 253 bytes failed with "File name too long" only after every table had been read.
+TEST_F(job_destination, part_names_that_are_not_this_destinations_parts_or_too_long_stop_the_run) {
+    work_.format = workbook_format::excel_2000;
+    work_.split_data = true;
+    work_.destination = folder_.file("report.xls");
+    const std::string users = folder_.file("report(12).xls");
+    write_file(users, "the user's own");
+    write_file(folder_.file("report(x).xls"), "not a part name");
+    try {
+        check_job_destination(work_);
+        ADD_FAILURE() << "accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "The file " + users + " has the name of a part workbook of " + work_.destination +
+                                       " but was not written as one; it is not overwritten. Move or rename it, or "
+                                       "turn split data off.");
+    }
+    EXPECT_EQ(read_file(users), "the user's own");
+    work_.split_data = false;  // no part is written
+    EXPECT_NO_THROW(check_job_destination(work_));
+
+    work_.split_data = true;
+    work_.destination = folder_.file(std::string(249, 'n') + ".xls");  // 253 bytes; part 1 has 256
+    try {
+        check_job_destination(work_);
+        ADD_FAILURE() << "accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_NE(error.message().find("would have names too long for the file system (256 bytes"), std::string::npos)
+            << error.message();
+    }
+}
