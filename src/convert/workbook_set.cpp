@@ -108,6 +108,10 @@ std::vector<std::string> workbook_set::publish() {
         if (books_[part].is_complete)
             tk_sync_file(books_[part].temporary, part_path(destination_, static_cast<int>(part)));
     }
+    // Parts are written in order, so the last complete one ends the new set; a part a stop
+    // left empty is no part of it, and an earlier run's file of that name must go.
+    std::size_t part_count = books_.size();
+    while (part_count > 0 && !books_[part_count - 1].is_complete) --part_count;
     for (std::size_t part = books_.size(); part-- > 0;) {
         staged_workbook& staged = books_[part];
         if (!staged.is_complete) continue;
@@ -116,9 +120,8 @@ std::vector<std::string> workbook_set::publish() {
         staged.temporary.clear();
         written.insert(written.begin(), path);
     }
-    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(books_.size()));
-    books_.clear();
-    return written;
+    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(part_count));
+    return written;  // the destructor removes the temporary files of what was not published
 }
 
 void workbook_set::drop_sheet(const std::string& sheet_name) noexcept {
