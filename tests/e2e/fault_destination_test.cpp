@@ -77,6 +77,24 @@ TEST_P(full_disk, a_full_file_system_is_reported_and_leaves_nothing_behind) {
 // The .xls and .xlsx writers write differently; Excel 5.0 and 2000 share the .xls one.
 INSTANTIATE_TEST_SUITE_P(formats, full_disk, ::testing::Values(1, 2), format_name);
 
+// Fault: sheet data went to the system's temporary folder whatever TMPDIR said, and that
+// folder full was "Internal error: code=...".
+TEST(full_disk, a_full_tmpdir_holding_the_sheet_data_is_reported_as_full_naming_it) {
+    small_mount disk("size=16k,mode=0777");
+    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
+    temp_folder folder;
+    const std::string dest = folder.file("roomy.xls");
+    demo_job(dest, 1, {"DEPARTMENTS", "ORDER_LINES"}).write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["TMPDIR"] = disk.path().string();
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    EXPECT_TRUE(reports(result, "in a temporary file in " + disk.path().string(), "No space left on device"));
+    EXPECT_EQ(result.err.find("Internal error"), std::string::npos) << result.err;
+    EXPECT_TRUE(stray_files(disk.path(), {}).empty());
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr"}), std::vector<std::string>{});
+}
+
 class lost_folder : public ::testing::TestWithParam<int> {};
 
 TEST_P(lost_folder, a_destination_folder_removed_during_the_run_is_reported) {

@@ -79,35 +79,61 @@ void temporary_output_file::commit() {
     }
 }
 
-spool_file::spool_file() {
-    file_ = std::tmpfile();
-    if (file_ == nullptr) throw tk_exception_ex("Cannot create a temporary file for sheet data: ");
+namespace {
+
+std::string spool_folder(const std::filesystem::path& beside) {
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') return tmpdir;
+    if (!beside.empty()) return tk_folder_of(beside.string());
+    std::error_code error;
+    const std::filesystem::path system = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : system.string();
+}
+
+}  // namespace
+
+spool_file::spool_file(const std::filesystem::path& beside)
+    : workbook_(beside.string()), folder_(spool_folder(beside)) {
+    // Named only until it is open: the name goes at once, so nothing is left behind.
+    std::string name = folder_ + "/.sprandel-spool-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) fail("create");
+    ::unlink(name.c_str());
+    file_ = ::fdopen(fd, "w+b");
+    if (file_ == nullptr) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        fail("create");
+    }
 }
 
 spool_file::~spool_file() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
+void spool_file::fail(const char* action) const {
+    const std::string data = workbook_.empty() ? "sheet data" : "the sheet data of " + workbook_;
+    throw tk_exception_ex(errno, std::string("Cannot ") + action + " " + data + " in a temporary file in " + folder_ + ": ",
+                          tk_level_serious);
+}
+
 void spool_file::append(std::span<const std::byte> bytes) {
     if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw tk_exception_ex("Failed to write sheet data into a temporary file: ");
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail("write");
     size_ += bytes.size();
 }
 
 void spool_file::copy_to(byte_sink& out) {
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
-        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+    if (std::fflush(file_) != 0) fail("write");  // a full disk shows here, the writes being buffered
+    if (std::fseek(file_, 0, SEEK_SET) != 0) fail("read back");
     std::vector<std::byte> buffer(1 << 16);
     std::uint64_t left = size_;
     while (left > 0) {
         const std::size_t piece = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
-        if (std::fread(buffer.data(), 1, piece, file_) != piece)
-            throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+        if (std::fread(buffer.data(), 1, piece, file_) != piece) fail("read back");
         out.write(std::span<const std::byte>(buffer.data(), piece));
         left -= piece;
     }
     // later appends go to the end again
-    if (std::fseek(file_, 0, SEEK_END) != 0)
-        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+    if (std::fseek(file_, 0, SEEK_END) != 0) fail("read back");
 }
