@@ -120,9 +120,10 @@ void apply_generic(const settings_view& settings, job& work) {
 
 void apply_selection(const profile_file& profile, job& work) {
     for (const auto& [name, sql] : profile.get_section(profile_file::selected_tables_section)) {
-        work.selected.emplace(name, sql);
-        if (sql.empty() && std::find(work.tables.begin(), work.tables.end(), name) == work.tables.end())
-            work.tables.push_back(name);
+        // a name the job had already keeps its place in the table list (a lookup, not a
+        // search of the list: a profile may select millions of tables)
+        const bool is_new = work.selected.emplace(name, sql).second;
+        if (sql.empty() && is_new) work.tables.push_back(name);
     }
     for (const auto& [name, sql] : profile.get_section(profile_file::available_queries_section))
         work.available_queries.emplace(name, sql);

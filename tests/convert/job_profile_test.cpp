@@ -1,4 +1,9 @@
 // Jobs saved to and loaded from profile files.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -201,4 +206,38 @@ TEST_F(job_profile, a_quoted_command_line_names_no_profile) {
     write_profile("[Generic settings]\nsrc=XE\n");
     EXPECT_THROW(load_job_file("\"" + profile_path() + "\"", work_), tk_exception);
     EXPECT_EQ(work_.connection.service, "");
+}
+
+// Fault: a 100 MB profile took 1.18 GB to load. The peak is measured in a child process, so
+// nothing else of the test counts; a query of 32 MB may cost the file and its value.
+TEST_F(job_profile, loading_a_big_profile_costs_at_most_a_small_multiple_of_its_size) {
+    constexpr long query_bytes = 32L << 20;
+    {
+        std::FILE* file = std::fopen(profile_path().c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs("[Generic settings]\r\nsrc=XE\r\n[Selected Tables]\r\nBIG=select ", file);
+        const std::string piece(1 << 16, 'x');
+        for (long written = 0; written < query_bytes; written += static_cast<long>(piece.size()))
+            std::fwrite(piece.data(), 1, piece.size(), file);
+        ASSERT_EQ(std::fclose(file), 0);
+    }
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        rusage before {}, after {};
+        ::getrusage(RUSAGE_SELF, &before);
+        job loaded;
+        const bool ok = load_job_file(profile_path(), loaded) && loaded.selected.at("BIG").size() > query_bytes;
+        ::getrusage(RUSAGE_SELF, &after);
+        const long growth_kb = ok ? after.ru_maxrss - before.ru_maxrss : -1;
+        ::_exit(::write(report[1], &growth_kb, sizeof growth_kb) == sizeof growth_kb ? 0 : 1);
+    }
+    long growth_kb = 0;
+    ASSERT_EQ(::read(report[0], &growth_kb, sizeof growth_kb), static_cast<ssize_t>(sizeof growth_kb));
+    ::waitpid(child, nullptr, 0);
+    ::close(report[0]);
+    ::close(report[1]);
+    ASSERT_GE(growth_kb, 0) << "the profile did not load";
+    EXPECT_LT(growth_kb * 1024, query_bytes * 5 / 2) << growth_kb << " KB";
 }
