@@ -89,7 +89,9 @@ TEST(full_disk, a_full_tmpdir_holding_the_sheet_data_is_reported_as_full_naming_
     options.environment["TMPDIR"] = disk.path().string();
     const cli_result result = run_cli({folder.file("job.spr")}, options);
     EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
-    EXPECT_TRUE(reports(result, "in a temporary file in " + disk.path().string(), "No space left on device"));
+    const std::string spool_error =
+        "Failed to write sheet data into a temporary file in " + disk.path().string() + " (for " + dest + ")";
+    EXPECT_TRUE(reports(result, spool_error, "No space left on device"));
     EXPECT_EQ(result.err.find("Internal error"), std::string::npos) << result.err;
     EXPECT_TRUE(stray_files(disk.path(), {}).empty());
     EXPECT_EQ(stray_files(folder.path(), {"job.spr"}), std::vector<std::string>{});

@@ -81,6 +81,10 @@ void temporary_output_file::commit() {
 
 namespace {
 
+constexpr const char* cannot_create_spool = "Cannot create a temporary file for sheet data in";
+constexpr const char* cannot_write_spool = "Failed to write sheet data into a temporary file in";
+constexpr const char* cannot_read_spool = "Failed to read sheet data back from a temporary file in";
+
 std::string spool_folder(const std::filesystem::path& beside) {
     if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') return tmpdir;
     if (!beside.empty()) return tk_folder_of(beside.string());
@@ -96,14 +100,14 @@ spool_file::spool_file(const std::filesystem::path& beside)
     // Named only until it is open: the name goes at once, so nothing is left behind.
     std::string name = folder_ + "/.sprandel-spool-XXXXXX";
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) fail("create");
+    if (fd < 0) fail(cannot_create_spool);
     ::unlink(name.c_str());
     file_ = ::fdopen(fd, "w+b");
     if (file_ == nullptr) {
         const int saved = errno;
         ::close(fd);
         errno = saved;
-        fail("create");
+        fail(cannot_create_spool);
     }
 }
 
@@ -111,29 +115,28 @@ spool_file::~spool_file() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
-void spool_file::fail(const char* action) const {
-    const std::string data = workbook_.empty() ? "sheet data" : "the sheet data of " + workbook_;
-    throw tk_exception_ex(errno, std::string("Cannot ") + action + " " + data + " in a temporary file in " + folder_ + ": ",
-                          tk_level_serious);
+void spool_file::fail(const char* what) const {
+    const std::string workbook = workbook_.empty() ? "" : " (for " + workbook_ + ")";
+    throw tk_exception_ex(errno, std::string(what) + " " + folder_ + workbook + ": ", tk_level_serious);
 }
 
 void spool_file::append(std::span<const std::byte> bytes) {
     if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail("write");
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail(cannot_write_spool);
     size_ += bytes.size();
 }
 
 void spool_file::copy_to(byte_sink& out) {
-    if (std::fflush(file_) != 0) fail("write");  // a full disk shows here, the writes being buffered
-    if (std::fseek(file_, 0, SEEK_SET) != 0) fail("read back");
+    if (std::fflush(file_) != 0) fail(cannot_write_spool);  // writes are buffered: a full disk may show here
+    if (std::fseek(file_, 0, SEEK_SET) != 0) fail(cannot_read_spool);
     std::vector<std::byte> buffer(1 << 16);
     std::uint64_t left = size_;
     while (left > 0) {
         const std::size_t piece = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
-        if (std::fread(buffer.data(), 1, piece, file_) != piece) fail("read back");
+        if (std::fread(buffer.data(), 1, piece, file_) != piece) fail(cannot_read_spool);
         out.write(std::span<const std::byte>(buffer.data(), piece));
         left -= piece;
     }
     // later appends go to the end again
-    if (std::fseek(file_, 0, SEEK_END) != 0) fail("read back");
+    if (std::fseek(file_, 0, SEEK_END) != 0) fail(cannot_read_spool);
 }

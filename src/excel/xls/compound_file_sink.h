@@ -71,7 +71,7 @@ public:
     void copy_to(byte_sink& out);
 
 private:
-    [[noreturn]] void fail(const char* action) const;
+    [[noreturn]] void fail(const char* what) const;  // what: the message up to the folder
 
     std::string workbook_;  // named in messages, when known
     std::string folder_;
