@@ -84,7 +84,8 @@ constexpr std::string_view lock_suffix = ".lock";
 constexpr std::size_t tag_length = 16;
 
 bool is_hex(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // The TAG of a temporary file's name, or "" when the name is not one of ours.
@@ -252,7 +253,8 @@ std::string tk_link_target(const std::string& path) {
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
         const fs::path next = fs::read_symlink(current, error);
-        if (error) throw tk_exception_ex(error.value(), "Cannot read the link " + current.string() + ": ", tk_level_serious);
+        if (error)
+            throw tk_exception_ex(error.value(), "Cannot read the link " + current.string() + ": ", tk_level_serious);
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     throw tk_exception_ex(ELOOP, "Cannot follow the link " + path + ": ", tk_level_serious);

@@ -49,7 +49,8 @@ TEST_F(destination_check, a_fifo_or_a_device_is_refused_as_what_it_is) {
     const std::string fifo = folder_.file("pipe.xlsx");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(rejection_of(fifo),
-              "The destination " + fifo + " is a FIFO (named pipe), not a workbook file. Choose the name of a workbook file.");
+              "The destination " + fifo +
+                  " is a FIFO (named pipe), not a workbook file. Choose the name of a workbook file.");
     EXPECT_EQ(rejection_of("/dev/null"),
               "The destination /dev/null is a device, not a workbook file. Choose the name of a workbook file.");
     EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);

@@ -137,9 +137,10 @@ TEST_F(job_profile, a_profile_is_a_whole_job_and_keeps_nothing_of_the_job_it_rep
     EXPECT_EQ(work_.tables, std::vector<std::string>{"DEPT"});
     EXPECT_FALSE(tk_log::is_enabled());
     // each value a run needs is named by its key
-    EXPECT_EQ(notes.missing, (std::vector<std::string>{"\"dest\" in [Generic settings]", "\"src\" in [Generic settings]",
-                                                       "\"user\" in [Oracle settings]",
-                                                       "\"format version\" in [MS Excel settings]"}));
+    const std::vector<std::string> missing{"\"dest\" in [Generic settings]", "\"src\" in [Generic settings]",
+                                           "\"user\" in [Oracle settings]",
+                                           "\"format version\" in [MS Excel settings]"};
+    EXPECT_EQ(notes.missing, missing);
     EXPECT_TRUE(notes.warnings.empty());
 }
 
@@ -154,8 +155,8 @@ TEST_F(job_profile, key_names_match_in_any_case_and_an_unknown_key_is_a_warning)
     EXPECT_EQ(work_.connection.user, "scott");
     EXPECT_EQ(work_.format, workbook_format::excel_2010);
     EXPECT_TRUE(notes.missing.empty());
-    EXPECT_EQ(notes.warnings,
-              std::vector<std::string>{"The profile's key \"Dset\" in [Generic settings] is not known and was ignored."});
+    const std::string warning = "The profile's key \"Dset\" in [Generic settings] is not known and was ignored.";
+    EXPECT_EQ(notes.warnings, std::vector<std::string>{warning});
 }
 
 // Fault: a password ending in a blank could not log in from the saved profile.
@@ -181,7 +182,8 @@ TEST_F(job_profile, two_selected_items_of_one_name_in_any_case_are_refused_namin
         return std::string("loaded");
     };
     EXPECT_NE(refusal("Q=SELECT 1 FROM DUAL\nQ=SELECT 2 FROM DUAL\n")
-                  .find("two items of one name: the query \"Q=SELECT 1 FROM DUAL\" and the query \"Q=SELECT 2 FROM DUAL\""),
+                  .find("two items of one name: the query \"Q=SELECT 1 FROM DUAL\" and the query "
+                        "\"Q=SELECT 2 FROM DUAL\""),
               std::string::npos);
     EXPECT_NE(refusal("EMP\nEMP=SELECT 1 FROM DUAL\n")
                   .find("the table \"EMP\" and the query \"EMP=SELECT 1 FROM DUAL\""),

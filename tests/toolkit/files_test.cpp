@@ -71,7 +71,8 @@ TEST(temporaries, only_the_lock_holder_removes_its_destinations_files_and_a_seco
     for (const int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
     // the lock ends with its holder, and its file with it
     EXPECT_NO_THROW(tk_destination_lock{theirs});
-    EXPECT_EQ(stray_files_of(folder), (std::vector<std::string>{".sprandel-12345-1.tmp", std::filesystem::path(live).filename().string()}));
+    EXPECT_EQ(stray_files_of(folder),
+              (std::vector<std::string>{".sprandel-12345-1.tmp", std::filesystem::path(live).filename().string()}));
 
     // a temporary file is short and hidden whatever the destination's length; one made beside
     // a temporary file belongs to the same destination
