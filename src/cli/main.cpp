@@ -1,10 +1,13 @@
 // sprandel-cli: runs a saved job unattended, for servers and cron.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -78,11 +81,25 @@ void install_signal_handlers() {
     struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) and Ctrl-\ stop the run as Ctrl-C does, so the run removes
+    // its temporary files instead of dying with them.
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal_number, &action, nullptr);
     // Past a file-size limit (ulimit -f) a write must fail with EFBIG and be reported, not
     // end the process without a word.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader that went away ("| head -1") costs only the console lines; the run goes on
+    // and its exit status still tells the result.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+// A descriptor 0-2 closed by the caller would be taken by the next file opened (the trace
+// log, a workbook), and console lines would be written into it.
+void open_missing_standard_descriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open returns the lowest free descriptor: this one
+        if (::open("/dev/null", O_RDWR) != fd) std::_Exit(exit_could_not_run);
+    }
 }
 
 // Everything up to the start of the run: profile, log, connection, table list, destination.
@@ -159,6 +176,7 @@ int run(job_session& session, console_user_interface& face, error_handler& handl
 }  // namespace
 
 int main(int argc, char** argv) {
+    open_missing_standard_descriptors();
     command_line options;
     std::string problem;
     if (!parse_command_line(argc, argv, options, problem)) {

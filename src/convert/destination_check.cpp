@@ -5,12 +5,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "convert/job.h"
+#include "convert/workbook_set.h"
+#include "excel/workbook_origin.h"
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
+
+namespace {
+
+const char* special_file_kind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+}  // namespace
 
 void common_check_dest(const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
@@ -20,6 +34,12 @@ void common_check_dest(const std::string& path) {
     // otherwise stand for the program itself.
     if (path.empty() || path.back() == '/' || (exists && S_ISDIR(info.st_mode)))
         throw tk_exception("Destination name should specify a file, not folder.", tk_level_serious);
+    // A workbook is renamed into place: a FIFO or a device would be replaced by a file, or
+    // (seen as read-only) refused for the wrong reason.
+    if (exists && !S_ISREG(info.st_mode))
+        throw tk_exception("The destination " + path + " is " + special_file_kind(info.st_mode) +
+                               ", not a workbook file. Choose the name of a workbook file.",
+                           tk_level_serious);
     if (exists && !tk_is_file_exist(path, 1))
         throw tk_exception("Destination name specifies an existing read-only file.", tk_level_serious);
     const std::string folder = tk_file_name(path).folder();
@@ -30,7 +50,7 @@ void common_check_dest(const std::string& path) {
     // takes no new file would fail only after every table had been read. Trying is the one
     // sure test (permissions, read-only mounts, access rules all have their say).
     int error_number = 0;
-    const std::string probe = tk_try_create_temporary_beside(path, error_number);
+    const std::string probe = tk_try_create_temporary_beside(tk_link_target(path), error_number);
     if (probe.empty())
         throw tk_exception_ex(error_number, "Cannot write into the destination folder " + folder + ": ",
                               tk_level_serious);
@@ -50,12 +70,50 @@ void common_check_dest(const std::string& path, workbook_format format) {
                            tk_level_serious);
 }
 
+namespace {
+
+// A run with split data may write name(1).ext, name(2).ext ...: a file of such a name that
+// an earlier run of this destination did not write is the user's, and a name the file
+// system cannot hold would fail only after every table had been read.
+void check_part_names(const std::string& destination) {
+    const std::string first_part = workbook_set::part_path(destination, 1);
+    const tk_file_name first(first_part);
+    const long name_max = ::pathconf(first.folder().c_str(), _PC_NAME_MAX);
+    const std::size_t leaf_size = first.fname.size() + first.ext.size();
+    if (name_max > 0 && leaf_size > static_cast<std::size_t>(name_max))
+        throw tk_exception("The part workbooks of " + destination + " would have names too long for the file system (" +
+                               std::to_string(leaf_size) + " bytes for " + first_part + ", at most " +
+                               std::to_string(name_max) + "). Choose a shorter name or turn split data off.",
+                           tk_level_serious);
+    const tk_file_name main(destination);
+    const std::string prefix = main.fname + "(";
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(main.folder(), error), end; !error && it != end; it.increment(error)) {
+        const std::string leaf = it->path().filename().string();
+        if (!leaf.starts_with(prefix) || !leaf.ends_with(")" + main.ext)) continue;
+        const std::string number = leaf.substr(prefix.size(), leaf.size() - prefix.size() - main.ext.size() - 1);
+        if (number.empty() || number.size() > 9 || number[0] == '0' ||
+            number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int part = std::stoi(number);
+        const std::string path = workbook_set::part_path(destination, part);
+        if (read_workbook_origin(path) != workbook_set::origin_mark(destination, part))
+            throw tk_exception(workbook_set::foreign_part_text(path, destination), tk_level_serious);
+    }
+}
+
+}  // namespace
+
 void check_job_destination(const job& work) {
     TK_LOG(2, "%s(%s)", __func__, work.destination.c_str());
     common_check_dest(work.destination, work.format);
+    if (work.split_data) check_part_names(work.destination);
     // The log and the job are files of their own; a run must never write over them.
     if (!work.log_file.empty() && tk_is_same_file(work.destination, work.log_file))
         throw tk_exception("Destination name specifies the log file.", tk_level_serious);
     if (!work.profile_path.empty() && tk_is_same_file(work.destination, work.profile_path))
         throw tk_exception("Destination name specifies the profile.", tk_level_serious);
+    // A run under way is found before the server is asked anything; the run itself takes
+    // the lock again for its whole length.
+    const tk_destination_lock probe(tk_link_target(work.destination));
 }

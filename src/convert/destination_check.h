@@ -8,8 +8,8 @@
 
 struct job;
 
-// Throws tk_exception (level 1) when path is empty, names a folder, names a file that
-// cannot be opened for reading and writing, or lies in a folder that does not exist or
+// Throws tk_exception (level 1) when path is empty, names a folder, a FIFO, a device or a
+// socket, names a file that cannot be opened for reading and writing, or lies in a folder that does not exist or
 // takes no new file. Leaves nothing behind.
 void common_check_dest(const std::string& path);
 // The same check, and then that the extension does not contradict the format: ".xls" names
@@ -17,6 +17,7 @@ void common_check_dest(const std::string& path);
 // extension. Other extensions pass.
 void common_check_dest(const std::string& path, workbook_format format);
 // The check before a run: the job's destination must pass common_check_dest for its format
-// and be neither the log file nor the profile. An existing workbook is kept; the run
+// and be neither the log file nor the profile, and no other run may be writing it. An
+// existing workbook is kept; the run
 // replaces it only once the new one is complete. Throws tk_exception (level 1).
 void check_job_destination(const job& work);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include "convert/job.h"
 #include "records/profile_file.h"
@@ -19,10 +21,49 @@ const std::string& generic = profile_file::generic_settings_section;
 
 const char* flag(bool value) { return value ? "1" : "0"; }
 
-// Replaces field only when the profile has a non-empty value for key.
-void take_text(const profile_file& profile, const std::string& section, const char* key, std::string& field) {
-    if (std::string value = profile.get_value(section, key); !value.empty()) field = std::move(value);
+// The keys each settings section knows; any other key there is a misspelling to warn about.
+const std::map<std::string, std::vector<std::string>, std::less<>> known_keys = {
+    {generic, {"dest", "logfile", "mode", "only definitions", "skip indexes", "src"}},
+    {excel_settings_section, {"convert dates to strings", "format version", "split data", "wrap text"}},
+    {oracle_settings_section, {"host", "password", "port", "user"}},
+};
+
+std::string lower_ascii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
+
+// The settings sections with their key names in lower case: a key name's case does not
+// matter, so "Dest=" is "dest=". Keys that name nothing are reported as warnings.
+class settings_view {
+public:
+    settings_view(const profile_file& profile, std::vector<std::string>& warnings) {
+        for (const auto& [section, keys] : known_keys) {
+            auto& values = values_[section];
+            for (const auto& [key, value] : profile.get_section(section)) {
+                std::string name = lower_ascii(key);
+                if (std::find(keys.begin(), keys.end(), name) == keys.end())
+                    warnings.push_back("The profile's key \"" + key + "\" in [" + section +
+                                       "] is not known and was ignored.");
+                else
+                    values.emplace(std::move(name), value);
+            }
+        }
+    }
+
+    // The value with the blanks around it removed, or "" when the key is not there.
+    std::string get(const std::string& section, const std::string& key) const { return trim(raw(section, key)); }
+    // The value exactly as written: a password may begin or end with blanks.
+    std::string raw(const std::string& section, const std::string& key) const {
+        const auto& values = values_.at(section);
+        const auto found = values.find(key);
+        return found == values.end() ? std::string() : found->second;
+    }
+
+private:
+    std::map<std::string, profile_file::key_map> values_;
+};
 
 void refuse_unnamed_queries(const profile_file& profile) {
     // A query without a name would have no name for its worksheet.
@@ -34,36 +75,68 @@ void refuse_unnamed_queries(const profile_file& profile) {
                                    tk_level_serious);
 }
 
-void apply_generic(const profile_file& profile, job& work) {
-    take_text(profile, generic, "dest", work.destination);
-    take_text(profile, generic, "logfile", work.log_file);
-    take_text(profile, generic, "src", work.connection.service);
+std::string describe_item(const std::string& name, const std::string& sql) {
+    return sql.empty() ? "the table \"" + name + "\"" : "the query \"" + name + "=" + sql + "\"";
+}
+
+[[noreturn]] void refuse_two_items(const std::string& first, const std::string& second) {
+    throw tk_exception("The profile selects two items of one name: " + first + " and " + second +
+                           ". Each item becomes a worksheet, and worksheet names do not differ by letter case; "
+                           "rename or remove one of them in [Selected Tables].",
+                       tk_level_serious);
+}
+
+// Two selected items of one name would make one worksheet, and one of them would be lost
+// without a word. A name listed twice for the same table or the same text is one item.
+void refuse_items_of_one_name(const profile_file& profile) {
+    const std::string& section = profile_file::selected_tables_section;
+    const auto& selection = profile.get_section(section);
+    for (const auto& repeated : profile.repeated_keys()) {
+        if (repeated.section != section) continue;
+        const std::string& kept = selection.at(repeated.key);
+        if (kept != repeated.value)
+            refuse_two_items(describe_item(repeated.key, kept), describe_item(repeated.key, repeated.value));
+    }
+    std::map<std::string, const std::pair<const std::string, std::string>*> by_folded_name;
+    for (const auto& item : selection) {
+        const auto [other, inserted] = by_folded_name.emplace(lower_ascii(item.first), &item);
+        if (!inserted)
+            refuse_two_items(describe_item(other->second->first, other->second->second),
+                             describe_item(item.first, item.second));
+    }
+}
+
+void apply_generic(const settings_view& settings, job& work) {
+    work.destination = settings.get(generic, "dest");
+    work.log_file = settings.get(generic, "logfile");
+    work.connection.service = settings.get(generic, "src");
     // Generic switches are on for anything but "0".
-    if (const std::string value = profile.get_value(generic, "only definitions"); !value.empty())
+    if (const std::string value = settings.get(generic, "only definitions"); !value.empty())
         work.only_definitions = value != "0";
-    if (const std::string value = profile.get_value(generic, "skip indexes"); !value.empty())
+    if (const std::string value = settings.get(generic, "skip indexes"); !value.empty())
         work.skip_indexes = value != "0";
-    if (const std::string value = profile.get_value(generic, "mode"); value.size() == 1) work.mode = value[0] - '0';
+    if (const std::string value = settings.get(generic, "mode"); value.size() == 1) work.mode = value[0] - '0';
 }
 
 void apply_selection(const profile_file& profile, job& work) {
     for (const auto& [name, sql] : profile.get_section(profile_file::selected_tables_section)) {
-        work.selected.emplace(name, sql);
-        if (sql.empty() && std::find(work.tables.begin(), work.tables.end(), name) == work.tables.end())
-            work.tables.push_back(name);
+        // a name the job had already keeps its place in the table list (a lookup, not a
+        // search of the list: a profile may select millions of tables)
+        const bool is_new = work.selected.emplace(name, sql).second;
+        if (sql.empty() && is_new) work.tables.push_back(name);
     }
     for (const auto& [name, sql] : profile.get_section(profile_file::available_queries_section))
         work.available_queries.emplace(name, sql);
 }
 
-void apply_workbook_settings(const profile_file& profile, job& work) {
-    if (const std::string value = profile.get_value(excel_settings_section, "format version"); !value.empty())
+void apply_workbook_settings(const settings_view& settings, job& work) {
+    if (const std::string value = settings.get(excel_settings_section, "format version"); !value.empty())
         work.format = value == "1"   ? workbook_format::excel_2000
                       : value == "2" ? workbook_format::excel_2010
                                      : workbook_format::excel_50;
     // Workbook switches are on only for exactly "1".
     const auto take_flag = [&](const char* key, bool& field) {
-        if (const std::string value = profile.get_value(excel_settings_section, key); !value.empty())
+        if (const std::string value = settings.get(excel_settings_section, key); !value.empty())
             field = value == "1";
     };
     take_flag("split data", work.split_data);
@@ -71,11 +144,24 @@ void apply_workbook_settings(const profile_file& profile, job& work) {
     take_flag("convert dates to strings", work.dates_to_strings);
 }
 
-void apply_connection(const profile_file& profile, connection_settings& connection) {
-    take_text(profile, oracle_settings_section, "host", connection.host);
-    take_text(profile, oracle_settings_section, "password", connection.password);
-    take_text(profile, oracle_settings_section, "port", connection.port);
-    take_text(profile, oracle_settings_section, "user", connection.user);
+void apply_connection(const settings_view& settings, connection_settings& connection) {
+    connection.host = settings.get(oracle_settings_section, "host");
+    connection.password = settings.raw(oracle_settings_section, "password");
+    connection.port = settings.get(oracle_settings_section, "port");
+    connection.user = settings.get(oracle_settings_section, "user");
+}
+
+// The values a run cannot do without, each named by its key, in the order they are checked.
+std::vector<std::string> missing_run_keys(const settings_view& settings) {
+    std::vector<std::string> missing;
+    const auto require = [&](const std::string& section, const char* key) {
+        if (settings.get(section, key).empty()) missing.push_back(std::string("\"") + key + "\" in [" + section + "]");
+    };
+    require(generic, "dest");
+    require(generic, "src");
+    require(oracle_settings_section, "user");
+    require(excel_settings_section, "format version");
+    return missing;
 }
 
 }  // namespace
@@ -118,13 +204,19 @@ void store_job(const job& work, profile_file& profile) {
     put("user", work.connection.user);
 }
 
-void apply_profile(const profile_file& profile, job& work) {
+profile_notes apply_profile(const profile_file& profile, job& work) {
     TK_LOG(2, "%s", __func__);
     refuse_unnamed_queries(profile);
-    apply_generic(profile, work);
+    refuse_items_of_one_name(profile);
+    profile_notes notes;
+    const settings_view settings(profile, notes.warnings);
+    apply_generic(settings, work);
     apply_selection(profile, work);
-    apply_workbook_settings(profile, work);
-    apply_connection(profile, work.connection);
+    apply_workbook_settings(settings, work);
+    apply_connection(settings, work.connection);
+    notes.missing = missing_run_keys(settings);
+    for (const std::string& warning : notes.warnings) TK_LOG(3, "%s", warning.c_str());
+    return notes;
 }
 
 bool save_job_file(const job& work, const std::string& path) {
@@ -134,16 +226,18 @@ bool save_job_file(const job& work, const std::string& path) {
     return profile.store(path);
 }
 
-bool load_job_file(const std::string& path, job& work) {
+bool load_job_file(const std::string& path, job& work, profile_notes* notes) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
     profile_file profile;
     if (!profile.load(path)) return false;
-    job loaded = work;
+    // A profile is a whole job: nothing of the job it replaces carries over.
+    job loaded;
     loaded.profile_path = path;
-    apply_profile(profile, loaded);
+    profile_notes found = apply_profile(profile, loaded);
     // The log file is checked against the job it belongs to before anything is taken over.
     start_log_file(loaded, loaded.log_file);
     work = std::move(loaded);
+    if (notes != nullptr) *notes = std::move(found);
     return true;
 }
 

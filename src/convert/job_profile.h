@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct job;
 class profile_file;
@@ -10,16 +11,27 @@ class profile_file;
 // settings]", "[Selected Tables]", "[Available Queries]". Empty connection values are
 // not written.
 void store_job(const job& work, profile_file& profile);
-// Applies a profile onto work: values the profile has replace the job's, the others stay,
-// and its selection is added to the job's. A query without a name is refused (tk_exception)
-// before anything changes. The log file name is taken as it stands: check_log_file checks it.
-void apply_profile(const profile_file& profile, job& work);
+// What loading a profile found besides the job: keys it does not know (misspellings, told
+// as warnings) and the keys a run needs that it lacks ("\"user\" in [Oracle settings]").
+struct profile_notes {
+    std::vector<std::string> warnings;
+    std::vector<std::string> missing;
+};
+
+// Applies a profile onto work: the settings the profile has replace the job's, a setting it
+// lacks or leaves empty is cleared (flags and the format keep the job's), and its selection is
+// added to the job's. Key names in the settings sections match in any case. A query without a
+// name is refused (tk_exception) before anything changes. The log file name is taken as it
+// stands: check_log_file checks it.
+profile_notes apply_profile(const profile_file& profile, job& work);
 
 // Writes the job to a profile file; false when it could not be written (logged).
 bool save_job_file(const job& work, const std::string& path);
-// Reads a profile file and applies it; false when the file could not be read whole, and
-// then nothing is applied. Throws tk_exception for a missing file or text that is not UTF-8.
-bool load_job_file(const std::string& path, job& work);
+// Reads a profile file as a whole job: work becomes the profile's values and the defaults of
+// a new job, never keeping a value of its own. False when the file could not be read whole,
+// and then work is left as it was. Throws tk_exception for a missing file or text that is not
+// UTF-8. notes, when given, receives the warnings and the missing keys.
+bool load_job_file(const std::string& path, job& work, profile_notes* notes = nullptr);
 
 // Throws tk_exception (level 1) when name cannot be the trace log: an existing path, the
 // profile, the destination, a folder that does not exist. An empty name passes.

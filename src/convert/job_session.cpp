@@ -56,6 +56,8 @@ bool job_session::test_query(const std::string& sql) {
 
 bool job_session::save_profile(const std::string& path) const { return save_job_file(work_, path); }
 
-bool job_session::load_profile(const std::string& path) { return load_job_file(path, work_); }
+bool job_session::load_profile(const std::string& path, profile_notes* notes) {
+    return load_job_file(path, work_, notes);
+}
 
 void job_session::check_destination() const { check_job_destination(work_); }

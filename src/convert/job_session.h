@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/job.h"
+#include "convert/job_profile.h"
 #include "convert/last_run_settings.h"
 
 class oracle_session;
@@ -44,10 +45,10 @@ public:
 
     // The whole job to a profile file; false when it could not be written.
     bool save_profile(const std::string& path) const;
-    // Reads a profile file and applies it onto the job; false when the file could not be
-    // read whole, and then nothing is applied. Throws tk_exception for a missing file, text
-    // that is not UTF-8, a query without a name or a log file that cannot be used.
-    bool load_profile(const std::string& path);
+    // Makes the profile's job this session's job (load_job_file); false when the file could
+    // not be read whole, and then nothing is applied. Throws tk_exception for a missing file,
+    // text that is not UTF-8, a query without a name or a log file that cannot be used.
+    bool load_profile(const std::string& path, profile_notes* notes = nullptr);
     // check_job_destination for the job.
     void check_destination() const;
 

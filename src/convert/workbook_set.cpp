@@ -14,8 +14,13 @@
 
 workbook_set::workbook_set(std::string destination, workbook_format format, workbook_options options,
                            writer_factory make)
-    : destination_(std::move(destination)), format_(format), options_(std::move(options)), make_(std::move(make)) {
-    tk_remove_dead_temporaries(tk_folder_of(destination_));
+    : destination_(std::move(destination)),
+      target_(tk_link_target(destination_)),
+      lock_(target_),
+      format_(format),
+      options_(std::move(options)),
+      make_(std::move(make)) {
+    tk_remove_abandoned_temporaries(target_);
 }
 
 workbook_set::~workbook_set() {
@@ -36,6 +41,11 @@ std::string workbook_set::origin_mark(const std::string& destination, int part) 
     return "Sprandel: " + std::filesystem::path(destination).filename().string() + " part " + std::to_string(part);
 }
 
+std::string workbook_set::foreign_part_text(const std::string& path, const std::string& destination) {
+    return "The file " + path + " has the name of a part workbook of " + destination +
+           " but was not written as one; it is not overwritten. Move or rename it, or turn split data off.";
+}
+
 workbook_writer& workbook_set::workbook(int part) {
     TK_ASSERT(part >= 0);
     if (books_.size() <= static_cast<std::size_t>(part)) books_.resize(part + 1);
@@ -45,7 +55,18 @@ workbook_writer& workbook_set::workbook(int part) {
         // The workbook keeps its own name for every message; only its bytes go to the temporary file.
         const std::string name = part_path(destination_, part);
         TK_LOG(2, "%s(%s)", __func__, name.c_str());
-        if (staged.temporary.empty()) staged.temporary = tk_create_temporary_beside(destination_);
+        // check_job_destination finds such a file before the run; this guards every other way in
+        if (struct stat info {}; part > 0 && ::lstat(name.c_str(), &info) == 0 &&
+                                 read_workbook_origin(name) != origin_mark(destination_, part))
+            throw tk_exception(foreign_part_text(name, destination_), tk_level_serious);
+        if (staged.temporary.empty()) {
+            // A symbolic link stays: the file it leads to is replaced, in that file's folder.
+            staged.target = tk_link_target(name);
+            // named after the destination, whose lock covers every file of the run
+            const std::filesystem::path beside =
+                std::filesystem::path(tk_folder_of(staged.target)) / std::filesystem::path(target_).filename();
+            staged.temporary = tk_create_temporary_beside(beside.string());
+        }
         workbook_options options = options_;
         options.origin = origin_mark(destination_, part);
         staged.writer = make_(format_, staged.temporary, name, options);
@@ -87,17 +108,20 @@ std::vector<std::string> workbook_set::publish() {
         if (books_[part].is_complete)
             tk_sync_file(books_[part].temporary, part_path(destination_, static_cast<int>(part)));
     }
+    // Parts are written in order, so the last complete one ends the new set; a part a stop
+    // left empty is no part of it, and an earlier run's file of that name must go.
+    std::size_t part_count = books_.size();
+    while (part_count > 0 && !books_[part_count - 1].is_complete) --part_count;
     for (std::size_t part = books_.size(); part-- > 0;) {
         staged_workbook& staged = books_[part];
         if (!staged.is_complete) continue;
         const std::string path = part_path(destination_, static_cast<int>(part));
-        tk_replace_file(staged.temporary, path);
+        tk_replace_file(staged.temporary, staged.target);
         staged.temporary.clear();
         written.insert(written.begin(), path);
     }
-    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(books_.size()));
-    books_.clear();
-    return written;
+    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(part_count));
+    return written;  // the destructor removes the temporary files of what was not published
 }
 
 void workbook_set::drop_sheet(const std::string& sheet_name) noexcept {

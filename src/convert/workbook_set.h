@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "excel/workbook_writer.h"
+#include "toolkit/files.h"
 
 // Makes the writer of one workbook; the run takes make_workbook_writer, tests their own.
 using writer_factory = std::function<std::unique_ptr<workbook_writer>(
@@ -19,14 +20,16 @@ using writer_factory = std::function<std::unique_ptr<workbook_writer>(
 // over them, so a run that fails or dies changes nothing at the destination.
 class workbook_set {
 public:
-    // Removes the temporary files that dead runs left in the destination's folder.
+    // Takes the destination's lock (throws tk_exception when another run holds it), then
+    // removes the temporary files an earlier run of this destination left behind.
     workbook_set(std::string destination, workbook_format format, workbook_options options, writer_factory make);
     // Removes every file not published.
     ~workbook_set();
     workbook_set(const workbook_set&) = delete;
     workbook_set& operator=(const workbook_set&) = delete;
 
-    // The main workbook (part 0) or part n >= 1, opened when first asked for.
+    // The main workbook (part 0) or part n >= 1, opened when first asked for. Throws
+    // tk_exception when part n's name holds a file that is not this destination's part.
     workbook_writer& workbook(int part);
     // Completes the sheet just filled. A part workbook is left for good unless a later
     // table grows as long: what it holds in memory is given back, so a split run stays as
@@ -52,15 +55,21 @@ public:
     // name and the part, so only this destination's own parts are ever recognised.
     static std::string origin_mark(const std::string& destination, int part);
 
+    // The refusal of a file that has part n's name but is not this destination's part.
+    static std::string foreign_part_text(const std::string& path, const std::string& destination);
+
 private:
     struct staged_workbook {
-        std::string temporary;  // created empty when opened; the writer fills it
+        std::string target;     // the file the part's name leads to through symbolic links
+        std::string temporary;  // created empty beside target when opened; the writer fills it
         std::unique_ptr<workbook_writer> writer;
         bool is_complete = false;
     };
     void remove_earlier_parts(int first_part) const noexcept;
 
     std::string destination_;
+    std::string target_;        // the file the destination leads to through symbolic links
+    tk_destination_lock lock_;  // before any file of the run is made
     workbook_format format_;
     workbook_options options_;
     writer_factory make_;

@@ -110,12 +110,16 @@ void table_selection_page::add_query() {
 }
 
 void table_selection_page::edit_query() {
-    std::string name, text;
-    if (!model_.current_query(name, text)) return;  // a table: nothing to edit
-    query_dialog dialog(QString::fromStdString(name), QString::fromStdString(text), context_.session, context_.face,
-                        this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    model_.replace_current_query(dialog.name().toStdString(), dialog.query().toStdString());
+    std::string current_name, current_text;
+    if (!model_.current_query(current_name, current_text)) return;  // a table: nothing to edit
+    QString name = QString::fromStdString(current_name), query = QString::fromStdString(current_text);
+    for (;;) {  // a name taken by another item brings the dialog back with what was typed
+        query_dialog dialog(name, query, context_.session, context_.face, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        name = dialog.name();
+        query = dialog.query();
+        if (model_.replace_current_query(name.toStdString(), query.toStdString(), context_.face)) break;
+    }
     refresh();
 }
 

@@ -28,17 +28,21 @@ bool is_section_header(std::string_view line) {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
-// Each line of the file as it stands, with its CR LF or LF removed.
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const auto feed = text.find('\n');
-        std::string_view line = text.substr(0, feed);
-        text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
-        if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-    }
-    return lines;
+// The next line of text as it stands, with its CR LF or LF removed; text moves past it.
+// Lines are taken one at a time, so reading costs no memory per line.
+std::string_view next_line(std::string_view& text) {
+    const auto feed = text.find('\n');
+    std::string_view line = text.substr(0, feed);
+    text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
+    if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// trim without the copy: a query line may be as long as the file.
+std::string_view trim_view(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 void require_utf8(std::string_view text, const char* prefix, const std::string& where) {
@@ -95,7 +99,8 @@ public:
     bool read(std::string_view text) {
         if (text.starts_with(utf8_byte_order_mark)) text.remove_prefix(utf8_byte_order_mark.size());
         int number = 0;
-        for (const std::string_view line : split_lines(text)) {
+        while (!text.empty()) {
+            const std::string_view line = next_line(text);
             ++number;
             require_utf8(line, "Cannot convert to UNICODE string: invalid UTF-8 in line ",
                          std::to_string(number) + " of the profile.");
@@ -114,29 +119,33 @@ private:
             return true;
         }
         in_value_ = false;
-        const std::string text = trim(line);
+        const std::string_view text = trim_view(line);
         if (is_section_header(text)) {
-            section_ = text.substr(1, text.size() - 2);
+            section_ = std::string(text.substr(1, text.size() - 2));
             profile_.add_section(section_);
             has_section_ = true;
             return true;
         }
         if (text.empty()) return true;
         if (!has_section_) return false;
-        if (const auto equals = text.find('='); equals != std::string::npos) {
+        if (const auto equals = text.find('='); equals != std::string_view::npos) {
             read_key_line(line, text, equals);
         } else {
-            profile_.sections_[section_].emplace(text, "");
-            profile_.line_lists_[section_].push_back(text);
+            if (!profile_.sections_[section_].emplace(text, "").second)
+                profile_.repeated_keys_.push_back({section_, std::string(text), ""});
+            profile_.line_lists_[section_].emplace_back(text);
         }
         return true;
     }
 
-    void read_key_line(std::string_view line, const std::string& text, std::size_t equals) {
-        const std::string key = trim(std::string_view(text).substr(0, equals));
+    void read_key_line(std::string_view line, std::string_view text, std::size_t equals) {
+        const std::string key(trim_view(text.substr(0, equals)));
         auto& keys = profile_.sections_[section_];
-        const auto [entry, inserted] = keys.emplace(key, text.substr(equals + 1));
-        value_ = open_value{inserted ? &entry->second : nullptr, line.substr(line.find('=') + 1), false};
+        // The value keeps its blanks: a password may begin or end with one.
+        const std::string_view value = line.substr(line.find('=') + 1);
+        const auto [entry, inserted] = keys.emplace(key, std::string(value));
+        value_ = open_value{inserted ? &entry->second : nullptr, value, false};
+        if (!inserted) profile_.repeated_keys_.push_back({section_, key, std::string(value)});
         in_value_ = true;
     }
 
@@ -234,6 +243,8 @@ bool profile_file::load(const std::string& path) {
                            tk_level_serious);
     }
     std::string text;
+    // the whole size at once: growing by doubling would hold up to three times the file
+    text.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);

@@ -47,6 +47,15 @@ public:
         return line_lists_;
     }
 
+    // A key line whose key its section already had, with its value ("" for a bare line); the
+    // first value is the one kept.
+    struct repeated_key {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    const std::vector<repeated_key>& repeated_keys() const noexcept { return repeated_keys_; }
+
     // The whole file text as store writes it.
     std::string to_text() const;
     // Reads profile text as load does, without the file.
@@ -57,4 +66,5 @@ private:
 
     std::map<std::string, key_map, std::less<>> sections_;
     std::map<std::string, std::vector<std::string>, std::less<>> line_lists_;
+    std::vector<repeated_key> repeated_keys_;
 };

@@ -32,22 +32,47 @@ std::string module_path();
 // The folder a path names its file in; "." for a bare file name.
 std::string tk_folder_of(const std::string& path);
 
-// Files of a run in the destination's folder, named ".sprandel-PID-N.tmp": short, so a
-// destination name of any legal length leaves room for them, and with the writing
-// process's id, so a later run can tell a dead run's leftovers from a live run's file.
+// Files of a run in the destination's folder, named ".sprandel-TAG-N.tmp", TAG naming the
+// destination's file name (16 hexadecimal digits): short, so a destination name of any
+// legal length leaves room for them, and tied to the destination, whose lock tells whether
+// a run is still writing them. Beside a temporary file, the new one takes its TAG.
 // Creates a new empty temporary file beside destination, exclusively (never an existing
 // file), mode 0666 less the umask; returns its path. Throws tk_exception_ex naming the folder.
 std::string tk_create_temporary_beside(const std::string& destination);
 // The same without throwing: an empty path and error_number set on failure.
 std::string tk_try_create_temporary_beside(const std::string& destination, int& error_number) noexcept;
-// Removes the temporary files in folder whose writing process no longer exists; files of
-// live processes (this one too) stay. Returns how many were removed; failures are logged.
-int tk_remove_dead_temporaries(const std::string& folder) noexcept;
+// Removes the temporary files of destination; only its lock's holder may call it, since
+// no other run can be writing them then. Returns how many were removed; failures are logged.
+int tk_remove_abandoned_temporaries(const std::string& destination) noexcept;
+
+// One run per destination: an exclusive flock on ".sprandel-TAG.lock" in the destination's
+// folder, held while the object lives. The system releases it when the process ends in any
+// way, so a killed run never blocks the next one.
+class tk_destination_lock {
+public:
+    // Throws tk_exception (level 1) when another run holds the lock, tk_exception_ex when the
+    // lock file cannot be made.
+    explicit tk_destination_lock(const std::string& destination);
+    ~tk_destination_lock();
+    tk_destination_lock(const tk_destination_lock&) = delete;
+    tk_destination_lock& operator=(const tk_destination_lock&) = delete;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
 // Flushes a complete file to the disk; throws tk_exception_ex naming what with the reason.
 void tk_sync_file(const std::string& path, const std::string& what);
 // Renames temporary over destination in one step and flushes the folder so the new name
-// survives a power cut. Throws tk_exception_ex naming destination.
+// survives a power cut. A file replaced hands its permission bits, and its owner and group
+// where the process may set them, to the new one; a new file keeps the umask's. Throws
+// tk_exception_ex naming destination. destination must not be a symbolic link (the link
+// would be replaced): pass tk_link_target's path.
 void tk_replace_file(const std::string& temporary, const std::string& destination);
+// The file that path leads to through symbolic links (relative ones read from the link's
+// folder); path itself when it is no link. The file need not exist. Throws tk_exception_ex
+// for a loop of links.
+std::string tk_link_target(const std::string& path);
 // Flushes a folder's entries (new, renamed and removed names) to the disk; false on failure.
 bool tk_sync_folder(const std::string& folder) noexcept;
 // True when both names lead to one existing file, or, when neither exists, to one path.

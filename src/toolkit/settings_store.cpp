@@ -4,6 +4,7 @@
 #include "toolkit/settings_store.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "toolkit/log.h"
 
@@ -63,16 +65,30 @@ bool write_all(int fd, std::string_view data) {
 
 }  // namespace
 
+namespace {
+
+// HOME, else the home folder of the account entry; empty when neither is an absolute path.
+// The settings hold the password: a relative home would put them in the current folder.
+fs::path home_folder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+
+}  // namespace
+
 fs::path tk_settings_store::default_path() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    fs::path base;
-    if (config != nullptr && *config == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = fs::path(home != nullptr ? home : ".") / ".config";
-    }
-    return base / "Quorvane" / "Sprandel.conf";
+    if (config != nullptr && *config == '/') return fs::path(config) / "Quorvane" / "Sprandel.conf";
+    const fs::path home = home_folder();
+    if (home.empty()) return {};
+    return home / ".config" / "Quorvane" / "Sprandel.conf";
 }
 
 tk_settings_store::tk_settings_store(fs::path path) : path_(std::move(path)) {}
@@ -117,6 +133,10 @@ bool tk_settings_store::load() {
 }
 
 bool tk_settings_store::save() const {
+    if (path_.empty()) {
+        TK_LOG(3, "No home folder is known (HOME and the account entry name none): the settings are not kept");
+        return false;
+    }
     std::string content(section_header);
     content += '\n';
     char hex[16];

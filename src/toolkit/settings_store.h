@@ -11,7 +11,9 @@
 
 class tk_settings_store {
 public:
-    // $XDG_CONFIG_HOME/Quorvane/Sprandel.conf, or ~/.config/Quorvane/Sprandel.conf.
+    // $XDG_CONFIG_HOME/Quorvane/Sprandel.conf, or ~/.config/Quorvane/Sprandel.conf where ~ is
+    // HOME, else the home folder of the user's account entry. Empty when no home is known: a
+    // store of that path reads nothing and writes nothing.
     static std::filesystem::path default_path();
 
     explicit tk_settings_store(std::filesystem::path path);

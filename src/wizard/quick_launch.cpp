@@ -13,18 +13,26 @@
 namespace {
 
 // The profile's own checks: everything before the network is touched.
+// A profile run takes nothing from the settings file, so every value it needs must be there.
 bool load_job(job_session& session, const std::string& profile, user_interface& face, const std::string& log_file) {
-    if (!session.load_profile(profile)) {
+    profile_notes notes;
+    if (!session.load_profile(profile, &notes)) {
         face.error(profile_unreadable_text(profile));
         return false;
     }
     if (!log_file.empty()) start_log_file(session.work(), log_file);
+    for (const std::string& warning : notes.warnings) face.message("Warning: " + warning);
     if (session.work().destination.empty()) {
         face.error("The profile names no destination workbook (\"dest\" in [Generic settings]).");
         return false;
     }
     if (!session.work().has_selection()) {
         face.error("The profile selects no table and no query ([Selected Tables]).");
+        return false;
+    }
+    if (!notes.missing.empty()) {
+        face.error("The profile lacks " + notes.missing.front() +
+                   ", which a run needs; a profile run takes every value from the profile.");
         return false;
     }
     return true;

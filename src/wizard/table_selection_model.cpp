@@ -155,12 +155,26 @@ void table_selection_model::remove_all() {
     available_current_ = available_.empty() ? -1 : 0;
 }
 
+std::string duplicate_name_text(const std::string& name, const std::string& taken_by, bool taken_by_query) {
+    return "The name \"" + name + "\" is taken by the " + (taken_by_query ? "query" : "table") + " \"" + taken_by +
+           "\": each table and query becomes a worksheet, and worksheet names do not differ by letter case. "
+           "Try another name.";
+}
+
+bool table_selection_model::is_name_free(const std::string& name, const std::string* except,
+                                         user_interface& face) const {
+    for (const auto* list : {&selected_, &available_})
+        for (const std::string& item : *list)
+            if ((except == nullptr || item != *except) && ascii_iequals(item, name)) {
+                face.message(duplicate_name_text(name, item, is_query_name(item)));
+                return false;
+            }
+    return true;
+}
+
 bool table_selection_model::add_query(const std::string& name, const std::string& text, user_interface& face) {
     TK_LOG(2, "%s", __func__);
-    if (contains_ignoring_case(selected_, name)) {
-        face.message(duplicate_name_text);
-        return false;
-    }
+    if (!is_name_free(name, nullptr, face)) return false;
     insert_sorted(selected_, name);
     selected_queries_.emplace(name, text);
     return true;
@@ -182,14 +196,17 @@ bool table_selection_model::current_query(std::string& name, std::string& text) 
     return true;
 }
 
-void table_selection_model::replace_current_query(const std::string& name, const std::string& text) {
-    if (selected_current_ < 0) return;
+bool table_selection_model::replace_current_query(const std::string& name, const std::string& text,
+                                                  user_interface& face) {
+    if (selected_current_ < 0) return true;
     const auto position = static_cast<std::size_t>(selected_current_);
+    if (!is_name_free(name, &selected_[position], face)) return false;
     selected_queries_.erase(selected_[position]);
-    selected_queries_.emplace(name, text);  // a name already there keeps its text
+    selected_queries_.emplace(name, text);
     selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(position));
     insert_sorted(selected_, name);
     selected_current_ = static_cast<int>(std::find(selected_.begin(), selected_.end(), name) - selected_.begin());
+    return true;
 }
 
 bool table_selection_model::on_next(user_interface& face) {

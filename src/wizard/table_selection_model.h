@@ -14,7 +14,8 @@ inline constexpr const char* table_selection_intro_text = "Select Oracle tables 
 inline constexpr const char* available_label_text = "&Available tables:";
 inline constexpr const char* selected_label_text = "&Selected tables:";
 inline constexpr const char* no_tables_question = "There are no tables selected. Continue anyway?";
-inline constexpr const char* duplicate_name_text = "Duplicate table name. Try again.";
+// Every table and query becomes a worksheet, and worksheet names do not tell letter case apart.
+std::string duplicate_name_text(const std::string& name, const std::string& taken_by, bool taken_by_query);
 
 class table_selection_model {
 public:
@@ -41,15 +42,15 @@ public:
     void remove();      // "< Remove"
     void remove_all();
 
-    // Add Query after the dialog's OK: false, after telling the user, when the name is
-    // already in the selected list (letter case aside); the dialog then comes back.
+    // Add Query after the dialog's OK: false, after telling the user, when a table or query
+    // of either list has the name (letter case aside); the dialog then comes back.
     bool add_query(const std::string& name, const std::string& text, user_interface& face);
     // The query behind the current selected item, for editing; false for a table or when
     // nothing is current.
     bool current_query(std::string& name, std::string& text) const;
-    // Edit's OK: the current item becomes the new name and text. A new name that another
-    // selected query already has keeps that query's text.
-    void replace_current_query(const std::string& name, const std::string& text);
+    // Edit's OK: the current item becomes the new name and text. False, after telling the
+    // user, when another table or query of either list has the name (letter case aside).
+    bool replace_current_query(const std::string& name, const std::string& text, user_interface& face);
     bool is_query_name(const std::string& name) const;
 
     // Next: asks when tables are available but none is selected (No: false), then gives the
@@ -64,6 +65,8 @@ private:
     void load_available_queries(const std::map<std::string, std::string>& queries);
     void move_to_selected(std::size_t index);
     void move_to_available(std::size_t index);
+    // False, after telling the user, when an item other than except has name in any case.
+    bool is_name_free(const std::string& name, const std::string* except, user_interface& face) const;
 
     job_session& session_;
     std::vector<std::string> available_;

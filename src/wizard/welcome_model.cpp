@@ -20,7 +20,11 @@ bool load_profile_from_welcome_page(job_session& session, const std::string& pat
                                     error_handler& handler) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
     try {
-        if (session.load_profile(path)) return true;
+        profile_notes notes;
+        if (session.load_profile(path, &notes)) {
+            for (const std::string& warning : notes.warnings) face.message("Warning: " + warning);
+            return true;
+        }
         face.error(profile_unreadable_text(path));
     } catch (const tk_exception& error) {
         handler.handle(error, true);

@@ -185,6 +185,30 @@ TEST_F(run_fixture, stop_mid_item_leaves_the_xls_items_finished_before_and_drops
               "B_STOPPED: not complete: 1 of about 3 records written; the run was stopped; the sheet is left out");
 }
 
+// Fault: a split run stopped while filling a part left the new main workbook beside the
+// earlier run's part and an empty temporary file. Excel 5.0 sheets hold 16,383 data rows.
+TEST_F(run_fixture, a_split_run_stopped_in_a_part_leaves_one_whole_set_and_no_temporary_file) {
+    scripted_source earlier({{"A_DONE", numbered_rows(2)}, {"B_BIG", numbered_rows(16390)}});
+    job work = make_job(workbook_format::excel_50, {"A_DONE", "B_BIG"}, "run.xls");
+    work.split_data = true;
+    ASSERT_FALSE(run(work, earlier)->was_stopped());
+    ASSERT_TRUE(std::filesystem::exists(folder_.file("run(1).xls")));
+
+    scripted_table stopped = numbered_rows(16390);
+    stopped.bad_rows = {16386};  // in part 1
+    scripted_source source({{"A_DONE", numbered_rows(3)}, {"B_BIG", stopped}});
+    const auto result = run(work, source, true);
+    EXPECT_TRUE(result->was_stopped());
+    const auto sheets = read_workbook(work.destination);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].rows.size(), 4u);  // this run's A_DONE
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, std::vector<std::string>{"run.xls"});
+}
+
 // Each statement has its own snapshot: the estimate taken before the rows are read is only
 // an estimate, and reading goes on until the source has no more rows.
 TEST_F(run_fixture, every_row_is_read_whatever_the_estimate_said) {

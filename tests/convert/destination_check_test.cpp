@@ -1,6 +1,8 @@
 // The destination check before a run: what is refused.
 #include "convert/destination_check.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -40,6 +42,18 @@ TEST_F(destination_check, folders_are_refused) {
     EXPECT_EQ(rejection_of(folder_.path().string() + "/"), folder_text);
     EXPECT_EQ(rejection_of(folder_.file("new") + "/"), folder_text);  // a trailing "/" names a folder
     EXPECT_EQ(rejection_of(""), folder_text);
+}
+
+// Fault: a FIFO, /dev/null or /dev/full was "an existing read-only file".
+TEST_F(destination_check, a_fifo_or_a_device_is_refused_as_what_it_is) {
+    const std::string fifo = folder_.file("pipe.xlsx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(rejection_of(fifo),
+              "The destination " + fifo +
+                  " is a FIFO (named pipe), not a workbook file. Choose the name of a workbook file.");
+    EXPECT_EQ(rejection_of("/dev/null"),
+              "The destination /dev/null is a device, not a workbook file. Choose the name of a workbook file.");
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 }
 
 TEST_F(destination_check, an_existing_file_must_open_for_writing) {
@@ -104,4 +118,36 @@ TEST_F(job_destination, the_log_file_and_the_profile_are_never_the_destination) 
     std::filesystem::create_symlink(work_.profile_path, link);
     work_.destination = link;  // another name of the same file
     EXPECT_EQ(refusal(), "Destination name specifies the profile.");
+}
+
+// Faults: the user's report(1).xls beside report.xls was replaced by part 1; a leaf name of
+// 253 bytes failed with "File name too long" only after every table had been read.
+TEST_F(job_destination, part_names_that_are_not_this_destinations_parts_or_too_long_stop_the_run) {
+    work_.format = workbook_format::excel_2000;
+    work_.split_data = true;
+    work_.destination = folder_.file("report.xls");
+    const std::string users = folder_.file("report(12).xls");
+    write_file(users, "the user's own");
+    write_file(folder_.file("report(x).xls"), "not a part name");
+    try {
+        check_job_destination(work_);
+        ADD_FAILURE() << "accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_EQ(error.message(), "The file " + users + " has the name of a part workbook of " + work_.destination +
+                                       " but was not written as one; it is not overwritten. Move or rename it, or "
+                                       "turn split data off.");
+    }
+    EXPECT_EQ(read_file(users), "the user's own");
+    work_.split_data = false;  // no part is written
+    EXPECT_NO_THROW(check_job_destination(work_));
+
+    work_.split_data = true;
+    work_.destination = folder_.file(std::string(249, 'n') + ".xls");  // 253 bytes; part 1 has 256
+    try {
+        check_job_destination(work_);
+        ADD_FAILURE() << "accepted";
+    } catch (const tk_exception& error) {
+        EXPECT_NE(error.message().find("would have names too long for the file system (256 bytes"), std::string::npos)
+            << error.message();
+    }
 }

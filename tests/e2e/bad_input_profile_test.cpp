@@ -69,3 +69,31 @@ TEST(bad_command_line, is_refused_and_a_log_may_not_overwrite_the_job_or_its_wor
     EXPECT_EQ(read_file(job), job_text);
     EXPECT_EQ(read_file(dest), "earlier workbook");
 }
+
+// Fault: a profile lacking a value ran with the last run's (another job's) user, password and
+// destination, and replaced that job's workbook.
+TEST(bad_profile, never_borrows_from_the_settings_file_and_names_what_it_lacks) {
+    temp_folder folder;
+    const std::string other_workbook = folder.file("A_payroll.xlsx"), job = folder.file("job.spr");
+    std::filesystem::create_directories(folder / "config/Quorvane");
+    write_file(folder / "config/Quorvane/Sprandel.conf", "[Sprandel]\ndest=sz:" + other_workbook +
+                                                             "\noracleu=sz:DEMO\noraclep=sz:demo\nsrc=sz:DEMO\n"
+                                                             "engine=dword:00000002\n");
+    write_file(other_workbook, "job A's workbook");
+    const cli_options isolated{{{"XDG_CONFIG_HOME", folder.file("config")}}, {}, SIGINT};
+    const std::string selection = "[MS Excel settings]\r\nformat version=2\r\n\r\n[Selected Tables]\r\nDEPARTMENTS\r\n";
+
+    write_file(job, "[Generic settings]\r\nDset=" + folder.file("b.xlsx") + "\r\nsrc=DEMO\r\n\r\n" + selection);
+    cli_result result = run_cli({job}, isolated);
+    EXPECT_TRUE(refused(result, "The profile names no destination workbook (\"dest\" in [Generic settings])."));
+    EXPECT_NE(result.out.find("The profile's key \"Dset\" in [Generic settings] is not known and was ignored."),
+              std::string::npos) << result.out;
+
+    // a key name's case does not matter; the user and password are the profile's or none
+    write_file(job, "[Generic settings]\r\nDest=" + folder.file("b.xlsx") + "\r\nsrc=DEMO\r\n\r\n" + selection);
+    EXPECT_TRUE(refused(run_cli({job}, isolated),
+                        "The profile lacks \"user\" in [Oracle settings], which a run needs; a profile run takes "
+                        "every value from the profile."));
+    EXPECT_EQ(read_file(other_workbook), "job A's workbook");
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "A_payroll.xlsx", "config"}), std::vector<std::string>{});
+}

@@ -34,6 +34,7 @@ struct cli_options {
     std::map<std::string, std::string> environment;  // added to the child's environment
     std::function<bool()> signal_when;               // send signal_number once this holds
     int signal_number = SIGINT;
+    enum class output { file, closed, pipe_without_reader } stdout_is = output::file;
 };
 
 // Runs the program with the emulator first on LD_LIBRARY_PATH; stdout and stderr are kept.
@@ -43,6 +44,11 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        if (options.stdout_is == cli_options::output::closed) ::close(1);
+        if (int ends[2]; options.stdout_is == cli_options::output::pipe_without_reader && ::pipe(ends) == 0) {
+            ::close(ends[0]);  // as "| head -1" after its line
+            ::dup2(ends[1], 1);
+        }
         ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::dup2(::open("/dev/null", O_RDONLY), 0);
         ::setenv("LD_LIBRARY_PATH", OCIEMU_FOLDER, 1);

@@ -4,6 +4,7 @@
 // workbook.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cerrno>
@@ -76,6 +77,26 @@ TEST_P(full_disk, a_full_file_system_is_reported_and_leaves_nothing_behind) {
 // The .xls and .xlsx writers write differently; Excel 5.0 and 2000 share the .xls one.
 INSTANTIATE_TEST_SUITE_P(formats, full_disk, ::testing::Values(1, 2), format_name);
 
+// Fault: sheet data went to the system's temporary folder whatever TMPDIR said, and that
+// folder full was "Internal error: code=...".
+TEST(full_disk, a_full_tmpdir_holding_the_sheet_data_is_reported_as_full_naming_it) {
+    small_mount disk("size=16k,mode=0777");
+    if (!disk.skip_reason().empty()) GTEST_SKIP() << disk.skip_reason();
+    temp_folder folder;
+    const std::string dest = folder.file("roomy.xls");
+    demo_job(dest, 1, {"DEPARTMENTS", "ORDER_LINES"}).write(folder.file("job.spr"));
+    cli_options options;
+    options.environment["TMPDIR"] = disk.path().string();
+    const cli_result result = run_cli({folder.file("job.spr")}, options);
+    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+    const std::string spool_error =
+        "Failed to write sheet data into a temporary file in " + disk.path().string() + " (for " + dest + ")";
+    EXPECT_TRUE(reports(result, spool_error, "No space left on device"));
+    EXPECT_EQ(result.err.find("Internal error"), std::string::npos) << result.err;
+    EXPECT_TRUE(stray_files(disk.path(), {}).empty());
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr"}), std::vector<std::string>{});
+}
+
 class lost_folder : public ::testing::TestWithParam<int> {};
 
 TEST_P(lost_folder, a_destination_folder_removed_during_the_run_is_reported) {
@@ -142,4 +163,40 @@ TEST(read_only_folder, a_read_only_file_system_is_reported_and_an_earlier_workbo
         << again.err;
     EXPECT_EQ(read_file(earlier), "earlier");
     EXPECT_EQ(again.out.find("Table 'ORDER_LINES'"), std::string::npos) << again.out;
+}
+
+// Faults: a replaced workbook became 0644 root:root, and a symbolic link as destination was
+// replaced by a file while its target kept the old workbook. A hard link keeps the old copy:
+// the run writes a new file under the name it was given.
+TEST(replaced_workbook, keeps_mode_owner_and_group_and_a_link_keeps_leading_to_it) {
+    for (const int format_version : {1, 2}) {
+        temp_folder folder, elsewhere;
+        const std::string ext = format_version == 2 ? ".xlsx" : ".xls";
+        const std::string target = elsewhere.file("real" + ext), link = folder.file("book" + ext);
+        const std::string hard = elsewhere.file("hard" + ext);
+        write_file(target, "old workbook");
+        ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+        const bool is_root = ::geteuid() == 0;
+        if (is_root) {
+            ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        }
+        std::filesystem::create_hard_link(target, hard);
+        std::filesystem::create_symlink(target, link);
+        demo_job(link, format_version, {"DEPARTMENTS"}).write(folder.file("job.spr"));
+
+        const cli_result result = run_cli({folder.file("job.spr")});
+        ASSERT_EQ(result.exit_code, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(read_workbook(target).size(), 1u);
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        if (is_root) {
+            EXPECT_EQ(info.st_uid, 65534u);
+            EXPECT_EQ(info.st_gid, 65534u);
+        }
+        EXPECT_EQ(read_file(hard), "old workbook");
+        EXPECT_EQ(stray_files(elsewhere.path(), {"real" + ext, "hard" + ext}), std::vector<std::string>{});
+        EXPECT_EQ(stray_files(folder.path(), {"book" + ext, "job.spr"}), std::vector<std::string>{});
+    }
 }

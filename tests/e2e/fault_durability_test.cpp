@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include "cli_harness.h"
+#include "toolkit/files.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ TEST(killed_run, while_reading_leaves_the_earlier_workbook_and_the_next_run_clea
     EXPECT_FALSE(left.empty()) << "the new workbook was not being written beside the old one";
     for (const auto& file : left) EXPECT_TRUE(file.starts_with(".sprandel-")) << file;
 
-    // The next run removes what the dead run left, never the file of a live run.
-    const std::string live = ".sprandel-" + std::to_string(::getpid()) + "-1.tmp";
+    // The next run removes what the dead run left (its lock went with it), never the file
+    // of another destination's run.
+    const std::string live = std::filesystem::path(tk_create_temporary_beside(folder.file("other.xlsx"))).filename();
     write_file(folder.file(live), "a live run's");
     const cli_result again = run_cli({job});
     ASSERT_EQ(again.exit_code, 0) << again.out << again.err;
@@ -111,7 +113,9 @@ TEST(size_limited_run, reports_the_write_error_and_keeps_the_earlier_workbook) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(result.signal, 0);
     EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
-    EXPECT_NE(result.err.find("Failed to write sheet data into a temporary file: File too large"), std::string::npos)
+    const std::string spool_error = "Failed to write sheet data into a temporary file in " + folder.path().string() +
+                                    " (for " + dest + "): File too large";
+    EXPECT_NE(result.err.find(spool_error), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("no workbook was written. " + dest + " was left as it was."), std::string::npos)
         << result.err;

@@ -73,22 +73,47 @@ TEST(lost_connection, abort_on_error_stops_at_the_break_and_keeps_only_finished_
 
 // With a round trip of ten minutes the run could only end this way through the client's
 // break: a stop that waited for the round trip would meet the harness's five-minute kill.
-TEST(stopped_run, ctrl_c_while_logging_on_ends_the_call_under_way_and_changes_nothing) {
-    temp_folder folder;
-    const std::string dest = folder.file("kept.xlsx"), log = folder.file("run.log");
-    write_file(dest, "earlier workbook");
-    demo_job(dest, 2, {"DEPARTMENTS"}).write(folder.file("job.spr"));
-    cli_options options;
-    options.environment["OCIEMU_RTT_US"] = "600000000";
-    options.signal_when = [&] { return read_file(log).find("Connecting to Oracle data source") != std::string::npos; };
-    const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
-    EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
-    EXPECT_NE((result.out + result.err).find("Stopped before the conversion began; nothing was changed."),
-              std::string::npos)
-        << result.out << result.err;
-    EXPECT_NE(read_file(log).find("Breaking off the call to the server"), std::string::npos);
-    EXPECT_EQ(read_file(dest), "earlier workbook");
-    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "kept.xlsx", "run.log"}), std::vector<std::string>{});
+// Fault: SIGHUP (a closed terminal) and SIGQUIT killed the run without a word.
+TEST(stopped_run, ctrl_c_hangup_or_quit_while_logging_on_ends_the_call_under_way_and_changes_nothing) {
+    for (const int signal_number : {SIGINT, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(signal_number);
+        temp_folder folder;
+        const std::string dest = folder.file("kept.xlsx"), log = folder.file("run.log");
+        write_file(dest, "earlier workbook");
+        demo_job(dest, 2, {"DEPARTMENTS"}).write(folder.file("job.spr"));
+        cli_options options;
+        options.environment["OCIEMU_RTT_US"] = "600000000";
+        options.signal_number = signal_number;
+        options.signal_when = [&] {
+            return read_file(log).find("Connecting to Oracle data source") != std::string::npos;
+        };
+        const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
+        EXPECT_EQ(result.exit_code, 2) << result.out << result.err;
+        EXPECT_NE((result.out + result.err).find("Stopped before the conversion began; nothing was changed."),
+                  std::string::npos)
+            << result.out << result.err;
+        EXPECT_NE(read_file(log).find("Breaking off the call to the server"), std::string::npos);
+        EXPECT_EQ(read_file(dest), "earlier workbook");
+        EXPECT_EQ(stray_files(folder.path(), {"job.spr", "kept.xlsx", "run.log"}), std::vector<std::string>{});
+    }
+}
+
+// Faults: "sprandel-cli job | head -1" was killed by SIGPIPE (exit 141) mid-run; with stdout
+// closed the trace log took descriptor 1 and the console lines were written into it.
+TEST(lost_console, a_reader_gone_or_a_closed_stdout_costs_only_the_console_lines) {
+    for (const auto output : {cli_options::output::pipe_without_reader, cli_options::output::closed}) {
+        temp_folder folder;
+        const std::string dest = folder.file("out.xlsx"), log = folder.file("run.log");
+        demo_job(dest, 2, {"DEPARTMENTS", "ORDER_LINES"}).write(folder.file("job.spr"));
+        cli_options options;
+        options.stdout_is = output;
+        const cli_result result = run_cli({"--log", log, folder.file("job.spr")}, options);
+        EXPECT_EQ(result.exit_code, 0) << result.signal << result.err;
+        EXPECT_EQ(read_workbook(dest).size(), 2u);
+        EXPECT_EQ(read_file(log).find("Workbook written"), std::string::npos);
+        EXPECT_EQ(read_file(log).find("\nTable 'DEPARTMENTS' ("), std::string::npos);  // a console line, untimed
+        EXPECT_EQ(stray_files(folder.path(), {"job.spr", "out.xlsx", "run.log"}), std::vector<std::string>{});
+    }
 }
 
 // An .xls run keeps the items it finished; the table under way is left out.
@@ -123,4 +148,33 @@ TEST(stopped_run, sigterm_mid_table_leaves_no_temporary_file_and_no_unfinished_i
     EXPECT_EQ(sheets[0].name, "DEPARTMENTS");
     EXPECT_EQ(sheets[0].rows.size(), 8u);
     EXPECT_EQ(stray_files(folder.path(), {"job.spr", "stopped.xls", "run.log"}), std::vector<std::string>{});
+}
+
+// Fault: two runs at once on one destination left a set of workbooks from both, both exit 0.
+TEST(concurrent_runs, a_second_run_on_a_destination_being_written_is_refused) {
+    temp_folder folder;
+    const std::string dest = folder.file("shared.xls");
+    demo_job(dest, 1, {"DEPARTMENTS", "ORDER_LINES"}).write(folder.file("job.spr"));
+    const auto has_lock_file = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            if (entry.path().extension() == ".lock") return true;
+        return false;
+    };
+    cli_result first;
+    std::thread first_run([&] {
+        cli_options slow;
+        slow.environment["OCIEMU_RTT_US"] = "100000";
+        first = run_cli({folder.file("job.spr")}, slow);
+    });
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!has_lock_file() && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const cli_result second = run_cli({folder.file("job.spr")});
+    first_run.join();
+    EXPECT_EQ(second.exit_code, 2);
+    EXPECT_NE(second.err.find("Another run is writing " + dest + " (or its part workbooks) now"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(first.exit_code, 0) << first.err;
+    EXPECT_EQ(read_workbook(dest).size(), 2u);
+    EXPECT_EQ(stray_files(folder.path(), {"job.spr", "shared.xls"}), std::vector<std::string>{});
 }

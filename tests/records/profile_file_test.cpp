@@ -72,10 +72,14 @@ TEST(profile_reading, documented_rules_for_sections_keys_and_blanks) {
         "[Generic settings]\n"
         "late=1\n");
     EXPECT_EQ(profile.get_value("Generic settings", "dest"), " C:\\a.xls");
-    EXPECT_EQ(profile.get_value("Generic settings", "port"), " 1522");
+    // a value keeps its blanks at both ends: a password may have them
+    EXPECT_EQ(profile.get_value("Generic settings", "port"), " 1522  ");
     EXPECT_EQ(profile.get_value("Generic settings", "tab"), "\tx\t");
     EXPECT_EQ(profile.get_value("Generic settings", "a"), "b=c");
     EXPECT_EQ(profile.get_value("Generic settings", "late"), "1");
+    ASSERT_EQ(profile.repeated_keys().size(), 1u);  // a job can refuse what it cannot hold twice
+    EXPECT_EQ(profile.repeated_keys()[0].key, "dest");
+    EXPECT_EQ(profile.repeated_keys()[0].value, "second value is ignored");
     EXPECT_EQ(profile.get_value(" Spaced ", "k"), "v");
     EXPECT_EQ(profile.get_value("Spaced", "k"), "");
     EXPECT_EQ(profile.get_value("No such section", "k"), "");

@@ -2,6 +2,8 @@
 #include "toolkit/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -72,4 +74,28 @@ TEST(settings_file, default_location_follows_xdg_config_home) {
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(tk_settings_store::default_path(), "/home/someone/.config/Quorvane/Sprandel.conf");
+}
+
+// Fault: without HOME the settings, password included, went to ./.config in the current folder.
+TEST(settings_file, without_home_the_account_entry_names_the_folder_and_the_current_one_is_never_used) {
+    const char* saved_home = std::getenv("HOME");
+    const std::string home = saved_home != nullptr ? saved_home : "";
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("HOME");
+    const struct passwd* account = ::getpwuid(::getuid());
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(tk_settings_store::default_path(),
+              std::filesystem::path(account->pw_dir) / ".config/Quorvane/Sprandel.conf");
+    ::setenv("HOME", "relative", 1);  // as good as none
+    EXPECT_EQ(tk_settings_store::default_path().string().front(), '/');
+
+    temp_folder folder;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    tk_settings_store nowhere{std::filesystem::path()};
+    nowhere.set_string("oraclep", "secret");
+    EXPECT_FALSE(nowhere.save());
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+    if (saved_home != nullptr) ::setenv("HOME", home.c_str(), 1);
 }

@@ -28,8 +28,8 @@ const format_limits& limits_of(biff_version version) noexcept {
 }  // namespace
 
 biff_sheet_writer::biff_sheet_writer(std::string name, biff_version version, biff_string_table* strings,
-                                     std::size_t& replaced)
-    : name_(std::move(name)), version_(version), strings_(strings), replaced_(replaced) {
+                                     std::size_t& replaced, const std::filesystem::path& spool_beside)
+    : name_(std::move(name)), version_(version), strings_(strings), replaced_(replaced), spool_(spool_beside) {
     TK_ASSERT((version == biff_version::biff8) == (strings != nullptr));
 }
 

@@ -19,8 +19,10 @@ enum class biff_date_kind { date, date_time, time };
 class biff_sheet_writer {
 public:
     // strings is the workbook's shared-string table (BIFF8) or null (BIFF5);
-    // replaced counts the characters BIFF5 could not hold.
-    biff_sheet_writer(std::string name, biff_version version, biff_string_table* strings, std::size_t& replaced);
+    // replaced counts the characters BIFF5 could not hold; the rows are spooled beside
+    // spool_beside (see spool_file).
+    biff_sheet_writer(std::string name, biff_version version, biff_string_table* strings, std::size_t& replaced,
+                      const std::filesystem::path& spool_beside = {});
     biff_sheet_writer(const biff_sheet_writer&) = delete;
     biff_sheet_writer& operator=(const biff_sheet_writer&) = delete;
 

@@ -14,7 +14,8 @@ constexpr std::uint32_t max_buckets = 128;
 
 }  // namespace
 
-biff_string_table::biff_string_table(std::size_t budget) : table_(budget) {}
+biff_string_table::biff_string_table(std::size_t budget, const std::filesystem::path& spool_beside)
+    : table_(budget), texts_(spool_beside) {}
 
 std::optional<std::uint32_t> biff_string_table::add(std::u16string_view text) {
     // the lookup keys a text by its units' bytes; only the spooled copy is read back

@@ -20,7 +20,9 @@ public:
     static constexpr std::size_t max_label_units = 255;
 
     // budget: bytes the lookup may take (see string_table), texts counted as UTF-16 bytes.
-    explicit biff_string_table(std::size_t budget = string_table::default_budget);
+    // spool_beside: the workbook, beside which the texts are spooled (see spool_file).
+    explicit biff_string_table(std::size_t budget = string_table::default_budget,
+                               const std::filesystem::path& spool_beside = {});
 
     // The index of the text (UTF-16), adding it when new and the budget allows; nullopt
     // when the cell is to hold the text itself (a LABEL record). A text too long for a

@@ -18,7 +18,10 @@ constexpr std::string_view forbidden_in_sheet_names = ":\\/?*[]";
 
 biff_workbook_writer::biff_workbook_writer(std::filesystem::path destination, biff_version version, bool wrap_text,
                                            std::size_t string_budget)
-    : destination_(std::move(destination)), version_(version), wrap_text_(wrap_text), strings_(string_budget) {}
+    : destination_(std::move(destination)),
+      version_(version),
+      wrap_text_(wrap_text),
+      strings_(string_budget, destination_) {}
 
 biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
     TK_ASSERT(!closed_);
@@ -44,7 +47,7 @@ biff_sheet_writer& biff_workbook_writer::add_sheet(std::string_view name) {
                                    tk_level_recoverable);
     }
     sheets_.push_back(std::make_unique<biff_sheet_writer>(
-        std::string(name), version_, version_ == biff_version::biff8 ? &strings_ : nullptr, replaced_));
+        std::string(name), version_, version_ == biff_version::biff8 ? &strings_ : nullptr, replaced_, destination_));
     return *sheets_.back();
 }
 

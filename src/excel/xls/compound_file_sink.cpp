@@ -25,8 +25,13 @@ void memory_sink::write(std::span<const std::byte> bytes) {
 
 temporary_output_file::temporary_output_file(std::filesystem::path destination, std::filesystem::path output)
     : destination_(std::move(destination)), output_(output.empty() ? destination_ : std::move(output)) {
-    // beside the destination, so a failure names the file the user knows
-    temporary_ = tk_create_temporary_beside(destination_.string());
+    // in the folder of the file it becomes, where the rename is one step; a failure names
+    // the workbook the user knows
+    int error_number = 0;
+    temporary_ = tk_try_create_temporary_beside(output_.string(), error_number);
+    if (temporary_.empty())
+        throw tk_exception_ex(error_number, "Cannot create a temporary file beside " + destination_.string() + ": ",
+                              tk_level_serious);
     file_ = std::fopen(temporary_.c_str(), "wb");
     if (file_ == nullptr) {
         const int saved = errno;
@@ -74,35 +79,64 @@ void temporary_output_file::commit() {
     }
 }
 
-spool_file::spool_file() {
-    file_ = std::tmpfile();
-    if (file_ == nullptr) throw tk_exception_ex("Cannot create a temporary file for sheet data: ");
+namespace {
+
+constexpr const char* cannot_create_spool = "Cannot create a temporary file for sheet data in";
+constexpr const char* cannot_write_spool = "Failed to write sheet data into a temporary file in";
+constexpr const char* cannot_read_spool = "Failed to read sheet data back from a temporary file in";
+
+std::string spool_folder(const std::filesystem::path& beside) {
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') return tmpdir;
+    if (!beside.empty()) return tk_folder_of(beside.string());
+    std::error_code error;
+    const std::filesystem::path system = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : system.string();
+}
+
+}  // namespace
+
+spool_file::spool_file(const std::filesystem::path& beside)
+    : workbook_(beside.string()), folder_(spool_folder(beside)) {
+    // Named only until it is open: the name goes at once, so nothing is left behind.
+    std::string name = folder_ + "/.sprandel-spool-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) fail(cannot_create_spool);
+    ::unlink(name.c_str());
+    file_ = ::fdopen(fd, "w+b");
+    if (file_ == nullptr) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        fail(cannot_create_spool);
+    }
 }
 
 spool_file::~spool_file() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
+void spool_file::fail(const char* what) const {
+    const std::string workbook = workbook_.empty() ? "" : " (for " + workbook_ + ")";
+    throw tk_exception_ex(errno, std::string(what) + " " + folder_ + workbook + ": ", tk_level_serious);
+}
+
 void spool_file::append(std::span<const std::byte> bytes) {
     if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw tk_exception_ex("Failed to write sheet data into a temporary file: ");
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail(cannot_write_spool);
     size_ += bytes.size();
 }
 
 void spool_file::copy_to(byte_sink& out) {
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
-        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+    if (std::fflush(file_) != 0) fail(cannot_write_spool);  // writes are buffered: a full disk may show here
+    if (std::fseek(file_, 0, SEEK_SET) != 0) fail(cannot_read_spool);
     std::vector<std::byte> buffer(1 << 16);
     std::uint64_t left = size_;
     while (left > 0) {
         const std::size_t piece = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
-        if (std::fread(buffer.data(), 1, piece, file_) != piece)
-            throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+        if (std::fread(buffer.data(), 1, piece, file_) != piece) fail(cannot_read_spool);
         out.write(std::span<const std::byte>(buffer.data(), piece));
         left -= piece;
     }
     // later appends go to the end again
-    if (std::fseek(file_, 0, SEEK_END) != 0)
-        throw tk_exception_ex("Failed to read sheet data back from a temporary file: ");
+    if (std::fseek(file_, 0, SEEK_END) != 0) fail(cannot_read_spool);
 }

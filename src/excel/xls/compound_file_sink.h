@@ -55,10 +55,12 @@ private:
 };
 
 // An anonymous scratch file (removed by the system when closed) that sheet data is
-// spooled to, so memory does not grow with the row count.
+// spooled to, so memory does not grow with the row count. It lives in TMPDIR when the user
+// set it, else beside the workbook (beside), whose disk is known to take the workbook;
+// beside empty: the system's temporary folder. Full disks are reported naming the folder.
 class spool_file {
 public:
-    spool_file();
+    explicit spool_file(const std::filesystem::path& beside = {});
     ~spool_file();
     spool_file(const spool_file&) = delete;
     spool_file& operator=(const spool_file&) = delete;
@@ -69,6 +71,10 @@ public:
     void copy_to(byte_sink& out);
 
 private:
+    [[noreturn]] void fail(const char* what) const;  // what: the message up to the folder
+
+    std::string workbook_;  // named in messages, when known
+    std::string folder_;
     std::FILE* file_ = nullptr;
     std::uint64_t size_ = 0;
 };
