@@ -159,7 +159,8 @@ std::vector<std::string> missing_run_keys(const settings_view& settings) {
     };
     require(generic, "dest");
     require(generic, "src");
-    require(oracle_settings_section, "user");
+    // no user and no password is external authentication (a wallet or the OS account)
+    if (!settings.raw(oracle_settings_section, "password").empty()) require(oracle_settings_section, "user");
     require(excel_settings_section, "format version");
     return missing;
 }

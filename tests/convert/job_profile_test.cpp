@@ -117,7 +117,7 @@ TEST_F(job_profile, a_profile_is_a_whole_job_and_keeps_nothing_of_the_job_it_rep
     write_profile(
         "[MS Excel settings]\nformat version=\nwrap text=\n"
         "[Generic settings]\nsrc=\ndest=\nlogfile=\nmode=12\nonly definitions=\n"
-        "[Oracle settings]\nhost=\nport=\npassword=\n[Selected Tables]\nDEPT\n");
+        "[Oracle settings]\nhost=\nport=\npassword=p\n[Selected Tables]\nDEPT\n");
     work_.format = workbook_format::excel_2010;
     work_.wrap_text = false;
     work_.connection = {"h", "1522", "ORCL", "u", "p"};
@@ -133,10 +133,11 @@ TEST_F(job_profile, a_profile_is_a_whole_job_and_keeps_nothing_of_the_job_it_rep
     EXPECT_EQ(work_.connection.host, "");
     EXPECT_EQ(work_.connection.port, "");  // 1521 where the connection is made
     EXPECT_EQ(work_.connection.user, "");
-    EXPECT_EQ(work_.connection.password, "");
+    EXPECT_EQ(work_.connection.password, "p");
     EXPECT_EQ(work_.tables, std::vector<std::string>{"DEPT"});
     EXPECT_FALSE(tk_log::is_enabled());
-    // each value a run needs is named by its key
+    // each value a run needs is named by its key (a user goes with a password; neither is
+    // external authentication)
     const std::vector<std::string> missing{"\"dest\" in [Generic settings]", "\"src\" in [Generic settings]",
                                            "\"user\" in [Oracle settings]",
                                            "\"format version\" in [MS Excel settings]"};

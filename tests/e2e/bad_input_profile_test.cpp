@@ -90,7 +90,8 @@ TEST(bad_profile, never_borrows_from_the_settings_file_and_names_what_it_lacks) 
               std::string::npos) << result.out;
 
     // a key name's case does not matter; the user and password are the profile's or none
-    write_file(job, "[Generic settings]\r\nDest=" + folder.file("b.xlsx") + "\r\nsrc=DEMO\r\n\r\n" + selection);
+    write_file(job, "[Generic settings]\r\nDest=" + folder.file("b.xlsx") + "\r\nsrc=DEMO\r\n\r\n" + selection +
+                        "\r\n[Oracle settings]\r\npassword=demo\r\n");
     EXPECT_TRUE(refused(run_cli({job}, isolated),
                         "The profile lacks \"user\" in [Oracle settings], which a run needs; a profile run takes "
                         "every value from the profile."));
