@@ -241,6 +241,8 @@ TEST_F(run_fixture, a_server_error_ends_the_item_and_a_lost_connection_ends_the_
                   "B_LOST, record #3: ORA-03113: end-of-file on communication channel",
                   "B_LOST: not complete: 2 of about 5 records written; the connection to the server was lost",
                   "The connection to the server was lost; the items finished before it are kept."}));
+    EXPECT_EQ(face_.log_lines.at(0), "Table 'A_FAILING' is not complete: 1 of about 5 records written; the server "
+                                     "ended the read: ORA-01476: divisor is equal to zero\n");
     EXPECT_TRUE(result->was_stopped());
     EXPECT_EQ(result->items_converted(), 0);
     const auto sheets = read_workbook(result->work().destination);

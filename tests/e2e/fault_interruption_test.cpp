@@ -30,11 +30,7 @@ TEST(lost_connection, the_rows_read_before_the_break_are_kept_and_the_cut_table_
               std::string::npos)
         << result.out;
     EXPECT_EQ(result.out.find("Table 'ORDER_LINES' ("), std::string::npos) << result.out;
-    EXPECT_NE(result.err.find("  ORDER_LINES: not complete: 250 of about 2000 records written"), std::string::npos)
-        << result.err;
-    EXPECT_NE(result.err.find("  The connection to the server was lost; the items finished before it are kept.\n"),
-              std::string::npos)
-        << result.err;
+    // The error list's entries for the break: conversion_run's a_server_error_ends_the_item_...
     EXPECT_NE(result.err.find("The conversion did not complete; " + job.dest + " holds the items converted"),
               std::string::npos)
         << result.err;
@@ -44,9 +40,7 @@ TEST(lost_connection, the_rows_read_before_the_break_are_kept_and_the_cut_table_
     EXPECT_EQ(sheets[0].rows.size(), 8u);
     EXPECT_EQ(sheets[1].name, "ORDER_LINES");
     ASSERT_EQ(sheets[1].rows.size(), 251u);
-    EXPECT_EQ(sheets[1].rows[0][0], "s:ORDER_ID");
     EXPECT_EQ(sheets[1].rows[250][0], "n:500063");  // the 250th line in the table
-    EXPECT_EQ(sheets[1].rows[250][1], "n:2");
     EXPECT_EQ(stray_files(folder.path(), {"job.spr", "broken.xlsx"}), std::vector<std::string>{});
 }
 
