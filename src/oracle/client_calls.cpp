@@ -137,18 +137,24 @@ sword client_calls::attach(const std::u16string& connect_string) {
         bool is_done = false;
         bool is_abandoned = false;
         sword status = OCI_ERROR;
+        // Handed over when the wait is abandoned: the thread frees them once the client
+        // lets it go, and until then they stay reachable through it.
+        std::vector<std::pair<void*, ub4>> handles;
     };
     auto state = std::make_shared<attach_state>();
     std::thread([state, text = connect_string, server = server_, error = error_, attach_to = fn_.OCIServerAttach,
-                 detach = fn_.OCIServerDetach] {
+                 detach = fn_.OCIServerDetach, free_handle = fn_.OCIHandleFree] {
         const sword status = attach_to(server, error, reinterpret_cast<const OraText*>(text.data()),
                                        static_cast<sb4>(text.size() * sizeof(char16_t)), OCI_DEFAULT);
         const std::lock_guard<std::mutex> lock(state->mutex);
         state->status = status;
         state->is_done = true;
-        // a late success nobody waits for: the link is let go, its handles are never reused
-        if (state->is_abandoned && (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO))
-            detach(server, error, OCI_DEFAULT);
+        if (state->is_abandoned) {
+            // a late end nobody waits for: the link is let go and its handles with it
+            if (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO) detach(server, error, OCI_DEFAULT);
+            for (const auto& [handle, type] : state->handles) free_handle(handle, type);
+            state->handles.clear();
+        }
         state->finished.notify_all();
     }).detach();
     std::unique_lock<std::mutex> lock(state->mutex);
@@ -157,9 +163,28 @@ sword client_calls::attach(const std::u16string& connect_string) {
         TK_LOG(3, "The attach to the server is left running after a stop");
         state->is_abandoned = true;
         attach_abandoned_ = true;
+        hand_over_handles(state->handles);
         throw tk_final_exception();
     }
     return state->status;
+}
+
+void client_calls::hand_over_handles(std::vector<std::pair<void*, ub4>>& handles) noexcept {
+    const auto hand_over = [&handles](auto*& handle, ub4 type) noexcept {
+        if (handle == nullptr) return;
+        try {
+            handles.emplace_back(handle, type);
+        } catch (...) {
+            return;  // without room to hand it over, the handle is simply kept
+        }
+        handle = nullptr;
+    };
+    hand_over(server_, OCI_HTYPE_SERVER);
+    hand_over(service_, OCI_HTYPE_SVCCTX);
+    hand_over(error_, OCI_HTYPE_ERROR);
+    hand_over(break_error_, OCI_HTYPE_ERROR);
+    hand_over(session_, OCI_HTYPE_SESSION);
+    hand_over(environment_, OCI_HTYPE_ENV);  // last: the other handles belong to it
 }
 
 void client_calls::roll_back() {

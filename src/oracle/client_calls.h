@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "oracle/client_library.h"
@@ -113,6 +114,8 @@ private:
     // OCIServerAttach on a thread of its own, so a stop ends the wait even when the client
     // ignores OCIBreak (an unreachable host can hold the attach for minutes).
     sword attach(const std::u16string& connect_string);
+    // An abandoned attach takes the handles over (they are null here afterwards).
+    void hand_over_handles(std::vector<std::pair<void*, ub4>>& handles) noexcept;
     void alloc_handle(void** handle, ub4 type, const char* action);
     void end_session() noexcept;
     void release() noexcept;
@@ -121,7 +124,8 @@ private:
 
     bool attached_ = false;
     bool session_begun_ = false;
-    // An attach was left running after a stop: its handles and the library must outlive us.
+    // An attach was left running after a stop: it owns the handles now, and the library must
+    // outlive it.
     bool attach_abandoned_ = false;
     ub4 call_timeout_ms_ = 0;  // as set on the service context
     std::atomic<bool> is_broken_off_{false};
