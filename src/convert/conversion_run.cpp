@@ -137,7 +137,7 @@ void conversion_run::convert_all(workbook_set& books) {
     item_copy copy({work_.format, work_.split_data}, books, progress_, handler_, *this);
     item_conversion items(work_, source_, source_tables, face_, copy, errors_);
     sheet_namer names(work_.format, work_.tables, source_tables);
-    for (const job_item& item : work_.items()) {
+    for (const job_item& item : items_) {
         check_stop(*this);
         progress_.start_item(item.name);
         TK_LOG(1, "Processing '%s'", item.name.c_str());
@@ -173,7 +173,8 @@ void conversion_run::operator()() {
     items_converted_ = 0;
     stopped_ = false;
     errors_.clear();
-    progress_.start(static_cast<int>(work_.items().size()));
+    items_ = work_.items();  // the selection in sheet order, worked out once
+    progress_.start(static_cast<int>(items_.size()));
     handler_.collect_into(&errors_);
     // The handler's exit hook may unwind this thread with an exception of its own.
     struct run_bracket {

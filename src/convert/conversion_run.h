@@ -44,6 +44,7 @@ private:
     void publish(workbook_set& books);
 
     job work_;
+    std::vector<job_item> items_;
     table_source& source_;
     error_handler& handler_;
     user_interface* face_;

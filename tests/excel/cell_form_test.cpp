@@ -37,12 +37,6 @@ std::string form_of(const cell_value& value, workbook_format format = workbook_f
 
 cell_value decimal(std::string_view text) { return cell_value::of_decimal_text(text); }
 
-std::string repeat(std::string_view piece, std::size_t count) {
-    std::string out;
-    for (std::size_t k = 0; k < count; ++k) out += piece;
-    return out;
-}
-
 }  // namespace
 
 TEST(cell_form, numbers_with_more_than_fifteen_significant_digits_are_their_exact_text) {

@@ -50,12 +50,6 @@ protected:
     std::unique_ptr<workbook_writer> writer_;
 };
 
-std::string repeat(std::string_view piece, std::size_t count) {
-    std::string out;
-    for (std::size_t k = 0; k < count; ++k) out += piece;
-    return out;
-}
-
 }  // namespace
 
 TEST_P(workbook, each_cell_form_arrives_as_its_typed_cell_with_its_date_format) {

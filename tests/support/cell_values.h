@@ -1,7 +1,9 @@
-// Values for tests: a date_time cell from its parts.
+// Values for tests: a date_time cell from its parts, a text of a repeated piece.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "values/cell_value.h"
 
@@ -15,4 +17,10 @@ inline cell_value date(int year, int month, int day, int hour = 0, int minute = 
     value.second = static_cast<std::uint8_t>(second);
     value.millisecond = static_cast<std::uint16_t>(ms);
     return cell_value::of_date_time(value);
+}
+
+inline std::string repeat(std::string_view piece, std::size_t count) {
+    std::string out;
+    for (std::size_t k = 0; k < count; ++k) out += piece;
+    return out;
 }
