@@ -1,9 +1,9 @@
 // Console dialogs and the terminal progress bar.
 #include "cli/console_user_interface.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "toolkit/system.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string indent_lines(const std::string& text) {
 }  // namespace
 
 console_user_interface::console_user_interface(std::FILE* out, std::FILE* err, bool abort_on_error)
-    : out_(out), err_(err), abort_on_error_(abort_on_error), is_terminal_(::isatty(::fileno(err)) == 1) {}
+    : out_(out), err_(err), abort_on_error_(abort_on_error), is_terminal_(tk_is_terminal(err) && tk_enable_colours(err)) {}
 
 std::string console_user_interface::title() const { return "Sprandel 4.1"; }
 

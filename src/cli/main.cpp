@@ -1,17 +1,14 @@
 // sprandel-cli: runs a saved job unattended, for servers and cron.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/console_user_interface.h"
 #include "cli/command_line.h"
@@ -23,13 +20,16 @@
 #include "toolkit/settings_store.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 #include "wizard/quick_launch.h"
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// Set from a signal handler or the console's control thread: lock-free by the standard.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void on_interrupt(int) { interrupted = 1; }
+void on_interrupt() { interrupted = true; }
 
 // Thrown by the error handler's exit hook after an internal error, so that everything
 // unwinds and no temporary workbook is left behind.
@@ -77,38 +77,13 @@ private:
     std::thread thread_;  // last: it starts once everything it uses is there
 };
 
-void install_signal_handlers() {
-    struct sigaction action {};
-    action.sa_handler = on_interrupt;
-    sigemptyset(&action.sa_mask);
-    // A closed terminal (SIGHUP) and Ctrl-\ stop the run as Ctrl-C does, so the run removes
-    // its temporary files instead of dying with them.
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal_number, &action, nullptr);
-    // Past a file-size limit (ulimit -f) a write must fail with EFBIG and be reported, not
-    // end the process without a word.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // A reader that went away ("| head -1") costs only the console lines; the run goes on
-    // and its exit status still tells the result.
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
-// A descriptor 0-2 closed by the caller would be taken by the next file opened (the trace
-// log, a workbook), and console lines would be written into it.
-void open_missing_standard_descriptors() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        // open returns the lowest free descriptor: this one
-        if (::open("/dev/null", O_RDWR) != fd) std::_Exit(exit_could_not_run);
-    }
-}
-
 // Everything up to the start of the run: profile, log, connection, table list, destination.
 // A failure has been shown and ends the program with "could not run".
 bool prepare(job_session& session, const command_line& options, console_user_interface& face,
              error_handler& handler) {
     quick_launch_steps steps;
     steps.log_file = options.log_file;
-    steps.stop_requested = [] { return interrupted != 0; };
+    steps.stop_requested = [] { return interrupted.load(); };
     // Ctrl-C while connecting or reading the catalogue breaks off the call under way.
     const interrupt_watch watch(session.oracle());
     return prepare_quick_launch(session, options.profile, face, handler, steps) == quick_launch_status::ready;
@@ -147,7 +122,7 @@ int run(job_session& session, console_user_interface& face, error_handler& handl
     std::error_code ignored;
     const std::string& destination = session.work().destination;
     const bool written = !conversion.written_workbooks().empty();
-    const std::string kept = !written && std::filesystem::exists(destination, ignored)
+    const std::string kept = !written && std::filesystem::exists(tk_system_path(destination), ignored)
                                  ? " " + destination + " was left as it was."
                                  : "";
     if (conversion.was_stopped()) {
@@ -169,17 +144,23 @@ int run(job_session& session, console_user_interface& face, error_handler& handl
                          kept.c_str());
         return exit_could_not_run;
     }
-    std::printf("Workbook written: %s\n", std::filesystem::absolute(destination).c_str());
+    std::printf("Workbook written: %s\n", tk_path_text(std::filesystem::absolute(tk_system_path(destination))).c_str());
     return face.error_count() == 0 && errors.total() == 0 ? exit_clean : exit_with_errors;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    open_missing_standard_descriptors();
+    // A descriptor 0-2 closed by the caller would be taken by the next file opened (the
+    // trace log, a workbook), and console lines would be written into it.
+    if (!tk_reopen_closed_standard_streams()) return exit_could_not_run;
+    tk_use_utf8_console();
+    const std::vector<std::string> arguments = tk_program_arguments(argc, argv);
+    std::vector<const char*> argument_texts;
+    for (const std::string& argument : arguments) argument_texts.push_back(argument.c_str());
     command_line options;
     std::string problem;
-    if (!parse_command_line(argc, argv, options, problem)) {
+    if (!parse_command_line(static_cast<int>(argument_texts.size()), argument_texts.data(), options, problem)) {
         std::fprintf(stderr, "sprandel-cli: %s\n%s", problem.c_str(), usage_text().c_str());
         return exit_could_not_run;
     }
@@ -192,7 +173,7 @@ int main(int argc, char** argv) {
         return exit_clean;
     }
 
-    install_signal_handlers();  // Ctrl-C while connecting must not kill the process either
+    tk_on_stop_request(on_interrupt);  // Ctrl-C while connecting must not kill the process either
     console_user_interface face(stdout, stderr, options.abort_on_error);
     try {
         const auto handler = create_error_handler(&face);

@@ -13,13 +13,13 @@
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
+#include "toolkit/system.h"
 
 namespace {
 
 std::string local_time_text() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = tk_local_time(now);
     char text[64];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d at %02d:%02d:%02d", local.tm_mday, local.tm_mon + 1,
                   local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);

@@ -1,9 +1,6 @@
 // The destination check.
 #include "convert/destination_check.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 
@@ -13,14 +10,15 @@
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 #include "toolkit/text.h"
 
 namespace {
 
-const char* special_file_kind(mode_t mode) {
-    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
+const char* special_file_kind(tk_file_kind kind) {
+    if (kind == tk_file_kind::fifo) return "a FIFO (named pipe)";
+    if (kind == tk_file_kind::device) return "a device";
+    if (kind == tk_file_kind::socket) return "a socket";
     return "not a regular file";
 }
 
@@ -28,16 +26,17 @@ const char* special_file_kind(mode_t mode) {
 
 void common_check_dest(const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
-    struct stat info {};
-    const bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
-    // An empty name or one ending in "/" can only mean a folder; an empty one would
+    const tk_file_kind kind =
+        path.empty() ? tk_file_kind::missing : tk_status_of(path).value_or(tk_file_status{}).kind;
+    const bool exists = kind != tk_file_kind::missing;
+    // An empty name or one ending in a separator can only mean a folder; an empty one would
     // otherwise stand for the program itself.
-    if (path.empty() || path.back() == '/' || (exists && S_ISDIR(info.st_mode)))
+    if (path.empty() || tk_is_path_separator(path.back()) || kind == tk_file_kind::folder)
         throw tk_exception("Destination name should specify a file, not folder.", tk_level_serious);
     // A workbook is renamed into place: a FIFO or a device would be replaced by a file, or
     // (seen as read-only) refused for the wrong reason.
-    if (exists && !S_ISREG(info.st_mode))
-        throw tk_exception("The destination " + path + " is " + special_file_kind(info.st_mode) +
+    if (exists && kind != tk_file_kind::regular)
+        throw tk_exception("The destination " + path + " is " + special_file_kind(kind) +
                                ", not a workbook file. Choose the name of a workbook file.",
                            tk_level_serious);
     if (exists && !tk_is_file_exist(path, 1))
@@ -54,7 +53,7 @@ void common_check_dest(const std::string& path) {
     if (probe.empty())
         throw tk_exception_ex(error_number, "Cannot write into the destination folder " + folder + ": ",
                               tk_level_serious);
-    ::unlink(probe.c_str());
+    tk_remove_file_name(probe);
 }
 
 void common_check_dest(const std::string& path, workbook_format format) {
@@ -78,7 +77,7 @@ namespace {
 void check_part_names(const std::string& destination) {
     const std::string first_part = workbook_set::part_path(destination, 1);
     const tk_file_name first(first_part);
-    const long name_max = ::pathconf(first.folder().c_str(), _PC_NAME_MAX);
+    const long name_max = tk_longest_name(first.folder());
     const std::size_t leaf_size = first.fname.size() + first.ext.size();
     if (name_max > 0 && leaf_size > static_cast<std::size_t>(name_max))
         throw tk_exception("The part workbooks of " + destination + " would have names too long for the file system (" +
@@ -88,8 +87,9 @@ void check_part_names(const std::string& destination) {
     const tk_file_name main(destination);
     const std::string prefix = main.fname + "(";
     std::error_code error;
-    for (std::filesystem::directory_iterator it(main.folder(), error), end; !error && it != end; it.increment(error)) {
-        const std::string leaf = it->path().filename().string();
+    for (std::filesystem::directory_iterator it(tk_system_path(main.folder()), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string leaf = tk_path_text(it->path().filename());
         if (!leaf.starts_with(prefix) || !leaf.ends_with(")" + main.ext)) continue;
         const std::string number = leaf.substr(prefix.size(), leaf.size() - prefix.size() - main.ext.size() - 1);
         if (number.empty() || number.size() > 9 || number[0] == '0' ||

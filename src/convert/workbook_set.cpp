@@ -1,9 +1,6 @@
 // The run's destination workbooks: main workbook and split parts.
 #include "convert/workbook_set.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -11,6 +8,7 @@
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 workbook_set::workbook_set(std::string destination, workbook_format format, workbook_options options,
                            writer_factory make)
@@ -26,8 +24,9 @@ workbook_set::workbook_set(std::string destination, workbook_format format, work
 workbook_set::~workbook_set() {
     for (auto& staged : books_) {
         staged.writer.reset();  // a writer never closed leaves its output as it was
-        if (!staged.temporary.empty() && ::unlink(staged.temporary.c_str()) != 0 && errno != ENOENT)
-            TK_LOG(3, "Cannot remove the temporary file %s: %s", staged.temporary.c_str(), std::strerror(errno));
+        if (!staged.temporary.empty() && !tk_remove_file_name(staged.temporary) && errno != ENOENT)
+            TK_LOG(3, "Cannot remove the temporary file %s: %s", staged.temporary.c_str(),
+                   tk_system_error_text(errno).c_str());
     }
 }
 
@@ -38,7 +37,7 @@ std::string workbook_set::part_path(const std::string& destination, int part) {
 }
 
 std::string workbook_set::origin_mark(const std::string& destination, int part) {
-    return "Sprandel: " + std::filesystem::path(destination).filename().string() + " part " + std::to_string(part);
+    return "Sprandel: " + tk_path_text(tk_system_path(destination).filename()) + " part " + std::to_string(part);
 }
 
 std::string workbook_set::foreign_part_text(const std::string& path, const std::string& destination) {
@@ -56,20 +55,20 @@ workbook_writer& workbook_set::workbook(int part) {
         const std::string name = part_path(destination_, part);
         TK_LOG(2, "%s(%s)", __func__, name.c_str());
         // check_job_destination finds such a file before the run; this guards every other way in
-        if (struct stat info {}; part > 0 && ::lstat(name.c_str(), &info) == 0 &&
-                                 read_workbook_origin(name) != origin_mark(destination_, part))
+        if (part > 0 && tk_status_of(name, false).value_or(tk_file_status{}).kind != tk_file_kind::missing &&
+            read_workbook_origin(name) != origin_mark(destination_, part))
             throw tk_exception(foreign_part_text(name, destination_), tk_level_serious);
         if (staged.temporary.empty()) {
             // A symbolic link stays: the file it leads to is replaced, in that file's folder.
             staged.target = tk_link_target(name);
             // named after the destination, whose lock covers every file of the run
             const std::filesystem::path beside =
-                std::filesystem::path(tk_folder_of(staged.target)) / std::filesystem::path(target_).filename();
-            staged.temporary = tk_create_temporary_beside(beside.string());
+                tk_system_path(tk_folder_of(staged.target)) / tk_system_path(target_).filename();
+            staged.temporary = tk_create_temporary_beside(tk_path_text(beside));
         }
         workbook_options options = options_;
         options.origin = origin_mark(destination_, part);
-        staged.writer = make_(format_, staged.temporary, name, options);
+        staged.writer = make_(format_, tk_system_path(staged.temporary), name, options);
     }
     return *staged.writer;
 }
@@ -146,15 +145,15 @@ void workbook_set::remove_earlier_parts(int first_part) const noexcept {
         } catch (const std::exception&) {
             break;
         }
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0) break;
+        if (tk_status_of(path, false).value_or(tk_file_status{}).kind == tk_file_kind::missing) break;
         if (read_workbook_origin(path) != origin_mark(destination_, part)) {
             TK_LOG(3, "Kept %s: not a part workbook written for this destination", path.c_str());
             continue;
         }
         TK_LOG(3, "Delete file '%s'", path.c_str());
-        if (::unlink(path.c_str()) != 0)
-            TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(), std::strerror(errno));
+        if (!tk_remove_file_name(path))
+            TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(),
+                   tk_system_error_text(errno).c_str());
     }
     tk_sync_folder(tk_folder_of(destination_));
 }

@@ -2,7 +2,6 @@
 #include "excel/workbook_origin.h"
 
 #include <minizip/unzip.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -12,7 +11,9 @@
 #include "excel/xls/biff_workbook_writer.h"
 #include "excel/xls/compound_file_reader.h"
 #include "excel/xlsx/xlsx_package_parts.h"
+#include "excel/xlsx/zip_file_functions.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ std::string unescape_xml(std::string_view text) {
 }
 
 std::string read_package_part(const std::string& path, const char* part) {
-    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(path.c_str()), &unzClose);
+    zlib_filefunc64_def functions = utf8_zip_file_functions();
+    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen2_64(path.c_str(), &functions), &unzClose);
     if (!zip || unzLocateFile(zip.get(), part, 1) != UNZ_OK) return {};
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(zip.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
@@ -65,7 +67,7 @@ std::string xlsx_origin(const std::string& path) {
 }
 
 std::string xls_origin(const std::string& path) {
-    compound_file file(path);
+    compound_file file(tk_system_path(path));
     if (!file.has_stream(origin_stream_name)) return {};
     compound_stream stream = file.open_stream(origin_stream_name);
     if (stream.size() > max_properties_bytes) return {};
@@ -78,10 +80,9 @@ std::string xls_origin(const std::string& path) {
 std::string read_workbook_origin(const std::string& path) noexcept {
     try {
         // only a plain file can be one of ours; opening a FIFO would wait for a writer
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+        if (tk_status_of(path, false).value_or(tk_file_status{}).kind != tk_file_kind::regular) return {};
         char signature[4] = {};
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(tk_open_stream(path, "rb"), &std::fclose);
         if (!file || std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature) return {};
         file.reset();
         if (std::memcmp(signature, "PK\x03\x04", 4) == 0) return xlsx_origin(path);

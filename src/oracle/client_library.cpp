@@ -1,12 +1,11 @@
 // Finding and loading the Oracle client library and resolving its functions.
 #include "oracle/client_library.h"
 
-#include <dlfcn.h>
-
-#include <cstdlib>
+#include <array>
 
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 const char* const oci_client_missing_text =
     "The Oracle client and networking components were not found.\n"
@@ -15,28 +14,44 @@ const char* const oci_client_missing_text =
     "software installation. You will be unable to use this program\n"
     "until these components have been installed.\n"
     "\n"
+#ifdef _WIN32
+    "Sprandel looks for oci.dll in this order: the program's folder,\n"
+    "the System32 folder, the Windows folder, the current folder,\n"
+    "the folders on PATH, then %ORACLE_HOME%\\bin. Oracle Instant\n"
+    "Client \"Basic\" or \"Basic Light\" provides it; put its folder\n"
+    "on PATH.";
+#else
     "Sprandel looks for libclntsh.so in this order: the library path\n"
     "(LD_LIBRARY_PATH, then the folders known to ldconfig), then\n"
     "$ORACLE_HOME/lib, then libclntsh.so.23.1, .21.1, .19.1, .18.1,\n"
     ".12.1 and .11.1 on the library path. Oracle Instant Client\n"
     "\"Basic\" or \"Basic Light\" provides it.";
+#endif
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* plain_library_name = "oci.dll";
+constexpr const char* oracle_home_library = "\\bin\\oci.dll";
+// Windows clients have no versioned file names.
+constexpr std::array<const char*, 0> versioned_library_names{};
+#else
 constexpr const char* plain_library_name = "libclntsh.so";
+constexpr const char* oracle_home_library = "/lib/libclntsh.so";
 // Client packages of these major releases install only the versioned file.
-constexpr const char* versioned_library_names[] = {
+constexpr std::array versioned_library_names{
     "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
     "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1",
 };
+#endif
 
 }  // namespace
 
 std::vector<std::string> oci_client_library::default_candidates() {
     std::vector<std::string> candidates{plain_library_name};
-    const char* oracle_home = std::getenv("ORACLE_HOME");
-    if (oracle_home != nullptr && *oracle_home != '\0')
-        candidates.push_back(std::string(oracle_home) + "/lib/" + plain_library_name);
+    // by its full path: the home's folder is then searched first for the libraries it needs
+    const auto oracle_home = tk_environment("ORACLE_HOME");
+    if (oracle_home && !oracle_home->empty()) candidates.push_back(*oracle_home + oracle_home_library);
     for (const char* name : versioned_library_names) candidates.emplace_back(name);
     return candidates;
 }
@@ -58,24 +73,22 @@ oci_client_library::oci_client_library(const std::vector<std::string>& candidate
 }
 
 oci_client_library::~oci_client_library() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) tk_unload_library(handle_);
 }
 
 std::string oci_client_library::try_load(const std::string& candidate) {
-    void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* reason = dlerror();
-        return reason != nullptr ? reason : "cannot be opened";
-    }
+    std::string reason;
+    void* handle = tk_load_library(candidate, reason);
+    if (handle == nullptr) return reason;
     oci_functions resolved;
     std::string missing;
 #define SPRANDEL_OCI_RESOLVE(name)                                                   \
-    resolved.name = reinterpret_cast<name##_fn>(dlsym(handle, #name));               \
+    resolved.name = reinterpret_cast<name##_fn>(tk_library_function(handle, #name));               \
     if (resolved.name == nullptr) missing += missing.empty() ? #name : ", " #name;
     SPRANDEL_OCI_FUNCTIONS(SPRANDEL_OCI_RESOLVE)
 #undef SPRANDEL_OCI_RESOLVE
     if (!missing.empty()) {
-        dlclose(handle);
+        tk_unload_library(handle);
         return "function(s) missing: " + missing;
     }
     handle_ = handle;

@@ -1,10 +1,6 @@
 // Reading and writing profile files.
 #include "records/profile_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +10,7 @@
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -168,32 +165,13 @@ private:
 
 namespace {
 
-// Writes the whole text to a new file beside path and renames it into place; the file is
-// created with mode 0600 because it holds a password.
+// Writes the whole text beside path and renames it into place; the file is readable by
+// its owner only because it holds a password.
 bool write_file_atomically(const std::string& path, const std::string& text) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        TK_LOG(3, "Cannot create the profile %s: %s", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == text.size() && ::fsync(fd) == 0;
-    const int saved_errno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!complete || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        TK_LOG(3, "Cannot write the profile %s: %s", path.c_str(),
-               std::strerror(!complete ? saved_errno : errno));
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    int error_number = 0;
+    if (tk_try_write_file_atomically(path, text, error_number)) return true;
+    TK_LOG(3, "Cannot write the profile %s: %s", path.c_str(), tk_system_error_text(error_number).c_str());
+    return false;
 }
 
 }  // namespace
@@ -207,11 +185,11 @@ profile_file::profile_file() {
 namespace {
 
 // What a path that is not a regular file is, in the words of the refusal.
-const char* kind_of_file(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
+const char* kind_of_file(tk_file_kind kind) {
+    if (kind == tk_file_kind::folder) return "a folder";
+    if (kind == tk_file_kind::fifo) return "a FIFO (named pipe)";
+    if (kind == tk_file_kind::device) return "a device";
+    if (kind == tk_file_kind::socket) return "a socket";
     return "not a regular file";
 }
 
@@ -223,41 +201,42 @@ const char* kind_of_file(mode_t mode) {
 
 bool profile_file::load(const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR || path.empty())
+    const auto info = tk_status_of(path);
+    if (!info || info->kind == tk_file_kind::missing) {
+        if (info || path.empty())
             throw tk_exception("Profile does not exist. Please verify the correct path/name was given.",
                                tk_level_serious);
         refuse_unreadable(path, errno);
     }
     // Refused at once: reading a FIFO would wait for a writer forever, a device never ends.
-    if (!S_ISREG(info.st_mode))
-        throw tk_exception("The profile " + path + " is " + kind_of_file(info.st_mode) + ", not a profile file.",
+    if (info->kind != tk_file_kind::regular)
+        throw tk_exception("The profile " + path + " is " + kind_of_file(info->kind) + ", not a profile file.",
                            tk_level_serious);
-    // O_NONBLOCK: the name may have become a FIFO since the check above
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) refuse_unreadable(path, errno);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw tk_exception("The profile " + path + " is " + kind_of_file(info.st_mode) + ", not a profile file.",
+    // opened without waiting: the name may have become a FIFO since the check above
+    const tk_file_handle file = tk_open_file(path, tk_open_mode::read);
+    if (file == tk_no_file) refuse_unreadable(path, errno);
+    const auto opened = tk_status_of(file);
+    if (!opened || opened->kind != tk_file_kind::regular) {
+        tk_close_file(file);
+        throw tk_exception("The profile " + path + " is " +
+                               kind_of_file(opened ? opened->kind : tk_file_kind::other) + ", not a profile file.",
                            tk_level_serious);
     }
     std::string text;
     // the whole size at once: growing by doubling would hold up to three times the file
-    text.reserve(static_cast<std::size_t>(info.st_size));
+    text.reserve(static_cast<std::size_t>(opened->size));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
+        const long long got = tk_read_file(file, buffer, sizeof buffer);
         if (got < 0) {
             const int error_number = errno;
-            ::close(fd);
+            tk_close_file(file);
             refuse_unreadable(path, error_number);
         }
         if (got == 0) break;
         text.append(buffer, static_cast<std::size_t>(got));
     }
-    ::close(fd);
+    tk_close_file(file);
     return read_text(text);
 }
 

@@ -5,17 +5,11 @@
 #include <cstring>
 
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace {
 
 constexpr const char* unknown_exception_text = "Unknown exception";
-
-std::string system_error_text(int error_number) {
-    char buffer[256] = {};
-    // The GNU variant may return a static string instead of filling the buffer.
-    const char* text = strerror_r(error_number, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string();
-}
 
 }  // namespace
 
@@ -33,7 +27,7 @@ tk_exception_ex::tk_exception_ex(std::string_view prefix, int level)
 tk_exception_ex::tk_exception_ex(int error_number, std::string_view prefix, int level)
     : tk_exception(level) {
     code_ = error_number;
-    const std::string text = error_number != 0 ? system_error_text(error_number) : std::string();
+    const std::string text = error_number != 0 ? tk_system_error_text(error_number) : std::string();
     if (!text.empty()) message_ = std::string(prefix) + text;
     TK_LOG(1, "system error: %s", message_.c_str());
 }

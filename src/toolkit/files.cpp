@@ -1,11 +1,6 @@
 // File names and existence tests.
 #include "toolkit/files.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -13,25 +8,30 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string_view>
 #include <system_error>
 
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace fs = std::filesystem;
 
 tk_file_name::tk_file_name(std::string_view path) {
     const bool is_program = path.empty();
     std::error_code error;
-    fs::path full = is_program ? fs::path(module_path()) : fs::absolute(fs::path(path), error);
+    fs::path full = is_program ? tk_system_path(module_path()) : fs::absolute(tk_system_path(path), error);
     if (error) throw tk_exception_ex(error.value(), "Cannot resolve the path: ", tk_level_serious);
     full = full.lexically_normal();
 
-    const std::string text = full.string();
-    const auto slash = text.rfind('/');
-    dir = text.substr(0, slash + 1);
-    const std::string leaf = text.substr(slash + 1);
+    const std::string text = tk_path_text(full);
+    const auto slash = std::find_if(text.rbegin(), text.rend(), tk_is_path_separator).base() - text.begin();
+    // "C:" of a Windows path is its drive; the folder starts after it.
+    const std::size_t drive_end = text.size() >= 2 && text[1] == ':' ? 2 : 0;
+    drive = text.substr(0, std::min<std::size_t>(drive_end, static_cast<std::size_t>(slash)));
+    dir = text.substr(drive.size(), static_cast<std::size_t>(slash) - drive.size());
+    const std::string leaf = text.substr(static_cast<std::size_t>(slash));
     const auto dot = leaf.rfind('.');
     // A leading dot names a hidden file, not an extension.
     if (dot == std::string::npos || dot == 0) {
@@ -45,12 +45,12 @@ tk_file_name::tk_file_name(std::string_view path) {
 
 bool tk_is_file_exist(const std::string& path, int mode) {
     TK_LOG(2, "tk_is_file_exist(%s)", path.c_str());
-    const int fd = ::open(path.c_str(), (mode == 1 ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    const tk_file_handle file = tk_open_file(path, mode == 1 ? tk_open_mode::read_write : tk_open_mode::read);
     bool exists = false;
-    if (fd >= 0) {
-        struct stat info {};
-        exists = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-        ::close(fd);
+    if (file != tk_no_file) {
+        const auto status = tk_status_of(file);
+        exists = status && status->kind == tk_file_kind::regular;
+        tk_close_file(file);
     }
     if (!exists) TK_LOG(1, "File not exists!");
     return exists;
@@ -59,21 +59,18 @@ bool tk_is_file_exist(const std::string& path, int mode) {
 bool tk_is_path_exist(const std::string& path) {
     TK_LOG(2, "tk_is_path_exist(%s)", path.c_str());
     const std::string folder = path.empty() ? tk_file_name("").folder() : path;
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           ::access(folder.c_str(), X_OK) == 0;
+    return tk_is_enterable_folder(folder);
 }
 
 std::string module_path() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    TK_ASSERT(!error);
-    return self.string();
+    std::string self = tk_program_path();
+    TK_ASSERT(!self.empty());
+    return self;
 }
 
 std::string tk_folder_of(const std::string& path) {
-    const fs::path parent = fs::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
+    const fs::path parent = tk_system_path(path).parent_path();
+    return parent.empty() ? std::string(".") : tk_path_text(parent);
 }
 
 namespace {
@@ -101,7 +98,7 @@ std::string_view tag_of_temporary(std::string_view name) {
 
 // FNV-1a of the destination's file name: the folder is the same for all of its files.
 std::string tag_of(const std::string& destination) {
-    const std::string leaf = fs::path(destination).filename().string();
+    const std::string leaf = tk_path_text(tk_system_path(destination).filename());
     if (const std::string_view tag = tag_of_temporary(leaf); !tag.empty()) return std::string(tag);
     std::uint64_t hash = 14695981039346656037ull;
     for (const unsigned char c : leaf) hash = (hash ^ c) * 1099511628211ull;
@@ -119,11 +116,9 @@ std::string tk_try_create_temporary_beside(const std::string& destination, int& 
         const std::string stem = folder + "/" + std::string(temporary_prefix) + tag_of(destination) + "-";
         for (int attempt = 0; attempt < 1000; ++attempt) {
             const std::string name = stem + std::to_string(++counter) + std::string(temporary_suffix);
-            // open applies the umask itself; reading it would mean setting it, which races
-            // with other threads creating files.
-            const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                ::close(fd);
+            const tk_file_handle file = tk_open_file(name, tk_open_mode::create_new);
+            if (file != tk_no_file) {
+                tk_close_file(file);
                 return name;
             }
             if (errno != EEXIST) break;
@@ -149,17 +144,19 @@ int tk_remove_abandoned_temporaries(const std::string& destination) noexcept {
     try {
         const std::string tag = tag_of(destination);
         std::error_code error;
-        for (fs::directory_iterator it(tk_folder_of(destination), error), end; !error && it != end;
+        for (fs::directory_iterator it(tk_system_path(tk_folder_of(destination)), error), end; !error && it != end;
              it.increment(error)) {
-            if (tag_of_temporary(it->path().filename().string()) != tag) continue;
-            struct stat info {};
+            if (tag_of_temporary(tk_path_text(it->path().filename())) != tag) continue;
+            const std::string name = tk_path_text(it->path());
             // only plain files: a link or a folder of that name is not something a run wrote
-            if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-            if (::unlink(it->path().c_str()) == 0) {
+            const auto status = tk_status_of(name, false);
+            if (!status || status->kind != tk_file_kind::regular) continue;
+            if (tk_remove_file_name(name)) {
                 ++removed;
-                TK_LOG(3, "Removed %s, left by an earlier run that ended without finishing", it->path().c_str());
+                TK_LOG(3, "Removed %s, left by an earlier run that ended without finishing", name.c_str());
             } else {
-                TK_LOG(3, "Cannot remove %s, left by an earlier run: %s", it->path().c_str(), std::strerror(errno));
+                TK_LOG(3, "Cannot remove %s, left by an earlier run: %s", name.c_str(),
+                       tk_system_error_text(errno).c_str());
             }
         }
     } catch (const std::exception& error) {
@@ -174,95 +171,66 @@ tk_destination_lock::tk_destination_lock(const std::string& destination)
     // The holder removes the file when done; a run that opened it just before then holds a
     // lock on a name that is gone, so it opens the file again.
     for (;;) {
-        fd_ = ::open(path_.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
-        if (fd_ < 0) throw tk_exception_ex(errno, "Cannot create the lock file " + path_ + ": ", tk_level_serious);
-        int status;
-        while ((status = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        if (status != 0) {
+        file_ = tk_open_file(path_, tk_open_mode::lock_file);
+        if (file_ == tk_no_file)
+            throw tk_exception_ex(errno, "Cannot create the lock file " + path_ + ": ", tk_level_serious);
+        const tk_lock_result result = tk_lock_exclusively(file_);
+        if (result != tk_lock_result::locked) {
             const int error_number = errno;
-            ::close(fd_);
-            fd_ = -1;
-            if (error_number == EWOULDBLOCK)
+            tk_close_file(file_);
+            file_ = tk_no_file;
+            if (result == tk_lock_result::held_elsewhere)
                 throw tk_exception("Another run is writing " + destination +
                                        " (or its part workbooks) now; this run was not started. Try again when "
                                        "that run has finished.",
                                    tk_level_serious);
             throw tk_exception_ex(error_number, "Cannot lock " + path_ + ": ", tk_level_serious);
         }
-        struct stat held {}, named {};
-        if (::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-            held.st_dev == named.st_dev)
-            return;
-        ::close(fd_);
+        if (tk_is_one_file(file_, path_).value_or(false)) return;
+        tk_close_file(file_);
     }
 }
 
 tk_destination_lock::~tk_destination_lock() {
-    if (fd_ < 0) return;
+    if (file_ == tk_no_file) return;
     // removed while still held, so no run ever takes a lock on a file about to vanish unseen
-    ::unlink(path_.c_str());
-    ::close(fd_);
+    tk_remove_file_name(path_);
+    tk_close_file(file_);
 }
 
 void tk_sync_file(const std::string& path, const std::string& what) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw tk_exception_ex(errno, "Failed to write into " + what + ": ", tk_level_serious);
-    const int status = ::fsync(fd);
+    // writable: Windows flushes only through a handle that may write
+    const tk_file_handle file = tk_open_file(path, tk_open_mode::read_write);
+    if (file == tk_no_file) throw tk_exception_ex(errno, "Failed to write into " + what + ": ", tk_level_serious);
+    const bool flushed = tk_flush_file(file);
     const int error_number = errno;
-    ::close(fd);
-    if (status != 0) throw tk_exception_ex(error_number, "Failed to write into " + what + ": ", tk_level_serious);
+    tk_close_file(file);
+    if (!flushed) throw tk_exception_ex(error_number, "Failed to write into " + what + ": ", tk_level_serious);
 }
 
-bool tk_sync_folder(const std::string& folder) noexcept {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    const int error_number = errno;
-    ::close(fd);
-    errno = error_number;
-    return synced;
-}
-
-namespace {
-
-// The replaced file's mode, owner and group go to its successor. Another owner can only be
-// set by a privileged process; then the group alone is tried, which a member may set.
-void take_over_attributes(const std::string& temporary, const std::string& destination) {
-    struct stat old_file {};
-    if (::lstat(destination.c_str(), &old_file) != 0 || !S_ISREG(old_file.st_mode)) return;
-    struct stat new_file {};
-    if (::stat(temporary.c_str(), &new_file) != 0)
-        throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
-    if ((new_file.st_uid != old_file.st_uid || new_file.st_gid != old_file.st_gid) &&
-        ::chown(temporary.c_str(), old_file.st_uid, old_file.st_gid) != 0 &&
-        ::chown(temporary.c_str(), static_cast<uid_t>(-1), old_file.st_gid) != 0)
-        TK_LOG(3, "%s keeps its new owner or group: %s", destination.c_str(), std::strerror(errno));
-    // after chown, which may clear the set-id bits
-    if (::chmod(temporary.c_str(), old_file.st_mode & 07777) != 0)
-        throw tk_exception_ex(errno, "Cannot give " + destination + " the permissions of the file it replaces: ",
-                              tk_level_serious);
-}
-
-}  // namespace
+bool tk_sync_folder(const std::string& folder) noexcept { return tk_flush_folder(folder); }
 
 std::string tk_link_target(const std::string& path) {
     constexpr int max_links = 40;  // as the kernel allows in one path
-    fs::path current = path;
+    fs::path current = tk_system_path(path);
     for (int hop = 0; hop < max_links; ++hop) {
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
+        if (!fs::is_symlink(fs::symlink_status(current, error))) return tk_path_text(current);
         const fs::path next = fs::read_symlink(current, error);
         if (error)
-            throw tk_exception_ex(error.value(), "Cannot read the link " + current.string() + ": ", tk_level_serious);
+            throw tk_exception_ex(error.value(), "Cannot read the link " + tk_path_text(current) + ": ",
+                                  tk_level_serious);
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     throw tk_exception_ex(ELOOP, "Cannot follow the link " + path + ": ", tk_level_serious);
 }
 
 void tk_replace_file(const std::string& temporary, const std::string& destination) {
-    take_over_attributes(temporary, destination);
-    if (::rename(temporary.c_str(), destination.c_str()) != 0)
+    // The replaced file's mode, owner and group go to its successor.
+    if (!tk_copy_file_permissions(destination, temporary))
+        throw tk_exception_ex(errno, "Cannot give " + destination + " the permissions of the file it replaces: ",
+                              tk_level_serious);
+    if (!tk_rename_over(temporary, destination))
         throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
     if (!tk_sync_folder(tk_folder_of(destination)))
         throw tk_exception_ex(errno, "Cannot save " + destination + " (its folder could not be flushed to disk): ",
@@ -270,12 +238,42 @@ void tk_replace_file(const std::string& temporary, const std::string& destinatio
 }
 
 bool tk_is_same_file(const std::string& first, const std::string& second) {
-    struct stat a {}, b {};
-    const bool has_first = ::stat(first.c_str(), &a) == 0, has_second = ::stat(second.c_str(), &b) == 0;
-    if (has_first && has_second) return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    const auto a = tk_status_of(first), b = tk_status_of(second);
+    const bool has_first = a && a->kind != tk_file_kind::missing, has_second = b && b->kind != tk_file_kind::missing;
+    if (has_first && has_second) return tk_is_one_file(first, second).value_or(false);
     if (has_first || has_second) return false;
     std::error_code error_a, error_b;
-    const fs::path full_a = fs::weakly_canonical(fs::absolute(first), error_a);
-    const fs::path full_b = fs::weakly_canonical(fs::absolute(second), error_b);
+    const fs::path full_a = fs::weakly_canonical(fs::absolute(tk_system_path(first)), error_a);
+    const fs::path full_b = fs::weakly_canonical(fs::absolute(tk_system_path(second)), error_b);
     return !error_a && !error_b && full_a == full_b;
+}
+
+bool tk_try_write_file_atomically(const std::string& path, std::string_view content, int& error_number) noexcept {
+    try {
+        // a random start: another process writing the same file tries other names first
+        std::uint32_t number = std::random_device{}();
+        std::string temporary;
+        tk_file_handle file = tk_no_file;
+        for (int attempt = 0; attempt < 100 && file == tk_no_file; ++attempt) {
+            char suffix[16];
+            std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(number++));
+            temporary = path + suffix;
+            file = tk_open_file(temporary, tk_open_mode::create_private);
+            if (file == tk_no_file && errno != EEXIST) break;
+        }
+        if (file == tk_no_file) {
+            error_number = errno;
+            return false;
+        }
+        const bool complete = tk_write_file(file, content.data(), content.size()) && tk_flush_file(file);
+        error_number = errno;
+        const bool closed = tk_close_file(file);
+        if (complete && !closed) error_number = errno;
+        if (complete && closed && tk_rename_over(temporary, path)) return true;
+        if (complete && closed) error_number = errno;
+        tk_remove_file_name(temporary);
+    } catch (const std::bad_alloc&) {
+        error_number = ENOMEM;
+    }
+    return false;
 }

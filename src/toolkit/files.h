@@ -1,11 +1,12 @@
 // File names, existence tests for files and folders, and the program's own path.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// The parts of a full POSIX path. drive is always empty here; dir keeps its leading and
-// trailing "/", ext its leading ".". An empty path stands for the program itself, with
+// The parts of a full path. drive is "C:" on Windows and empty elsewhere; dir keeps its
+// leading and trailing separator, ext its leading ".". An empty path stands for the program itself, with
 // fname left empty.
 struct tk_file_name {
     explicit tk_file_name(std::string_view path);
@@ -26,7 +27,7 @@ bool tk_is_file_exist(const std::string& path, int mode = 0);
 // program's own folder.
 bool tk_is_path_exist(const std::string& path);
 
-// The program's own file name, from /proc/self/exe.
+// The program's own file name.
 std::string module_path();
 
 // The folder a path names its file in; "." for a bare file name.
@@ -45,7 +46,7 @@ std::string tk_try_create_temporary_beside(const std::string& destination, int& 
 // no other run can be writing them then. Returns how many were removed; failures are logged.
 int tk_remove_abandoned_temporaries(const std::string& destination) noexcept;
 
-// One run per destination: an exclusive flock on ".sprandel-TAG.lock" in the destination's
+// One run per destination: an exclusive lock on ".sprandel-TAG.lock" in the destination's
 // folder, held while the object lives. The system releases it when the process ends in any
 // way, so a killed run never blocks the next one.
 class tk_destination_lock {
@@ -59,7 +60,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    std::intptr_t file_ = -1;  // a tk_file_handle
 };
 // Flushes a complete file to the disk; throws tk_exception_ex naming what with the reason.
 void tk_sync_file(const std::string& path, const std::string& what);
@@ -77,3 +78,7 @@ std::string tk_link_target(const std::string& path);
 bool tk_sync_folder(const std::string& folder) noexcept;
 // True when both names lead to one existing file, or, when neither exists, to one path.
 bool tk_is_same_file(const std::string& first, const std::string& second);
+// Writes content to a new private file (owner only: it may hold a password) beside path,
+// flushes it and renames it over path, so path holds the old or the new text, never a
+// part. False with error_number set on failure; nothing is left behind then.
+bool tk_try_write_file_atomically(const std::string& path, std::string_view content, int& error_number) noexcept;

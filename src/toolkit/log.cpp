@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "toolkit/system.h"
 #include "toolkit/text.h"
 
 tk_log& tk_log::instance() noexcept {
@@ -44,7 +45,7 @@ bool tk_log::accepts(int level) noexcept {
         // The first message of the process starts the file afresh; the file then stays
         // open for appending.
         close_file();
-        file_ = std::fopen(file_name_.c_str(), "wb");
+        file_ = tk_open_stream(file_name_, "wb");
         truncated_ = true;
         threshold_.store(minimum_level_, std::memory_order_relaxed);
     }
@@ -88,12 +89,11 @@ void tk_log::write_text(const char* text, std::size_t size) noexcept {
     std::lock_guard lock(mutex_);
     if (file_name_.empty()) return;
     // Reopened after a failure (a folder that came back) or a change of file.
-    if (file_ == nullptr) file_ = std::fopen(file_name_.c_str(), "ab");
+    if (file_ == nullptr) file_ = tk_open_stream(file_name_, "ab");
     if (file_ == nullptr) return;
     if (time_prefix_) {
         const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
+        const std::tm local = tk_local_time(now);
         std::fprintf(file_, "%02d:%02d:%02d ", local.tm_hour, local.tm_min, local.tm_sec);
     }
     std::fwrite(text, 1, size, file_);

@@ -3,10 +3,6 @@
 //   name=sz:text               a string; "\\", "\n" and "\r" are escaped so one value is one line
 #include "toolkit/settings_store.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -14,7 +10,9 @@
 #include <fstream>
 #include <vector>
 
+#include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace fs = std::filesystem;
 
@@ -51,44 +49,12 @@ std::optional<std::string> unescape(std::string_view text) {
     return out;
 }
 
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-}  // namespace
-
-namespace {
-
-// HOME, else the home folder of the account entry; empty when neither is an absolute path.
-// The settings hold the password: a relative home would put them in the current folder.
-fs::path home_folder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
-}
-
 }  // namespace
 
 fs::path tk_settings_store::default_path() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && *config == '/') return fs::path(config) / "Quorvane" / "Sprandel.conf";
-    const fs::path home = home_folder();
-    if (home.empty()) return {};
-    return home / ".config" / "Quorvane" / "Sprandel.conf";
+    const fs::path folder = tk_user_settings_folder();
+    if (folder.empty()) return {};
+    return folder / "Quorvane" / "Sprandel.conf";
 }
 
 tk_settings_store::tk_settings_store(fs::path path) : path_(std::move(path)) {}
@@ -97,7 +63,7 @@ bool tk_settings_store::load() {
     values_.clear();
     std::ifstream in(path_, std::ios::binary);
     if (!in) {
-        TK_LOG(1, "settings file %s not readable; defaults kept", path_.c_str());
+        TK_LOG(1, "settings file %s not readable; defaults kept", tk_path_text(path_).c_str());
         return false;
     }
     std::string line;
@@ -156,25 +122,14 @@ bool tk_settings_store::save() const {
     std::error_code error;
     fs::create_directories(path_.parent_path(), error);
     if (error) {
-        TK_LOG(3, "Cannot create the settings folder %s: %s", path_.parent_path().c_str(),
+        TK_LOG(3, "Cannot create the settings folder %s: %s", tk_path_text(path_.parent_path()).c_str(),
                error.message().c_str());
         return false;
     }
-    fs::path temporary = path_;
-    temporary += ".XXXXXX";
-    std::string pattern = temporary.string();
-    const int fd = ::mkstemp(pattern.data());  // created with mode 0600
-    if (fd < 0) {
-        TK_LOG(3, "Cannot write the settings file %s: %s", path_.c_str(), std::strerror(errno));
-        return false;
-    }
-    const bool written = write_all(fd, content) && ::fsync(fd) == 0;
-    const int saved_errno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(pattern.c_str(), path_.c_str()) != 0) {
-        TK_LOG(3, "Cannot write the settings file %s: %s", path_.c_str(),
-               std::strerror(written && closed ? errno : saved_errno));
-        ::unlink(pattern.c_str());
+    int error_number = 0;
+    if (!tk_try_write_file_atomically(tk_path_text(path_), content, error_number)) {
+        TK_LOG(3, "Cannot write the settings file %s: %s", tk_path_text(path_).c_str(),
+               tk_system_error_text(error_number).c_str());
         return false;
     }
     return true;

@@ -5,7 +5,13 @@
 
 #include <new>
 
+// Only the OCI functions leave the library: on Windows a DLL would otherwise export every
+// symbol of its own and of SQLite.
+#ifdef _WIN32
+#define OCIEMU_EXPORT extern "C" __declspec(dllexport)
+#else
 #define OCIEMU_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace ociemu {
 

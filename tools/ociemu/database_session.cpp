@@ -3,6 +3,7 @@
 
 #include "catalogue.h"
 #include "oracle_errors.h"
+#include "platform.h"
 #include "text_codec.h"
 #include "value_conversion.h"
 
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <dlfcn.h>
 
 namespace ociemu {
 namespace {
@@ -44,8 +44,7 @@ void xml_serialize_function(sqlite3_context* context, int, sqlite3_value** args)
 std::string local_time_text(bool with_fraction) {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
+    const std::tm parts = local_time(seconds);
     char buffer[64];
     std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
     std::string text = buffer;
@@ -252,9 +251,7 @@ void database_session::refresh_catalogue(const std::string& owner, bool privileg
 
 std::filesystem::path data_folder() {
     if (const char* folder = std::getenv("OCIEMU_DATA"); folder && *folder) return folder;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&data_folder), &info) && info.dli_fname)
-        return std::filesystem::path(info.dli_fname).parent_path() / "data";
+    if (const std::filesystem::path folder = own_library_folder(); !folder.empty()) return folder / "data";
     return "data";
 }
 

@@ -8,6 +8,7 @@
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/text.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ void biff_workbook_writer::release_memory() {
 
 void biff_workbook_writer::close() {
     TK_ASSERT(!closed_);
-    TK_LOG(2, "%s(%s)", __func__, destination_.c_str());
+    TK_LOG(2, "%s(%s)", __func__, tk_path_text(destination_).c_str());
     for (const auto& sheet : sheets_) sheet->finish();
     std::vector<std::size_t> offset_fields;
     biff_buffer head = globals(offset_fields);
@@ -129,7 +130,7 @@ void biff_workbook_writer::close() {
         total += sheets_[k]->stream_size();
     }
     if (total > 0x7FFFFFFF)
-        throw tk_exception("The workbook " + destination_.string() + " would exceed 2 GB.", tk_level_serious);
+        throw tk_exception("The workbook " + tk_path_text(destination_) + " would exceed 2 GB.", tk_level_serious);
     const std::uint64_t padding = total < min_workbook_stream ? min_workbook_stream - total : 0;
 
     compound_file_writer container;
@@ -152,6 +153,6 @@ void biff_workbook_writer::close() {
     closed_ = true;
     if (replaced_ > 0)
         TK_LOG(3, "%zu characters could not be written in code page 1252 and became '?'", replaced_);
-    TK_LOG(1, "Workbook %s written: %zu sheets, %llu bytes", destination_.c_str(), sheets_.size(),
+    TK_LOG(1, "Workbook %s written: %zu sheets, %llu bytes", tk_path_text(destination_).c_str(), sheets_.size(),
            static_cast<unsigned long long>(total));
 }

@@ -5,12 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "excel/xls/compound_file_format.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 std::string compound_file_message(compound_file_problem problem) {
     switch (problem) {
@@ -74,39 +72,32 @@ std::vector<std::byte> compound_stream::read_all() {
 // ---------------------------------------------------------------------------- file
 
 compound_file::compound_file(std::filesystem::path path) : path_(std::move(path)) {
-    descriptor_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor_ < 0) fail(compound_file_problem::cannot_open);
+    descriptor_ = tk_open_file(tk_path_text(path_), tk_open_mode::read);
+    if (descriptor_ == tk_no_file) fail(compound_file_problem::cannot_open);
     try {
-        struct stat status {};
-        if (::fstat(descriptor_, &status) != 0) fail(compound_file_problem::read_failed);
-        file_size_ = static_cast<std::uint64_t>(status.st_size);
+        const auto status = tk_status_of(descriptor_);
+        if (!status) fail(compound_file_problem::read_failed);
+        file_size_ = status->size;
         read_header_and_fat();
         read_directory();
     } catch (...) {
-        ::close(descriptor_);
-        descriptor_ = -1;
+        tk_close_file(descriptor_);
+        descriptor_ = tk_no_file;
         throw;
     }
 }
 
 compound_file::~compound_file() {
-    if (descriptor_ >= 0) ::close(descriptor_);
+    if (descriptor_ != tk_no_file) tk_close_file(descriptor_);
 }
 
 void compound_file::fail(compound_file_problem problem) const {
-    TK_LOG(1, "compound file %s: %s", path_.c_str(), compound_file_message(problem).c_str());
-    throw compound_file_error(problem, path_.string());
+    TK_LOG(1, "compound file %s: %s", tk_path_text(path_).c_str(), compound_file_message(problem).c_str());
+    throw compound_file_error(problem, tk_path_text(path_));
 }
 
 void compound_file::read_at(std::uint64_t offset, std::span<std::byte> bytes) const {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(descriptor_, bytes.data() + done, bytes.size() - done,
-                                    static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) fail(compound_file_problem::read_failed);
-        done += static_cast<std::size_t>(got);
-    }
+    if (!tk_read_file_at(descriptor_, bytes.data(), bytes.size(), offset)) fail(compound_file_problem::read_failed);
 }
 
 std::uint64_t compound_file::sector_offset(std::uint32_t sector) const {

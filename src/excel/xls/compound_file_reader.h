@@ -96,7 +96,7 @@ private:
     const entry* find(std::u16string_view name) const;
 
     std::filesystem::path path_;
-    int descriptor_ = -1;
+    std::intptr_t descriptor_ = -1;  // a tk_file_handle
     std::uint64_t file_size_ = 0;
     std::uint32_t sector_size_ = 512;
     std::uint32_t mini_sector_size_ = 64;

@@ -3,12 +3,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 void byte_sink::write_zeros(std::uint64_t count) {
     static const std::byte zeros[4096] = {};
@@ -28,16 +27,17 @@ temporary_output_file::temporary_output_file(std::filesystem::path destination, 
     // in the folder of the file it becomes, where the rename is one step; a failure names
     // the workbook the user knows
     int error_number = 0;
-    temporary_ = tk_try_create_temporary_beside(output_.string(), error_number);
+    temporary_ = tk_system_path(tk_try_create_temporary_beside(tk_path_text(output_), error_number));
     if (temporary_.empty())
-        throw tk_exception_ex(error_number, "Cannot create a temporary file beside " + destination_.string() + ": ",
+        throw tk_exception_ex(error_number,
+                              "Cannot create a temporary file beside " + tk_path_text(destination_) + ": ",
                               tk_level_serious);
-    file_ = std::fopen(temporary_.c_str(), "wb");
+    file_ = tk_open_stream(tk_path_text(temporary_), "wb");
     if (file_ == nullptr) {
         const int saved = errno;
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
-        throw tk_exception_ex(saved, "Cannot open " + temporary_.string() + ": ", tk_level_serious);
+        throw tk_exception_ex(saved, "Cannot open " + tk_path_text(temporary_) + ": ", tk_level_serious);
     }
 }
 
@@ -46,7 +46,7 @@ temporary_output_file::~temporary_output_file() {
         std::fclose(file_);
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
-        TK_LOG(1, "Removed the unfinished file %s", temporary_.c_str());
+        TK_LOG(1, "Removed the unfinished file %s", tk_path_text(temporary_).c_str());
     }
 }
 
@@ -54,24 +54,24 @@ void temporary_output_file::write(std::span<const std::byte> bytes) {
     TK_ASSERT(file_ != nullptr);
     if (bytes.empty()) return;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw tk_exception_ex("Failed to write into " + destination_.string() + ": ");
+        throw tk_exception_ex("Failed to write into " + tk_path_text(destination_) + ": ");
     written_ += bytes.size();
 }
 
 void temporary_output_file::commit() {
     TK_ASSERT(file_ != nullptr);
-    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    const bool flushed = tk_flush_stream(file_);
     const int saved = errno;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!flushed || !closed) {
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
-        throw tk_exception_ex(flushed ? errno : saved, "Failed to write into " + destination_.string() + ": ",
+        throw tk_exception_ex(flushed ? errno : saved, "Failed to write into " + tk_path_text(destination_) + ": ",
                               tk_level_serious);
     }
     try {
-        tk_replace_file(temporary_.string(), output_.string());
+        tk_replace_file(tk_path_text(temporary_), tk_path_text(output_));
     } catch (const tk_exception&) {
         std::error_code ignored;  // the rename's error is the one to report
         std::filesystem::remove(temporary_, ignored);
@@ -86,29 +86,17 @@ constexpr const char* cannot_write_spool = "Failed to write sheet data into a te
 constexpr const char* cannot_read_spool = "Failed to read sheet data back from a temporary file in";
 
 std::string spool_folder(const std::filesystem::path& beside) {
-    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') return tmpdir;
-    if (!beside.empty()) return tk_folder_of(beside.string());
-    std::error_code error;
-    const std::filesystem::path system = std::filesystem::temp_directory_path(error);
-    return error ? std::string("/tmp") : system.string();
+    if (const auto tmpdir = tk_environment("TMPDIR"); tmpdir && !tmpdir->empty()) return *tmpdir;
+    if (!beside.empty()) return tk_folder_of(tk_path_text(beside));
+    return tk_temporary_folder();
 }
 
 }  // namespace
 
 spool_file::spool_file(const std::filesystem::path& beside)
-    : workbook_(beside.string()), folder_(spool_folder(beside)) {
-    // Named only until it is open: the name goes at once, so nothing is left behind.
-    std::string name = folder_ + "/.sprandel-spool-XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) fail(cannot_create_spool);
-    ::unlink(name.c_str());
-    file_ = ::fdopen(fd, "w+b");
-    if (file_ == nullptr) {
-        const int saved = errno;
-        ::close(fd);
-        errno = saved;
-        fail(cannot_create_spool);
-    }
+    : workbook_(tk_path_text(beside)), folder_(spool_folder(beside)) {
+    file_ = tk_open_anonymous_stream(folder_);
+    if (file_ == nullptr) fail(cannot_create_spool);
 }
 
 spool_file::~spool_file() {

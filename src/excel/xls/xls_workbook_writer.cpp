@@ -10,6 +10,7 @@
 #include "records/name_validators.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -48,7 +49,7 @@ public:
                         const workbook_options& options)
         : format_(format),
           dates_as_text_(options.dates_as_text),
-          book_(std::move(display_name),
+          book_(tk_system_path(display_name),
                 format == workbook_format::excel_50 ? biff_version::biff5 : biff_version::biff8, options.wrap_text) {
         book_.set_output_path(std::move(output));
         if (!options.origin.empty()) book_.set_origin(options.origin);
@@ -136,7 +137,7 @@ void xls_workbook_writer::drop_sheet(std::string_view name) noexcept {
 }
 
 void xls_workbook_writer::close() {
-    TK_LOG(2, "%s(%s)", __func__, book_.destination().c_str());
+    TK_LOG(2, "%s(%s)", __func__, tk_path_text(book_.destination()).c_str());
     sheet_ = nullptr;  // close() finishes every sheet
     book_.close();
 }

@@ -6,6 +6,7 @@
 
 #include "excel/xlsx/xlsx_cell_values.h"
 #include "excel/xlsx/xml_writer.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -184,8 +185,7 @@ void write_format_scheme(xml_writer& writer) {
 }
 
 std::string utc_timestamp(std::time_t moment) {
-    std::tm utc{};
-    ::gmtime_r(&moment, &utc);
+    const std::tm utc = tk_universal_time(moment);
     char text[80];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900, utc.tm_mon + 1,
                   utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
@@ -203,8 +203,8 @@ std::string filter_range(const sheet_entry& sheet) {
 }
 
 std::string document_creator() {
-    const char* name = std::getenv("USERNAME");
-    return name != nullptr && *name != '\0' ? name : "Unknown";
+    const auto name = tk_environment("USERNAME");
+    return name && !name->empty() ? *name : "Unknown";
 }
 
 void write_content_types(xml_writer& writer, const package_contents& contents) {

@@ -10,6 +10,7 @@
 #include "excel/xlsx/xlsx_sheet_writer.h"
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ void xlsx_workbook_writer::add_sheet(std::string_view name, std::span<const std:
     check_sheet_title(name);
     if (header.size() > excel_2010_limits.max_columns) throw_xlsx_error(xlsx_error::too_many_columns, name);
     if (package_ == nullptr) {
-        package_ = std::make_unique<xlsx_package_writer>(display_name_, output_.string(), options_.wrap_text);
+        package_ = std::make_unique<xlsx_package_writer>(display_name_, tk_path_text(output_), options_.wrap_text);
         package_->set_origin(options_.origin);
     }
     sheet_ = &package_->add_sheet(name, header);

@@ -2,8 +2,6 @@
 // removed on every path that does not end in a complete package.
 #include "excel/xlsx/zip_package.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,9 +13,11 @@
 #include <minizip/zip.h>
 
 #include "excel/xlsx/xlsx_error.h"
+#include "excel/xlsx/zip_file_functions.h"
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
 #include "toolkit/log.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -32,8 +32,7 @@ std::string create_temporary_file(const std::string& output, const std::string& 
 }
 
 zip_fileinfo entry_info(std::time_t now) {
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = tk_local_time(now);
     zip_fileinfo info{};
     info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
     info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
@@ -73,10 +72,11 @@ zip_package::zip_package(std::string destination, std::string output) : impl_(st
     impl_->temporary = create_temporary_file(impl_->output, impl_->destination);
     impl_->info = entry_info(std::time(nullptr));
     errno = 0;
-    impl_->zip = zipOpen64(impl_->temporary.c_str(), APPEND_STATUS_CREATE);
+    zlib_filefunc64_def functions = utf8_zip_file_functions();
+    impl_->zip = zipOpen2_64(impl_->temporary.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
     if (impl_->zip == nullptr) {
         const int error_number = saved_errno_or(EIO);
-        std::remove(impl_->temporary.c_str());
+        tk_remove_file_name(impl_->temporary);
         throw_xlsx_system_error(xlsx_error::cannot_create_file, impl_->destination, error_number);
     }
 }
@@ -87,7 +87,7 @@ zip_package::~zip_package() {
         if (impl_->is_entry_open) zipCloseFileInZip(impl_->zip);
         zipClose(impl_->zip, nullptr);
     }
-    if (std::remove(impl_->temporary.c_str()) != 0)
+    if (!tk_remove_file_name(impl_->temporary))
         TK_LOG(3, "Cannot remove the temporary file %s", impl_->temporary.c_str());
 }
 
@@ -133,18 +133,18 @@ void zip_package::commit() {
     if (status != ZIP_OK)
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, saved_errno_or(EIO));
     // A rename is only worth doing once the bytes are on the disk.
-    const int fd = ::open(impl_->temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
-    const int sync_status = ::fsync(fd);
+    // writable: Windows flushes only through a handle that may write
+    const tk_file_handle file = tk_open_file(impl_->temporary, tk_open_mode::read_write);
+    if (file == tk_no_file) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
+    const bool flushed = tk_flush_file(file);
     const int sync_errno = errno;
-    ::close(fd);
-    if (sync_status != 0) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
-    if (std::rename(impl_->temporary.c_str(), impl_->output.c_str()) != 0)
+    tk_close_file(file);
+    if (!flushed) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
+    if (!tk_rename_over(impl_->temporary, impl_->output))
         throw_xlsx_system_error(xlsx_error::cannot_rename_file, impl_->destination, errno);
     impl_->is_committed = true;
     // the new name is only safe from a power cut once the folder is on the disk too
-    const std::filesystem::path folder = std::filesystem::path(impl_->output).parent_path();
-    if (!tk_sync_folder(folder.string()))
+    if (!tk_sync_folder(tk_folder_of(impl_->output)))
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
 }
 
