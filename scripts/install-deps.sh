@@ -7,6 +7,18 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 2
 fi
 export DEBIAN_FRONTEND=noninteractive
+# The Windows build compiles minizip, SQLite and ICU from Debian's source packages
+# (`apt-get source`), which needs the source lines of the same archive.
+sources=/etc/apt/sources.list.d/sprandel-deb-src.sources
+if [ ! -f "$sources" ]; then
+    cat >"$sources" <<'END'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+END
+fi
 apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config git \
@@ -18,4 +30,6 @@ apt-get install -y --no-install-recommends \
     qt6-base-dev \
     xvfb imagemagick \
     dpkg-dev fakeroot file lintian desktop-file-utils \
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev \
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev \
+    wine wine64 tcl zip

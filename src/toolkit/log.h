@@ -31,7 +31,8 @@ public:
     void reset_truncation() noexcept;
 
     // printf rules; the message is UTF-8.
-    void write(int level, const char* format, ...) noexcept __attribute__((format(printf, 3, 4)));
+    // gnu_printf: MinGW's "printf" means msvcrt's, which lacks %zu; the C99 one is used there.
+    void write(int level, const char* format, ...) noexcept __attribute__((format(gnu_printf, 3, 4)));
 
 
 private:

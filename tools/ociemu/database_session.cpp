@@ -135,11 +135,13 @@ void throw_if_busy(sqlite3* db) {
 }
 
 database_session::database_session(const std::filesystem::path& file) {
-    int status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    const std::u8string name = file.u8string();  // SQLite takes UTF-8 names on every system
+    const char* utf8 = reinterpret_cast<const char*>(name.c_str());
+    int status = sqlite3_open_v2(utf8, &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (status != SQLITE_OK) {  // a database on read-only storage still serves queries
         sqlite3_close(db_);
         db_ = nullptr;
-        status = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        status = sqlite3_open_v2(utf8, &db_, SQLITE_OPEN_READONLY, nullptr);
     }
     if (status != SQLITE_OK) {
         const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";

@@ -20,8 +20,9 @@ public:
 
     // Opens OUTPUT.partial; null, with a message, when it cannot be created.
     sqlite3* open() {
-        if (sqlite3_open(partial_.c_str(), &db_) == SQLITE_OK) return db_;
-        std::fprintf(stderr, "%s: cannot create %s: %s\n", program_, partial_.c_str(), sqlite3_errmsg(db_));
+        // SQLite takes UTF-8 names on every system
+        if (sqlite3_open(reinterpret_cast<const char*>(partial_.u8string().c_str()), &db_) == SQLITE_OK) return db_;
+        std::fprintf(stderr, "%s: cannot create %s: %s\n", program_, partial_.string().c_str(), sqlite3_errmsg(db_));
         sqlite3_close(db_);
         db_ = nullptr;
         return nullptr;
@@ -35,7 +36,8 @@ public:
         std::error_code error;
         if (built) std::filesystem::rename(partial_, output_, error);
         if (built && !error) return 0;
-        if (error) std::fprintf(stderr, "%s: cannot rename to %s: %s\n", program_, output_.c_str(), error.message().c_str());
+        if (error) std::fprintf(stderr, "%s: cannot rename to %s: %s\n", program_, output_.string().c_str(),
+                               error.message().c_str());
         std::error_code ignored;
         std::filesystem::remove(partial_, ignored);
         return 1;
