@@ -5,11 +5,13 @@ find_program(ZIP_PROGRAM zip REQUIRED)
 set(zip_name sprandel-${PROJECT_VERSION}-windows-x64)
 set(zip_stage ${PROJECT_BINARY_DIR}/packaging/${zip_name})
 set(zip_file ${PROJECT_BINARY_DIR}/${zip_name}.zip)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/packaging)  # the zip command's working folder
 file(GLOB help_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/gui/help/*)
 add_custom_command(OUTPUT ${zip_file}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_stage} ${zip_file}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/help
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sprandel-cli> ${zip_stage}/
+    # without the debugging sections, which make up most of the file
+    COMMAND ${CMAKE_STRIP} --strip-debug -o ${zip_stage}/sprandel-cli.exe $<TARGET_FILE:sprandel-cli>
     COMMAND ${CMAKE_COMMAND} -E copy ${help_pages} ${zip_stage}/help/
     # Notepad and Explorer expect CR LF
     COMMAND sed "s/$/\\r/" ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt > ${zip_stage}/README.txt
