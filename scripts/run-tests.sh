@@ -6,8 +6,10 @@
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in
 #      build-sanitize/; any sanitizer report, also from a child process, fails the run;
 #   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
-#      from its committed corpus under tests/fuzz/corpus/.
-# SPRANDEL_SKIP_SANITIZE=1 or SPRANDEL_SKIP_FUZZ=1 leave out step 2 or 3;
+#      from its committed corpus under tests/fuzz/corpus/;
+#   4. the Windows build with MinGW-w64 in build-windows/ and its tests under wine
+#      (scripts/run-windows-tests.sh; skipped with one line where wine cannot run).
+# SPRANDEL_SKIP_SANITIZE=1, SPRANDEL_SKIP_FUZZ=1 or SPRANDEL_SKIP_WINDOWS=1 leave out step 2, 3 or 4;
 # SPRANDEL_FUZZ_SECONDS sets the time per fuzz target (12 by default).
 set -eu
 cd "$(dirname "$0")/.."
@@ -78,5 +80,9 @@ if [ "${SPRANDEL_SKIP_FUZZ:-0}" != 1 ]; then
             -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
             "$scratch" "tests/fuzz/corpus/$name"
     done
+fi
+if [ "${SPRANDEL_SKIP_WINDOWS:-0}" != 1 ]; then
+    echo "== Windows build (MinGW-w64) and tests under wine"
+    sh scripts/run-windows-tests.sh
 fi
 echo "run-tests.sh: all checks passed"

@@ -2,13 +2,19 @@
 // an independent reader, for end-to-end tests.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cwchar>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -37,6 +43,99 @@ struct cli_options {
     enum class output { file, closed, pipe_without_reader } stdout_is = output::file;
 };
 
+#ifdef _WIN32
+namespace windows_child {
+
+inline std::wstring wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()))));
+    return out;
+}
+
+// The parent's environment with the given variables set; sorted, as CreateProcessW wants it.
+inline std::wstring environment_block(std::map<std::string, std::string> changes) {
+    std::map<std::wstring, std::wstring> variables;
+    const wchar_t* block = ::GetEnvironmentStringsW();
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        const std::wstring text(entry);
+        const auto equals = text.find(L'=', 1);
+        if (equals != std::wstring::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    ::FreeEnvironmentStringsW(const_cast<wchar_t*>(block));
+    for (const auto& [name, value] : changes) variables[wide(name)] = wide(value);
+    std::wstring out;
+    for (const auto& [name, value] : variables) out += name + L"=" + value + L'\0';
+    return out + L'\0';
+}
+
+// Quoted for CommandLineToArgvW: backslashes double only before a quote.
+inline std::wstring quoted(const std::wstring& argument) {
+    std::wstring out = L"\"";
+    std::size_t slashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') { ++slashes; continue; }
+        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+        slashes = 0;
+        out += c;
+    }
+    return out.append(slashes * 2, L'\\') + L"\"";
+}
+
+inline HANDLE inheritable_file(const std::string& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileW(wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace windows_child
+
+// Runs the program with the emulator's oci.dll found through PATH; stdout and stderr are
+// kept. signal_when sends Ctrl-Break to the child's own process group (Ctrl-C cannot be
+// sent to another group). Closed or broken standard output is not made here.
+inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_options& options = {}) {
+    using namespace windows_child;
+    temp_folder capture;
+    const std::string out_path = capture.file("out"), err_path = capture.file("err");
+    std::map<std::string, std::string> environment = options.environment;
+    const char* path = std::getenv("PATH");
+    environment["PATH"] = std::filesystem::path(OCIEMU_FOLDER).make_preferred().string() + ";" + (path ? path : "");
+    std::wstring block = environment_block(environment);
+    std::wstring command = quoted(wide(SPRANDEL_CLI));
+    for (const std::string& argument : arguments) command += L" " + quoted(wide(argument));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inheritable_file("NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = inheritable_file(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = inheritable_file(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION child{};
+    const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
+                                          CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, block.data(),
+                                          nullptr, &startup, &child);
+    for (const HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) ::CloseHandle(handle);
+    if (!started) throw std::runtime_error("cannot start " SPRANDEL_CLI);
+    const auto start = std::chrono::steady_clock::now();
+    bool signalled = false;
+    while (::WaitForSingleObject(child.hProcess, 10) == WAIT_TIMEOUT) {
+        if (!signalled && options.signal_when && options.signal_when()) {
+            ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, child.dwProcessId);
+            signalled = true;
+        }
+        if (std::chrono::steady_clock::now() - start > std::chrono::minutes(5))
+            ::TerminateProcess(child.hProcess, 255);  // a hung child must not hang the suite
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(child.hProcess, &code);
+    ::CloseHandle(child.hProcess);
+    ::CloseHandle(child.hThread);
+    cli_result result;
+    result.exit_code = static_cast<int>(code);
+    result.out = read_file(out_path);
+    result.err = read_file(err_path);
+    return result;
+}
+#else
 // Runs the program with the emulator first on LD_LIBRARY_PATH; stdout and stderr are kept.
 inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_options& options = {}) {
     temp_folder capture;
@@ -80,6 +179,7 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
     result.err = read_file(err_path);
     return result;
 }
+#endif
 
 // A job profile with the given settings; lines end with CR LF as the program writes them.
 struct job_profile {

@@ -3,6 +3,13 @@
 // a message, a failing exit status and nothing under the destination's name but a complete
 // workbook.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+TEST(destination_faults, need_linux) {
+    GTEST_SKIP() << "a small tmpfs, a folder removed under an open file, a read-only mount and file "
+                    "modes are Linux's; Windows' replace faults: windows_run_test.cpp";
+}
+#else
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -193,3 +200,4 @@ TEST(replaced_workbook, keeps_mode_owner_and_group_and_a_link_keeps_leading_to_i
         EXPECT_EQ(stray_files(folder.path(), {"book" + ext, "job.spr"}), std::vector<std::string>{});
     }
 }
+#endif

@@ -33,10 +33,10 @@ int main(int argc, char** argv) {
         std::ifstream in(input, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.good() && !in.eof()) {
-            std::fprintf(stderr, "cannot read %s\n", input.c_str());
+            std::fprintf(stderr, "cannot read %s\n", input.string().c_str());
             return 1;
         }
-        std::fprintf(stderr, "%s (%zu bytes)\n", input.filename().c_str(), bytes.size());  // unbuffered: names the input that aborts
+        std::fprintf(stderr, "%s (%zu bytes)\n", input.filename().string().c_str(), bytes.size());  // unbuffered: names the input that aborts
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());

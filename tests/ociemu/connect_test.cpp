@@ -23,7 +23,7 @@ protected:
 
 TEST_F(connect_test, a_database_another_process_holds_locked_is_busy_not_a_wrong_password) {
     sqlite3* holder = nullptr;
-    ASSERT_EQ(sqlite3_open(database_.file().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(database_.file().string().c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     ::setenv("OCIEMU_BUSY_TIMEOUT_MS", "50", 1);
     EXPECT_EQ(conn_.connect("ORCL"), OCI_ERROR);

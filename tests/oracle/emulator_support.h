@@ -2,7 +2,11 @@
 // databases of tests/support/emulator.h, and rows read back as comparable texts.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -37,16 +41,28 @@ private:
     oracle_session session_;
 };
 
-// The number of round trips the emulator has counted in this process.
-inline unsigned long long emulator_round_trips() {
+// One of the emulator's counters, read through the library this process has loaded;
+// if_unloaded when it is not loaded, if_missing when it lacks the function.
+inline unsigned long long emulator_counter(const char* name, unsigned long long if_unloaded,
+                                           unsigned long long if_missing) {
     using counter = unsigned long long (*)();
+#ifdef _WIN32
+    const HMODULE library = ::GetModuleHandleA("oci.dll");  // the name a loaded module goes by
+    if (library == nullptr) return if_unloaded;
+    const auto function = reinterpret_cast<counter>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+    return function ? function() : if_missing;
+#else
     void* library = dlopen(OCIEMU_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
-    if (library == nullptr) return 0;
-    auto function = reinterpret_cast<counter>(dlsym(library, "ociemu_round_trips"));
-    const unsigned long long count = function ? function() : 0;
+    if (library == nullptr) return if_unloaded;
+    auto function = reinterpret_cast<counter>(dlsym(library, name));
+    const unsigned long long count = function ? function() : if_missing;
     dlclose(library);
     return count;
+#endif
 }
+
+// The number of round trips the emulator has counted in this process.
+inline unsigned long long emulator_round_trips() { return emulator_counter("ociemu_round_trips", 0, 0); }
 
 // A value as a text naming its kind, so a whole row compares in one assertion:
 // "null", "i:-9", "r:3.25" (shortest exact digits), "d:123...", "u:text" (UTF-16 as UTF-8),

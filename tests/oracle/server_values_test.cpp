@@ -2,22 +2,12 @@
 // own character set is not Unicode, and LOBs held to a budget of round trips and server space.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include "emulator_support.h"
 
 namespace {
 
 // Temporary LOBs alive on the emulated server, for all sessions.
-unsigned long long emulator_temporary_lobs() {
-    using counter = unsigned long long (*)();
-    void* library = dlopen(OCIEMU_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
-    if (library == nullptr) return 0;
-    auto function = reinterpret_cast<counter>(dlsym(library, "ociemu_temporary_lobs"));
-    const unsigned long long count = function ? function() : ~0ull;
-    dlclose(library);
-    return count;
-}
+unsigned long long emulator_temporary_lobs() { return emulator_counter("ociemu_temporary_lobs", 0, ~0ull); }
 
 }  // namespace
 

@@ -2,8 +2,10 @@
 // lines, bad input and safe writing.
 #include "records/profile_file.h"
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 #include <csignal>
 
@@ -164,17 +166,22 @@ TEST_F(profile_files, stored_file_is_private_and_replaces_an_old_one_whole) {
     const std::string path = folder_.file("job.spr");
     ASSERT_TRUE(written.store(path));
     EXPECT_EQ(read_file(path), written.to_text());
+#ifndef _WIN32  // Windows gives a new file the folder's access list
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+#endif
     // read back by load(): converter_profile.a_saved_job_loads_into_a_new_converter_unchanged
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
     write_file(path, std::string(10'000, '#'));
-    ::chmod(path.c_str(), 0644);
     ASSERT_TRUE(profile_file().store(path));
     EXPECT_EQ(read_file(path), profile_file().to_text());
+#ifndef _WIN32
+    ::chmod(path.c_str(), 0644);
+    ASSERT_TRUE(profile_file().store(path));
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+#endif
 }
 
 TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
@@ -186,6 +193,9 @@ TEST_F(profile_files, unwritable_places_give_false_and_no_file) {
 }
 
 TEST_F(profile_files, a_write_that_runs_out_of_room_keeps_the_old_file) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs RLIMIT_FSIZE to make a write fail";
+#else
     const std::string path = folder_.file("job.spr");
     write_file(path, "old job");
     // A file-size limit makes the write fail as a full disk would.
@@ -201,4 +211,5 @@ TEST_F(profile_files, a_write_that_runs_out_of_room_keeps_the_old_file) {
     EXPECT_FALSE(stored);
     EXPECT_EQ(read_file(path), "old job");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
+#endif
 }

@@ -16,7 +16,7 @@
 inline const temp_folder& emulator_data_folder() {
     static const temp_folder folder;
     static const bool set = [] {
-        setenv("OCIEMU_DATA", folder.path().c_str(), 1);
+        setenv("OCIEMU_DATA", folder.path().string().c_str(), 1);
         return true;
     }();
     (void)set;
@@ -34,7 +34,7 @@ public:
         : file_(folder / (service + ".db")) {
         std::filesystem::remove(file_);
         if (!base.empty()) std::filesystem::copy_file(base, file_);
-        if (sqlite3_open(file_.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + file_.string());
+        if (sqlite3_open(file_.string().c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + file_.string());
         if (base.empty()) {
             exec("CREATE TABLE OCIEMU_USERS (USERNAME TEXT, PASSWORD TEXT, LOCKED INTEGER)");
             exec("INSERT INTO OCIEMU_USERS VALUES ('SCOTT', 'tiger', 0), ('LOCKY', 'pw', 1)");

@@ -2,9 +2,11 @@
 #include "toolkit/settings_store.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 
@@ -35,9 +37,11 @@ TEST(settings_file, is_private_and_leaves_no_temporary_file) {
     out.set_string("oraclep", "secret");
     ASSERT_TRUE(out.save());
     ASSERT_TRUE(out.save());  // replacing an existing file
+#ifndef _WIN32  // Windows gives a new file the folder's access list
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+#endif
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
     EXPECT_EQ(entries, 1);
@@ -68,6 +72,17 @@ TEST(settings_file, damaged_lines_are_skipped_and_the_rest_kept_and_no_file_load
     EXPECT_FALSE(none.load());
 }
 
+#ifdef _WIN32
+// The settings hold the password: a relative %APPDATA% must not put them in the current folder.
+TEST(settings_file, default_location_is_under_appdata_and_never_relative) {
+    const std::string saved = std::getenv("APPDATA") ? std::getenv("APPDATA") : "";
+    ::setenv("APPDATA", "C:\\Users\\someone\\AppData\\Roaming", 1);
+    EXPECT_EQ(tk_settings_store::default_path().string(), "C:\\Users\\someone\\AppData\\Roaming\\Quorvane\\Sprandel.conf");
+    ::setenv("APPDATA", "relative", 1);
+    EXPECT_TRUE(tk_settings_store::default_path().empty());
+    ::setenv("APPDATA", saved.c_str(), 1);
+}
+#else
 TEST(settings_file, default_location_follows_xdg_config_home) {
     ::setenv("XDG_CONFIG_HOME", "/tmp/xdg-test", 1);
     EXPECT_EQ(tk_settings_store::default_path(), "/tmp/xdg-test/Quorvane/Sprandel.conf");
@@ -99,3 +114,4 @@ TEST(settings_file, without_home_the_account_entry_names_the_folder_and_the_curr
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
     if (saved_home != nullptr) ::setenv("HOME", home.c_str(), 1);
 }
+#endif

@@ -1,10 +1,9 @@
 // Messages and levels of the .xlsx writer's errors.
 #include "excel/xlsx/xlsx_error.h"
 
-#include <cstring>
-
 #include "excel/workbook_format.h"
 #include "toolkit/exception.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -97,5 +96,5 @@ void throw_xlsx_error(xlsx_error code, std::string_view subject, std::string_vie
 }
 
 void throw_xlsx_system_error(xlsx_error code, std::string_view subject, int error_number) {
-    throw_xlsx_error(code, subject, std::strerror(error_number));
+    throw_xlsx_error(code, subject, tk_system_error_text(error_number));
 }

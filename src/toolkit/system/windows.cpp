@@ -436,7 +436,8 @@ std::string windows_error_text(DWORD code) {
 
 void* tk_load_library(const std::string& name, std::string& error) noexcept {
     try {
-        const fs::path path = tk_system_path(name);
+        // LOAD_WITH_ALTERED_SEARCH_PATH wants backslashes
+        const fs::path path = tk_system_path(name).make_preferred();
         // A full path: the library's own folder is searched first for the DLLs it needs (an
         // Oracle home's bin folder holds them). A bare name takes the standard search: the
         // program's folder, System32, the Windows folder, the current folder, PATH.
