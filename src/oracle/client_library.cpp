@@ -17,9 +17,9 @@ const char* const oci_client_missing_text =
 #ifdef _WIN32
     "Sprandel looks for oci.dll in this order: the program's folder,\n"
     "the System32 folder, the Windows folder, the current folder,\n"
-    "the folders on PATH, then %ORACLE_HOME%\\bin. Oracle Instant\n"
-    "Client \"Basic\" or \"Basic Light\" provides it; put its folder\n"
-    "on PATH.";
+    "the folders on PATH, then %ORACLE_HOME%\\bin. Oracle\n"
+    "Instant Client \"Basic\" or \"Basic Light\" provides it; put\n"
+    "its folder on PATH.";
 #else
     "Sprandel looks for libclntsh.so in this order: the library path\n"
     "(LD_LIBRARY_PATH, then the folders known to ldconfig), then\n"

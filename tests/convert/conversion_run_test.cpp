@@ -290,5 +290,9 @@ TEST_F(run_fixture, an_internal_error_leaves_no_workbook_not_even_the_items_fini
 }
 
 TEST(part_workbooks, carry_their_counter_before_the_last_extension) {
+#ifdef _WIN32
+    EXPECT_EQ(workbook_set::part_path("C:\\data\\out\\my.report.xlsx", 12), "C:\\data\\out\\my.report(12).xlsx");
+#else
     EXPECT_EQ(workbook_set::part_path("/data/out/my.report.xlsx", 12), "/data/out/my.report(12).xlsx");
+#endif
 }

@@ -129,10 +129,15 @@ inline cli_result run_cli(const std::vector<std::string>& arguments, const cli_o
     ::GetExitCodeProcess(child.hProcess, &code);
     ::CloseHandle(child.hProcess);
     ::CloseHandle(child.hThread);
+    // the console's text mode ends lines with CR LF, as Windows programs do; compared as "\n"
+    const auto lines = [](std::string text) {
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+        return text;
+    };
     cli_result result;
     result.exit_code = static_cast<int>(code);
-    result.out = read_file(out_path);
-    result.err = read_file(err_path);
+    result.out = lines(read_file(out_path));
+    result.err = lines(read_file(err_path));
     return result;
 }
 #else

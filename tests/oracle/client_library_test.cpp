@@ -16,8 +16,13 @@ namespace {
 // searched, so a user can see where to put the library.
 void expect_missing_client_text(const std::string& message) {
     EXPECT_EQ(message.rfind("The Oracle client and networking components were not found.\n", 0), 0u) << message;
+#ifdef _WIN32
+    for (const char* place : {"oci.dll", "program's folder", "System32", "Windows folder", "PATH",
+                              "%ORACLE_HOME%\\bin", "Instant Client"})
+#else
     for (const char* place : {"LD_LIBRARY_PATH", "ldconfig", "$ORACLE_HOME/lib", "libclntsh.so.23.1", ".21.1", ".19.1",
                               ".18.1", ".12.1", ".11.1", "Instant Client"})
+#endif
         EXPECT_NE(message.find(place), std::string::npos) << place << " not named in: " << message;
 }
 
@@ -57,12 +62,19 @@ private:
 }  // namespace
 
 TEST(client_library_places, plain_name_then_oracle_home_then_versioned_names) {
+#ifdef _WIN32
+    // the home's library by its full path, so the DLLs beside it are found
+    oracle_home_guard home("C:\\oracle\\product\\19c");
+    EXPECT_EQ(oci_client_library::default_candidates(),
+              (std::vector<std::string>{"oci.dll", "C:\\oracle\\product\\19c\\bin\\oci.dll"}));
+#else
     oracle_home_guard home("/opt/oracle/product/19c");
     const std::vector<std::string> expected{
         "libclntsh.so",      "/opt/oracle/product/19c/lib/libclntsh.so",
         "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
         "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1"};
     EXPECT_EQ(oci_client_library::default_candidates(), expected);
+#endif
 }
 
 // Each refused place is logged with its reason (a missing file, or the functions a library
@@ -83,5 +95,9 @@ TEST(client_library_refusal, missing_and_incomplete_libraries_give_the_documente
     EXPECT_NE(log.find("OCIDateTimeGetTime"), std::string::npos) << log;
     EXPECT_EQ(log.find("OCIEnvNlsCreate,"), std::string::npos) << "a present function named missing: " << log;
     EXPECT_NE(log.find("/nonexistent/second/libclntsh.so.19.1"), std::string::npos) << log;
+#ifdef _WIN32
+    EXPECT_NE(log.find("oci.dll not found; 2 places tried"), std::string::npos) << log;
+#else
     EXPECT_NE(log.find("libclntsh.so not found; 2 places tried"), std::string::npos) << log;
+#endif
 }

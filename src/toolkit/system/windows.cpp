@@ -1,5 +1,6 @@
 // The system layer on Windows: wide-character calls with UTF-8 converted at the edge.
 #include "toolkit/system.h"
+#include "toolkit/system/windows_console.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -272,13 +273,31 @@ bool tk_remove_file_name(const std::string& path) noexcept {
     }
 }
 
+namespace {
+
+// True when another program holds path open without letting it be deleted, as Excel does
+// with an open workbook; a replace then fails with "access denied", which misleads.
+bool is_held_open(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), DELETE, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return false;
+    }
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+}  // namespace
+
 bool tk_rename_over(const std::string& from, const std::string& to) noexcept {
     try {
+        const std::wstring destination = wide(to);
         // WRITE_THROUGH: the call returns once the new name is on the disk, as a folder's
         // flush does elsewhere.
-        return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? true
-                   : failed(false);
+        if (::MoveFileExW(wide(from).c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD code = ::GetLastError();
+        errno = code == ERROR_ACCESS_DENIED && is_held_open(destination) ? EBUSY : error_number_of(code);
+        return false;
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         return false;
@@ -392,7 +411,7 @@ std::optional<std::string> tk_environment(const char* name) {
 
 std::string tk_system_error_text(int error_number) {
     // The C library's text for EBUSY ("Resource device") does not tell a user what to do.
-    if (error_number == EBUSY) return "The file is in use by another program";
+    if (error_number == EBUSY) return "The file is open in another program; close it there and run again";
     char buffer[256] = {};
     if (::strerror_s(buffer, sizeof buffer, error_number) != 0) return "Unknown error";
     return buffer;
@@ -503,7 +522,9 @@ namespace {
 
 void (*stop_handler)() = nullptr;
 
-BOOL WINAPI on_console_event(DWORD event) {
+}  // namespace
+
+BOOL WINAPI tk_console_control_event(DWORD event) {
     switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
@@ -519,11 +540,9 @@ BOOL WINAPI on_console_event(DWORD event) {
     }
 }
 
-}  // namespace
-
 void tk_on_stop_request(void (*handler)()) noexcept {
     stop_handler = handler;
-    ::SetConsoleCtrlHandler(on_console_event, TRUE);
+    ::SetConsoleCtrlHandler(tk_console_control_event, TRUE);
 }
 
 bool tk_reopen_closed_standard_streams() noexcept {
