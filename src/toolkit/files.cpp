@@ -237,6 +237,32 @@ void tk_replace_file(const std::string& temporary, const std::string& destinatio
                               tk_level_serious);
 }
 
+std::string tk_keep_earlier(const std::string& path, const std::string& beside) {
+    const auto info = tk_status_of(path, false);
+    if (!info) throw tk_exception_ex(errno, "Cannot keep the earlier " + path + ": ", tk_level_serious);
+    if (info->kind != tk_file_kind::regular) return {};  // none, or nothing a rename could replace and undo
+    const std::string kept = tk_create_temporary_beside(beside);
+    // the empty file only reserved the name: link needs it free, and the lock keeps it ours
+    if (tk_remove_file_name(kept) && tk_hard_link(path, kept)) return kept;
+    const int link_error = errno;
+    std::error_code error;
+    if (fs::copy_file(tk_system_path(path), tk_system_path(kept), fs::copy_options::overwrite_existing, error))
+        return kept;
+    tk_remove_file_name(kept);
+    throw tk_exception_ex(error ? error.value() : link_error, "Cannot keep the earlier " + path + ": ",
+                          tk_level_serious);
+}
+
+std::string tk_move_aside(const std::string& path, const std::string& beside) {
+    const std::string aside = tk_create_temporary_beside(beside);
+    if (!tk_rename_over(path, aside)) {
+        const int error = errno;
+        tk_remove_file_name(aside);
+        throw tk_exception_ex(error, "Cannot remove " + path + ": ", tk_level_serious);
+    }
+    return aside;
+}
+
 bool tk_is_same_file(const std::string& first, const std::string& second) {
     const auto a = tk_status_of(first), b = tk_status_of(second);
     const bool has_first = a && a->kind != tk_file_kind::missing, has_second = b && b->kind != tk_file_kind::missing;

@@ -155,6 +155,10 @@ bool tk_rename_over(const std::string& from, const std::string& to) noexcept {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool tk_hard_link(const std::string& existing, const std::string& new_name) noexcept {
+    return ::link(existing.c_str(), new_name.c_str()) == 0;
+}
+
 bool tk_flush_folder(const std::string& folder) noexcept {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

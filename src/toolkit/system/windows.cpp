@@ -304,6 +304,15 @@ bool tk_rename_over(const std::string& from, const std::string& to) noexcept {
     }
 }
 
+bool tk_hard_link(const std::string& existing, const std::string& new_name) noexcept {
+    try {
+        return ::CreateHardLinkW(wide(new_name).c_str(), wide(existing).c_str(), nullptr) ? true : failed(false);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return false;
+    }
+}
+
 bool tk_flush_folder(const std::string&) noexcept { return true; }  // MoveFileExW wrote through
 
 bool tk_copy_file_permissions(const std::string&, const std::string&) noexcept {
