@@ -87,7 +87,8 @@ bool tk_remove_file_name(const std::string& path) noexcept;
 // on Windows a file held open by another program gives EBUSY.
 bool tk_rename_over(const std::string& from, const std::string& to) noexcept;
 // Gives an existing file a second name; false with errno set (also where the file system
-// has no hard links).
+// has no hard links, and on Windows for a file another program holds open, whose second
+// name could not be removed until it is closed).
 bool tk_hard_link(const std::string& existing, const std::string& new_name) noexcept;
 // Flushes a folder's entries to the disk; true where the system has no such step.
 bool tk_flush_folder(const std::string& folder) noexcept;

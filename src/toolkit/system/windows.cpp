@@ -306,6 +306,12 @@ bool tk_rename_over(const std::string& from, const std::string& to) noexcept {
 
 bool tk_hard_link(const std::string& existing, const std::string& new_name) noexcept {
     try {
+        // A second name of a file that another program holds open could not be removed
+        // again until that program closes it: refused, so the caller copies instead.
+        if (is_held_open(wide(existing))) {
+            errno = EBUSY;
+            return false;
+        }
         return ::CreateHardLinkW(wide(new_name).c_str(), wide(existing).c_str(), nullptr) ? true : failed(false);
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
