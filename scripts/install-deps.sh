@@ -16,6 +16,6 @@ apt-get install -y --no-install-recommends \
     python3 python3-openpyxl python3-xlrd \
     libxlsxwriter-dev \
     qt6-base-dev \
-    xvfb imagemagick \
+    xvfb imagemagick openbox xdotool \
     dpkg-dev fakeroot file lintian desktop-file-utils \
     clang libclang-rt-14-dev

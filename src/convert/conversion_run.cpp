@@ -163,6 +163,8 @@ void conversion_run::convert_all(workbook_set& books) {
 }
 
 void conversion_run::publish(workbook_set& books) {
+    // what users wait for now is the writing out, not a table: the progress says so
+    progress_.start_completing();
     books.complete_all();
     written_ = books.publish();
 }

@@ -1,6 +1,7 @@
 // Message boxes, the error dialogs and help, on the GUI thread whoever asks.
 #include "gui/qt_user_interface.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -54,8 +55,13 @@ bool qt_user_interface::question(const std::string& text) {
         box.setObjectName("question_box");
         box.setDefaultButton(QMessageBox::No);  // a hasty Enter must not overwrite or leave
         box.setEscapeButton(QMessageBox::No);
+        open_question_ = &box;
         return box.exec() == QMessageBox::Yes;
     });
+}
+
+void qt_user_interface::dismiss_question() {
+    if (open_question_) open_question_->button(QMessageBox::No)->click();
 }
 
 continue_choice qt_user_interface::continue_or_abort(const std::string& dialog_title, const std::string& text) {

@@ -4,12 +4,14 @@
 #include <QDir>
 
 #include "convert/error_tables.h"
+#include "convert/conversion_run.h"
 #include "convert/error_handler.h"
 #include "convert/job_session.h"
 #include "toolkit/settings_store.h"
 #include "gui/intro_pages.h"
 #include "gui/sprandel_wizard.h"
 #include "wizard/quick_launch.h"
+#include "wizard/run_outcome.h"
 
 // The pictures are compiled into the static library; a program linking it must register them.
 // (Outside any namespace: the macro declares the registration function.)
@@ -47,7 +49,16 @@ std::optional<int> sprandel_session::open(const QString& profile) {
     return std::nullopt;
 }
 
-int sprandel_session::exec() { return wizard_->exec() == QDialog::Accepted ? 0 : 1; }
+int sprandel_session::exec() {
+    wizard_->exec();
+    return exit_status();
+}
+
+int sprandel_session::exit_status() const {
+    const conversion_run* run = last_run();
+    if (run == nullptr || !run->progress().is_finished()) return 1;
+    return judge_run(*run, handler_->had_internal_error(), false).exit_status;
+}
 
 int run_sprandel(const QString& profile, const wizard_environment& environment) {
     try {

@@ -73,7 +73,15 @@ void sprandel_wizard::stretch_watermark() {
 }
 
 void sprandel_wizard::reject() {
+    // The finish page ends only through Finish: Escape and the close box finish as well,
+    // with "Open on exit" as it is.
+    if (currentId() == static_cast<int>(wizard_page_id::finish)) {
+        accept();
+        return;
+    }
     if (closing_ || !context_.face.question(cancel_question)) return;
+    // The run may have ended while the question was open; its finish page is shown then.
+    if (currentId() == static_cast<int>(wizard_page_id::finish)) return;
     closing_ = true;
     // The run stops at its next row; an .xls keeps its finished items, an .xlsx is not written.
     if (progress_->is_running()) progress_->stop_run();
