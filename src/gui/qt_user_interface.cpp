@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -17,6 +19,18 @@
 namespace {
 
 QString from_utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A box as narrow as a short text would cut its caption in the title bar ("Sprand...ssage"):
+// it is made wide enough for the caption, the window manager's buttons beside it included.
+void make_room_for_caption(QMessageBox& box) {
+    constexpr int title_bar_extra = 160;  // icon, buttons and margins of a common title bar
+    QFont bold = box.font();
+    bold.setBold(true);  // title bars often are
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + title_bar_extra;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
 
 }  // namespace
 
@@ -33,6 +47,7 @@ void qt_user_interface::error(const std::string& text) {
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Critical, caption("Error"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("error_box");
+        make_room_for_caption(box);
         box.exec();
     });
     TK_LOG(3, "%s", text.c_str());
@@ -43,6 +58,7 @@ void qt_user_interface::message(const std::string& text) {
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Information, caption("Message"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("message_box");
+        make_room_for_caption(box);
         box.exec();
     });
     TK_LOG(3, "%s", text.c_str());
@@ -53,6 +69,7 @@ bool qt_user_interface::question(const std::string& text) {
         QMessageBox box(QMessageBox::Question, caption("Question"), from_utf8(text),
                         QMessageBox::Yes | QMessageBox::No, owner_);
         box.setObjectName("question_box");
+        make_room_for_caption(box);
         box.setDefaultButton(QMessageBox::No);  // a hasty Enter must not overwrite or leave
         box.setEscapeButton(QMessageBox::No);
         open_question_ = &box;

@@ -168,7 +168,7 @@ void finish_page::save_settings() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)")
                                 .arg(QString::fromStdString(filter.description), QString::fromStdString(filter.pattern));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(profile_dialog_title), QString(), filters, nullptr,
-                                                        QFileDialog::DontConfirmOverwrite);
+                                                        QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return;
     const std::string path = with_default_extension(chosen.toStdString(), profile_extension);
     try {

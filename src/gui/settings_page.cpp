@@ -23,7 +23,7 @@ settings_page::settings_page(wizard_context& context, QWidget* parent)
     dest_->setMaxLength(259);
     auto* dest_label = new QLabel(tr("MS &Excel destination file name:"), this);
     dest_label->setBuddy(dest_);
-    auto* browse_button = new QPushButton(tr("Browse..."), this);
+    auto* browse_button = new QPushButton(tr("B&rowse..."), this);  // B is Back's
     browse_button->setObjectName("1103");
     format_ = new QComboBox(this);
     format_->setObjectName("1302");
@@ -93,7 +93,7 @@ void settings_page::browse() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)")
                                 .arg(tr(workbook_filter_description), QString(workbook_filter_pattern).replace(';', ' '));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(destination_dialog_title), dest_->text(), filters,
-                                                        nullptr, QFileDialog::DontConfirmOverwrite);
+                                                        nullptr, QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return;  // cancelled: the edit keeps its text
     dest_->setText(QString::fromStdString(with_default_extension(chosen.toStdString(), model_.default_extension())));
 }

@@ -1,7 +1,9 @@
 // Starting the wizard, interactive or as quick launch.
 #include "gui/sprandel_session.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
 
 #include "convert/error_tables.h"
 #include "convert/conversion_run.h"
@@ -13,12 +15,32 @@
 #include "wizard/quick_launch.h"
 #include "wizard/run_outcome.h"
 
+namespace {
+
+// Alt with a letter or digit is a mnemonic; one that no control of the window claims must
+// not fall through and be typed into the field that has the focus (Alt+H made "DEPTh").
+class stray_mnemonic_filter : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers held = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        const bool letter_or_digit =
+            (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) || (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9);
+        return held == Qt::AltModifier && letter_or_digit;
+    }
+};
+
+}  // namespace
+
 // The pictures are compiled into the static library; a program linking it must register them.
 // (Outside any namespace: the macro declares the registration function.)
 static void load_pictures() { Q_INIT_RESOURCE(resources); }
 
 sprandel_session::sprandel_session(const wizard_environment& environment) : handler_(create_error_handler(&face_)) {
     load_pictures();
+    keyboard_filter_ = std::make_unique<stray_mnemonic_filter>();
+    QCoreApplication::instance()->installEventFilter(keyboard_filter_.get());
     face_.open_url = environment.open_url;
     session_ = std::make_unique<job_session>(
         environment.settings_path.empty() ? tk_settings_store::default_path() : environment.settings_path,

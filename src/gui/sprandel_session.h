@@ -17,6 +17,7 @@ class error_handler;
 class conversion_run;
 class job_session;
 class sprandel_wizard;
+class QObject;
 class QUrl;
 
 struct wizard_environment {
@@ -48,6 +49,7 @@ public:
     qt_user_interface& face() { return face_; }
 
 private:
+    std::unique_ptr<QObject> keyboard_filter_;  // unused Alt+letter types nothing
     std::unique_ptr<error_handler> handler_;
     qt_user_interface face_;
     std::unique_ptr<job_session> session_;

@@ -1,5 +1,6 @@
 // The table selection page.
 #include <QGridLayout>
+#include <initializer_list>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -44,7 +45,7 @@ table_selection_page::table_selection_page(wizard_context& context, QWidget* par
     QPushButton* add_all = button(tr("Add a&ll >"), "1102", this);
     QPushButton* remove = button(tr("< &Remove"), "1111", this);
     QPushButton* remove_all = button(tr("< Re&move all"), "1110", this);
-    QPushButton* add_query_button = button(tr("&Add Query"), "1114", this);
+    QPushButton* add_query_button = button(tr("Add &Query"), "1114", this);  // Alt+A is "Available tables"
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
@@ -61,6 +62,12 @@ table_selection_page::table_selection_page(wizard_context& context, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addLayout(grid);
+    // Tab goes as the eye does: left list, the buttons between, right list.
+    QWidget* previous = available_;
+    for (QWidget* next : std::initializer_list<QWidget*>{add, add_all, remove, remove_all, add_query_button, selected_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     using list_id = table_selection_model::list_id;
     const auto act = [this](void (table_selection_model::*move)()) {
