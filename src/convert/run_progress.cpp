@@ -91,7 +91,8 @@ progress_figures read_progress_figures(const run_progress& progress, run_progres
     const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - progress.started_at()).count();
     figures.elapsed_seconds = std::max<std::int64_t>(elapsed, 0);
     const double share = share_done(progress);
-    if (figures.phase == run_phase::reading && share >= min_share_for_estimate &&
+    // a table past its estimate leaves nothing to go by until the next item
+    if (figures.phase == run_phase::reading && share >= min_share_for_estimate && share < 1.0 &&
         figures.elapsed_seconds >= min_seconds_for_estimate)
         figures.seconds_left = static_cast<std::int64_t>(figures.elapsed_seconds * (1.0 - share) / share + 0.5);
     return figures;

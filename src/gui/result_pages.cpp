@@ -23,6 +23,8 @@
 #include "convert/conversion_run.h"
 #include "convert/job_session.h"
 #include "oracle/oracle_session.h"
+#include "toolkit/files.h"
+#include "toolkit/log.h"
 #include "gui/qt_user_interface.h"
 #include "wizard/finish_model.h"
 #include "wizard/run_outcome.h"
@@ -56,6 +58,8 @@ progress_page::~progress_page() { stop_run(); }
 
 void progress_page::initializePage() {
     stop_run();  // a page shown again starts a new run
+    // The run takes the destination's lock itself; this wizard's hold ends just before.
+    context_.destination_lock.reset();
     context_.run = std::make_shared<conversion_run>(context_.session.work(), context_.session.oracle(),
                                                     context_.handler, &context_.face);
     thread_ = std::make_unique<conversion_thread>(*context_.run);
@@ -140,6 +144,7 @@ void finish_page::initializePage() {
     run_outcome outcome;
     if (context_.run) outcome = judge_run(*context_.run, context_.handler.had_internal_error(), false);
     result_->setText(QString::fromStdString(finish_result_text(run_errors.total(), outcome.shortfall)));
+    TK_LOG(3, "%s", run_errors.total() == 0 && outcome.shortfall.empty() ? "Display success-message" : "Display errors");
     errors_->setVisible(!errors.empty());
     errors_->setPlainText(QString::fromStdString(finish_error_list_text(errors)));
     // Nothing to open when no workbook of this run is there.

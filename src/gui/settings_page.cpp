@@ -12,6 +12,8 @@
 
 #include "convert/job_session.h"
 #include "gui/qt_user_interface.h"
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
 #include "gui/selection_pages.h"
 #include "wizard/wizard_pages.h"
 
@@ -66,6 +68,7 @@ settings_page::settings_page(wizard_context& context, QWidget* parent)
 }
 
 void settings_page::initializePage() {
+    context_.destination_lock.reset();  // back on this page: the destination may change
     const settings_fields shown = model_.page_init();
     dest_->setText(QString::fromStdString(shown.dest));
     dates_->setChecked(shown.dates_to_strings);
@@ -98,6 +101,16 @@ void settings_page::browse() {
     dest_->setText(QString::fromStdString(with_default_extension(chosen.toStdString(), model_.default_extension())));
 }
 
-bool settings_page::validatePage() { return model_.on_next(fields(), context_.face); }
+bool settings_page::validatePage() {
+    context_.destination_lock.reset();  // the page's check must not meet this wizard's own lock
+    if (!model_.on_next(fields(), context_.face)) return false;
+    try {
+        context_.destination_lock = std::make_unique<tk_destination_lock>(tk_link_target(context_.session.work().destination));
+    } catch (const tk_exception& error) {  // another run came in since the check
+        context_.face.error(error.message());
+        return false;
+    }
+    return true;
+}
 
 void settings_page::cleanupPage() { model_.store(fields()); }

@@ -9,6 +9,7 @@
 #include "convert/conversion_run.h"
 #include "convert/error_handler.h"
 #include "convert/job_session.h"
+#include "toolkit/files.h"
 #include "toolkit/settings_store.h"
 #include "gui/intro_pages.h"
 #include "gui/sprandel_wizard.h"
@@ -47,7 +48,7 @@ sprandel_session::sprandel_session(const wizard_environment& environment) : hand
         environment.oracle_library_candidates);
     const std::string folder =
         environment.default_folder.empty() ? QDir::homePath().toStdString() : environment.default_folder;
-    context_ = std::make_unique<wizard_context>(wizard_context{*session_, face_, *handler_, folder, nullptr});
+    context_ = std::make_unique<wizard_context>(wizard_context{*session_, face_, *handler_, folder, nullptr, nullptr});
 }
 
 sprandel_session::~sprandel_session() {
@@ -59,7 +60,13 @@ sprandel_session::~sprandel_session() {
 std::optional<int> sprandel_session::open(const QString& profile) {
     if (!profile.isEmpty()) {
         quick_launch_steps steps;
-        steps.connect = [this] { return connect_with_animation(*context_, nullptr); };
+        steps.connect = [this] {
+            // Held through the connection, so a second run of this destination is refused
+            // before it connects; the message is the run's own.
+            context_->destination_lock =
+                std::make_unique<tk_destination_lock>(tk_link_target(session_->work().destination));
+            return connect_with_animation(*context_, nullptr);
+        };
         switch (prepare_quick_launch(*session_, profile.toStdString(), face_, *handler_, steps)) {
             case quick_launch_status::ready: break;
             case quick_launch_status::connection_failed: return 255;  // -1 as the exit status
