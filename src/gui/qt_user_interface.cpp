@@ -49,6 +49,7 @@ void qt_user_interface::error(const std::string& text) {
         box.setObjectName("error_box");
         make_room_for_caption(box);
         box.exec();
+        give_focus_back();
     });
     TK_LOG(3, "%s", text.c_str());
 }
@@ -60,6 +61,7 @@ void qt_user_interface::message(const std::string& text) {
         box.setObjectName("message_box");
         make_room_for_caption(box);
         box.exec();
+        give_focus_back();
     });
     TK_LOG(3, "%s", text.c_str());
 }
@@ -73,8 +75,16 @@ bool qt_user_interface::question(const std::string& text) {
         box.setDefaultButton(QMessageBox::No);  // a hasty Enter must not overwrite or leave
         box.setEscapeButton(QMessageBox::No);
         open_question_ = &box;
-        return box.exec() == QMessageBox::Yes;
+        const bool yes = box.exec() == QMessageBox::Yes;
+        give_focus_back();
+        return yes;
     });
+}
+
+void qt_user_interface::give_focus_back() {
+    // The window manager need not activate the wizard again when a box closes; the
+    // keyboard would then reach no field at all.
+    if (owner_ != nullptr) owner_->activateWindow();
 }
 
 void qt_user_interface::dismiss_question() {
@@ -85,6 +95,7 @@ continue_choice qt_user_interface::continue_or_abort(const std::string& dialog_t
     return on_gui_thread([&] {
         continue_dialog dialog(from_utf8(dialog_title), from_utf8(text), owner_);
         dialog.exec();
+        give_focus_back();
         return dialog.choice();
     });
 }

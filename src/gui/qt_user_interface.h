@@ -38,6 +38,7 @@ public:
 
 private:
     QString caption(const char* kind) const;
+    void give_focus_back();
     QWidget* owner_ = nullptr;
     QPointer<QMessageBox> open_question_;
 };

@@ -97,6 +97,7 @@ void table_selection_page::initializePage() {
 }
 
 void table_selection_page::refresh() {
+    window()->activateWindow();  // after the query dialog the keyboard belongs here again
     refreshing_ = true;
     fill(available_, model_.available(), model_.available_current());
     fill(selected_, model_.selected(), model_.selected_current());
