@@ -3,19 +3,28 @@
 
 namespace {
 
-// The time left is a guess from the share done so far; before this much of the run and
-// this many seconds it would only jump about.
-constexpr double min_share_for_estimate = 0.01;
-constexpr std::int64_t min_seconds_for_estimate = 3;
+// Before this many seconds of the run a guess of the time left would only jump about.
+constexpr double min_seconds_for_estimate = 3.0;
 
-// The share of the run done, finer than percent_done's whole numbers.
-double share_done(const run_progress& progress) {
-    const int items = progress.item_count();
-    if (items == 0) return 0.0;
-    double done = progress.items_done();
-    if (const std::int64_t estimated = progress.estimated_rows(); estimated != 0)
-        done += static_cast<double>(std::min(progress.rows_done(), estimated)) / static_cast<double>(estimated);
-    return std::min(done / items, 1.0);
+double seconds_between(run_progress::clock::time_point from, run_progress::clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// The time left: the current item's rest at the pace it has kept, and each item after it as
+// long as the items before took on average (or as long as this one, when it is the first).
+// Nothing while the current item has no estimate or has outgrown it: there is no rest to
+// measure then.
+std::int64_t guess_seconds_left(const run_progress& progress, run_progress::clock::time_point now) {
+    const std::int64_t estimated = progress.estimated_rows(), rows = progress.rows_done();
+    if (estimated == 0 || rows == 0 || rows >= estimated) return -1;
+    if (seconds_between(progress.started_at(), now) < min_seconds_for_estimate) return -1;
+    const double in_item = seconds_between(progress.item_started_at(), now);
+    const double item_left = in_item * static_cast<double>(estimated - rows) / static_cast<double>(rows);
+    const int done = progress.items_done();
+    const double per_item =
+        done > 0 ? seconds_between(progress.started_at(), progress.item_started_at()) / done : in_item + item_left;
+    const int after = std::max(progress.item_count() - done - 1, 0);
+    return static_cast<std::int64_t>(item_left + after * per_item + 0.5);
 }
 
 std::string with_thousands(std::int64_t number) {
@@ -46,6 +55,7 @@ void run_progress::start(int item_count) noexcept {
     finished_.store(false);
     phase_.store(run_phase::reading);
     started_.store(clock::now().time_since_epoch().count());
+    item_started_.store(started_.load());
     item_count_.store(item_count);
     items_done_.store(0);
     estimated_rows_.store(0);
@@ -57,6 +67,7 @@ void run_progress::start_item(std::string name) {
         std::lock_guard lock(name_mutex_);
         current_name_ = std::move(name);
     }
+    item_started_.store(clock::now().time_since_epoch().count());
     estimated_rows_.store(0);
     rows_done_.store(0);
 }
@@ -90,11 +101,7 @@ progress_figures read_progress_figures(const run_progress& progress, run_progres
     figures.estimated_rows = progress.estimated_rows();
     const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - progress.started_at()).count();
     figures.elapsed_seconds = std::max<std::int64_t>(elapsed, 0);
-    const double share = share_done(progress);
-    // a table past its estimate leaves nothing to go by until the next item
-    if (figures.phase == run_phase::reading && share >= min_share_for_estimate && share < 1.0 &&
-        figures.elapsed_seconds >= min_seconds_for_estimate)
-        figures.seconds_left = static_cast<std::int64_t>(figures.elapsed_seconds * (1.0 - share) / share + 0.5);
+    if (figures.phase == run_phase::reading) figures.seconds_left = guess_seconds_left(progress, now);
     return figures;
 }
 

@@ -38,6 +38,9 @@ public:
     std::int64_t rows_done() const noexcept { return rows_done_.load(); }
     std::int64_t estimated_rows() const noexcept { return estimated_rows_.load(); }
     clock::time_point started_at() const noexcept { return clock::time_point(clock::duration(started_.load())); }
+    clock::time_point item_started_at() const noexcept {
+        return clock::time_point(clock::duration(item_started_.load()));
+    }
 
 private:
     mutable std::mutex name_mutex_;
@@ -47,6 +50,7 @@ private:
     std::atomic<std::int64_t> estimated_rows_{0};
     std::atomic<std::int64_t> rows_done_{0};
     std::atomic<clock::rep> started_{0};
+    std::atomic<clock::rep> item_started_{0};
     std::atomic<run_phase> phase_{run_phase::reading};
     std::atomic<bool> finished_{false};
 };

@@ -237,6 +237,7 @@ private slots:
             available->setCurrentRow(0);  // EMP
             control<QPushButton>(tables, "1101")->click();
             answers.then([this, &answers](QWidget* dialog) {
+                QVERIFY(QTest::qWaitForWindowActive(dialog));  // its F1 works in its own window
                 answers.seen << mnemonic_problems(dialog);
                 control<QLineEdit>(dialog, "1019")->setText("Names");
                 auto* editor = control<QPlainTextEdit>(dialog, "1020");
