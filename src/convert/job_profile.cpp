@@ -86,24 +86,32 @@ std::string describe_item(const std::string& name, const std::string& sql) {
                        tk_level_serious);
 }
 
-// Two selected items of one name would make one worksheet, and one of them would be lost
-// without a word. A name listed twice for the same table or the same text is one item.
-void refuse_items_of_one_name(const profile_file& profile) {
+bool less_ignoring_case(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return fold(x) < fold(y);
+    });
+}
+
+// A name listed twice with two texts (or as a table and a query) is two items of one name.
+void refuse_repeated_keys(const profile_file& profile) {
     const std::string& section = profile_file::selected_tables_section;
-    const auto& selection = profile.get_section(section);
     for (const auto& repeated : profile.repeated_keys()) {
         if (repeated.section != section) continue;
-        const std::string& kept = selection.at(repeated.key);
+        const std::string& kept = profile.get_section(section).at(repeated.key);
         if (kept != repeated.value)
             refuse_two_items(describe_item(repeated.key, kept), describe_item(repeated.key, repeated.value));
     }
-    std::map<std::string, const std::pair<const std::string, std::string>*> by_folded_name;
-    for (const auto& item : selection) {
-        const auto [other, inserted] = by_folded_name.emplace(lower_ascii(item.first), &item);
-        if (!inserted)
-            refuse_two_items(describe_item(other->second->first, other->second->second),
-                             describe_item(item.first, item.second));
-    }
+}
+
+// Names that differ only in letter case become neighbours, equal names in byte order after.
+bool folded_then_bytes(const std::string& a, const std::string& b) {
+    if (less_ignoring_case(a, b)) return true;
+    return !less_ignoring_case(b, a) && a < b;
+}
+
+bool same_ignoring_case(const std::string& a, const std::string& b) {
+    return !less_ignoring_case(a, b) && !less_ignoring_case(b, a);
 }
 
 void apply_generic(const settings_view& settings, job& work) {
@@ -118,15 +126,46 @@ void apply_generic(const settings_view& settings, job& work) {
     if (const std::string value = settings.get(generic, "mode"); value.size() == 1) work.mode = value[0] - '0';
 }
 
-void apply_selection(const profile_file& profile, job& work) {
-    for (const auto& [name, sql] : profile.get_section(profile_file::selected_tables_section)) {
-        // a name the job had already keeps its place in the table list (a lookup, not a
-        // search of the list: a profile may select millions of tables)
-        const bool is_new = work.selected.emplace(name, sql).second;
-        if (sql.empty() && is_new) work.tables.push_back(name);
+// Tables go to the table list, once each, queries to the selection. The names move out of
+// the profile and are checked where they land, so a selection of millions of names is never
+// held twice. Two items of one name in any case would make one worksheet, and one of them
+// would be lost without a word: they are refused. A table listed twice is one item.
+void apply_selection(profile_file& profile, job& work) {
+    const std::string& section = profile_file::selected_tables_section;
+    refuse_repeated_keys(profile);
+    std::vector<std::string>& tables = work.tables;
+    tables = profile.take_names(section);
+    profile_file::key_map selection = profile.take_section(section);
+    while (!selection.empty()) {
+        auto entry = selection.extract(selection.begin());
+        if (entry.mapped().empty())
+            tables.push_back(std::move(entry.key()));
+        else
+            work.selected.insert(std::move(entry));
     }
-    for (const auto& [name, sql] : profile.get_section(profile_file::available_queries_section))
-        work.available_queries.emplace(name, sql);
+    std::sort(tables.begin(), tables.end(), folded_then_bytes);
+    for (std::size_t i = 1; i < tables.size(); ++i) {
+        if (tables[i - 1] != tables[i] && same_ignoring_case(tables[i - 1], tables[i]))
+            refuse_two_items(describe_item(tables[i - 1], {}), describe_item(tables[i], {}));
+    }
+    tables.erase(std::unique(tables.begin(), tables.end()), tables.end());
+    using query = std::pair<const std::string, std::string>;
+    std::vector<const query*> queries;
+    queries.reserve(work.selected.size());
+    for (const query& each : work.selected) {
+        const auto table = std::lower_bound(tables.begin(), tables.end(), each.first, less_ignoring_case);
+        if (table != tables.end() && same_ignoring_case(*table, each.first))
+            refuse_two_items(describe_item(*table, {}), describe_item(each.first, each.second));
+        queries.push_back(&each);
+    }
+    std::sort(queries.begin(), queries.end(),
+              [](const query* a, const query* b) { return folded_then_bytes(a->first, b->first); });
+    for (std::size_t i = 1; i < queries.size(); ++i) {
+        if (same_ignoring_case(queries[i - 1]->first, queries[i]->first))
+            refuse_two_items(describe_item(queries[i - 1]->first, queries[i - 1]->second),
+                             describe_item(queries[i]->first, queries[i]->second));
+    }
+    work.available_queries = profile.take_section(profile_file::available_queries_section);
 }
 
 void apply_workbook_settings(const settings_view& settings, job& work) {
@@ -205,10 +244,14 @@ void store_job(const job& work, profile_file& profile) {
     put("user", work.connection.user);
 }
 
-profile_notes apply_profile(const profile_file& profile, job& work) {
+namespace {
+
+// Applies a profile onto a new job: the settings it has, and its selection, which moves out
+// of the profile. A query without a name or two items of one name are refused (tk_exception)
+// before anything changes.
+profile_notes apply_profile(profile_file& profile, job& work) {
     TK_LOG(2, "%s", __func__);
     refuse_unnamed_queries(profile);
-    refuse_items_of_one_name(profile);
     profile_notes notes;
     const settings_view settings(profile, notes.warnings);
     apply_generic(settings, work);
@@ -219,6 +262,8 @@ profile_notes apply_profile(const profile_file& profile, job& work) {
     for (const std::string& warning : notes.warnings) TK_LOG(3, "%s", warning.c_str());
     return notes;
 }
+
+}  // namespace
 
 bool save_job_file(const job& work, const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());

@@ -18,13 +18,6 @@ struct profile_notes {
     std::vector<std::string> missing;
 };
 
-// Applies a profile onto work: the settings the profile has replace the job's, a setting it
-// lacks or leaves empty is cleared (flags and the format keep the job's), and its selection is
-// added to the job's. Key names in the settings sections match in any case. A query without a
-// name is refused (tk_exception) before anything changes. The log file name is taken as it
-// stands: check_log_file checks it.
-profile_notes apply_profile(const profile_file& profile, job& work);
-
 // Writes the job to a profile file; false when it could not be written (logged).
 bool save_job_file(const job& work, const std::string& path);
 // Reads a profile file as a whole job: work becomes the profile's values and the defaults of

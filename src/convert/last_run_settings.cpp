@@ -84,7 +84,14 @@ bool store_last_run(const std::filesystem::path& path, const job& work, const la
     TK_LOG(2, "%s", __func__);
     tk_settings_store store(path);
     settings_transfer values(store, true);
-    job copy = work;
+    // the values stored, not the selection: a job may select millions of tables
+    job copy;
+    copy.destination = work.destination;
+    copy.format = work.format;
+    copy.connection = work.connection;
+    copy.dates_to_strings = work.dates_to_strings;
+    copy.split_data = work.split_data;
+    copy.wrap_text = work.wrap_text;
     last_run_settings settings_copy = settings;
     transfer(values, copy, settings_copy);
     return store.save();

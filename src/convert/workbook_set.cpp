@@ -100,6 +100,52 @@ void workbook_set::complete_all() {
     if (first_error) throw *first_error;
 }
 
+namespace {
+
+// One name changed by publish and how to change it back: the earlier file kept under a
+// temporary name ("" when there was none), and the temporary the new file came from.
+struct name_change {
+    std::string path;
+    std::string earlier;
+    std::string temporary;
+};
+
+// Puts every earlier file back, the last change first. A file this run made under a name
+// that had none goes again.
+void undo_changes(const std::vector<name_change>& changes) noexcept {
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+        struct stat info {};
+        const bool was_renamed = change->temporary.empty() || ::lstat(change->temporary.c_str(), &info) != 0;
+        try {
+            if (!was_renamed) {
+                if (!change->earlier.empty()) ::unlink(change->earlier.c_str());
+            } else if (!change->earlier.empty()) {
+                tk_replace_file(change->earlier, change->path);
+            } else if (::unlink(change->path.c_str()) != 0 && errno != ENOENT) {
+                TK_LOG(3, "Cannot remove %s: %s", change->path.c_str(), std::strerror(errno));
+            }
+        } catch (const std::exception& error) {
+            TK_LOG(3, "Cannot put the earlier %s back: %s", change->path.c_str(), error.what());
+        }
+    }
+}
+
+// A temporary name in path's folder (a hard link cannot leave its file system) that the
+// lock of the run's destination covers.
+std::string beside_in_folder_of(const std::string& path, const std::string& destination) {
+    return (std::filesystem::path(tk_folder_of(path)) / std::filesystem::path(destination).filename()).string();
+}
+
+// Renames temporary over target, keeping the earlier file for undo.
+void replace(const std::string& temporary, const std::string& target, const std::string& destination,
+             std::vector<name_change>& changes) {
+    changes.push_back({target, {}, temporary});
+    changes.back().earlier = tk_keep_earlier(target, beside_in_folder_of(target, destination));
+    tk_replace_file(temporary, target);
+}
+
+}  // namespace
+
 std::vector<std::string> workbook_set::publish() {
     std::vector<std::string> written;
     // Every file is on the disk before any name changes, so a power cut in between leaves
@@ -108,19 +154,38 @@ std::vector<std::string> workbook_set::publish() {
         if (books_[part].is_complete)
             tk_sync_file(books_[part].temporary, part_path(destination_, static_cast<int>(part)));
     }
+    if (books_.empty() || !books_[0].is_complete) return written;  // nothing of the run is published
     // Parts are written in order, so the last complete one ends the new set; a part a stop
     // left empty is no part of it, and an earlier run's file of that name must go.
     std::size_t part_count = books_.size();
     while (part_count > 0 && !books_[part_count - 1].is_complete) --part_count;
-    for (std::size_t part = books_.size(); part-- > 0;) {
-        staged_workbook& staged = books_[part];
-        if (!staged.is_complete) continue;
-        const std::string path = part_path(destination_, static_cast<int>(part));
-        tk_replace_file(staged.temporary, staged.target);
-        staged.temporary.clear();
-        written.insert(written.begin(), path);
+    const std::vector<std::string> earlier_parts = earlier_parts_from(static_cast<int>(part_count));
+
+    // The earlier set stays whole until the main workbook takes its new place: every file it
+    // loses is kept aside, and a failure on the way puts them all back.
+    std::vector<name_change> changes;
+    try {
+        for (std::size_t part = books_.size(); part-- > 1;) {
+            if (books_[part].is_complete) replace(books_[part].temporary, books_[part].target, target_, changes);
+        }
+        for (const std::string& path : earlier_parts) {
+            std::string aside = tk_move_aside(path, beside_in_folder_of(path, target_));
+            changes.push_back({path, std::move(aside), {}});
+        }
+        replace(books_[0].temporary, books_[0].target, target_, changes);
+    } catch (...) {
+        undo_changes(changes);
+        throw;
     }
-    if (!books_.empty() && books_[0].is_complete) remove_earlier_parts(static_cast<int>(part_count));
+    for (const name_change& change : changes) {
+        if (!change.earlier.empty() && ::unlink(change.earlier.c_str()) != 0)
+            TK_LOG(3, "Cannot remove %s: %s", change.earlier.c_str(), std::strerror(errno));
+    }
+    if (!earlier_parts.empty()) tk_sync_folder(tk_folder_of(destination_));
+    for (std::size_t part = 0; part < part_count; ++part) {
+        books_[part].temporary.clear();
+        written.push_back(part_path(destination_, static_cast<int>(part)));
+    }
     return written;  // the destructor removes the temporary files of what was not published
 }
 
@@ -137,7 +202,8 @@ void workbook_set::abandon_all() noexcept {
     }
 }
 
-void workbook_set::remove_earlier_parts(int first_part) const noexcept {
+std::vector<std::string> workbook_set::earlier_parts_from(int first_part) const {
+    std::vector<std::string> found;
     // Parts are numbered without gaps, so the first missing one ends the earlier run's parts.
     for (int part = first_part;; ++part) {
         std::string path;
@@ -148,13 +214,10 @@ void workbook_set::remove_earlier_parts(int first_part) const noexcept {
         }
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0) break;
-        if (read_workbook_origin(path) != origin_mark(destination_, part)) {
+        if (read_workbook_origin(path) == origin_mark(destination_, part))
+            found.push_back(path);
+        else
             TK_LOG(3, "Kept %s: not a part workbook written for this destination", path.c_str());
-            continue;
-        }
-        TK_LOG(3, "Delete file '%s'", path.c_str());
-        if (::unlink(path.c_str()) != 0)
-            TK_LOG(3, "Cannot remove the earlier part workbook %s: %s", path.c_str(), std::strerror(errno));
     }
-    tk_sync_folder(tk_folder_of(destination_));
+    return found;
 }

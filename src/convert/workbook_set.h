@@ -40,8 +40,10 @@ public:
     // is dropped: there is nothing to put in the place of an earlier one.
     void complete_all();
     // Renames the completed workbooks over their destinations, parts first and the main
-    // workbook last, then removes the part workbooks of an earlier run of this destination
-    // that this run did not write again (only files marked as such). Returns the paths
+    // workbook last, and removes the part workbooks of an earlier run of this destination
+    // that this run did not write again (only files marked as such). Either all of it
+    // happens or, when a step fails, every earlier file is put back before the error is
+    // thrown. Without a complete main workbook nothing is published. Returns the paths
     // written, main workbook first.
     std::vector<std::string> publish();
     // Leaves the sheet of that name out of every open workbook (a stopped item).
@@ -65,7 +67,8 @@ private:
         std::unique_ptr<workbook_writer> writer;
         bool is_complete = false;
     };
-    void remove_earlier_parts(int first_part) const noexcept;
+    // The part workbooks of an earlier run from first_part on.
+    std::vector<std::string> earlier_parts_from(int first_part) const;
 
     std::string destination_;
     std::string target_;        // the file the destination leads to through symbolic links

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "toolkit/exception.h"
 #include "toolkit/files.h"
@@ -101,6 +103,7 @@ public:
         int number = 0;
         while (!text.empty()) {
             const std::string_view line = next_line(text);
+            rest_ = text;
             ++number;
             require_utf8(line, "Cannot convert to UNICODE string: invalid UTF-8 in line ",
                          std::to_string(number) + " of the profile.");
@@ -131,11 +134,17 @@ private:
         if (const auto equals = text.find('='); equals != std::string_view::npos) {
             read_key_line(line, text, equals);
         } else {
-            if (!profile_.sections_[section_].emplace(text, "").second)
-                profile_.repeated_keys_.push_back({section_, std::string(text), ""});
-            profile_.line_lists_[section_].emplace_back(text);
+            add_name(text);
         }
         return true;
+    }
+
+    void add_name(std::string_view name) {
+        std::vector<std::string>& names = profile_.names_[section_];
+        // room for every line still to come at the first name: growing a list of millions of
+        // short names by doubling would hold half as much again
+        if (names.capacity() == 0) names.reserve(2 + std::count(rest_.begin(), rest_.end(), '\n'));
+        names.emplace_back(name);
     }
 
     void read_key_line(std::string_view line, std::string_view text, std::size_t equals) {
@@ -160,6 +169,7 @@ private:
     }
 
     profile_file& profile_;
+    std::string_view rest_;  // the text after the line being read
     std::string section_;
     bool has_section_ = false;
     bool in_value_ = false;
@@ -282,11 +292,8 @@ std::string profile_file::to_text() const {
             require_utf8(key + value, "Cannot convert to UTF8 string: invalid text in the profile entry ", key);
             append_key_line(out, key, value, is_selection);
         }
+        for (const std::string& bare : names(name)) append_key_line(out, bare, {}, true);  // read as they stand
         out += line_end;
-    }
-    for (const auto& [name, lines] : line_lists_) {
-        out.append("[").append(name).append("]").append(line_end);
-        for (const auto& line : lines) out.append(line).append(line_end);
     }
     return out;
 }
@@ -304,6 +311,22 @@ void profile_file::set_value(const std::string& section, const std::string& key,
 const profile_file::key_map& profile_file::get_section(std::string_view name) const {
     const auto found = sections_.find(name);
     return found == sections_.end() ? no_keys : found->second;
+}
+
+profile_file::key_map profile_file::take_section(std::string_view name) {
+    const auto found = sections_.find(name);
+    return found == sections_.end() ? key_map() : std::exchange(found->second, key_map());
+}
+
+const std::vector<std::string>& profile_file::names(std::string_view section) const {
+    static const std::vector<std::string> none;
+    const auto found = names_.find(section);
+    return found == names_.end() ? none : found->second;
+}
+
+std::vector<std::string> profile_file::take_names(std::string_view section) {
+    const auto found = names_.find(section);
+    return found == names_.end() ? std::vector<std::string>() : std::exchange(found->second, {});
 }
 
 void profile_file::add_section(const std::string& name) { sections_.try_emplace(name); }

@@ -42,13 +42,15 @@ public:
     void add_section(const std::string& name);
 
     const std::map<std::string, key_map, std::less<>>& sections() const noexcept { return sections_; }
-    // The bare lines of each section in file order, as read.
-    const std::map<std::string, std::vector<std::string>, std::less<>>& line_lists() const noexcept {
-        return line_lists_;
-    }
+    // Moves a section's keys out of the profile (which keeps the section, empty).
+    key_map take_section(std::string_view name);
+    // The bare names of a section (lines without "="), in file order, repeats included. They
+    // are kept apart from the keys, one string each, because a selection may list millions.
+    const std::vector<std::string>& names(std::string_view section) const;
+    std::vector<std::string> take_names(std::string_view section);
 
-    // A key line whose key its section already had, with its value ("" for a bare line); the
-    // first value is the one kept.
+    // A key line whose key its section already had, with its value; the first value is the
+    // one kept.
     struct repeated_key {
         std::string section;
         std::string key;
@@ -65,6 +67,6 @@ private:
     class text_reader;
 
     std::map<std::string, key_map, std::less<>> sections_;
-    std::map<std::string, std::vector<std::string>, std::less<>> line_lists_;
+    std::map<std::string, std::vector<std::string>, std::less<>> names_;
     std::vector<repeated_key> repeated_keys_;
 };

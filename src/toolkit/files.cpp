@@ -269,6 +269,34 @@ void tk_replace_file(const std::string& temporary, const std::string& destinatio
                               tk_level_serious);
 }
 
+std::string tk_keep_earlier(const std::string& path, const std::string& beside) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return {};
+        throw tk_exception_ex(errno, "Cannot keep the earlier " + path + ": ", tk_level_serious);
+    }
+    if (!S_ISREG(info.st_mode)) return {};  // nothing a rename could replace and undo
+    const std::string kept = tk_create_temporary_beside(beside);
+    // the empty file only reserved the name: link needs it free, and the lock keeps it ours
+    if (::unlink(kept.c_str()) == 0 && ::link(path.c_str(), kept.c_str()) == 0) return kept;
+    const int link_error = errno;
+    std::error_code error;
+    if (fs::copy_file(path, kept, fs::copy_options::overwrite_existing, error)) return kept;
+    ::unlink(kept.c_str());
+    throw tk_exception_ex(error ? error.value() : link_error, "Cannot keep the earlier " + path + ": ",
+                          tk_level_serious);
+}
+
+std::string tk_move_aside(const std::string& path, const std::string& beside) {
+    const std::string aside = tk_create_temporary_beside(beside);
+    if (::rename(path.c_str(), aside.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(aside.c_str());
+        throw tk_exception_ex(error, "Cannot remove " + path + ": ", tk_level_serious);
+    }
+    return aside;
+}
+
 bool tk_is_same_file(const std::string& first, const std::string& second) {
     struct stat a {}, b {};
     const bool has_first = ::stat(first.c_str(), &a) == 0, has_second = ::stat(second.c_str(), &b) == 0;

@@ -69,6 +69,14 @@ void tk_sync_file(const std::string& path, const std::string& what);
 // tk_exception_ex naming destination. destination must not be a symbolic link (the link
 // would be replaced): pass tk_link_target's path.
 void tk_replace_file(const std::string& temporary, const std::string& destination);
+// Gives the file at path a second name, a new temporary file beside `beside`, so that a
+// replace of path can be undone by putting it back with tk_replace_file. The file keeps its
+// name meanwhile: a crash leaves either file there. Copies where the file system has no
+// hard links. Returns the second name, or "" when path is no regular file. Throws tk_exception_ex.
+std::string tk_keep_earlier(const std::string& path, const std::string& beside);
+// Renames path to a new temporary file beside `beside` and returns that name. Throws
+// tk_exception_ex naming path.
+std::string tk_move_aside(const std::string& path, const std::string& beside);
 // The file that path leads to through symbolic links (relative ones read from the link's
 // folder); path itself when it is no link. The file need not exist. Throws tk_exception_ex
 // for a loop of links.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "../support/scripted_user_interface.h"
@@ -28,6 +29,7 @@ struct scripted_table {
     std::size_t server_error_at = SIZE_MAX;
     std::size_t lost_at = SIZE_MAX;
     bool internal_error = false;
+    std::function<void()> at_end;  // called when the last row has been read
 };
 
 class scripted_reader : public table_reader {
@@ -40,7 +42,10 @@ public:
         return table_.estimate >= 0 ? table_.estimate : static_cast<std::int64_t>(table_.rows.size());
     }
     bool next_row(std::vector<cell_value>& row) override {
-        if (next_ == table_.rows.size()) return false;
+        if (next_ == table_.rows.size()) {
+            if (table_.at_end) table_.at_end();
+            return false;
+        }
         const std::size_t at = next_++;
         if (table_.internal_error) TK_FAIL();
         if (at == table_.server_error_at) throw ora_exception(1476, "ORA-01476: divisor is equal to zero");
@@ -207,6 +212,37 @@ TEST_F(run_fixture, a_split_run_stopped_in_a_part_leaves_one_whole_set_and_no_te
         files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, std::vector<std::string>{"run.xls"});
+}
+
+// Fault: when the main workbook could not take its place after the parts had taken
+// theirs, the new parts stood beside the earlier main workbook, and the earlier run's
+// surplus part was gone. Here the main workbook's name turns into a folder.
+TEST_F(run_fixture, a_split_run_that_cannot_publish_its_main_workbook_leaves_the_earlier_parts_as_they_were) {
+    job work = make_job(workbook_format::excel_50, {"BIG"}, "run.xls");
+    work.split_data = true;
+    scripted_source earlier({{"BIG", numbered_rows(16383 * 2 + 5)}});
+    ASSERT_FALSE(run(work, earlier)->was_stopped());
+    ASSERT_TRUE(std::filesystem::exists(folder_.file("run(2).xls")));
+
+    scripted_table smaller = numbered_rows(16383 + 2);
+    smaller.at_end = [&] {
+        std::filesystem::remove(work.destination);
+        std::filesystem::create_directories(work.destination + "/inside");
+    };
+    scripted_source source({{"BIG", smaller}});
+    const auto result = run(work, source);
+    EXPECT_TRUE(result->was_stopped());
+    EXPECT_TRUE(result->written_workbooks().empty());
+    ASSERT_EQ(result->errors().listed().size(), 1u);
+    EXPECT_NE(result->errors().listed()[0].find("Cannot save " + work.destination), std::string::npos)
+        << result->errors().listed()[0];
+    EXPECT_EQ(read_workbook(folder_.file("run(1).xls"))[0].rows.size(), 16384u);  // the earlier part 1, whole
+    EXPECT_EQ(read_workbook(folder_.file("run(2).xls"))[0].rows.size(), 6u);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"run(1).xls", "run(2).xls", "run.xls"}));
 }
 
 // Each statement has its own snapshot: the estimate taken before the rows are read is only

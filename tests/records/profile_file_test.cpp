@@ -86,13 +86,12 @@ TEST(profile_reading, documented_rules_for_sections_keys_and_blanks) {
     EXPECT_TRUE(profile.get_section("No such section").empty());
 }
 
-TEST(profile_reading, bare_names_become_list_lines_and_keys_with_empty_values) {
-    const profile_file profile = read("[Selected Tables]\nEMP\nQ1=select 1 from dual\nDEPT=\n  SALGRADE  \n");
-    const profile_file::key_map expected{
-        {"DEPT", ""}, {"EMP", ""}, {"Q1", "select 1 from dual"}, {"SALGRADE", ""}};
+TEST(profile_reading, bare_names_are_kept_apart_from_keys_in_file_order) {
+    const profile_file profile = read("[Selected Tables]\nEMP\nQ1=select 1 from dual\nDEPT=\n  SALGRADE  \nEMP\n");
+    const profile_file::key_map expected{{"DEPT", ""}, {"Q1", "select 1 from dual"}};
     EXPECT_EQ(profile.get_section("Selected Tables"), expected);
-    const std::vector<std::string> lines{"EMP", "SALGRADE"};
-    EXPECT_EQ(profile.line_lists().at("Selected Tables"), lines);
+    EXPECT_EQ(profile.names("Selected Tables"), (std::vector<std::string>{"EMP", "SALGRADE", "EMP"}));
+    EXPECT_TRUE(profile.repeated_keys().empty());
 }
 
 TEST(profile_reading, a_key_or_list_line_before_any_section_stops_the_read) {
@@ -129,7 +128,6 @@ TEST(profile_multiline_values, further_lines_are_marked_so_that_a_leading_break_
     EXPECT_NE(text.find("R=\r\n=starts with a line break\r\n"), std::string::npos) << text;
     const profile_file profile = read(text);
     EXPECT_EQ(profile.get_value("Available Queries", "R"), "\nstarts with a line break");
-    EXPECT_TRUE(profile.line_lists().empty());
     EXPECT_EQ(profile.to_text(), text);
 }
 
