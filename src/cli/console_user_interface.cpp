@@ -91,8 +91,9 @@ void console_user_interface::draw_progress(int percent, const std::string& item,
     if (!is_terminal_) return;  // plain output gets the per-item lines only
     percent = std::clamp(percent, 0, 100);
     const int filled = percent * bar_width / 100;
-    std::string line = "[" + std::string(filled, '#');
-    line += std::string(bar_width - filled, '.');
+    std::string line(1, '[');
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(bar_width - filled), '.');
     line += "] ";
     line += std::to_string(percent);
     line += "%  ";

@@ -99,8 +99,11 @@ progress_figures read_progress_figures(const run_progress& progress, run_progres
     figures.item = progress.current_name();
     figures.rows = progress.rows_done();
     figures.estimated_rows = progress.estimated_rows();
-    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - progress.started_at()).count();
-    figures.elapsed_seconds = std::max<std::int64_t>(elapsed, 0);
+    // a reader may tick before the worker has started the run: nothing has elapsed then
+    if (progress.started_at() != run_progress::clock::time_point{}) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - progress.started_at()).count();
+        figures.elapsed_seconds = std::max<std::int64_t>(elapsed, 0);
+    }
     if (figures.phase == run_phase::reading) figures.seconds_left = guess_seconds_left(progress, now);
     return figures;
 }

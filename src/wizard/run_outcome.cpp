@@ -5,6 +5,21 @@
 
 #include "convert/conversion_run.h"
 
+namespace {
+
+// " DEST was left as it was." when an earlier workbook is there and this run wrote none.
+// (Built by appending: GCC 12 sees a false overlap in a literal plus a string.)
+std::string kept_text(const std::string& destination, bool written) {
+    std::error_code ignored;
+    if (written || !std::filesystem::exists(destination, ignored)) return {};
+    std::string text(1, ' ');
+    text += destination;
+    text += " was left as it was.";
+    return text;
+}
+
+}  // namespace
+
 run_outcome judge_run(const conversion_run& run, bool had_internal_error, bool interrupted) {
     run_outcome outcome;
     const std::string& destination = run.work().destination;
@@ -17,18 +32,12 @@ run_outcome judge_run(const conversion_run& run, bool had_internal_error, bool i
     }
     // Nothing reaches the destination unless a run put it there; say when an earlier
     // workbook was kept.
-    std::error_code ignored;
-    std::string kept;
-    if (!outcome.workbook_written && std::filesystem::exists(destination, ignored)) {
-        kept = " ";
-        kept += destination;
-        kept += " was left as it was.";
-    }
-    const std::string how = interrupted ? " (interrupted)" : "";
+    const std::string kept = kept_text(destination, outcome.workbook_written);
     if (run.was_stopped()) {
         // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
         outcome.exit_status = exit_could_not_run;
-        outcome.shortfall = "The conversion did not complete" + how;
+        outcome.shortfall = "The conversion did not complete";
+        if (interrupted) outcome.shortfall += " (interrupted)";
         if (outcome.workbook_written) {
             outcome.shortfall += "; ";
             outcome.shortfall += destination;

@@ -197,6 +197,7 @@ TEST_F(page_models, progress_shows_the_phase_running_its_figures_and_how_many_er
     EXPECT_EQ(percent(1, 0, 6'000'000'000, 3'000'000'000), 50);  // no 32-bit wrap past 43 million rows
 
     progress_model page;
+    EXPECT_EQ(page.on_timer(run_progress{}, run_progress::clock::now()).figures, "0:00 elapsed");  // not started yet
     percent(4, 2, 1000, 500);
     const auto at = [&](int seconds) { return progress.started_at() + std::chrono::seconds(seconds); };
     progress_view view = page.on_timer(progress, at(1));
