@@ -390,6 +390,7 @@ private slots:
             QVERIFY(session.last_run() != nullptr);
             QVERIFY(session.last_run()->was_stopped());
             QVERIFY(session.last_run()->progress().is_finished());
+            QCOMPARE(session.exit_status(), 2);  // stopped, as the console says it
         }
         QCOMPARE(answers.seen, QStringList{"Sprandel 4.1 Question | Are you sure you want to exit the wizard?"});
         // an .xlsx package is written whole or not at all, and nothing temporary stays behind
