@@ -25,6 +25,13 @@ void fill(QListWidget* list, const std::vector<std::string>& names, int current)
     list->setCurrentRow(current);
 }
 
+// When the query dialog has closed, however it closed, the keyboard belongs to the wizard
+// again; the window manager need not see to it.
+struct focus_back {
+    QWidget* window;
+    ~focus_back() { window->activateWindow(); }
+};
+
 }  // namespace
 
 table_selection_page::table_selection_page(wizard_context& context, QWidget* parent)
@@ -97,7 +104,6 @@ void table_selection_page::initializePage() {
 }
 
 void table_selection_page::refresh() {
-    window()->activateWindow();  // after the query dialog the keyboard belongs here again
     refreshing_ = true;
     fill(available_, model_.available(), model_.available_current());
     fill(selected_, model_.selected(), model_.selected_current());
@@ -106,6 +112,7 @@ void table_selection_page::refresh() {
 }
 
 void table_selection_page::add_query() {
+    const focus_back back{window()};
     QString name, query;
     for (;;) {  // a duplicate name brings the dialog back with what was typed
         query_dialog dialog(name, query, context_.session, context_.face, this);
@@ -118,6 +125,7 @@ void table_selection_page::add_query() {
 }
 
 void table_selection_page::edit_query() {
+    const focus_back back{window()};
     std::string current_name, current_text;
     if (!model_.current_query(current_name, current_text)) return;  // a table: nothing to edit
     QString name = QString::fromStdString(current_name), query = QString::fromStdString(current_text);
