@@ -138,7 +138,7 @@ bool connect_with_animation(wizard_context& context, QWidget* parent) {
     // The animation and the error box have come and gone; the window manager need not give
     // the keyboard back to the wizard by itself.
     if (parent != nullptr) parent->window()->activateWindow();
-    if (focused) focused->setFocus();
+    if (focused && !outcome.connected) focused->setFocus();  // connected: the next page takes it
     if (outcome.fatal) context.handler.exit_hook(error_handler::internal_error_exit_code);
     if (outcome.help_topic != 0) context.face.display_help(outcome.help_topic);
     return outcome.connected;
