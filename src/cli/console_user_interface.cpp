@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 constexpr int bar_width = 20;

@@ -6,12 +6,11 @@
 #include "toolkit/text.h"
 
 std::string finish_result_text(std::size_t error_count, const std::string& shortfall) {
-    std::string text;
     if (error_count == 0 && shortfall.empty()) {
         return "Wizard has converted your Oracle database into\nMS Excel spreadsheet successfully.\n\nClick 'Finish' to "
                "exit the wizard.";
     }
-    text = "There were some errors while converting databases.\nClick 'Finish' to exit the wizard.";
+    std::string text = "There were some errors while converting databases.\nClick 'Finish' to exit the wizard.";
     if (!shortfall.empty()) {
         text += "\n\n";
         text += shortfall;
