@@ -8,6 +8,7 @@
 
 #include "oracle/ora_exception.h"
 #include "toolkit/log.h"
+#include "values/number_text.h"
 
 namespace {
 
@@ -401,6 +402,7 @@ cell_value fetch_column::number_value(std::u16string_view text) {
             return cell_value::of_integer(whole);
     }
     if (significant <= real_exact_digits) {
+        if (const auto quick = short_decimal_value(chars)) return cell_value::of_real(*quick);
         double real = 0;
         const auto [end, error] = std::from_chars(chars.data(), chars.data() + chars.size(), real);
         if (error == std::errc() && end == chars.data() + chars.size()) return cell_value::of_real(real);

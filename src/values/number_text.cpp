@@ -71,3 +71,26 @@ bool read_number_text(std::string_view text, number_text& out) noexcept {
     out.inexact = inexact;
     return true;
 }
+
+std::optional<double> short_decimal_value(std::string_view text) noexcept {
+    static constexpr double powers_of_ten[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                               1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    std::uint64_t whole = 0;
+    int digits = 0, fraction = -1;  // -1: no point yet
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return std::nullopt;
+            whole = whole * 10 + static_cast<unsigned>(c - '0');
+            if (fraction >= 0) ++fraction;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    const double value = static_cast<double>(whole) / powers_of_ten[fraction < 0 ? 0 : fraction];
+    return negative ? -value : value;
+}

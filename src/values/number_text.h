@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // A decimal number split into its parts: the value is (digits) * 10^exponent, negated
@@ -18,3 +19,8 @@ struct number_text {
 // Blanks and tabs around, an optional sign, digits with an optional "." (at least one digit
 // in all), an optional exponent "e"/"E" with optional sign and digits. Nothing else.
 bool read_number_text(std::string_view text, number_text& out) noexcept;
+
+// A text of an optional "-", at most 15 digits and at most one ".", as the nearest double:
+// what a general parse finds, at a fraction of its cost (the digits as a whole number and a
+// power of ten are both exact, and one division rounds correctly). Nothing for any other text.
+std::optional<double> short_decimal_value(std::string_view text) noexcept;

@@ -140,7 +140,7 @@ void xlsx_sheet_writer::write_text_cell(std::string_view text, bool is_header) {
     }
     if (is_header)
         header_characters_[column_] = display_characters(text);
-    else
+    else if (is_held_)  // widths come from the first rows only
         note_width(display_characters(text));
     std::optional<std::uint32_t> index = strings_.index_of(text);
     start_cell();

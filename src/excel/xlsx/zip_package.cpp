@@ -94,8 +94,9 @@ zip_package::~zip_package() {
 void zip_package::open_entry(const std::string& name, bool may_exceed_4gib) {
     TK_ASSERT(impl_->zip != nullptr && !impl_->is_entry_open);
     errno = 0;
-    const int status = zipOpenNewFileInZip64(impl_->zip, name.c_str(), &impl_->info, nullptr, 0, nullptr, 0,
-                                             nullptr, Z_DEFLATED, deflate_level, may_exceed_4gib ? 1 : 0);
+    const int status = zipOpenNewFileInZip4_64(impl_->zip, name.c_str(), &impl_->info, nullptr, 0, nullptr, 0,
+                                               nullptr, Z_DEFLATED, deflate_level, 0, -MAX_WBITS, deflate_memory_level,
+                                               Z_DEFAULT_STRATEGY, nullptr, 0, 0, 0, may_exceed_4gib ? 1 : 0);
     if (status != ZIP_OK) impl_->fail_write(saved_errno_or(EIO));
     impl_->is_entry_open = true;
     impl_->is_entry_zip64 = may_exceed_4gib;

@@ -32,6 +32,9 @@ public:
 
     // Fast deflate: the XML compresses well even so, and speed is what a large table needs.
     static constexpr int deflate_level = 1;
+    // A smaller match table than zlib's default of 8: the whole run costs about 4% fewer
+    // instructions for files about 0.6% larger.
+    static constexpr int deflate_memory_level = 6;
 
 private:
     struct impl;
