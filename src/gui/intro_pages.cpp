@@ -72,6 +72,7 @@ void welcome_page::load_settings() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)").arg(from_utf8(filter.description), from_utf8(filter.pattern));
     const QString path = QFileDialog::getOpenFileName(this, tr(profile_dialog_title), QString(), filters, nullptr,
                                                       QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (path.isEmpty()) return;  // cancelled: nothing changes
     load_profile_from_welcome_page(context_.session, path.toStdString(), context_.face, context_.handler);
 }

@@ -174,6 +174,7 @@ void finish_page::save_settings() {
                                 .arg(QString::fromStdString(filter.description), QString::fromStdString(filter.pattern));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(profile_dialog_title), QString(), filters, nullptr,
                                                         QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (chosen.isEmpty()) return;
     const std::string path = with_default_extension(chosen.toStdString(), profile_extension);
     try {

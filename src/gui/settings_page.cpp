@@ -97,6 +97,7 @@ void settings_page::browse() {
                                 .arg(tr(workbook_filter_description), QString(workbook_filter_pattern).replace(';', ' '));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(destination_dialog_title), dest_->text(), filters,
                                                         nullptr, QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (chosen.isEmpty()) return;  // cancelled: the edit keeps its text
     dest_->setText(QString::fromStdString(with_default_extension(chosen.toStdString(), model_.default_extension())));
 }

@@ -1,10 +1,19 @@
 #!/bin/sh
-# The real program on a desktop (Xvfb and openbox): a quick launch reaches the finish page,
-# Enter presses Finish, the workbook goes to the desktop's opener (a stub that records its
-# argument) and the program ends with status 0.
+# The real program: --help and --version on a terminal, then on a desktop (Xvfb and
+# openbox) a quick launch reaches the finish page, Enter presses Finish, the workbook goes
+# to the desktop's opener (a stub that records its argument) and the program ends with 0.
 # usage: desktop_finish_test.sh SPRANDEL OCIEMU_FOLDER OCIEMU_BUILD_DB
 set -eu
 sprandel=$1 ociemu_folder=$2 build_db=$3
+fail() { echo "desktop_finish_test: $*" >&2; exit 1; }
+
+# --help and --version answer on the terminal, without a display (once they were taken for a
+# profile's name, and a box waited for an answer nobody could give).
+usage=$(QT_QPA_PLATFORM=offscreen timeout 20 "$sprandel" --help) || fail "--help ended with status $?"
+case $usage in "usage: sprandel [JOB.spr]"*) ;; *) fail "--help printed: $usage" ;; esac
+version=$(QT_QPA_PLATFORM=offscreen timeout 20 "$sprandel" --version) || fail "--version ended with status $?"
+[ "$version" = "sprandel 4.1" ] || fail "--version printed: $version"
+
 if ! command -v Xvfb >/dev/null; then
     echo "skipped: Xvfb is not installed (scripts/install-deps.sh installs it)"
     exit 77
@@ -20,7 +29,6 @@ finish() {
     rm -rf "$work"
 }
 trap finish EXIT
-fail() { echo "desktop_finish_test: $*" >&2; exit 1; }
 # Waits up to a minute for a condition; the run itself takes well under a second.
 wait_for() {
     tries=0
