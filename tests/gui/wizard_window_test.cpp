@@ -109,6 +109,17 @@ QStringList mnemonic_problems(QWidget* window) {
     return problems;
 }
 
+// Pixel by pixel, whatever the formats and colour spaces the images carry.
+bool same_colours(const QImage& one, const QImage& other) {
+    if (one.size() != other.size()) return false;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x)
+            if (qRgb(qRed(one.pixel(x, y)), qGreen(one.pixel(x, y)), qBlue(one.pixel(x, y))) !=
+                qRgb(qRed(other.pixel(x, y)), qGreen(other.pixel(x, y)), qBlue(other.pixel(x, y))))
+                return false;
+    return true;
+}
+
 // The object names of the controls Tab visits from the one that has the focus.
 QStringList tab_stops(int count) {
     QStringList names;
@@ -336,6 +347,11 @@ private slots:
                              "25 errors during the run; the first 20 are listed below."));
             snapshot(&wizard, "wizard-6-finish-with-errors");
             QCOMPARE(control<QPlainTextEdit>(finish, "1016")->toPlainText().count(": The table does not exist"), 20);
+            // a tall window: the side picture keeps its proportions, its last row goes on below
+            const QImage picture(QStringLiteral(":/art/watermark.png"));
+            wizard.resize(wizard.width(), 900);
+            QTRY_VERIFY(finish->pixmap(QWizard::WatermarkPixmap).height() > picture.height());
+            QVERIFY(same_colours(finish->pixmap(QWizard::WatermarkPixmap).toImage().copy(picture.rect()), picture));
             auto* open_on_exit = control<QCheckBox>(finish, "1225");
             QVERIFY(!open_on_exit->isChecked());
             QVERIFY(!open_on_exit->isEnabled());
