@@ -195,7 +195,7 @@ void conversion_run::operator()() {
     options.wrap_text = work_.wrap_text;
     options.dates_as_text = work_.dates_to_strings;
     try {
-        workbook_set books(work_.destination, work_.format, options, make_writer_);
+        workbook_set books(work_.destination, work_.format, options, make_writer_, std::move(held_lock_));
         try {
             convert_all(books);
         } catch (const connection_lost&) {

@@ -58,10 +58,9 @@ progress_page::~progress_page() { stop_run(); }
 
 void progress_page::initializePage() {
     stop_run();  // a page shown again starts a new run
-    // The run takes the destination's lock itself; this wizard's hold ends just before.
-    context_.destination_lock.reset();
     context_.run = std::make_shared<conversion_run>(context_.session.work(), context_.session.oracle(),
                                                     context_.handler, &context_.face);
+    context_.run->take_over_lock(std::move(context_.destination_lock));  // no moment without it
     thread_ = std::make_unique<conversion_thread>(*context_.run);
     bar_->setValue(0);
     status_->clear();
