@@ -28,7 +28,7 @@ apt-get install -y --no-install-recommends \
     python3 python3-openpyxl python3-xlrd \
     libxlsxwriter-dev \
     qt6-base-dev \
-    xvfb imagemagick \
+    xvfb imagemagick openbox xdotool \
     dpkg-dev fakeroot file lintian desktop-file-utils \
     clang libclang-rt-14-dev \
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev \

@@ -3,9 +3,7 @@
 
 #include <string>
 
-inline constexpr int exit_clean = 0;          // converted without errors
-inline constexpr int exit_with_errors = 1;    // converted, but some rows or items failed
-inline constexpr int exit_could_not_run = 2;  // nothing converted, or the run was stopped
+#include "wizard/run_outcome.h"  // the exit statuses
 
 struct command_line {
     std::string profile;

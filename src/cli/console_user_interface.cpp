@@ -7,8 +7,25 @@
 
 namespace {
 
-constexpr int bar_width = 30;
-constexpr std::size_t item_width = 40;
+constexpr int bar_width = 20;
+constexpr std::size_t item_width = 30;
+constexpr std::size_t default_columns = 80;  // a terminal that does not say its width
+
+// The line must fit the terminal: a wrapped line is not overwritten by the next tick.
+std::size_t terminal_columns(std::FILE* stream) {
+    const std::size_t columns = tk_terminal_columns(stream);
+    return columns > 0 ? columns : default_columns;
+}
+
+// At most columns characters (code points) of text.
+std::string first_columns(const std::string& text, std::size_t columns) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;  // inside a character
+        if (count++ == columns) return text.substr(0, at);
+    }
+    return text;
+}
 
 // Dialog texts keep their line breaks; on the console each line is indented under the first.
 std::string indent_lines(const std::string& text) {
@@ -67,14 +84,24 @@ void console_user_interface::write_log(const std::string& line) {
     print_locked(out_, text);
 }
 
-void console_user_interface::draw_progress(int percent, const std::string& item) {
+void console_user_interface::draw_progress(int percent, const std::string& item, const std::string& figures) {
     if (!is_terminal_) return;  // plain output gets the per-item lines only
     percent = std::clamp(percent, 0, 100);
     const int filled = percent * bar_width / 100;
-    std::string shown = item.size() > item_width ? item.substr(0, item_width - 3) + "..." : item;
+    std::string line(1, '[');
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(bar_width - filled), '.');
+    line += "] ";
+    line += std::to_string(percent);
+    line += "%  ";
+    line += item.size() > item_width ? first_columns(item, item_width - 3) + "..." : item;
+    if (!figures.empty()) {
+        line += "  ";
+        line += figures;
+    }
+    line = first_columns(line, terminal_columns(err_) - 1);
     std::lock_guard lock(mutex_);
-    std::fprintf(err_, "\r\x1b[K[%s%s] %3d%%  %s", std::string(filled, '#').c_str(),
-                 std::string(bar_width - filled, '.').c_str(), percent, shown.c_str());
+    std::fprintf(err_, "\r\x1b[K%s", line.c_str());
     std::fflush(err_);
     bar_shown_ = true;
 }

@@ -24,7 +24,8 @@ public:
 
     // The progress bar shares the terminal line with these messages: each message first
     // clears the bar, which is drawn again on its next tick.
-    void draw_progress(int percent, const std::string& item);
+    // figures: the rows, elapsed time and time left (progress_figures_text).
+    void draw_progress(int percent, const std::string& item, const std::string& figures);
     void end_progress();
     bool is_terminal() const noexcept { return is_terminal_; }
 

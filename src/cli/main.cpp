@@ -21,7 +21,9 @@
 #include "toolkit/exception.h"
 #include "toolkit/log.h"
 #include "toolkit/system.h"
+#include "wizard/progress_model.h"
 #include "wizard/quick_launch.h"
+#include "wizard/run_outcome.h"
 
 namespace {
 
@@ -102,8 +104,12 @@ int run(job_session& session, console_user_interface& face, error_handler& handl
         }
         // a call waiting on the server is broken off too, so the stop comes within a round trip
         if (interrupted) session.oracle().break_calls();
-        face.draw_progress(conversion.progress().percent_done(), conversion.progress().current_name());
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const run_progress& progress = conversion.progress();
+        const progress_figures figures = read_progress_figures(progress, run_progress::clock::now());
+        // the phase running: the item read, or the workbooks written out
+        const std::string doing = figures.phase == run_phase::reading ? figures.item : formatting_status_text;
+        face.draw_progress(progress.percent_done(), doing, progress_figures_text(figures));
+        std::this_thread::sleep_for(std::chrono::milliseconds(progress_tick_ms));
     }
     worker.join();
     face.end_progress();
@@ -113,39 +119,15 @@ int run(job_session& session, console_user_interface& face, error_handler& handl
         std::fprintf(stderr, "\n%s\n", errors.summary().c_str());
         for (const std::string& text : errors.listed()) std::fprintf(stderr, "  %s\n", text.c_str());
     }
-    if (handler.had_internal_error()) {
-        std::fprintf(stderr, "The run ended with an internal error; no workbook was written.\n");
-        return exit_could_not_run;
+    const run_outcome outcome = judge_run(conversion, handler.had_internal_error(), interrupted != 0);
+    if (!outcome.shortfall.empty()) {
+        std::fprintf(stderr, "%s\n", outcome.shortfall.c_str());
+        return outcome.exit_status;
     }
-    // Nothing reaches the destination unless a run put it there; say when an earlier
-    // workbook was kept.
-    std::error_code ignored;
-    const std::string& destination = session.work().destination;
-    const bool written = !conversion.written_workbooks().empty();
-    const std::string kept = !written && std::filesystem::exists(tk_system_path(destination), ignored)
-                                 ? " " + destination + " was left as it was."
-                                 : "";
-    if (conversion.was_stopped()) {
-        // An .xls run keeps the items it finished; an .xlsx package is written whole or not at all.
-        if (written)
-            std::fprintf(stderr, "The conversion did not complete%s; %s holds the items converted before the stop.\n",
-                         interrupted ? " (interrupted)" : "", destination.c_str());
-        else
-            std::fprintf(stderr, "The conversion did not complete%s; no workbook was written.%s\n",
-                         interrupted ? " (interrupted)" : "", kept.c_str());
-        return exit_could_not_run;
-    }
-    if (conversion.items_converted() == 0) {
-        if (written)
-            std::fprintf(stderr, "No selected table or query was converted completely; %s holds what could be read.\n",
-                         destination.c_str());
-        else
-            std::fprintf(stderr, "No workbook was written: no selected table or query could be converted.%s\n",
-                         kept.c_str());
-        return exit_could_not_run;
-    }
-    std::printf("Workbook written: %s\n", tk_path_text(std::filesystem::absolute(tk_system_path(destination))).c_str());
-    return face.error_count() == 0 && errors.total() == 0 ? exit_clean : exit_with_errors;
+    const std::filesystem::path written = std::filesystem::absolute(tk_system_path(session.work().destination));
+    std::printf("Workbook written: %s\n", tk_path_text(written).c_str());
+    // errors shown outside the run's list (a warning at logon) count too
+    return face.error_count() == 0 ? outcome.exit_status : exit_with_errors;
 }
 
 }  // namespace

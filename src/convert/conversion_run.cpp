@@ -163,6 +163,8 @@ void conversion_run::convert_all(workbook_set& books) {
 }
 
 void conversion_run::publish(workbook_set& books) {
+    // what users wait for now is the writing out, not a table: the progress says so
+    progress_.start_completing();
     books.complete_all();
     written_ = books.publish();
 }
@@ -193,7 +195,7 @@ void conversion_run::operator()() {
     options.wrap_text = work_.wrap_text;
     options.dates_as_text = work_.dates_to_strings;
     try {
-        workbook_set books(work_.destination, work_.format, options, make_writer_);
+        workbook_set books(work_.destination, work_.format, options, make_writer_, std::move(held_lock_));
         try {
             convert_all(books);
         } catch (const connection_lost&) {

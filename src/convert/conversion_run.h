@@ -24,6 +24,10 @@ public:
     conversion_run(job work, table_source& source, error_handler& handler, user_interface* face,
                    writer_factory make_writer = make_workbook_writer);
 
+    // The destination's lock that the caller took to keep other runs away until this one
+    // starts; the run holds it from there, without a moment between.
+    void take_over_lock(std::unique_ptr<tk_destination_lock> lock) noexcept { held_lock_ = std::move(lock); }
+
     // The run, on the worker thread: every item into the destination; afterwards the
     // progress is finished, whatever happened. Errors reach the user through the handler.
     void operator()() override;
@@ -49,6 +53,7 @@ private:
     error_handler& handler_;
     user_interface* face_;
     writer_factory make_writer_;
+    std::unique_ptr<tk_destination_lock> held_lock_;
     run_progress progress_;
     run_error_list errors_;
     std::vector<std::string> written_;

@@ -10,11 +10,21 @@
 #include "toolkit/log.h"
 #include "toolkit/system.h"
 
+namespace {
+
+std::unique_ptr<tk_destination_lock> lock_of(const std::string& target, std::unique_ptr<tk_destination_lock> held) {
+    if (held && held->covers(target)) return held;
+    held.reset();  // a lock of another destination: this process would block itself
+    return std::make_unique<tk_destination_lock>(target);
+}
+
+}  // namespace
+
 workbook_set::workbook_set(std::string destination, workbook_format format, workbook_options options,
-                           writer_factory make)
+                           writer_factory make, std::unique_ptr<tk_destination_lock> held_lock)
     : destination_(std::move(destination)),
       target_(tk_link_target(destination_)),
-      lock_(target_),
+      lock_(lock_of(target_, std::move(held_lock))),
       format_(format),
       options_(std::move(options)),
       make_(std::move(make)) {

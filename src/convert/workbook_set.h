@@ -20,9 +20,11 @@ using writer_factory = std::function<std::unique_ptr<workbook_writer>(
 // over them, so a run that fails or dies changes nothing at the destination.
 class workbook_set {
 public:
-    // Takes the destination's lock (throws tk_exception when another run holds it), then
-    // removes the temporary files an earlier run of this destination left behind.
-    workbook_set(std::string destination, workbook_format format, workbook_options options, writer_factory make);
+    // Takes the destination's lock (throws tk_exception when another run holds it), unless
+    // the caller hands over the one it holds, then removes the temporary files an earlier
+    // run of this destination left behind.
+    workbook_set(std::string destination, workbook_format format, workbook_options options, writer_factory make,
+                 std::unique_ptr<tk_destination_lock> held_lock = nullptr);
     // Removes every file not published.
     ~workbook_set();
     workbook_set(const workbook_set&) = delete;
@@ -72,7 +74,7 @@ private:
 
     std::string destination_;
     std::string target_;        // the file the destination leads to through symbolic links
-    tk_destination_lock lock_;  // before any file of the run is made
+    std::unique_ptr<tk_destination_lock> lock_;  // before any file of the run is made
     workbook_format format_;
     workbook_options options_;
     writer_factory make_;

@@ -51,8 +51,8 @@ continue_dialog::continue_dialog(const QString& title, const QString& text, QWid
     do_not_show_->setObjectName("1222");
     text_column->addWidget(do_not_show_);
     auto* buttons = new QHBoxLayout;
-    QPushButton* continue_button = button(tr("Continue"), "2", this);
-    QPushButton* abort_button = button(tr("Abort"), "1", this);
+    QPushButton* continue_button = button(tr("&Continue"), "2", this);
+    QPushButton* abort_button = button(tr("&Abort"), "1", this);
     continue_button->setDefault(true);
     buttons->addWidget(continue_button);
     buttons->addWidget(abort_button);
@@ -84,9 +84,9 @@ internal_error_dialog::internal_error_dialog(const QString& title, const QString
     auto* text_column = new QVBoxLayout;
     text_column->addWidget(message_label(text, this));
     auto* buttons = new QHBoxLayout;
-    QPushButton* send = button(tr("Send bug"), "1112", this);
-    QPushButton* ok = button(tr("OK"), "1", this);
-    QPushButton* copy = button(tr("Copy to clipboard"), "1108", this);
+    QPushButton* send = button(tr("Send &bug"), "1112", this);
+    QPushButton* ok = button(tr("&OK"), "1", this);
+    QPushButton* copy = button(tr("&Copy to clipboard"), "1108", this);
     send->setDefault(true);
     buttons->addWidget(send);
     buttons->addWidget(ok);

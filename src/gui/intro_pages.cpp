@@ -1,7 +1,9 @@
 // The welcome and connection pages.
 #include "gui/intro_pages.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QPointer>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -66,8 +68,11 @@ welcome_page::welcome_page(wizard_context& context, QWidget* parent)
 
 void welcome_page::load_settings() {
     const file_filter filter = profile_filter();
+    // the patterns after each name are for the dialog; the list shows the names only
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)").arg(from_utf8(filter.description), from_utf8(filter.pattern));
-    const QString path = QFileDialog::getOpenFileName(this, tr(profile_dialog_title), QString(), filters);
+    const QString path = QFileDialog::getOpenFileName(this, tr(profile_dialog_title), QString(), filters, nullptr,
+                                                      QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (path.isEmpty()) return;  // cancelled: nothing changes
     load_profile_from_welcome_page(context_.session, path.toStdString(), context_.face, context_.handler);
 }
@@ -126,10 +131,15 @@ bool connection_page::validatePage() {
 }
 
 bool connect_with_animation(wizard_context& context, QWidget* parent) {
+    QPointer<QWidget> focused = QApplication::focusWidget();
     connect_animation animation(parent);
     connect_outcome outcome;
     connection_model model(context.session);
     animation.run([&] { outcome = model.connect(context.face, context.handler); });
+    // The animation and the error box have come and gone; the window manager need not give
+    // the keyboard back to the wizard by itself.
+    if (parent != nullptr) parent->window()->activateWindow();
+    if (focused && !outcome.connected) focused->setFocus();  // connected: the next page takes it
     if (outcome.fatal) context.handler.exit_hook(error_handler::internal_error_exit_code);
     if (outcome.help_topic != 0) context.face.display_help(outcome.help_topic);
     return outcome.connected;

@@ -1,9 +1,12 @@
 // Message boxes, the error dialogs and help, on the GUI thread whoever asks.
 #include "gui/qt_user_interface.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -16,6 +19,18 @@
 namespace {
 
 QString from_utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A box as narrow as a short text would cut its caption in the title bar ("Sprand...ssage"):
+// it is made wide enough for the caption, the window manager's buttons beside it included.
+void make_room_for_caption(QMessageBox& box) {
+    constexpr int title_bar_extra = 160;  // icon, buttons and margins of a common title bar
+    QFont bold = box.font();
+    bold.setBold(true);  // title bars often are
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + title_bar_extra;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
 
 }  // namespace
 
@@ -32,7 +47,9 @@ void qt_user_interface::error(const std::string& text) {
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Critical, caption("Error"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("error_box");
+        make_room_for_caption(box);
         box.exec();
+        give_focus_back();
     });
     TK_LOG(3, "%s", text.c_str());
 }
@@ -42,7 +59,9 @@ void qt_user_interface::message(const std::string& text) {
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::Information, caption("Message"), from_utf8(text), QMessageBox::Ok, owner_);
         box.setObjectName("message_box");
+        make_room_for_caption(box);
         box.exec();
+        give_focus_back();
     });
     TK_LOG(3, "%s", text.c_str());
 }
@@ -52,16 +71,31 @@ bool qt_user_interface::question(const std::string& text) {
         QMessageBox box(QMessageBox::Question, caption("Question"), from_utf8(text),
                         QMessageBox::Yes | QMessageBox::No, owner_);
         box.setObjectName("question_box");
+        make_room_for_caption(box);
         box.setDefaultButton(QMessageBox::No);  // a hasty Enter must not overwrite or leave
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        open_question_ = &box;
+        const bool yes = box.exec() == QMessageBox::Yes;
+        give_focus_back();
+        return yes;
     });
+}
+
+void qt_user_interface::give_focus_back() {
+    // The window manager need not activate the wizard again when a box closes; the
+    // keyboard would then reach no field at all.
+    if (owner_ != nullptr) owner_->activateWindow();
+}
+
+void qt_user_interface::dismiss_question() {
+    if (open_question_) open_question_->button(QMessageBox::No)->click();
 }
 
 continue_choice qt_user_interface::continue_or_abort(const std::string& dialog_title, const std::string& text) {
     return on_gui_thread([&] {
         continue_dialog dialog(from_utf8(dialog_title), from_utf8(text), owner_);
         dialog.exec();
+        give_focus_back();
         return dialog.choice();
     });
 }

@@ -2,6 +2,8 @@
 // A call from a worker thread waits on a queued call into the GUI thread.
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
@@ -18,6 +20,8 @@ public:
     void error(const std::string& text) override;
     void message(const std::string& text) override;
     bool question(const std::string& text) override;
+    // Answers No to the question box that is open, if any: the run it asked about has ended.
+    void dismiss_question();
     continue_choice continue_or_abort(const std::string& dialog_title, const std::string& text) override;
     void internal_error(const std::string& dialog_title, const std::string& text) override;
     void write_log(const std::string& line) override;
@@ -34,5 +38,7 @@ public:
 
 private:
     QString caption(const char* kind) const;
+    void give_focus_back();
     QWidget* owner_ = nullptr;
+    QPointer<QMessageBox> open_question_;
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "gui/qt_user_interface.h"
 #include "wizard/query_rules.h"
@@ -33,15 +34,17 @@ query_dialog::query_dialog(const QString& name, const QString& query, job_sessio
     query_edit_ = new QPlainTextEdit(query, this);
     query_edit_->setObjectName("1020");
     query_edit_->setMinimumSize(460, 160);
+    // SQL needs no tab characters; Tab must lead out of the editor for a keyboard user.
+    query_edit_->setTabChangesFocus(true);
     auto* name_label = new QLabel(tr("&Store as Table:"), this);
     name_label->setBuddy(name_edit_);
     auto* query_label = new QLabel(tr("&Query:"), this);
     query_label->setBuddy(query_edit_);
 
-    QPushButton* ok = button(tr("OK"), "1", this);
-    QPushButton* cancel = button(tr("Cancel"), "2", this);
+    QPushButton* ok = button(tr("&OK"), "1", this);
+    QPushButton* cancel = button(tr("&Cancel"), "2", this);
     QPushButton* test = button(tr("&Test Query"), "129", this);
-    QPushButton* help = button(tr("Help"), "9", this);
+    QPushButton* help = button(tr("&Help"), "9", this);
     ok->setDefault(true);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* each : {ok, cancel, test, help}) buttons->addWidget(each);
@@ -58,6 +61,9 @@ query_dialog::query_dialog(const QString& name, const QString& query, job_sessio
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(test, &QPushButton::clicked, this, &query_dialog::test_query);
     connect(help, &QPushButton::clicked, this, [this] { face_.display_help(help_topic_query_dialog); });
+    // the wizard's F1 belongs to its own window; this one needs its own
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, help, &QPushButton::click);
 }
 
 void query_dialog::accept() {

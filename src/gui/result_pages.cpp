@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,8 +23,11 @@
 #include "convert/conversion_run.h"
 #include "convert/job_session.h"
 #include "oracle/oracle_session.h"
+#include "toolkit/files.h"
+#include "toolkit/log.h"
 #include "gui/qt_user_interface.h"
 #include "wizard/finish_model.h"
+#include "wizard/run_outcome.h"
 #include "wizard/welcome_model.h"
 
 progress_page::progress_page(wizard_context& context, QWidget* parent)
@@ -36,11 +40,15 @@ progress_page::progress_page(wizard_context& context, QWidget* parent)
     bar_ = new QProgressBar(this);
     bar_->setObjectName("1321");
     bar_->setRange(0, 100);
+    figures_ = new QLabel(this);
+    figures_->setObjectName("progress_figures");
+    figures_->setTextFormat(Qt::PlainText);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addSpacing(16);
     layout->addWidget(status_);
     layout->addWidget(bar_);
+    layout->addWidget(figures_);
     layout->addStretch();
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &progress_page::on_timer);
@@ -52,23 +60,27 @@ void progress_page::initializePage() {
     stop_run();  // a page shown again starts a new run
     context_.run = std::make_shared<conversion_run>(context_.session.work(), context_.session.oracle(),
                                                     context_.handler, &context_.face);
+    context_.run->take_over_lock(std::move(context_.destination_lock));  // no moment without it
     thread_ = std::make_unique<conversion_thread>(*context_.run);
     bar_->setValue(0);
     status_->clear();
+    figures_->clear();
     thread_->start();
     timer_->start(progress_tick_ms);
 }
 
 void progress_page::on_timer() {
-    const progress_view view = model_.on_timer(context_.run->progress());
+    const progress_view view = model_.on_timer(context_.run->progress(), run_progress::clock::now());
     if (view.finished) {
         timer_->stop();
         thread_->join();
+        context_.face.dismiss_question();  // a Cancel still asking: the run it would stop has ended
         wizard()->next();
         return;
     }
     bar_->setValue(view.bar);
     status_->setText(QString::fromStdString(view.status));
+    figures_->setText(QString::fromStdString(view.figures));
 }
 
 void progress_page::stop_run() {
@@ -123,21 +135,32 @@ finish_page::finish_page(wizard_context& context, QWidget* parent)
 }
 
 void finish_page::initializePage() {
-    open_on_exit_->setChecked(context_.session.settings().open_on_exit);
     if (QAbstractButton* help = wizard()->button(QWizard::HelpButton)) help->setEnabled(false);
     // the run's result keeps its errors: the first ones listed, all of them counted
     static const run_error_list no_run;
     const run_error_list& run_errors = context_.run ? context_.run->errors() : no_run;
     const std::vector<std::string> errors = run_errors.listed();
-    result_->setText(tr(finish_result_text(run_errors.total() != 0).c_str()));
+    run_outcome outcome;
+    if (context_.run) outcome = judge_run(*context_.run, context_.handler.had_internal_error(), false);
+    result_->setText(QString::fromStdString(finish_result_text(run_errors.total(), outcome.shortfall)));
+    TK_LOG(3, "%s", run_errors.total() == 0 && outcome.shortfall.empty() ? "Display success-message" : "Display errors");
     errors_->setVisible(!errors.empty());
     errors_->setPlainText(QString::fromStdString(finish_error_list_text(errors)));
+    // Nothing to open when no workbook of this run is there.
+    const bool can_open = !context_.run || outcome.workbook_written;
+    open_on_exit_->setEnabled(can_open);
+    open_on_exit_->setChecked(can_open && context_.session.settings().open_on_exit);
+    // Enter finishes, wherever the focus was left on the progress page
+    if (QAbstractButton* finish = wizard()->button(QWizard::FinishButton)) finish->setFocus();
 }
 
 bool finish_page::validatePage() {
-    context_.session.settings().open_on_exit = open_on_exit_->isChecked();
+    // an unwritten workbook's unchecked box is no choice of the user's
+    if (open_on_exit_->isEnabled()) context_.session.settings().open_on_exit = open_on_exit_->isChecked();
     if (open_on_exit_->isChecked()) {
-        const QUrl workbook = QUrl::fromLocalFile(QString::fromStdString(context_.session.work().destination));
+        // absolute: the opener does not start in this program's folder
+        const QUrl workbook = QUrl::fromLocalFile(
+            QFileInfo(QString::fromStdString(context_.session.work().destination)).absoluteFilePath());
         if (context_.face.open_url) context_.face.open_url(workbook);
         else QDesktopServices::openUrl(workbook);  // no program for the type: nothing happens
     }
@@ -149,7 +172,8 @@ void finish_page::save_settings() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)")
                                 .arg(QString::fromStdString(filter.description), QString::fromStdString(filter.pattern));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(profile_dialog_title), QString(), filters, nullptr,
-                                                        QFileDialog::DontConfirmOverwrite);
+                                                        QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (chosen.isEmpty()) return;
     const std::string path = with_default_extension(chosen.toStdString(), profile_extension);
     try {

@@ -32,6 +32,7 @@ private:
     QTimer* timer_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* bar_ = nullptr;
+    QLabel* figures_ = nullptr;
 };
 
 class finish_page : public sprandel_page {

@@ -12,6 +12,8 @@
 
 #include "convert/job_session.h"
 #include "gui/qt_user_interface.h"
+#include "toolkit/exception.h"
+#include "toolkit/files.h"
 #include "gui/selection_pages.h"
 #include "wizard/wizard_pages.h"
 
@@ -23,7 +25,7 @@ settings_page::settings_page(wizard_context& context, QWidget* parent)
     dest_->setMaxLength(259);
     auto* dest_label = new QLabel(tr("MS &Excel destination file name:"), this);
     dest_label->setBuddy(dest_);
-    auto* browse_button = new QPushButton(tr("Browse..."), this);
+    auto* browse_button = new QPushButton(tr("B&rowse..."), this);  // B is Back's
     browse_button->setObjectName("1103");
     format_ = new QComboBox(this);
     format_->setObjectName("1302");
@@ -66,6 +68,7 @@ settings_page::settings_page(wizard_context& context, QWidget* parent)
 }
 
 void settings_page::initializePage() {
+    context_.destination_lock.reset();  // back on this page: the destination may change
     const settings_fields shown = model_.page_init();
     dest_->setText(QString::fromStdString(shown.dest));
     dates_->setChecked(shown.dates_to_strings);
@@ -93,11 +96,22 @@ void settings_page::browse() {
     const QString filters = tr("%1 (%2);;All Files (*.*) (*)")
                                 .arg(tr(workbook_filter_description), QString(workbook_filter_pattern).replace(';', ' '));
     const QString chosen = QFileDialog::getSaveFileName(this, tr(destination_dialog_title), dest_->text(), filters,
-                                                        nullptr, QFileDialog::DontConfirmOverwrite);
+                                                        nullptr, QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
+    window()->activateWindow();  // the keyboard back to the wizard, as after every dialog
     if (chosen.isEmpty()) return;  // cancelled: the edit keeps its text
     dest_->setText(QString::fromStdString(with_default_extension(chosen.toStdString(), model_.default_extension())));
 }
 
-bool settings_page::validatePage() { return model_.on_next(fields(), context_.face); }
+bool settings_page::validatePage() {
+    context_.destination_lock.reset();  // the page's check must not meet this wizard's own lock
+    if (!model_.on_next(fields(), context_.face)) return false;
+    try {
+        context_.destination_lock = std::make_unique<tk_destination_lock>(tk_link_target(context_.session.work().destination));
+    } catch (const tk_exception& error) {  // another run came in since the check
+        context_.face.error(error.message());
+        return false;
+    }
+    return true;
+}
 
 void settings_page::cleanupPage() { model_.store(fields()); }

@@ -17,6 +17,7 @@ class error_handler;
 class conversion_run;
 class job_session;
 class sprandel_wizard;
+class QObject;
 class QUrl;
 
 struct wizard_environment {
@@ -35,8 +36,11 @@ public:
     // Returns the exit code when the program ends before any wizard: 255 when the connection
     // failed, 0 when the profile could not be used (the user has been told).
     std::optional<int> open(const QString& profile);
-    // Runs the wizard modally; 0 after Finish, 1 after Cancel.
+    // Runs the wizard modally and returns exit_status().
     int exec();
+    // Once the wizard has closed: after a run, the status the console gives for its outcome
+    // (0 clean, 1 with errors, 2 nothing written or stopped); without one, 1 (cancelled).
+    int exit_status() const;
 
     sprandel_wizard& wizard() { return *wizard_; }
     job_session& session() { return *session_; }
@@ -45,6 +49,7 @@ public:
     qt_user_interface& face() { return face_; }
 
 private:
+    std::unique_ptr<QObject> keyboard_filter_;  // unused Alt+letter types nothing
     std::unique_ptr<error_handler> handler_;
     qt_user_interface face_;
     std::unique_ptr<job_session> session_;

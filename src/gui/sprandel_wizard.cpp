@@ -3,6 +3,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
 #include <QTimer>
@@ -38,9 +39,12 @@ sprandel_wizard::sprandel_wizard(wizard_context& context, bool quick_launch, QWi
     setStartId(static_cast<int>(quick_launch ? wizard_page_id::progress : wizard_page_id::welcome));
 
     connect(this, &QWizard::helpRequested, this, &sprandel_wizard::show_help);
-    // after the new page's layout has settled
-    connect(this, &QWizard::currentIdChanged, this,
-            [this] { QTimer::singleShot(0, this, &sprandel_wizard::stretch_watermark); });
+    connect(this, &QWizard::currentIdChanged, this, [this](int id) {
+        // Cancel's letter must not be one the page already uses ("&Convert dates")
+        setButtonText(QWizard::CancelButton, id == static_cast<int>(wizard_page_id::settings) ? tr("C&ancel") : tr("&Cancel"));
+        // after the new page's layout has settled
+        QTimer::singleShot(0, this, &sprandel_wizard::stretch_watermark);
+    });
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this, &sprandel_wizard::show_help);
     context_.face.set_owner(this);
@@ -58,7 +62,7 @@ void sprandel_wizard::resizeEvent(QResizeEvent* event) {
 
 void sprandel_wizard::stretch_watermark() {
     // The watermark fills the whole height beside an exterior page, however tall the window:
-    // its label spans that height, the picture only its own 392 pixels.
+    // below the picture its last row goes on, so the picture keeps its proportions.
     QWizardPage* current = currentPage();
     if (current == nullptr || !current->subTitle().isEmpty()) return;
     const QPixmap original(QStringLiteral(":/art/watermark.png"));
@@ -66,14 +70,27 @@ void sprandel_wizard::stretch_watermark() {
         const QPixmap shown = label->pixmap();
         if (!label->isVisible() || shown.isNull() || shown.width() != original.width()) continue;
         if (label->height() <= original.height() || shown.height() == label->height()) return;
-        current->setPixmap(QWizard::WatermarkPixmap, original.scaled(original.width(), label->height(),
-                                                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QPixmap tall(original.width(), label->height());
+        QPainter painter(&tall);
+        painter.drawPixmap(0, 0, original);
+        painter.drawPixmap(QRect(0, original.height(), original.width(), label->height() - original.height()), original,
+                           QRect(0, original.height() - 1, original.width(), 1));
+        painter.end();
+        current->setPixmap(QWizard::WatermarkPixmap, tall);
         return;
     }
 }
 
 void sprandel_wizard::reject() {
+    // The finish page ends only through Finish: Escape and the close box finish as well,
+    // with "Open on exit" as it is.
+    if (currentId() == static_cast<int>(wizard_page_id::finish)) {
+        accept();
+        return;
+    }
     if (closing_ || !context_.face.question(cancel_question)) return;
+    // The run may have ended while the question was open; its finish page is shown then.
+    if (currentId() == static_cast<int>(wizard_page_id::finish)) return;
     closing_ = true;
     // The run stops at its next row; an .xls keeps its finished items, an .xlsx is not written.
     if (progress_->is_running()) progress_->stop_run();

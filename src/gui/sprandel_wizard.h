@@ -13,7 +13,9 @@ class sprandel_wizard : public QWizard {
 public:
     sprandel_wizard(wizard_context& context, bool quick_launch, QWidget* parent = nullptr);
 
-    void reject() override;  // Cancel, Escape and the close box: the question, then stop the run
+    // Cancel, Escape and the close box: the question, then stop the run; on the finish page
+    // they finish instead.
+    void reject() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

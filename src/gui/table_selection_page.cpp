@@ -1,5 +1,6 @@
 // The table selection page.
 #include <QGridLayout>
+#include <initializer_list>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +25,13 @@ void fill(QListWidget* list, const std::vector<std::string>& names, int current)
     list->setCurrentRow(current);
 }
 
+// When the query dialog has closed, however it closed, the keyboard belongs to the wizard
+// again; the window manager need not see to it.
+struct focus_back {
+    QWidget* window;
+    ~focus_back() { window->activateWindow(); }
+};
+
 }  // namespace
 
 table_selection_page::table_selection_page(wizard_context& context, QWidget* parent)
@@ -44,7 +52,7 @@ table_selection_page::table_selection_page(wizard_context& context, QWidget* par
     QPushButton* add_all = button(tr("Add a&ll >"), "1102", this);
     QPushButton* remove = button(tr("< &Remove"), "1111", this);
     QPushButton* remove_all = button(tr("< Re&move all"), "1110", this);
-    QPushButton* add_query_button = button(tr("&Add Query"), "1114", this);
+    QPushButton* add_query_button = button(tr("Add &Query"), "1114", this);  // Alt+A is "Available tables"
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
@@ -61,6 +69,12 @@ table_selection_page::table_selection_page(wizard_context& context, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addLayout(grid);
+    // Tab goes as the eye does: left list, the buttons between, right list.
+    QWidget* previous = available_;
+    for (QWidget* next : std::initializer_list<QWidget*>{add, add_all, remove, remove_all, add_query_button, selected_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     using list_id = table_selection_model::list_id;
     const auto act = [this](void (table_selection_model::*move)()) {
@@ -98,6 +112,7 @@ void table_selection_page::refresh() {
 }
 
 void table_selection_page::add_query() {
+    const focus_back back{window()};
     QString name, query;
     for (;;) {  // a duplicate name brings the dialog back with what was typed
         query_dialog dialog(name, query, context_.session, context_.face, this);
@@ -110,6 +125,7 @@ void table_selection_page::add_query() {
 }
 
 void table_selection_page::edit_query() {
+    const focus_back back{window()};
     std::string current_name, current_text;
     if (!model_.current_query(current_name, current_text)) return;  // a table: nothing to edit
     QString name = QString::fromStdString(current_name), query = QString::fromStdString(current_text);

@@ -9,6 +9,7 @@
 #include "wizard/wizard_pages.h"
 
 class conversion_run;
+class tk_destination_lock;
 class error_handler;
 class job_session;
 class qt_user_interface;
@@ -20,6 +21,9 @@ struct wizard_context {
     error_handler& handler;
     std::string default_folder;  // where a new destination goes
     std::shared_ptr<conversion_run> run;  // the last run started, for the finish page
+    // Held from the moment the user commits to a destination until the run takes it over,
+    // so a second run on it is refused then, not after connecting or at its start.
+    std::unique_ptr<tk_destination_lock> destination_lock;
 };
 
 class sprandel_page : public QWizardPage {

@@ -191,6 +191,11 @@ tk_destination_lock::tk_destination_lock(const std::string& destination)
     }
 }
 
+bool tk_destination_lock::covers(const std::string& destination) const {
+    return path_ == tk_folder_of(destination) + "/" + std::string(temporary_prefix) + tag_of(destination) +
+                        std::string(lock_suffix);
+}
+
 tk_destination_lock::~tk_destination_lock() {
     if (file_ == tk_no_file) return;
     // removed while still held, so no run ever takes a lock on a file about to vanish unseen

@@ -55,6 +55,8 @@ public:
     // lock file cannot be made.
     explicit tk_destination_lock(const std::string& destination);
     ~tk_destination_lock();
+    // True when this is the lock of destination.
+    bool covers(const std::string& destination) const;
     tk_destination_lock(const tk_destination_lock&) = delete;
     tk_destination_lock& operator=(const tk_destination_lock&) = delete;
 

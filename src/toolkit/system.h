@@ -140,6 +140,8 @@ void tk_use_utf8_console() noexcept;
 
 // True when stream writes to a terminal (a console window on Windows).
 bool tk_is_terminal(std::FILE* stream) noexcept;
+// The width of the terminal stream writes to, in characters; 0 when it does not say.
+std::size_t tk_terminal_columns(std::FILE* stream) noexcept;
 // Makes a terminal stream take ANSI colour sequences; false when it cannot.
 bool tk_enable_colours(std::FILE* stream) noexcept;
 // Calls handler (from any thread, async-signal-safe code only) when the user asks the

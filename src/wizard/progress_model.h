@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/run_progress.h"
 #include "toolkit/thread.h"
 
 class conversion_run;
-class run_progress;
 
 inline constexpr const char* progress_intro_text =
     "Database converting is in progress. Please wait until the wizard completes\nconverting your Oracle database "
@@ -22,13 +22,14 @@ int formatting_percent(std::uint32_t tick);
 struct progress_view {
     bool finished = false;  // the run has ended: stop the timer and show the finish page
     int bar = 0;
-    std::string status;
+    std::string status;   // the phase running: the item read, or the formatting
+    std::string figures;  // rows, elapsed time and time left, as the console shows them
 };
 
 class progress_model {
 public:
-    // One timer tick: reads the run's progress fields.
-    progress_view on_timer(const run_progress& progress);
+    // One timer tick at the time now: reads the run's progress fields.
+    progress_view on_timer(const run_progress& progress, run_progress::clock::time_point now);
 
 private:
     std::uint32_t formatting_ticks_ = 0;

@@ -245,6 +245,21 @@ TEST_F(run_fixture, a_split_run_that_cannot_publish_its_main_workbook_leaves_the
     EXPECT_EQ(files, (std::vector<std::string>{"run(1).xls", "run(2).xls", "run.xls"}));
 }
 
+// Fault: the wizard let go of the destination's lock a moment before its run took it again,
+// so another run could slip in between. A lock handed over is the run's own.
+TEST_F(run_fixture, a_lock_handed_over_is_held_through_the_run_and_released_after_it) {
+    const job work = make_job(workbook_format::excel_2010, {"A"}, "run.xlsx");
+    scripted_table table = numbered_rows(2);
+    table.at_end = [&] { EXPECT_THROW(tk_destination_lock other(work.destination), tk_exception); };
+    scripted_source source({{"A", table}});
+    conversion_run result(work, source, *handler_, &face_);
+    result.take_over_lock(std::make_unique<tk_destination_lock>(work.destination));
+    result();
+    EXPECT_EQ(result.errors().total(), 0u);
+    EXPECT_EQ(result.written_workbooks(), std::vector<std::string>{work.destination});
+    EXPECT_NO_THROW(tk_destination_lock after(work.destination));
+}
+
 // Each statement has its own snapshot: the estimate taken before the rows are read is only
 // an estimate, and reading goes on until the source has no more rows.
 TEST_F(run_fixture, every_row_is_read_whatever_the_estimate_said) {

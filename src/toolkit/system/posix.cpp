@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,6 +291,12 @@ std::vector<std::string> tk_program_arguments(int argc, char** argv) { return {a
 void tk_use_utf8_console() noexcept {}  // terminals here take the locale's text, UTF-8
 
 bool tk_is_terminal(std::FILE* stream) noexcept { return ::isatty(::fileno(stream)) == 1; }
+
+std::size_t tk_terminal_columns(std::FILE* stream) noexcept {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0) return size.ws_col;
+    return 0;
+}
 
 bool tk_enable_colours(std::FILE* stream) noexcept { return tk_is_terminal(stream); }
 

@@ -526,6 +526,12 @@ bool tk_is_terminal(std::FILE* stream) noexcept {
     return ::GetConsoleMode(console_of(stream), &mode) != 0;
 }
 
+std::size_t tk_terminal_columns(std::FILE* stream) noexcept {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(console_of(stream), &info)) return 0;
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
 bool tk_enable_colours(std::FILE* stream) noexcept {
     DWORD mode = 0;
     const HANDLE console = console_of(stream);
