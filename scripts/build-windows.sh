@@ -2,7 +2,7 @@
 # Cross-builds Sprandel for 64-bit Windows with MinGW-w64 into build-windows/build: first the
 # libraries Debian has no MinGW build of (scripts/build-windows-deps.sh, cached), then the
 # given targets (all when none). Prepares wine's prefix (build-windows/wine) and leaves its
-# server running for the commands that follow. Arguments starting with -D are CMake options.
+# server running for the commands that follow (end it with WINEPREFIX=... wineserver -k). Arguments starting with -D are CMake options.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=${SPRANDEL_JOBS:-$(nproc)}

@@ -13,6 +13,7 @@ mkdir -p build-windows/demo
 sed -e 's|^dest=build/demo/|dest=build-windows/demo/|' -e 's|^logfile=build/demo/|logfile=build-windows/demo/|' \
     demo/demo.spr >build-windows/demo/demo.spr
 export WINEPREFIX="$PWD/build-windows/wine" WINEDEBUG=-all
+trap 'wineserver -k 2>/dev/null' EXIT  # this prefix's server, started by build-windows.sh
 # Windows finds oci.dll through PATH, as for Oracle Instant Client; WINEPATH adds to it.
 status=0
 WINEPATH="$PWD/build-windows/build/ociemu" wine build-windows/build/src/cli/sprandel-cli.exe \

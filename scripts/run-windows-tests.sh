@@ -32,7 +32,8 @@ requests="$PWD/build-windows/host-commands"
 rm -rf "$requests"
 sh scripts/host-commands.sh "$requests" &
 host_commands=$!
-trap 'kill "$host_commands" 2>/dev/null' EXIT
+# ends the host helper and this prefix's wine server with its services
+trap 'kill "$host_commands" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 export SPRANDEL_HOST_COMMANDS="$requests"
 status=0
 ctest --test-dir build-windows/build --output-on-failure -j "${SPRANDEL_JOBS:-$(nproc)}" || status=$?
