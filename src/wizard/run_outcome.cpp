@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "convert/conversion_run.h"
+#include "toolkit/system.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ namespace {
 // (Built by appending: GCC 12 sees a false overlap in a literal plus a string.)
 std::string kept_text(const std::string& destination, bool written) {
     std::error_code ignored;
-    if (written || !std::filesystem::exists(destination, ignored)) return {};
+    if (written || !std::filesystem::exists(tk_system_path(destination), ignored)) return {};
     std::string text(1, ' ');
     text += destination;
     text += " was left as it was.";
