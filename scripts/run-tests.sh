@@ -33,9 +33,11 @@ if [ "${SPRANDEL_SKIP_SANITIZE:-0}" != 1 ]; then
     # which no test expects) and are caught in the test output below.
     export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:log_path=$reports/asan"
     export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
+    # only leaks inside system libraries (listed there with the reason) are let pass
+    export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/leak-suppressions.txt:print_suppressions=0"
     status=0
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs" >"$reports/../ctest.log" 2>&1 || status=$?
-    unset ASAN_OPTIONS UBSAN_OPTIONS
+    unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
     tail -n 5 "$reports/../ctest.log"
     if grep -q "runtime error:" "$reports/../ctest.log"; then
         grep -B 2 -A 20 "runtime error:" "$reports/../ctest.log"
