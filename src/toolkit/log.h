@@ -8,6 +8,14 @@
 #include <mutex>
 #include <string>
 
+// MinGW's "printf" format means msvcrt's, which lacks %zu: the C99 one (gnu_printf) is used
+// there. clang knows no gnu_printf, and elsewhere printf is the C99 one.
+#if defined(__MINGW32__)
+#define TK_PRINTF_FORMAT(format_index, first_argument) __attribute__((format(gnu_printf, format_index, first_argument)))
+#else
+#define TK_PRINTF_FORMAT(format_index, first_argument) __attribute__((format(printf, format_index, first_argument)))
+#endif
+
 class tk_log {
 public:
     static tk_log& instance() noexcept;
@@ -31,8 +39,7 @@ public:
     void reset_truncation() noexcept;
 
     // printf rules; the message is UTF-8.
-    // gnu_printf: MinGW's "printf" means msvcrt's, which lacks %zu; the C99 one is used there.
-    void write(int level, const char* format, ...) noexcept __attribute__((format(gnu_printf, 3, 4)));
+    void write(int level, const char* format, ...) noexcept TK_PRINTF_FORMAT(3, 4);
 
 
 private:
