@@ -165,9 +165,21 @@ int tk_remove_abandoned_temporaries(const std::string& destination) noexcept {
     return removed;
 }
 
-tk_destination_lock::tk_destination_lock(const std::string& destination)
-    : path_(tk_folder_of(destination) + "/" + std::string(temporary_prefix) + tag_of(destination) +
-            std::string(lock_suffix)) {
+namespace {
+
+// ".sprandel-TAG.lock" in the destination's folder.
+std::string lock_path_of(const std::string& destination) {
+    std::string path = tk_folder_of(destination);
+    path += '/';
+    path += temporary_prefix;
+    path += tag_of(destination);
+    path += lock_suffix;
+    return path;
+}
+
+}  // namespace
+
+tk_destination_lock::tk_destination_lock(const std::string& destination) : path_(lock_path_of(destination)) {
     // The holder removes the file when done; a run that opened it just before then holds a
     // lock on a name that is gone, so it opens the file again.
     for (;;) {
@@ -191,10 +203,7 @@ tk_destination_lock::tk_destination_lock(const std::string& destination)
     }
 }
 
-bool tk_destination_lock::covers(const std::string& destination) const {
-    return path_ == tk_folder_of(destination) + "/" + std::string(temporary_prefix) + tag_of(destination) +
-                        std::string(lock_suffix);
-}
+bool tk_destination_lock::covers(const std::string& destination) const { return path_ == lock_path_of(destination); }
 
 tk_destination_lock::~tk_destination_lock() {
     if (file_ == tk_no_file) return;
