@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove_all(folder);
 
-    const unsigned long long bound = static_cast<unsigned long long>(rows) / fetch_batch_rows + round_trips_per_table;
+    const unsigned long long bound = static_cast<unsigned long long>(rows) / prefetch_rows + round_trips_per_table;
     std::printf("rows read:       %ld of %ld (10 columns)\n", read, rows);
     std::printf("time:            %.3f s\n", seconds);
     std::printf("rows per second: %.0f\n", seconds > 0 ? static_cast<double>(read) / seconds : 0.0);
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (trips > bound) {
-        std::printf("FAILED: more round trips than rows / %u + %llu\n", fetch_batch_rows, round_trips_per_table);
+        std::printf("FAILED: more round trips than rows / %u + %llu\n", prefetch_rows, round_trips_per_table);
         return 1;
     }
     return 0;

@@ -88,7 +88,8 @@ private:
         if (!item.is_query() && !has_table(item.name))
             throw tk_exception("The table does not exist in the source database.", tk_level_recoverable);
         try {
-            return item.is_query() ? source_.open_query(item.name, item.sql) : source_.open_table(item.name);
+            const text_form texts = stored_text_form(work_.format);
+            return item.is_query() ? source_.open_query(item.name, item.sql, texts) : source_.open_table(item.name, texts);
         } catch (const tk_final_exception&) {
             // a stop that broke off the opening call: the item was begun, so it is reported
             item_outcome outcome;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "values/cell_value.h"
+
 enum class workbook_format { excel_50, excel_2000, excel_2010 };
 
 struct format_limits {
@@ -29,6 +31,12 @@ constexpr const format_limits& limits_of(workbook_format format) noexcept {
     case workbook_format::excel_2010: return excel_2010_limits;
     }
     return excel_2010_limits;
+}
+
+// How the format stores texts: .xlsx in UTF-8, the .xls formats in UTF-16 (Excel 5.0 turns
+// them into its code page from there).
+constexpr text_form stored_text_form(workbook_format format) noexcept {
+    return format == workbook_format::excel_2010 ? text_form::utf8 : text_form::utf16;
 }
 
 // Sheet names hold at most 31 characters in every format.

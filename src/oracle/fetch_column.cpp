@@ -8,12 +8,17 @@
 
 #include "oracle/ora_exception.h"
 #include "toolkit/log.h"
+#include "toolkit/text.h"
 #include "values/number_text.h"
 
 namespace {
 
 // Oracle's text of a NUMBER has at most 64 characters; longer values come in exponent form.
 constexpr std::size_t number_text_units = 64;
+// A byte of any server character set becomes at most three bytes of UTF-8 (a UTF-16 unit of
+// the national set too); a slot past what a ub2 length holds is fetched as UTF-16 instead.
+constexpr std::size_t utf8_bytes_per_byte = 3;
+constexpr std::size_t max_utf8_slot = std::numeric_limits<ub2>::max();
 constexpr std::size_t rowid_chars = 255;
 // "+000000001 02:03:04.123456789" is the widest interval text.
 constexpr std::size_t interval_chars = 64;
@@ -130,7 +135,7 @@ row_error value_error(const std::string& message) { return row_error(message, tk
 
 }  // namespace
 
-fetch_column::fetch_column(client_calls& calls, const described_column& column)
+fetch_column::fetch_column(client_calls& calls, const described_column& column, text_form texts)
     : calls_(calls),
       info_(info_of(column, kind_of(column))),
       kind_(kind_of(column)),
@@ -141,9 +146,15 @@ fetch_column::fetch_column(client_calls& calls, const described_column& column)
         // Each byte of the server's character set becomes at most one UTF-16 unit, and
         // national sizes are already UTF-16 bytes, so size + 1 units always hold the value.
         slot_units_ = static_cast<std::size_t>(std::max<int>(column.data_size, 1)) + 1;
+        if (texts == text_form::utf8 && slot_units_ * utf8_bytes_per_byte <= max_utf8_slot) {
+            is_utf8_ = true;
+            slot_units_ *= utf8_bytes_per_byte;
+        }
         break;
     case fetch_kind::number_text:
+        // a number's text is ASCII: UTF-8 is the shortest form and needs no conversion
         fetch_type_ = SQLT_CHR;
+        is_utf8_ = true;
         slot_units_ = number_text_units;
         holds_integers_ = column.precision > 0 && column.scale <= 0 && column.scale != scale_of_float;
         break;
@@ -189,7 +200,7 @@ std::size_t fetch_column::row_bytes() const noexcept {
     constexpr std::size_t per_row = sizeof(sb2) + 2 * sizeof(ub2);  // indicator, length, return code
     switch (kind_) {
     case fetch_kind::text: case fetch_kind::number_text: case fetch_kind::terminated_text:
-        return per_row + slot_units_ * sizeof(char16_t);
+        return per_row + slot_units_ * (is_utf8_ ? 1 : sizeof(char16_t));
     case fetch_kind::integer: case fetch_kind::boolean: case fetch_kind::binary_double: return per_row + 8;
     case fetch_kind::binary_float: return per_row + 4;
     case fetch_kind::date: case fetch_kind::binary: return per_row + slot_units_;
@@ -207,7 +218,8 @@ void fetch_column::allocate(ub4 rows) {
     return_codes_.assign(rows, 0);
     switch (kind_) {
     case fetch_kind::text: case fetch_kind::number_text: case fetch_kind::terminated_text:
-        texts_.assign(rows * slot_units_, u'\0');
+        if (is_utf8_) bytes_.assign(rows * slot_units_, 0);
+        else texts_.assign(rows * slot_units_, u'\0');
         break;
     case fetch_kind::integer: case fetch_kind::boolean: integers_.assign(rows, 0); break;
     case fetch_kind::binary_float: floats_.assign(rows, 0); break;
@@ -229,8 +241,8 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
     sb4 slot_bytes = 0;
     switch (kind_) {
     case fetch_kind::text: case fetch_kind::number_text: case fetch_kind::terminated_text:
-        values = texts_.data();
-        slot_bytes = static_cast<sb4>(slot_units_ * sizeof(char16_t));
+        values = is_utf8_ ? static_cast<void*>(bytes_.data()) : static_cast<void*>(texts_.data());
+        slot_bytes = static_cast<sb4>(slot_units_ * (is_utf8_ ? 1 : sizeof(char16_t)));
         break;
     case fetch_kind::integer: case fetch_kind::boolean:
         values = integers_.data();
@@ -252,8 +264,8 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
     ub2* lengths = kind_ == fetch_kind::terminated_text ? nullptr : lengths_.data();
     OCIDefine* handle = calls_.define(statement, position, values, slot_bytes, fetch_type_, indicators_.data(),
                                       lengths, return_codes_.data());
-    if (kind_ == fetch_kind::text || kind_ == fetch_kind::terminated_text)
-        calls_.set_define_charset(handle, OCI_UTF16ID);
+    if (kind_ == fetch_kind::text || kind_ == fetch_kind::number_text || kind_ == fetch_kind::terminated_text)
+        calls_.set_define_charset(handle, is_utf8_ ? ub2{OCI_AL32UTF8_ID} : ub2{OCI_UTF16ID});
     // Without the national form the server passes national text through the database
     // character set, and a WE8MSWIN1252 database turns Cyrillic or CJK into '¿'.
     if (is_national_ && (kind_ == fetch_kind::text || kind_ == fetch_kind::character_lob))
@@ -310,7 +322,18 @@ void fetch_column::check_return_code(ub4 row) const {
 
 std::u16string_view fetch_column::valid_text(std::u16string_view text) const {
     if (is_valid_utf16(text)) return text;
-    throw value_error("Cannot convert to UNICODE string: the value of column '" + info_.name + "' is not valid text.");
+    throw invalid_text();
+}
+
+// A database in the client's own character set sends its bytes unchecked: stored garbage
+// arrives as it is.
+std::string_view fetch_column::valid_text(std::string_view text) const {
+    if (is_valid_utf8(text)) return text;
+    throw invalid_text();
+}
+
+row_error fetch_column::invalid_text() const {
+    return value_error("Cannot convert to UNICODE string: the value of column '" + info_.name + "' is not valid text.");
 }
 
 cell_value fetch_column::value(ub4 row) {
@@ -319,11 +342,16 @@ cell_value fetch_column::value(ub4 row) {
     if (kind_ != fetch_kind::binary) check_return_code(row);
     switch (kind_) {
     case fetch_kind::text: {
+        if (is_utf8_)
+            return cell_value::of_text(valid_text(
+                {reinterpret_cast<const char*>(bytes_.data()) + row * slot_units_,
+                 std::min<std::size_t>(lengths_[row], slot_units_)}));
         const char16_t* slot = texts_.data() + row * slot_units_;
         return cell_value::of_utf16(valid_text({slot, std::min<std::size_t>(lengths_[row] / 2, slot_units_)}));
     }
     case fetch_kind::number_text:
-        return number_value({texts_.data() + row * slot_units_, std::min<std::size_t>(lengths_[row] / 2, slot_units_)});
+        return number_value({reinterpret_cast<const char*>(bytes_.data()) + row * slot_units_,
+                             std::min<std::size_t>(lengths_[row], slot_units_)});
     case fetch_kind::terminated_text: {
         const char16_t* slot = texts_.data() + row * slot_units_;
         const std::u16string_view text(slot, std::find(slot, slot + slot_units_, u'\0') - slot);
@@ -365,31 +393,32 @@ cell_value fetch_column::value(ub4 row) {
 // with the session's decimal character (a comma in some territories), never with group
 // separators, and past 64 characters in exponent form ("1E+125"). One pass copies it in
 // normalised form and counts its significant digits.
-cell_value fetch_column::number_value(std::u16string_view text) {
+cell_value fetch_column::number_value(std::string_view text) {
     char* out = number_chars_;
     std::size_t significant = 0, pending_zeros = 0, mantissa_digits = 0;
     bool in_exponent = false, is_plain_integer = true, is_number = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= u'0' && c <= u'9') {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
             if (!in_exponent) {
                 ++mantissa_digits;
-                if (c != u'0') significant += pending_zeros + 1, pending_zeros = 0;
+                if (c != '0') significant += pending_zeros + 1, pending_zeros = 0;
                 else if (significant > 0) ++pending_zeros;
             }
-            *out++ = static_cast<char>(c);
-        } else if (c == u'.' || c == u',') {
+            *out++ = c;
+        } else if (c == '.' || c == ',') {
             if (mantissa_digits == 0) *out++ = '0';
             *out++ = '.';
             is_plain_integer = false;
-        } else if ((c == u'E' || c == u'e') && !in_exponent) {
+        } else if ((c == 'E' || c == 'e') && !in_exponent) {
             *out++ = 'E';
             in_exponent = true;
             is_plain_integer = false;
-        } else if (c == u'-' || c == u'+') {
-            *out++ = static_cast<char>(c);
+        } else if (c == '-' || c == '+') {
+            *out++ = c;
         } else {
-            *out++ = c < 0x80 ? static_cast<char>(c) : '?';
+            // one '?' for a character outside ASCII: its other bytes are passed over
+            if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) *out++ = (c & 0x80) == 0 ? c : '?';
             is_number = false;
         }
     }

@@ -11,8 +11,8 @@
 
 // How a column is fetched and read back.
 enum class fetch_kind {
-    text,             // CHAR, VARCHAR2 and their national forms: UTF-16 of the returned length
-    number_text,      // NUMBER and FLOAT as Oracle's own text, scanned once
+    text,             // CHAR, VARCHAR2 and their national forms: UTF-16 or UTF-8 of the returned length
+    number_text,      // NUMBER and FLOAT as Oracle's own text in UTF-8, scanned once
     integer,          // NUMBER(p, s <= 0) whose integers fit 18 digits: 8-byte integers
     boolean,          // BOOLEAN as the server's 1 or 0 in an 8-byte integer
     binary_float,     // the server's own 4-byte float
@@ -39,7 +39,9 @@ inline constexpr ub4 lob_read_units = 32'767 + 2;
 
 class fetch_column {
 public:
-    fetch_column(client_calls& calls, const described_column& column);
+    // Texts of the database's character sets come as texts asks where a slot can hold them;
+    // a NUMBER's text always comes as UTF-8.
+    fetch_column(client_calls& calls, const described_column& column, text_form texts = text_form::utf16);
     ~fetch_column();
     fetch_column(const fetch_column&) = delete;
     fetch_column& operator=(const fetch_column&) = delete;
@@ -66,16 +68,19 @@ public:
 private:
     void allocate(ub4 rows);
     void check_return_code(ub4 row) const;
-    cell_value number_value(std::u16string_view text);
+    cell_value number_value(std::string_view text);
     cell_value character_lob_value(ub4 row);
     void free_if_temporary(ub4 row);
     std::u16string_view valid_text(std::u16string_view text) const;
+    std::string_view valid_text(std::string_view text) const;
+    row_error invalid_text() const;
 
     client_calls& calls_;
     column_info info_;
     fetch_kind kind_;
     ub2 fetch_type_ = 0;          // the external type the define asks for
-    std::size_t slot_units_ = 0;  // per row: UTF-16 units of text kinds, bytes of date / binary
+    std::size_t slot_units_ = 0;  // per row: UTF-16 units of text kinds, else bytes
+    bool is_utf8_ = false;        // a text kind whose slots hold UTF-8 (in bytes_)
     bool holds_integers_ = false; // a NUMBER whose values are whole: texts become integers
     ub4 descriptor_type_ = 0;
     bool is_national_ = false;    // NCHAR, NVARCHAR2, NCLOB: read in the national form
@@ -87,7 +92,7 @@ private:
     std::vector<std::int64_t> integers_;
     std::vector<float> floats_;
     std::vector<double> doubles_;
-    std::vector<ub1> bytes_;
+    std::vector<ub1> bytes_;  // DATE, RAW and UTF-8 text slots
     std::vector<void*> descriptors_;  // owned: freed in the destructor
     std::vector<bool> lob_unread_;    // per row of the batch: a locator whose LOB may be temporary
 

@@ -133,7 +133,7 @@ std::string oracle_session::table_select(const std::string& table, std::vector<u
     oracle_table_reader catalogue(*calls_,
                                   "SELECT COLUMN_NAME, DATA_TYPE, DATA_TYPE_OWNER FROM " + columns_view(scope_) +
                                       " WHERE " + table_condition(scope_) + " ORDER BY COLUMN_ID",
-                                  -1, table_condition_values(table, scope_));
+                                  -1, text_form::utf16, table_condition_values(table, scope_));
     std::string select_list;
     bool skipped = false, has_xml = false;
     std::vector<cell_value> row;
@@ -173,7 +173,7 @@ std::int64_t oracle_session::estimated_rows(const std::string& table) {
     return select_number("SELECT COUNT(*) FROM " + quoted_table_name(table, scope_));
 }
 
-std::unique_ptr<table_reader> oracle_session::open_table(const std::string& table) {
+std::unique_ptr<table_reader> oracle_session::open_table(const std::string& table, text_form texts) {
     TK_LOG(2, "%s(%s)", __func__, table.c_str());
     require_connection();
     if (!tables_listed_) tables();
@@ -189,7 +189,7 @@ std::unique_ptr<table_reader> oracle_session::open_table(const std::string& tabl
         throw tk_exception(message + ".", tk_level_recoverable);
     }
     // An estimate for progress only: rows are read until the server has no more.
-    auto reader = std::make_unique<oracle_table_reader>(*calls_, select, estimated_rows(table));
+    auto reader = std::make_unique<oracle_table_reader>(*calls_, select, estimated_rows(table), texts);
     std::vector<std::string> notes;
     for (const unreadable_column& column : left_out)
         notes.push_back("column " + column.name + " of " + table + ": type " + column.type +
@@ -198,13 +198,14 @@ std::unique_ptr<table_reader> oracle_session::open_table(const std::string& tabl
     return reader;
 }
 
-std::unique_ptr<table_reader> oracle_session::open_query(const std::string& name, const std::string& sql) {
+std::unique_ptr<table_reader> oracle_session::open_query(const std::string& name, const std::string& sql,
+                                                           text_form texts) {
     TK_LOG(2, "%s(%s)", __func__, name.c_str());
     require_connection();
     if (locks_rows(sql)) throw tk_exception(locking_query_text, tk_level_serious);
     // A user's query runs once, as typed: counting its rows would run it twice (hours for a
     // big join), so how many there are stays unknown.
-    auto reader = std::make_unique<oracle_table_reader>(*calls_, sql, -1);
+    auto reader = std::make_unique<oracle_table_reader>(*calls_, sql, -1, texts);
     std::vector<std::string> notes;
     for (const column_info& column : reader->unreadable_columns())
         notes.push_back("column " + column.name + " of " + name + ": type " + column.type_name +

@@ -79,8 +79,9 @@ public:
     // Readers use the session's connection: they must go before the session does.
     // A table that the catalogue does not list throws tk_exception (level 0) "The table does
     // not exist in the source database."; so does one with no readable column, naming them.
-    std::unique_ptr<table_reader> open_table(const std::string& table) override;
-    std::unique_ptr<table_reader> open_query(const std::string& name, const std::string& sql) override;
+    std::unique_ptr<table_reader> open_table(const std::string& table, text_form texts = text_form::utf16) override;
+    std::unique_ptr<table_reader> open_query(const std::string& name, const std::string& sql,
+                                             text_form texts = text_form::utf16) override;
     void break_calls() noexcept override;
     // A read-only transaction: every item of a run sees the data as they were when it began,
     // and nothing the run does can change them. Ended with a rollback, never a commit.

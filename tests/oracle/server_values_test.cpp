@@ -19,14 +19,22 @@ TEST(national_text, keeps_cyrillic_and_cjk_on_a_windows_1252_database) {
         "CREATE TABLE NAMES (ID NUMBER(4), N NVARCHAR2(20), F NCHAR(4), NC NCLOB, V VARCHAR2(20))",
         "INSERT INTO NAMES VALUES (1, 'Москва', '東京', '北京 и Санкт-Петербург', 'Zürich')",
         "INSERT INTO NAMES VALUES (2, 'café', NULL, NULL, 'Ωμέγα')",
+        // one byte a character here, three each in UTF-8
+        "CREATE TABLE PRICES (P VARCHAR2(3), N NVARCHAR2(2))",
+        "INSERT INTO PRICES VALUES ('€€€', '€€')",
     });
     emulator_session session("WINDB");
     session->tables();
-    const auto rows = read_all(*session->open_table("NAMES"));
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (described_row{"i:1", "u:Москва", "u:東京  ", "u:北京 и Санкт-Петербург", "u:Zürich"}));
-    // the database's own set could never hold Greek: '¿' is what the server stored
-    EXPECT_EQ(rows[1], (described_row{"i:2", "u:café", "null", "null", "u:¿¿¿¿¿"}));
+    for (const text_form form : {text_form::utf16, text_form::utf8}) {
+        SCOPED_TRACE(form == text_form::utf8 ? "UTF-8" : "UTF-16");
+        const std::string t = form == text_form::utf8 ? "t:" : "u:";
+        const auto rows = read_all(*session->open_table("NAMES", form));
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0], (described_row{"i:1", t + "Москва", t + "東京  ", "u:北京 и Санкт-Петербург", t + "Zürich"}));
+        // the database's own set could never hold Greek: '¿' is what the server stored
+        EXPECT_EQ(rows[1], (described_row{"i:2", t + "café", "null", "null", t + "¿¿¿¿¿"}));
+        EXPECT_EQ(read_all(*session->open_table("PRICES", form)), (std::vector<described_row>{{t + "€€€", t + "€€"}}));
+    }
 }
 
 // XMLSERIALIZE makes a temporary LOB on the server for every row; unfreed, they filled the

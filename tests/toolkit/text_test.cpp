@@ -51,6 +51,11 @@ TEST(utf_conversion, invalid_utf8_is_an_error_naming_the_byte) {
             EXPECT_EQ(error.message(), "Cannot convert to UNICODE string: invalid UTF-8 at byte 3.");
         }
         EXPECT_FALSE(is_valid_utf8(bad));
+        // ASCII is checked a word at a time: a bad byte is found at every place around words
+        for (std::size_t before = 0; before < 17; ++before) {
+            EXPECT_FALSE(is_valid_utf8(std::string(before, 'x') + bad.substr(2) + std::string(9, 'y'))) << before;
+            EXPECT_TRUE(is_valid_utf8(std::string(before, 'x') + "\xF0\x9F\x98\x80" + std::string(before, 'y')));
+        }
     }
     EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9"));
 }
