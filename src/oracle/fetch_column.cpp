@@ -264,12 +264,13 @@ void fetch_column::define(OCIStmt* statement, ub4 position, ub4 rows) {
     ub2* lengths = kind_ == fetch_kind::terminated_text ? nullptr : lengths_.data();
     OCIDefine* handle = calls_.define(statement, position, values, slot_bytes, fetch_type_, indicators_.data(),
                                       lengths, return_codes_.data());
-    if (kind_ == fetch_kind::text || kind_ == fetch_kind::number_text || kind_ == fetch_kind::terminated_text)
-        calls_.set_define_charset(handle, is_utf8_ ? ub2{OCI_AL32UTF8_ID} : ub2{OCI_UTF16ID});
     // Without the national form the server passes national text through the database
-    // character set, and a WE8MSWIN1252 database turns Cyrillic or CJK into '¿'.
+    // character set, and a WE8MSWIN1252 database turns Cyrillic or CJK into '¿'. The form
+    // goes first: the buffer's character set is set after it, so the form cannot reset it.
     if (is_national_ && (kind_ == fetch_kind::text || kind_ == fetch_kind::character_lob))
         calls_.set_define_national(handle);
+    if (kind_ == fetch_kind::text || kind_ == fetch_kind::number_text || kind_ == fetch_kind::terminated_text)
+        calls_.set_define_charset(handle, is_utf8_ ? ub2{OCI_AL32UTF8_ID} : ub2{OCI_UTF16ID});
     // The value as far as a cell holds it travels with its locator: no round trip of its own.
     if (kind_ == fetch_kind::character_lob) calls_.set_lob_prefetch(handle, lob_read_units);
     // BLOB contents are never read, only whether there is one; a temporary one is still freed.
