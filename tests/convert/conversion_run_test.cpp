@@ -209,11 +209,7 @@ TEST_F(run_fixture, a_split_run_stopped_in_a_part_leaves_one_whole_set_and_no_te
     const auto sheets = read_workbook(work.destination);
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].rows.size(), 4u);  // this run's A_DONE
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
-        files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, std::vector<std::string>{"run.xls"});
+    EXPECT_EQ(entry_names(folder_.path()), std::vector<std::string>{"run.xls"});
 }
 
 // Fault: when the main workbook could not take its place after the parts had taken
@@ -240,11 +236,7 @@ TEST_F(run_fixture, a_split_run_that_cannot_publish_its_main_workbook_leaves_the
         << result->errors().listed()[0];
     EXPECT_EQ(read_workbook(folder_.file("run(1).xls"))[0].rows.size(), 16384u);  // the earlier part 1, whole
     EXPECT_EQ(read_workbook(folder_.file("run(2).xls"))[0].rows.size(), 6u);
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
-        files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"run(1).xls", "run(2).xls", "run.xls"}));
+    EXPECT_EQ(entry_names(folder_.path()), (std::vector<std::string>{"run(1).xls", "run(2).xls", "run.xls"}));
 }
 
 // Fault: the wizard let go of the destination's lock a moment before its run took it again,

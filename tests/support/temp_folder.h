@@ -1,6 +1,7 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <string>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 class temp_folder {
 public:
@@ -42,4 +44,13 @@ inline void write_file(const std::filesystem::path& path, const std::string& con
     std::ofstream out(path, std::ios::binary);
     out << content;
     if (!out.flush()) throw std::runtime_error("cannot write test file " + path.string());
+}
+
+// The names of the entries in folder, sorted, so a test can say what it expects to be left there.
+inline std::vector<std::string> entry_names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -18,18 +18,6 @@
 #include "../support/temp_folder.h"
 #include "toolkit/exception.h"
 
-namespace {
-
-std::vector<std::string> stray_files_of(const temp_folder& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
-
 // The extension and folder of a destination: destination_check and part_workbooks.
 TEST(file_names, relative_and_hidden_paths_split_into_their_parts) {
 #ifdef _WIN32
@@ -94,7 +82,7 @@ TEST(temporaries, only_the_lock_holder_removes_its_destinations_files_and_a_seco
 #endif
     // the lock ends with its holder, and its file with it
     EXPECT_NO_THROW(tk_destination_lock{theirs});
-    EXPECT_EQ(stray_files_of(folder),
+    EXPECT_EQ(entry_names(folder.path()),
               (std::vector<std::string>{".sprandel-12345-1.tmp", std::filesystem::path(live).filename().string()}));
 
     // a temporary file is short and hidden whatever the destination's length; one made beside
