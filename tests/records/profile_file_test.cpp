@@ -121,7 +121,7 @@ TEST(profile_reading, a_line_far_longer_than_4095_bytes_is_read_whole) {
 }
 
 // Queries of many lines, blank and CR LF lines among them, round trip in
-// converter_profile.a_saved_job_loads_into_a_new_converter_unchanged.
+// job_profile.a_saved_job_loads_back_unchanged.
 TEST(profile_multiline_values, further_lines_are_marked_so_that_a_leading_break_survives) {
     profile_file written;
     written.set_value("Available Queries", "R", "\nstarts with a line break");
@@ -169,7 +169,7 @@ TEST_F(profile_files, stored_file_is_private_and_replaces_an_old_one_whole) {
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 #endif
-    // read back by load(): converter_profile.a_saved_job_loads_into_a_new_converter_unchanged
+    // read back by load(): job_profile.a_saved_job_loads_back_unchanged
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
     write_file(path, std::string(10'000, '#'));
     ASSERT_TRUE(profile_file().store(path));

@@ -10,7 +10,7 @@ TEST(utf_conversion, round_trips_every_plane) {
     const std::u16string utf16 = to_unicode(utf8);
     EXPECT_EQ(utf16, (std::u16string{u'A', 0xE9, 0x416, 0x4E2D, 0xD83D, 0xDE00}));
     EXPECT_EQ(to_utf8(utf16), utf8);
-    // utf16_prefix at a pair: cell_text.limits_count_utf16_units_and_never_split_a_character
+    // utf16_prefix at a pair: cell_form.texts_are_cut_to_the_formats_cell_never_inside_a_character
     EXPECT_EQ(utf16_length(utf8), 6u);
     EXPECT_EQ(to_utf8(u""), "");
     EXPECT_EQ(to_unicode(""), u"");
@@ -60,7 +60,7 @@ TEST(utf_conversion, invalid_utf8_is_an_error_naming_the_byte) {
     EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9"));
 }
 
-// trim: profile_file_test's reading rules; tk_hex: ole_variant_text.renders_bytes_as_hexadecimal.
+// trim: profile_file_test's reading rules.
 TEST(string_helpers, replace_never_in_inserted_text_and_split_keeps_empty_pieces) {
     std::string text = "aba";
     EXPECT_EQ(replace_all(text, "a", "aa"), "aabaa");
