@@ -14,6 +14,10 @@ std::string utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::size_t entries_in(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
 }  // namespace
 
 // Faults: UTF-8 names read in the ANSI code page gave "Profile does not exist" for the job
@@ -33,7 +37,7 @@ TEST(windows_names, a_profile_workbook_and_log_outside_the_code_page_keep_their_
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].rows.size(), 8u);
     EXPECT_TRUE(std::filesystem::exists(log));
-    EXPECT_EQ(entry_names(place).size(), 3u);  // no temporary or lock file left
+    EXPECT_EQ(entries_in(place), 3u);  // no temporary or lock file left
 }
 
 // Fault: st_dev and st_ino are 0 on Windows, so any two files of one drive were "one file"
