@@ -251,19 +251,3 @@ bool iequals(std::string_view a, std::string_view b) {
 bool iless::operator()(std::string_view a, std::string_view b) const {
     return fold_case(a) < fold_case(b);
 }
-
-std::string tk_hex(std::span<const std::byte> bytes) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const std::byte b : bytes) {
-        const auto value = std::to_integer<unsigned>(b);
-        out += digits[value >> 4];
-        out += digits[value & 0x0F];
-    }
-    return out;
-}
-
-std::string tk_hex(std::string_view bytes) {
-    return tk_hex(std::as_bytes(std::span<const char>(bytes.data(), bytes.size())));
-}

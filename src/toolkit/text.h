@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +49,3 @@ struct iless {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const;
 };
-
-// Two upper-case hexadecimal digits per byte.
-std::string tk_hex(std::span<const std::byte> bytes);
-std::string tk_hex(std::string_view bytes);
