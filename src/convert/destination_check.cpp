@@ -26,8 +26,7 @@ const char* special_file_kind(tk_file_kind kind) {
 
 void common_check_dest(const std::string& path) {
     TK_LOG(2, "%s(%s)", __func__, path.c_str());
-    const tk_file_kind kind =
-        path.empty() ? tk_file_kind::missing : tk_status_of(path).value_or(tk_file_status{}).kind;
+    const tk_file_kind kind = path.empty() ? tk_file_kind::missing : tk_kind_of(path);
     const bool exists = kind != tk_file_kind::missing;
     // An empty name or one ending in a separator can only mean a folder; an empty one would
     // otherwise stand for the program itself.

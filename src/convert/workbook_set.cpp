@@ -65,7 +65,7 @@ workbook_writer& workbook_set::workbook(int part) {
         const std::string name = part_path(destination_, part);
         TK_LOG(2, "%s(%s)", __func__, name.c_str());
         // check_job_destination finds such a file before the run; this guards every other way in
-        if (part > 0 && tk_status_of(name, false).value_or(tk_file_status{}).kind != tk_file_kind::missing &&
+        if (part > 0 && tk_kind_of(name, false) != tk_file_kind::missing &&
             read_workbook_origin(name) != origin_mark(destination_, part))
             throw tk_exception(foreign_part_text(name, destination_), tk_level_serious);
         if (staged.temporary.empty()) {
@@ -124,8 +124,7 @@ struct name_change {
 void undo_changes(const std::vector<name_change>& changes) noexcept {
     for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
         const bool was_renamed =
-            change->temporary.empty() ||
-            tk_status_of(change->temporary, false).value_or(tk_file_status{}).kind == tk_file_kind::missing;
+            change->temporary.empty() || tk_kind_of(change->temporary, false) == tk_file_kind::missing;
         try {
             if (!was_renamed) {
                 if (!change->earlier.empty()) tk_remove_file_name(change->earlier);
@@ -222,7 +221,7 @@ std::vector<std::string> workbook_set::earlier_parts_from(int first_part) const 
         } catch (const std::exception&) {
             break;
         }
-        if (tk_status_of(path, false).value_or(tk_file_status{}).kind == tk_file_kind::missing) break;
+        if (tk_kind_of(path, false) == tk_file_kind::missing) break;
         if (read_workbook_origin(path) == origin_mark(destination_, part))
             found.push_back(path);
         else

@@ -80,7 +80,7 @@ std::string xls_origin(const std::string& path) {
 std::string read_workbook_origin(const std::string& path) noexcept {
     try {
         // only a plain file can be one of ours; opening a FIFO would wait for a writer
-        if (tk_status_of(path, false).value_or(tk_file_status{}).kind != tk_file_kind::regular) return {};
+        if (tk_kind_of(path, false) != tk_file_kind::regular) return {};
         char signature[4] = {};
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(tk_open_stream(path, "rb"), &std::fclose);
         if (!file || std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature) return {};

@@ -149,8 +149,7 @@ int tk_remove_abandoned_temporaries(const std::string& destination) noexcept {
             if (tag_of_temporary(tk_path_text(it->path().filename())) != tag) continue;
             const std::string name = tk_path_text(it->path());
             // only plain files: a link or a folder of that name is not something a run wrote
-            const auto status = tk_status_of(name, false);
-            if (!status || status->kind != tk_file_kind::regular) continue;
+            if (tk_kind_of(name, false) != tk_file_kind::regular) continue;
             if (tk_remove_file_name(name)) {
                 ++removed;
                 TK_LOG(3, "Removed %s, left by an earlier run that ended without finishing", name.c_str());

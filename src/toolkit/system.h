@@ -75,6 +75,10 @@ struct tk_file_status {
 std::optional<tk_file_status> tk_status_of(const std::string& path, bool follow_links = true) noexcept;
 // The status of an open file.
 std::optional<tk_file_status> tk_status_of(tk_file_handle file) noexcept;
+// The kind of path alone; a path that cannot be examined counts as missing.
+inline tk_file_kind tk_kind_of(const std::string& path, bool follow_links = true) noexcept {
+    return tk_status_of(path, follow_links).value_or(tk_file_status{}).kind;
+}
 // True when path is a folder that can be entered.
 bool tk_is_enterable_folder(const std::string& path) noexcept;
 // The longest file name the folder's file system takes, in bytes; 0 when unknown.
