@@ -190,7 +190,7 @@ std::vector<std::string> workbook_set::publish() {
         if (!change.earlier.empty() && !tk_remove_file_name(change.earlier))
             TK_LOG(3, "Cannot remove %s: %s", change.earlier.c_str(), tk_system_error_text(errno).c_str());
     }
-    if (!earlier_parts.empty()) tk_sync_folder(tk_folder_of(destination_));
+    if (!earlier_parts.empty()) tk_flush_folder(tk_folder_of(destination_));
     for (std::size_t part = 0; part < part_count; ++part) {
         books_[part].temporary.clear();
         written.push_back(part_path(destination_, static_cast<int>(part)));

@@ -212,16 +212,20 @@ tk_destination_lock::~tk_destination_lock() {
 }
 
 void tk_sync_file(const std::string& path, const std::string& what) {
+    if (!tk_flush_file_named(path))
+        throw tk_exception_ex(errno, "Failed to write into " + what + ": ", tk_level_serious);
+}
+
+bool tk_flush_file_named(const std::string& path) noexcept {
     // writable: Windows flushes only through a handle that may write
     const tk_file_handle file = tk_open_file(path, tk_open_mode::read_write);
-    if (file == tk_no_file) throw tk_exception_ex(errno, "Failed to write into " + what + ": ", tk_level_serious);
+    if (file == tk_no_file) return false;
     const bool flushed = tk_flush_file(file);
     const int error_number = errno;
     tk_close_file(file);
-    if (!flushed) throw tk_exception_ex(error_number, "Failed to write into " + what + ": ", tk_level_serious);
+    errno = error_number;
+    return flushed;
 }
-
-bool tk_sync_folder(const std::string& folder) noexcept { return tk_flush_folder(folder); }
 
 std::string tk_link_target(const std::string& path) {
     constexpr int max_links = 40;  // as the kernel allows in one path
@@ -245,7 +249,7 @@ void tk_replace_file(const std::string& temporary, const std::string& destinatio
                               tk_level_serious);
     if (!tk_rename_over(temporary, destination))
         throw tk_exception_ex(errno, "Cannot save " + destination + ": ", tk_level_serious);
-    if (!tk_sync_folder(tk_folder_of(destination)))
+    if (!tk_flush_folder(tk_folder_of(destination)))
         throw tk_exception_ex(errno, "Cannot save " + destination + " (its folder could not be flushed to disk): ",
                               tk_level_serious);
 }

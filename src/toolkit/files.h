@@ -66,6 +66,8 @@ private:
 };
 // Flushes a complete file to the disk; throws tk_exception_ex naming what with the reason.
 void tk_sync_file(const std::string& path, const std::string& what);
+// The same without a message: false with errno set.
+bool tk_flush_file_named(const std::string& path) noexcept;
 // Renames temporary over destination in one step and flushes the folder so the new name
 // survives a power cut. A file replaced hands its permission bits, and its owner and group
 // where the process may set them, to the new one; a new file keeps the umask's. Throws
@@ -84,8 +86,6 @@ std::string tk_move_aside(const std::string& path, const std::string& beside);
 // folder); path itself when it is no link. The file need not exist. Throws tk_exception_ex
 // for a loop of links.
 std::string tk_link_target(const std::string& path);
-// Flushes a folder's entries (new, renamed and removed names) to the disk; false on failure.
-bool tk_sync_folder(const std::string& folder) noexcept;
 // True when both names lead to one existing file, or, when neither exists, to one path.
 bool tk_is_same_file(const std::string& first, const std::string& second);
 // Writes content to a new private file (owner only: it may hold a password) beside path,

@@ -134,18 +134,13 @@ void zip_package::commit() {
     if (status != ZIP_OK)
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, saved_errno_or(EIO));
     // A rename is only worth doing once the bytes are on the disk.
-    // writable: Windows flushes only through a handle that may write
-    const tk_file_handle file = tk_open_file(impl_->temporary, tk_open_mode::read_write);
-    if (file == tk_no_file) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
-    const bool flushed = tk_flush_file(file);
-    const int sync_errno = errno;
-    tk_close_file(file);
-    if (!flushed) throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, sync_errno);
+    if (!tk_flush_file_named(impl_->temporary))
+        throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
     if (!tk_rename_over(impl_->temporary, impl_->output))
         throw_xlsx_system_error(xlsx_error::cannot_rename_file, impl_->destination, errno);
     impl_->is_committed = true;
     // the new name is only safe from a power cut once the folder is on the disk too
-    if (!tk_sync_folder(tk_folder_of(impl_->output)))
+    if (!tk_flush_folder(tk_folder_of(impl_->output)))
         throw_xlsx_system_error(xlsx_error::cannot_finish_file, impl_->destination, errno);
 }
 
